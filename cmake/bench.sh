@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# make bench: builds the benchmarks optimised and without sanitizers, and runs each one.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+bash cmake/install-deps.sh
+cmake --preset bench >/dev/null
+cmake --build --preset bench
+found=0
+for program in build/bench/bench/kovra_bench_*; do
+  [ -x "$program" ] || continue
+  found=1
+  echo "==== $(basename "$program") ===="
+  "$program"
+done
+[ $found -eq 1 ] || echo "no benchmarks built"

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# wine-run.sh win32|win64 PROGRAM [ARGS...]
+# Runs a Windows program under Wine (32-bit or 64-bit) in its build folder's own prefix, the way
+# ctest runs the Windows tests. The prefix is made on first use and kept.
+#
+#   KOVRA_WINEPREFIX  the prefix (default: build/windows/wine for win32, build/windows64/wine
+#                     for win64, beside this script's repo)
+#   KOVRA_DRIVES      drives to map, "e=floppy f=hd": each letter gets an empty folder of its
+#                     own under the prefix's drives/ folder, of the given Wine type
+#                     (floppy = removable, hd = fixed, cdrom, network). Unset: no drives but
+#                     C: and Z:.
+#
+# Without DISPLAY the program runs on a virtual display of its own, and the prefix's Wine
+# processes are stopped afterwards.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+case "${1:-}" in
+  win32) wine=/usr/lib/wine/wine build=windows ;;
+  win64) wine=/usr/lib/wine/wine64 build=windows64 ;;
+  *) echo "usage: wine-run.sh win32|win64 PROGRAM [ARGS...]" >&2; exit 2 ;;
+esac
+export WINEARCH=$1
+shift
+export WINEPREFIX=${KOVRA_WINEPREFIX:-$(cd "$here/.." && pwd)/build/$build/wine}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+wineserver=/usr/lib/wine/wineserver
+
+if [ -z "${DISPLAY:-}" ]; then
+  status=0
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$WINEARCH" "$@" || status=$?
+  "$wineserver" -k 2>/dev/null || true
+  "$wineserver" -w 2>/dev/null || true
+  exit $status
+fi
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec 9>"$WINEPREFIX.lock"
+flock 9
+
+session="$WINEPREFIX/.kovra-session"
+wanted="display=$DISPLAY drives=${KOVRA_DRIVES:-}"
+
+# Wine processes must not inherit the lock: a lingering wineserver would hold it.
+stop_server() {
+  "$wineserver" -k 9>&- 2>/dev/null || true
+  "$wineserver" -w 9>&- 2>/dev/null || true
+}
+
+if [ ! -f "$WINEPREFIX/.kovra-ready" ]; then
+  stop_server
+  rm -rf "$WINEPREFIX"
+  "$wine" wineboot -i 9>&- >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f 9>&- >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    9>&- >/dev/null 2>&1
+  stop_server
+  touch "$WINEPREFIX/.kovra-ready"
+  rm -f "$session"
+fi
+
+# Drive types are read only when the prefix's session starts: change them with no server up.
+if [ "$(cat "$session" 2>/dev/null)" != "$wanted" ]; then
+  stop_server
+  for link in "$WINEPREFIX"/dosdevices/[a-y]:; do
+    [ -L "$link" ] && [ "$(basename "$link")" != "c:" ] && rm -f "$link"
+  done
+  awk '
+    /^\[Software\\\\Wine\\\\Drives\]/ { skip = 1; next }
+    skip && /^$/ { skip = 0; next }
+    !skip { print }
+  ' "$WINEPREFIX/system.reg" >"$WINEPREFIX/system.reg.new"
+  if [ -n "${KOVRA_DRIVES:-}" ]; then
+    printf '\n[Software\\\\Wine\\\\Drives] 0\n' >>"$WINEPREFIX/system.reg.new"
+    for spec in $KOVRA_DRIVES; do
+      printf '"%s:"="%s"\n' "${spec%%=*}" "${spec#*=}" >>"$WINEPREFIX/system.reg.new"
+    done
+  fi
+  mv "$WINEPREFIX/system.reg.new" "$WINEPREFIX/system.reg"
+  echo "$wanted" >"$session"
+fi
+
+# Each run starts with empty drive folders.
+for spec in ${KOVRA_DRIVES:-}; do
+  letter=${spec%%=*}
+  folder="$WINEPREFIX/drives/$letter"
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  ln -sfn "$folder" "$WINEPREFIX/dosdevices/$letter:"
+done
+
+"$wine" "$@" 9>&-

@@ -1,0 +1,88 @@
+// The operating-system services Kovra uses, behind one small interface. The build links
+// exactly one implementation (platform/win32 or platform/posix); tests may derive from
+// Platform to script an answer or record a call.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+namespace kovra {
+
+// GetLastError and errno both fold onto this set.
+enum class OsError {
+    None,
+    NotFound,         // no such file, folder or drive
+    AccessDenied,     // permissions, read-only medium, a folder where a file was expected
+    SharingViolation, // another handle holds the file without sharing it
+    ShortRead,        // the file ended before the requested bytes arrived
+    ShortWrite,       // fewer bytes were written than were given
+    TooLong,          // a path or a result did not fit its buffer
+    Other,
+};
+
+const char* osErrorName(OsError error);
+
+// The drive kinds GetDriveTypeA reports; only Removable counts as the recorder's card.
+enum class DriveType { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamDisk };
+
+// The platform's local time record, field for field as Windows gives it.
+struct SystemTime {
+    std::uint16_t year = 0;
+    std::uint16_t month = 0;
+    std::uint16_t dayOfWeek = 0;
+    std::uint16_t day = 0;
+    std::uint16_t hour = 0;
+    std::uint16_t minute = 0;
+    std::uint16_t second = 0;
+    std::uint16_t milliseconds = 0;
+};
+
+enum class OpenMode {
+    ReadShared,         // reading, others may read too; the file must exist
+    WriteTruncate,      // writing, no sharing; created, or an existing file emptied
+    ReadWriteExclusive, // reading and writing, no sharing; opened, or created empty
+};
+
+using FileId = std::intptr_t;
+
+class Platform {
+  public:
+    virtual ~Platform() = default;
+
+    virtual DriveType driveType(const char* root) = 0;
+
+    virtual OsError open(const char* path, OpenMode mode, FileId& file) = 0;
+    // Reads exactly size bytes in one request; fewer is ShortRead.
+    virtual OsError read(FileId file, void* buffer, std::size_t size) = 0;
+    // Writes size bytes in one request; fewer is ShortWrite.
+    virtual OsError write(FileId file, const void* data, std::size_t size) = 0;
+    virtual OsError seek(FileId file, std::uint32_t offset) = 0;
+    virtual void close(FileId file) = 0;
+
+    // The user's temporary folder, ending in a separator; TooLong when capacity (including
+    // the terminating zero) cannot hold it.
+    virtual OsError tempPath(char* buffer, std::size_t capacity) = 0;
+    // Calls visit with the file name (no folder) of every entry matching pattern, a folder
+    // followed by a name that may hold '*' and '?'. A pattern that matches nothing is not an
+    // error.
+    virtual OsError forEachMatch(const char* pattern,
+                                 const std::function<void(const char* name)>& visit) = 0;
+    virtual bool exists(const char* path) = 0;
+    virtual OsError remove(const char* path) = 0;
+    // Copies source over target, replacing a file that is already there.
+    virtual OsError copy(const char* source, const char* target) = 0;
+
+    virtual SystemTime localTime() = 0;
+    // Hands path to the desktop's "open" action and returns without waiting for the program.
+    virtual OsError shellOpen(const char* path) = 0;
+
+    // False where the OS has no mandatory share modes (POSIX): there a second open of a
+    // file held without sharing succeeds.
+    virtual bool enforcesSharing() const = 0;
+};
+
+// The implementation this build was made for.
+Platform& systemPlatform();
+
+} // namespace kovra

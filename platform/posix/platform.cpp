@@ -1,0 +1,279 @@
+// The POSIX implementation. Kovra builds Windows-style paths, so every path it is given has
+// its backslashes read as '/'. There are no drive letters here and no mandatory share modes.
+#include "platform/platform.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace kovra {
+
+namespace {
+
+OsError fromErrno(int code) {
+    switch (code) {
+    case 0:
+        return OsError::None;
+    case ENOENT:
+    case ENOTDIR:
+        return OsError::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return OsError::AccessDenied;
+    case EBUSY:
+    case ETXTBSY:
+        return OsError::SharingViolation;
+    case ENAMETOOLONG:
+        return OsError::TooLong;
+    default:
+        return OsError::Other;
+    }
+}
+
+OsError lastError() {
+    return fromErrno(errno);
+}
+
+std::string nativePath(const char* path) {
+    std::string native(path);
+    for (char& c : native)
+        if (c == '\\')
+            c = '/';
+    return native;
+}
+
+int retryOpen(const std::string& path, int flags, mode_t mode = 0) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool isDirectory(int fd) {
+    struct stat st;
+    return fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+OsError writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t put = ::write(fd, data, size);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0)
+            return lastError();
+        if (put == 0)
+            return OsError::ShortWrite;
+        data += put;
+        size -= static_cast<std::size_t>(put);
+    }
+    return OsError::None;
+}
+
+class PosixPlatform final : public Platform {
+  public:
+    DriveType driveType(const char*) override { return DriveType::NoRootDir; }
+
+    OsError open(const char* path, OpenMode mode, FileId& file) override {
+        int flags = 0;
+        switch (mode) {
+        case OpenMode::ReadShared:
+            flags = O_RDONLY;
+            break;
+        case OpenMode::WriteTruncate:
+            flags = O_WRONLY | O_CREAT | O_TRUNC;
+            break;
+        case OpenMode::ReadWriteExclusive:
+            flags = O_RDWR | O_CREAT;
+            break;
+        }
+        int fd = retryOpen(nativePath(path), flags, 0666);
+        if (fd < 0)
+            return lastError();
+        // Windows refuses to open a folder as a file; so do we.
+        if (isDirectory(fd)) {
+            ::close(fd);
+            return OsError::AccessDenied;
+        }
+        file = fd;
+        return OsError::None;
+    }
+
+    OsError read(FileId file, void* buffer, std::size_t size) override {
+        ssize_t got;
+        do {
+            got = ::read(static_cast<int>(file), buffer, size);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0)
+            return lastError();
+        return static_cast<std::size_t>(got) == size ? OsError::None : OsError::ShortRead;
+    }
+
+    OsError write(FileId file, const void* data, std::size_t size) override {
+        return writeAll(static_cast<int>(file), static_cast<const char*>(data), size);
+    }
+
+    OsError seek(FileId file, std::uint32_t offset) override {
+        if (lseek(static_cast<int>(file), static_cast<off_t>(offset), SEEK_SET) < 0)
+            return lastError();
+        return OsError::None;
+    }
+
+    void close(FileId file) override { ::close(static_cast<int>(file)); }
+
+    OsError tempPath(char* buffer, std::size_t capacity) override {
+        const char* dir = std::getenv("TMPDIR");
+        std::string path = dir && *dir ? dir : "/tmp";
+        if (path.back() != '/')
+            path += '/';
+        if (path.size() + 1 > capacity)
+            return OsError::TooLong;
+        std::memcpy(buffer, path.c_str(), path.size() + 1);
+        return OsError::None;
+    }
+
+    OsError forEachMatch(const char* pattern,
+                         const std::function<void(const char* name)>& visit) override {
+        std::string native = nativePath(pattern);
+        std::size_t slash = native.rfind('/');
+        std::string dir = slash == std::string::npos ? "." : native.substr(0, slash + 1);
+        std::string name = slash == std::string::npos ? native : native.substr(slash + 1);
+        DIR* listing = opendir(dir.c_str());
+        if (!listing)
+            return lastError();
+        // Collect first: the visitor may delete what it is shown.
+        std::vector<std::string> matches;
+        while (dirent* entry = readdir(listing)) {
+            // Windows matches names without regard to case.
+            if (fnmatch(name.c_str(), entry->d_name, FNM_CASEFOLD) != 0)
+                continue;
+            struct stat st;
+            std::string full = dir + entry->d_name;
+            if (stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+                continue;
+            matches.push_back(entry->d_name);
+        }
+        closedir(listing);
+        for (const std::string& match : matches)
+            visit(match.c_str());
+        return OsError::None;
+    }
+
+    bool exists(const char* path) override {
+        struct stat st;
+        return stat(nativePath(path).c_str(), &st) == 0;
+    }
+
+    OsError remove(const char* path) override {
+        return unlink(nativePath(path).c_str()) == 0 ? OsError::None : lastError();
+    }
+
+    OsError copy(const char* source, const char* target) override {
+        int in = retryOpen(nativePath(source), O_RDONLY);
+        if (in < 0)
+            return lastError();
+        struct stat from;
+        if (fstat(in, &from) != 0 || S_ISDIR(from.st_mode)) {
+            ::close(in);
+            return OsError::AccessDenied;
+        }
+        std::string targetPath = nativePath(target);
+        // Copying a file onto itself would empty it before reading it.
+        struct stat to;
+        if (stat(targetPath.c_str(), &to) == 0 && to.st_dev == from.st_dev &&
+            to.st_ino == from.st_ino) {
+            ::close(in);
+            return OsError::SharingViolation;
+        }
+        int out = retryOpen(targetPath, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (out < 0) {
+            OsError error = lastError();
+            ::close(in);
+            return error;
+        }
+        static constexpr std::size_t kChunk = 1 << 20;
+        std::vector<char> chunk(kChunk);
+        OsError result = OsError::None;
+        for (;;) {
+            ssize_t got = ::read(in, chunk.data(), chunk.size());
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                result = lastError();
+                break;
+            }
+            if (got == 0)
+                break;
+            result = writeAll(out, chunk.data(), static_cast<std::size_t>(got));
+            if (result != OsError::None)
+                break;
+        }
+        ::close(in);
+        if (::close(out) != 0 && result == OsError::None)
+            result = lastError();
+        return result;
+    }
+
+    SystemTime localTime() override {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        std::tm local{};
+        localtime_r(&now.tv_sec, &local);
+        SystemTime time;
+        time.year = static_cast<std::uint16_t>(local.tm_year + 1900);
+        time.month = static_cast<std::uint16_t>(local.tm_mon + 1);
+        time.dayOfWeek = static_cast<std::uint16_t>(local.tm_wday);
+        time.day = static_cast<std::uint16_t>(local.tm_mday);
+        time.hour = static_cast<std::uint16_t>(local.tm_hour);
+        time.minute = static_cast<std::uint16_t>(local.tm_min);
+        time.second = static_cast<std::uint16_t>(local.tm_sec);
+        time.milliseconds = static_cast<std::uint16_t>(now.tv_nsec / 1000000);
+        return time;
+    }
+
+    // Starts xdg-open without a shell and without waiting for it: a short-lived child spawns
+    // it and exits at once, so the opener is never left behind as a zombie of ours.
+    OsError shellOpen(const char* path) override {
+        std::string native = nativePath(path);
+        pid_t child = fork();
+        if (child < 0)
+            return lastError();
+        if (child == 0) {
+            char* argv[] = {const_cast<char*>("xdg-open"), const_cast<char*>(native.c_str()),
+                            nullptr};
+            pid_t opener;
+            int rc = posix_spawnp(&opener, "xdg-open", nullptr, nullptr, argv, environ);
+            _exit(rc == 0 ? 0 : 1);
+        }
+        int status = 0;
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? OsError::None : OsError::NotFound;
+    }
+
+    bool enforcesSharing() const override { return false; }
+};
+
+} // namespace
+
+Platform& systemPlatform() {
+    static PosixPlatform platform;
+    return platform;
+}
+
+} // namespace kovra

@@ -1,0 +1,56 @@
+// The values the window edits: the recorder's configuration and a calendar date and time.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace kovra {
+
+// A radio index is the zero-based position of the checked button in its group; -1 when none
+// is checked. A value read from the card may lie outside its group and is kept as it is.
+constexpr std::int32_t kNoRadioChecked = -1;
+
+struct RecorderSettings {
+    static constexpr std::int32_t kDefaultFileCount = 20;
+    static constexpr std::int32_t kDefaultSensitivityStep = 8;
+
+    // Only the low 16 bits of a count reach the card.
+    std::int32_t maxCycleFiles = kDefaultFileCount;
+    std::int32_t maxGsensorFiles = kDefaultFileCount;
+    std::int32_t maxManualFiles = kDefaultFileCount;
+    std::int32_t triggerResolution = 0; // 0 "QVGA ", 1 "VGA"
+    std::int32_t loopResolution = 0;    // 0 "QVGA 6.375FPS", 1 "VGA 6.375FPS"
+    std::int32_t frameRate = 0;         // 0 "30FPS", 1 "24FPS", 2 "15FPS", 3 "13.3FPS"
+    std::int32_t overwrite = 0;         // 0 "Yes", 1 "No"
+    std::int32_t sensitivityStep = kDefaultSensitivityStep; // slider step 2 to 40
+};
+
+struct ClockFields {
+    std::int32_t day = 0;
+    std::int32_t hour = 0;
+    std::int32_t minute = 0;
+    std::int32_t month = 0;
+    std::int32_t second = 0;
+    std::int32_t year = 0;
+
+    static ClockFields fromLocalTime(const SystemTime& time);
+};
+
+enum class ClockField { Day, Hour, Minute, Month, Second, Year };
+
+struct FieldRange {
+    std::int32_t min;
+    std::int32_t max;
+    bool contains(std::int32_t value) const { return value >= min && value <= max; }
+};
+
+// The range a typed clock field must lie in. Hour 24 and minute or second 60 pass on purpose:
+// the recorder is given what was typed. The day is not checked against the month.
+FieldRange clockFieldRange(ClockField field);
+
+// The range of a typed file count: the card keeps 16 bits, so a larger count would be stored
+// as another number.
+constexpr FieldRange kFileCountRange{0, 65535};
+
+} // namespace kovra

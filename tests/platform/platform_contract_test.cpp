@@ -1,0 +1,209 @@
+// One contract for every platform implementation: this file runs natively against POSIX and
+// under Wine against Win32.
+#include "platform/platform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/file.h"
+#include "tests/support/bytes.h"
+#include "tests/support/scratch_dir.h"
+
+namespace kovra {
+namespace {
+
+using test::hexBytes;
+using test::toHex;
+
+class PlatformContract : public ::testing::Test {
+  protected:
+    Platform& platform = systemPlatform();
+    test::ScratchDir dir;
+};
+
+// A short read is its own failure, never silently taken as data.
+TEST_F(PlatformContract, ShortReadIsReported) {
+    std::string path = dir.file("three");
+    test::writeAll(path, hexBytes("01 02 03"));
+    File file(platform, path.c_str(), OpenMode::ReadShared);
+    ASSERT_TRUE(file.isOpen());
+    unsigned char buffer[4] = {};
+    EXPECT_EQ(file.read(buffer, 4), OsError::ShortRead);
+}
+
+// Reading needs an existing file and must not create one.
+TEST_F(PlatformContract, ReadSharedNeedsAnExistingFile) {
+    std::string path = dir.file("absent");
+    File file(platform, path.c_str(), OpenMode::ReadShared);
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(file.openError(), OsError::NotFound);
+    EXPECT_FALSE(test::fileExists(path));
+}
+
+// Two readers may hold the card's CONFIG.SYS at once.
+TEST_F(PlatformContract, ReadersShare) {
+    std::string path = dir.file("CONFIG.SYS");
+    test::writeAll(path, hexBytes("0A 0B"));
+    File first(platform, path.c_str(), OpenMode::ReadShared);
+    File second(platform, path.c_str(), OpenMode::ReadShared);
+    ASSERT_TRUE(first.isOpen());
+    ASSERT_TRUE(second.isOpen());
+    unsigned char byte[2] = {};
+    EXPECT_EQ(second.read(byte, 2), OsError::None);
+    EXPECT_EQ(byte[1], 0x0B);
+}
+
+// A file held without sharing cannot be opened again where the OS enforces share modes.
+TEST_F(PlatformContract, ExclusiveOpenRefusesOthers) {
+    if (!platform.enforcesSharing())
+        GTEST_SKIP() << "this OS has no mandatory share modes";
+    std::string path = dir.file("held");
+    File held(platform, path.c_str(), OpenMode::ReadWriteExclusive);
+    ASSERT_TRUE(held.isOpen());
+    File other(platform, path.c_str(), OpenMode::ReadShared);
+    EXPECT_FALSE(other.isOpen());
+    EXPECT_EQ(other.openError(), OsError::SharingViolation);
+    EXPECT_EQ(platform.remove(path.c_str()), OsError::SharingViolation);
+}
+
+// Read-write opening creates a missing file empty and keeps an existing one's bytes; seek
+// back and write changes only the bytes written.
+TEST_F(PlatformContract, ReadWriteOpenSeekAndOverwrite) {
+    std::string fresh = dir.file("fresh");
+    {
+        File file(platform, fresh.c_str(), OpenMode::ReadWriteExclusive);
+        ASSERT_TRUE(file.isOpen());
+    }
+    EXPECT_TRUE(test::readAll(fresh).empty());
+
+    std::string path = dir.file("clip.avi");
+    test::writeAll(path, hexBytes("4D 41 52 53 01 02 03 04"));
+    File file(platform, path.c_str(), OpenMode::ReadWriteExclusive);
+    ASSERT_TRUE(file.isOpen());
+    unsigned char head[4];
+    ASSERT_EQ(file.read(head, 4), OsError::None);
+    ASSERT_EQ(file.seek(0), OsError::None);
+    ASSERT_EQ(file.write("RIFF", 4), OsError::None);
+    file.close();
+    EXPECT_EQ(toHex(test::readAll(path)), "52 49 46 46 01 02 03 04");
+}
+
+// Writing empties an existing file first.
+TEST_F(PlatformContract, WriteTruncateEmptiesTheFile) {
+    std::string path = dir.file("old");
+    test::writeAll(path, std::vector<unsigned char>(50, 7));
+    {
+        File file(platform, path.c_str(), OpenMode::WriteTruncate);
+        ASSERT_TRUE(file.isOpen());
+        ASSERT_EQ(file.write("ab", 2), OsError::None);
+    }
+    EXPECT_EQ(test::readAll(path).size(), 2u);
+}
+
+// Opening a folder as a file fails rather than giving a handle that reads nothing.
+TEST_F(PlatformContract, FolderIsNotAFile) {
+    File reader(platform, dir.path().string().c_str(), OpenMode::ReadShared);
+    EXPECT_FALSE(reader.isOpen());
+    File writer(platform, dir.path().string().c_str(), OpenMode::WriteTruncate);
+    EXPECT_FALSE(writer.isOpen());
+}
+
+// The temporary folder ends in a separator, and a buffer too small is refused, not cut.
+TEST_F(PlatformContract, TempPath) {
+    char buffer[512];
+    ASSERT_EQ(platform.tempPath(buffer, sizeof buffer), OsError::None);
+    std::string path = buffer;
+    ASSERT_FALSE(path.empty());
+    EXPECT_TRUE(path.back() == '\\' || path.back() == '/') << path;
+    char tiny[3] = {'x', 'y', 'z'};
+    EXPECT_EQ(platform.tempPath(tiny, sizeof tiny), OsError::TooLong);
+}
+
+// The pattern matches file names case-insensitively and leaves folders and others out.
+TEST_F(PlatformContract, ForEachMatchListsMatchingFilesOnly) {
+    for (const char* name : {"~mrA.avi", "~MRB.AVI", "~mrC.avi.txt", "mrD.avi", "x~mrE.avi"})
+        test::writeAll(dir.file(name), {1});
+    std::filesystem::create_directory(dir.path() / "~mrFolder.avi");
+    std::vector<std::string> seen;
+    std::string pattern = dir.file("~mr*.avi");
+    ASSERT_EQ(
+        platform.forEachMatch(pattern.c_str(), [&](const char* name) { seen.emplace_back(name); }),
+        OsError::None);
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<std::string>{"~MRB.AVI", "~mrA.avi"}));
+}
+
+// Nothing matching is not an error; a missing folder is.
+TEST_F(PlatformContract, ForEachMatchWithNoMatches) {
+    int calls = 0;
+    EXPECT_EQ(platform.forEachMatch(dir.file("~mr*.avi").c_str(), [&](const char*) { ++calls; }),
+              OsError::None);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(platform.forEachMatch((dir.file("gone") + "/~mr*.avi").c_str(),
+                                    [&](const char*) { ++calls; }),
+              OsError::NotFound);
+}
+
+// Copy replaces an existing target and leaves the source as it was.
+TEST_F(PlatformContract, CopyReplacesTheTarget) {
+    std::string source = dir.file("source"), target = dir.file("target");
+    std::vector<unsigned char> bytes(300000);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<unsigned char>(i * 7);
+    test::writeAll(source, bytes);
+    test::writeAll(target, std::vector<unsigned char>(400000, 1));
+    ASSERT_EQ(platform.copy(source.c_str(), target.c_str()), OsError::None);
+    EXPECT_EQ(test::readAll(target), bytes);
+    EXPECT_EQ(test::readAll(source), bytes);
+}
+
+// A copy from nowhere fails; a copy onto itself must not destroy the file.
+TEST_F(PlatformContract, CopyFailures) {
+    std::string source = dir.file("source");
+    EXPECT_EQ(platform.copy(dir.file("absent").c_str(), source.c_str()), OsError::NotFound);
+    test::writeAll(source, hexBytes("01 02 03"));
+    EXPECT_NE(platform.copy(source.c_str(), source.c_str()), OsError::None);
+    EXPECT_EQ(toHex(test::readAll(source)), "01 02 03");
+}
+
+// exists and remove agree with the file system; removing twice reports the second.
+TEST_F(PlatformContract, ExistsAndRemove) {
+    std::string path = dir.file("gone-soon");
+    EXPECT_FALSE(platform.exists(path.c_str()));
+    test::writeAll(path, {1});
+    EXPECT_TRUE(platform.exists(path.c_str()));
+    EXPECT_EQ(platform.remove(path.c_str()), OsError::None);
+    EXPECT_FALSE(platform.exists(path.c_str()));
+    EXPECT_EQ(platform.remove(path.c_str()), OsError::NotFound);
+}
+
+// Windows-style paths work on every platform: the records build them with backslashes.
+TEST_F(PlatformContract, BackslashSeparatedPaths) {
+    std::filesystem::create_directory(dir.path() / "sub");
+    std::string path = dir.path().string() + "\\sub\\file.bin";
+    {
+        File file(platform, path.c_str(), OpenMode::WriteTruncate);
+        ASSERT_TRUE(file.isOpen());
+        ASSERT_EQ(file.write("x", 1), OsError::None);
+    }
+    EXPECT_TRUE(test::fileExists((dir.path() / "sub" / "file.bin").string()));
+}
+
+// The local time is a plausible calendar date, as GetLocalTime gives it.
+TEST_F(PlatformContract, LocalTimeIsACalendarDate) {
+    SystemTime now = platform.localTime();
+    EXPECT_GE(now.year, 2020);
+    EXPECT_GE(now.month, 1);
+    EXPECT_LE(now.month, 12);
+    EXPECT_GE(now.day, 1);
+    EXPECT_LE(now.day, 31);
+    EXPECT_LE(now.hour, 23);
+    EXPECT_LE(now.minute, 59);
+    EXPECT_LE(now.second, 60);
+}
+
+} // namespace
+} // namespace kovra

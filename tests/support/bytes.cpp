@@ -1,0 +1,29 @@
+#include "tests/support/bytes.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace kovra::test {
+
+std::vector<unsigned char> hexBytes(const std::string& text) {
+    std::vector<unsigned char> bytes;
+    std::istringstream in(text);
+    std::string pair;
+    while (in >> pair)
+        bytes.push_back(static_cast<unsigned char>(std::stoul(pair, nullptr, 16)));
+    return bytes;
+}
+
+std::string toHex(const unsigned char* data, std::size_t size) {
+    std::string text;
+    char pair[4];
+    for (std::size_t i = 0; i < size; ++i) {
+        std::snprintf(pair, sizeof pair, "%02X", data[i]);
+        if (i)
+            text += ' ';
+        text += pair;
+    }
+    return text;
+}
+
+} // namespace kovra::test

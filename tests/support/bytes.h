@@ -1,0 +1,23 @@
+// Byte vectors written as the hex a reader of the card would see.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kovra::test {
+
+// "00 0A ff" -> {0x00, 0x0A, 0xFF}
+std::vector<unsigned char> hexBytes(const std::string& text);
+std::string toHex(const unsigned char* data, std::size_t size);
+
+template <std::size_t N> std::string toHex(const std::array<std::uint8_t, N>& bytes) {
+    return toHex(bytes.data(), N);
+}
+inline std::string toHex(const std::vector<unsigned char>& bytes) {
+    return toHex(bytes.data(), bytes.size());
+}
+
+} // namespace kovra::test
