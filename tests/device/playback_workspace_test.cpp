@@ -13,8 +13,8 @@
 
 #include "platform/file.h"
 #include "tests/support/bytes.h"
-#include "tests/support/forwarding_platform.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/shell_log_platform.h"
 
 namespace kovra {
 namespace {
@@ -23,26 +23,15 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 using test::firstDifference;
 
-// Logs every call that could change a file or show one; can refuse some of them.
-class PlaybackPlatform : public test::ForwardingPlatform {
+// Logs every call that could change a file; can refuse some of them.
+class PlaybackPlatform : public test::ShellLogPlatform {
   public:
-    std::string tempAnswer;
-    OsError tempError = OsError::None;
     std::vector<std::string> fileCalls;    // "copy", "open", "remove" with their paths
-    std::vector<std::string> shell;        // what the shell was asked to open
     std::set<std::string> held;            // names whose deletion fails as if a player held them
     std::vector<std::string> extraMatches; // names the enumeration reports besides the real
     bool refuseOpen = false;
     bool refuseSeek = false;
 
-    OsError tempPath(char* buffer, std::size_t capacity) override {
-        if (tempError != OsError::None)
-            return tempError;
-        if (tempAnswer.size() >= capacity)
-            return OsError::TooLong;
-        std::memcpy(buffer, tempAnswer.c_str(), tempAnswer.size() + 1);
-        return OsError::None;
-    }
     OsError open(const char* path, OpenMode mode, FileId& file) override {
         fileCalls.push_back(std::string("open ") + path);
         return refuseOpen ? OsError::AccessDenied : real_.open(path, mode, file);
@@ -52,7 +41,7 @@ class PlaybackPlatform : public test::ForwardingPlatform {
     }
     OsError copy(const char* source, const char* target) override {
         fileCalls.push_back(std::string("copy ") + source + " " + target);
-        return real_.copy(source, target);
+        return ShellLogPlatform::copy(source, target);
     }
     OsError remove(const char* path) override {
         fileCalls.push_back(std::string("remove ") + path);
@@ -66,16 +55,6 @@ class PlaybackPlatform : public test::ForwardingPlatform {
         for (const std::string& name : extraMatches)
             visit(name.c_str());
         return result;
-    }
-    OsError shellOpen(const char* path) override {
-        shell.push_back(path);
-        return OsError::None;
-    }
-
-    int copies() const {
-        return static_cast<int>(
-            std::count_if(fileCalls.begin(), fileCalls.end(),
-                          [](const std::string& c) { return c.rfind("copy", 0) == 0; }));
     }
 };
 
@@ -117,7 +96,7 @@ class Playback : public ::testing::Test {
     }
     // The copy's name as the shell is given it.
     std::string copyName(const std::string& name) const {
-        return platform.tempAnswer + "~mr" + name;
+        return *platform.tempAnswer + "~mr" + name;
     }
     Bytes cardBytes(const std::string& name) const { return test::readAll(card.file(name)); }
     Bytes copyBytes(const std::string& name) const {
@@ -158,7 +137,7 @@ TEST_F(Playback, WithDeviceOnlyTheCopyChanges) {
         std::string name = "MOV000" + std::to_string(++n) + ".avi";
         Bytes original = putVideo(name, c.bytes);
         Bytes prepared = c.patched ? withSignature(original, c.patched) : original;
-        platform.shell.clear();
+        platform.opened.clear();
 
         EXPECT_EQ(play(name, true), c.outcome);
         EXPECT_EQ(firstDifference(cardBytes(name), original), "");
@@ -167,13 +146,13 @@ TEST_F(Playback, WithDeviceOnlyTheCopyChanges) {
         std::vector<std::string> opened;
         if (c.outcome == PlayOutcome::Opened)
             opened.push_back(copyName(name));
-        EXPECT_EQ(platform.shell, opened);
+        EXPECT_EQ(platform.opened, opened);
 
         EXPECT_EQ(play(name, true), PlayOutcome::Opened);
         EXPECT_EQ(firstDifference(cardBytes(name), original), "");
         EXPECT_EQ(firstDifference(copyBytes(name), prepared), "");
         opened.push_back(copyName(name));
-        EXPECT_EQ(platform.shell, opened);
+        EXPECT_EQ(platform.opened, opened);
     }
 }
 
@@ -184,15 +163,15 @@ TEST_F(Playback, CopyLivesUntilTheNextCleanup) {
     ASSERT_EQ(play("MOV0001.avi", true), PlayOutcome::Opened);
     Bytes second = putVideo("MOV0001.avi", video("MARS", 500));
     ASSERT_EQ(play("MOV0001.avi", true), PlayOutcome::Opened);
-    EXPECT_EQ(platform.copies(), 1);
+    EXPECT_EQ(platform.copies, 1);
     EXPECT_EQ(firstDifference(copyBytes("MOV0001.avi"), withSignature(first, "RIFF")), "");
 
     workspace.cleanup();
     EXPECT_FALSE(test::fileExists(temp.file("~mrMOV0001.avi")));
     ASSERT_EQ(play("MOV0001.avi", true), PlayOutcome::Opened);
-    EXPECT_EQ(platform.copies(), 2);
+    EXPECT_EQ(platform.copies, 2);
     EXPECT_EQ(firstDifference(copyBytes("MOV0001.avi"), withSignature(second, "RIFF")), "");
-    EXPECT_EQ(platform.shell, std::vector<std::string>(3, copyName("MOV0001.avi")));
+    EXPECT_EQ(platform.opened, std::vector<std::string>(3, copyName("MOV0001.avi")));
 }
 
 // Without a device the chosen file itself is checked, patched and opened; nothing is copied
@@ -203,14 +182,14 @@ TEST_F(Playback, WithoutDeviceTheChosenFileIsPatched) {
         SCOPED_TRACE(c.label);
         std::string name = "MOV000" + std::to_string(++n) + ".avi";
         Bytes original = putVideo(name, c.bytes);
-        platform.shell.clear();
+        platform.opened.clear();
         EXPECT_EQ(play(name, false), PlayOutcome::Opened);
         EXPECT_EQ(firstDifference(cardBytes(name),
                                   c.patched ? withSignature(original, c.patched) : original),
                   "");
-        EXPECT_EQ(platform.shell, std::vector<std::string>{card.file(name)});
+        EXPECT_EQ(platform.opened, std::vector<std::string>{card.file(name)});
     }
-    EXPECT_EQ(platform.copies(), 0);
+    EXPECT_EQ(platform.copies, 0);
     EXPECT_TRUE(filesIn(temp.path()).empty());
 }
 
@@ -219,7 +198,7 @@ TEST_F(Playback, WithoutDeviceAnEarlierCopyIsOpened) {
     Bytes original = putVideo("MOV0001.avi", video("MARS"));
     test::writeAll(temp.file("~mrMOV0001.avi"), video("RIFX"));
     EXPECT_EQ(play("MOV0001.avi", false), PlayOutcome::Opened);
-    EXPECT_EQ(platform.shell, std::vector<std::string>{copyName("MOV0001.avi")});
+    EXPECT_EQ(platform.opened, std::vector<std::string>{copyName("MOV0001.avi")});
     EXPECT_EQ(firstDifference(cardBytes("MOV0001.avi"), original), "");
     EXPECT_EQ(firstDifference(copyBytes("MOV0001.avi"), video("RIFX")), "");
 }
@@ -237,7 +216,7 @@ TEST_F(Playback, TemporaryFolderGetsItsBackslash) {
     ASSERT_EQ(play("MOV0001.avi", true), PlayOutcome::Opened);
     EXPECT_EQ(filesIn(temp.path()), std::vector<std::string>{"~mrMOV0001.avi"});
     EXPECT_FALSE(test::fileExists(bare + "~mrMOV0001.avi"));
-    EXPECT_EQ(platform.shell, std::vector<std::string>{bare + "\\~mrMOV0001.avi"});
+    EXPECT_EQ(platform.opened, std::vector<std::string>{bare + "\\~mrMOV0001.avi"});
 
     workspace.tempDir().assign(bare.c_str());
     workspace.cleanup();
@@ -291,18 +270,18 @@ TEST_F(Playback, NoTemporaryFolder) {
         platform.tempAnswer = "";
         Bytes original = putVideo("MOV0001.avi", video("MARS"));
         platform.fileCalls.clear();
-        platform.shell.clear();
+        platform.opened.clear();
         workspace.prepareTempDir();
         EXPECT_TRUE(workspace.tempDir().empty());
 
         workspace.cleanup();
         EXPECT_EQ(play("MOV0001.avi", true), PlayOutcome::Rejected);
         EXPECT_EQ(platform.fileCalls, std::vector<std::string>{});
-        EXPECT_EQ(platform.shell, std::vector<std::string>{});
+        EXPECT_EQ(platform.opened, std::vector<std::string>{});
         EXPECT_EQ(firstDifference(cardBytes("MOV0001.avi"), original), "");
 
         EXPECT_EQ(play("MOV0001.avi", false), PlayOutcome::Opened);
-        EXPECT_EQ(platform.shell, std::vector<std::string>{card.file("MOV0001.avi")});
+        EXPECT_EQ(platform.opened, std::vector<std::string>{card.file("MOV0001.avi")});
         EXPECT_EQ(firstDifference(cardBytes("MOV0001.avi"), withSignature(original, "RIFF")), "");
         EXPECT_EQ(filesIn(current.path()),
                   (std::vector<std::string>{"~mrMOV0001.avi", "~mrOLD.avi"}));
@@ -325,7 +304,7 @@ TEST_F(Playback, OverlongNamesAreRefusedNotCut) {
                   PlayOutcome::Rejected);
     }
     EXPECT_EQ(platform.fileCalls, std::vector<std::string>{});
-    EXPECT_EQ(platform.shell, std::vector<std::string>{});
+    EXPECT_EQ(platform.opened, std::vector<std::string>{});
 
     // A temporary folder (that does not exist) whose copy names come to 511 and 512.
     std::string name(200, 'v');
@@ -338,7 +317,7 @@ TEST_F(Playback, OverlongNamesAreRefusedNotCut) {
     EXPECT_EQ(target.size(), 511u);
     ASSERT_FALSE(platform.fileCalls.empty());
     EXPECT_EQ(platform.fileCalls.front(), "copy " + source + " " + target);
-    EXPECT_EQ(platform.shell, std::vector<std::string>{target});
+    EXPECT_EQ(platform.opened, std::vector<std::string>{target});
 
     platform.fileCalls.clear();
     name += 'v';
@@ -353,7 +332,7 @@ TEST_F(Playback, FailedCopyLeavesAnEmptyCopy) {
     EXPECT_EQ(play("GONE.avi", true), PlayOutcome::Rejected);
     EXPECT_TRUE(copyBytes("GONE.avi").empty());
     EXPECT_EQ(play("GONE.avi", true), PlayOutcome::Opened);
-    EXPECT_EQ(platform.shell, std::vector<std::string>{copyName("GONE.avi")});
+    EXPECT_EQ(platform.opened, std::vector<std::string>{copyName("GONE.avi")});
 }
 
 // A file that cannot be opened is handed to the shell anyway; a failed seek must not let
@@ -366,7 +345,7 @@ TEST_F(Playback, OpenAndSeekFailures) {
     platform.refuseSeek = true;
     EXPECT_EQ(play("MOV0001.avi", false), PlayOutcome::Opened);
     EXPECT_EQ(firstDifference(cardBytes("MOV0001.avi"), original), "");
-    EXPECT_EQ(platform.shell, std::vector<std::string>(2, card.file("MOV0001.avi")));
+    EXPECT_EQ(platform.opened, std::vector<std::string>(2, card.file("MOV0001.avi")));
 }
 
 // Cleanup deletes the ~mr*.avi files of the temporary folder, in any case, and nothing else:
