@@ -110,20 +110,22 @@ class Playback : public ::testing::Test {
 
 struct SignatureCase {
     const char* label;
+    std::string name;
     Bytes bytes;
-    PlayOutcome outcome;
-    const char* patched; // the signature the prepared file must show, or nullptr for unchanged
+    PlayOutcome outcome; // with a device
+    const char* patched; // the signature the prepared file shows; nullptr: unchanged
+    Bytes prepared() const { return patched ? withSignature(bytes, patched) : bytes; }
 };
 
 std::vector<SignatureCase> signatureCases() {
     return {
-        {"MARS", video("MARS"), PlayOutcome::Opened, "RIFF"},
-        {"RIFF", video("RIFF"), PlayOutcome::Opened, nullptr},
-        {"RIFX", video("RIFX"), PlayOutcome::Rejected, nullptr},
-        {"lower-case mars", video("mars"), PlayOutcome::Rejected, nullptr},
-        {"MARs", video("MARs"), PlayOutcome::Rejected, nullptr},
-        {"three bytes MAR", video("MAR", 3), PlayOutcome::Rejected, nullptr},
-        {"empty", Bytes{}, PlayOutcome::Rejected, nullptr},
+        {"MARS", "MOV0001.avi", video("MARS"), PlayOutcome::Opened, "RIFF"},
+        {"RIFF", "MOV0002.avi", video("RIFF"), PlayOutcome::Opened, nullptr},
+        {"RIFX", "MOV0003.avi", video("RIFX"), PlayOutcome::Rejected, nullptr},
+        {"lower-case mars", "MOV0004.avi", video("mars"), PlayOutcome::Rejected, nullptr},
+        {"MARs", "MOV0005.avi", video("MARs"), PlayOutcome::Rejected, nullptr},
+        {"three bytes MAR", "MOV0006.avi", video("MAR", 3), PlayOutcome::Rejected, nullptr},
+        {"empty", "MOV0007.avi", Bytes{}, PlayOutcome::Rejected, nullptr},
     };
 }
 
@@ -131,18 +133,14 @@ std::vector<SignatureCase> signatureCases() {
 // it is played; only a "MARS" copy is patched, only in its first four bytes; a rejected copy
 // is left behind and opened unchanged by the next Play.
 TEST_F(Playback, WithDeviceOnlyTheCopyChanges) {
-    int n = 0;
     for (const SignatureCase& c : signatureCases()) {
         SCOPED_TRACE(c.label);
-        std::string name = "MOV000" + std::to_string(++n) + ".avi";
+        const std::string& name = c.name;
         Bytes original = putVideo(name, c.bytes);
-        Bytes prepared = c.patched ? withSignature(original, c.patched) : original;
-        platform.opened.clear();
-
         EXPECT_EQ(play(name, true), c.outcome);
         EXPECT_EQ(firstDifference(cardBytes(name), original), "");
         ASSERT_TRUE(test::fileExists(temp.file("~mr" + name)));
-        EXPECT_EQ(firstDifference(copyBytes(name), prepared), "");
+        EXPECT_EQ(firstDifference(copyBytes(name), c.prepared()), "");
         std::vector<std::string> opened;
         if (c.outcome == PlayOutcome::Opened)
             opened.push_back(copyName(name));
@@ -150,9 +148,10 @@ TEST_F(Playback, WithDeviceOnlyTheCopyChanges) {
 
         EXPECT_EQ(play(name, true), PlayOutcome::Opened);
         EXPECT_EQ(firstDifference(cardBytes(name), original), "");
-        EXPECT_EQ(firstDifference(copyBytes(name), prepared), "");
+        EXPECT_EQ(firstDifference(copyBytes(name), c.prepared()), "");
         opened.push_back(copyName(name));
         EXPECT_EQ(platform.opened, opened);
+        platform.opened.clear();
     }
 }
 
@@ -177,17 +176,13 @@ TEST_F(Playback, CopyLivesUntilTheNextCleanup) {
 // Without a device the chosen file itself is checked, patched and opened; nothing is copied
 // and nothing is ever rejected.
 TEST_F(Playback, WithoutDeviceTheChosenFileIsPatched) {
-    int n = 0;
     for (const SignatureCase& c : signatureCases()) {
         SCOPED_TRACE(c.label);
-        std::string name = "MOV000" + std::to_string(++n) + ".avi";
-        Bytes original = putVideo(name, c.bytes);
+        putVideo(c.name, c.bytes);
+        EXPECT_EQ(play(c.name, false), PlayOutcome::Opened);
+        EXPECT_EQ(firstDifference(cardBytes(c.name), c.prepared()), "");
+        EXPECT_EQ(platform.opened, std::vector<std::string>{card.file(c.name)});
         platform.opened.clear();
-        EXPECT_EQ(play(name, false), PlayOutcome::Opened);
-        EXPECT_EQ(firstDifference(cardBytes(name),
-                                  c.patched ? withSignature(original, c.patched) : original),
-                  "");
-        EXPECT_EQ(platform.opened, std::vector<std::string>{card.file(name)});
     }
     EXPECT_EQ(platform.copies, 0);
     EXPECT_TRUE(filesIn(temp.path()).empty());
