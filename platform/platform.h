@@ -60,7 +60,7 @@ class Platform {
     virtual OsError seek(FileId file, std::uint32_t offset) = 0;
     virtual void close(FileId file) = 0;
 
-    // The user's temporary folder, ending in a separator; TooLong when capacity (including
+    // The user's temporary folder, ending in a backslash; TooLong when capacity (including
     // the terminating zero) cannot hold it.
     virtual OsError tempPath(char* buffer, std::size_t capacity) = 0;
     // Calls visit with the file name (no folder) of every entry matching pattern, a folder
@@ -68,6 +68,7 @@ class Platform {
     // error.
     virtual OsError forEachMatch(const char* pattern,
                                  const std::function<void(const char* name)>& visit) = 0;
+    // A file or folder of that name is there; path holds no wildcards.
     virtual bool exists(const char* path) = 0;
     virtual OsError remove(const char* path) = 0;
     // Copies source over target, replacing a file that is already there.

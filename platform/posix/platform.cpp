@@ -139,8 +139,10 @@ class PosixPlatform final : public Platform {
     OsError tempPath(char* buffer, std::size_t capacity) override {
         const char* dir = std::getenv("TMPDIR");
         std::string path = dir && *dir ? dir : "/tmp";
-        if (path.back() != '/')
-            path += '/';
+        while (!path.empty() && path.back() == '/')
+            path.pop_back();
+        // Ends the way GetTempPathA's answer does, so names appended to it need nothing more.
+        path += '\\';
         if (path.size() + 1 > capacity)
             return OsError::TooLong;
         std::memcpy(buffer, path.c_str(), path.size() + 1);

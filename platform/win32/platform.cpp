@@ -141,8 +141,14 @@ class Win32Platform final : public Platform {
         return OsError::None;
     }
 
+    // A search for the one name, as the framework's CFileFind::FindFile makes it.
     bool exists(const char* path) override {
-        return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(path, &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return false;
+        FindClose(search);
+        return true;
     }
 
     OsError remove(const char* path) override {

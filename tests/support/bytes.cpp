@@ -26,4 +26,16 @@ std::string toHex(const unsigned char* data, std::size_t size) {
     return text;
 }
 
+std::string firstDifference(const std::vector<unsigned char>& actual,
+                            const std::vector<unsigned char>& expected) {
+    for (std::size_t i = 0; i < actual.size() && i < expected.size(); ++i)
+        if (actual[i] != expected[i])
+            return "byte " + std::to_string(i) + " is " + toHex(&actual[i], 1) + ", expected " +
+                   toHex(&expected[i], 1);
+    if (actual.size() != expected.size())
+        return std::to_string(actual.size()) + " bytes, expected " +
+               std::to_string(expected.size());
+    return "";
+}
+
 } // namespace kovra::test

@@ -20,4 +20,9 @@ inline std::string toHex(const std::vector<unsigned char>& bytes) {
     return toHex(bytes.data(), bytes.size());
 }
 
+// Empty when equal; otherwise the sizes or the first differing byte, so that a failure on a
+// large file stays readable.
+std::string firstDifference(const std::vector<unsigned char>& actual,
+                            const std::vector<unsigned char>& expected);
+
 } // namespace kovra::test

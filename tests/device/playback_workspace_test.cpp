@@ -1,0 +1,395 @@
+// Playback preparation on real folders through the real file calls (POSIX natively, Win32
+// under Wine). Only the temporary folder's name is scripted, and the shell's "open" is a log.
+#include "device/playback_workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/file.h"
+#include "tests/support/bytes.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/support/shell_log_platform.h"
+
+namespace kovra {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+using test::firstDifference;
+
+// Logs every call that could change a file; can refuse some of them.
+class PlaybackPlatform : public test::ShellLogPlatform {
+  public:
+    std::vector<std::string> fileCalls;    // "copy", "open", "remove" with their paths
+    std::set<std::string> held;            // names whose deletion fails as if a player held them
+    std::vector<std::string> extraMatches; // names the enumeration reports besides the real
+    bool refuseOpen = false;
+    bool refuseSeek = false;
+
+    OsError open(const char* path, OpenMode mode, FileId& file) override {
+        fileCalls.push_back(std::string("open ") + path);
+        return refuseOpen ? OsError::AccessDenied : real_.open(path, mode, file);
+    }
+    OsError seek(FileId file, std::uint32_t offset) override {
+        return refuseSeek ? OsError::Other : real_.seek(file, offset);
+    }
+    OsError copy(const char* source, const char* target) override {
+        fileCalls.push_back(std::string("copy ") + source + " " + target);
+        return ShellLogPlatform::copy(source, target);
+    }
+    OsError remove(const char* path) override {
+        fileCalls.push_back(std::string("remove ") + path);
+        std::string name = path;
+        name.erase(0, name.find_last_of("\\/") + 1);
+        return held.count(name) ? OsError::SharingViolation : real_.remove(path);
+    }
+    OsError forEachMatch(const char* pattern,
+                         const std::function<void(const char* name)>& visit) override {
+        OsError result = real_.forEachMatch(pattern, visit);
+        for (const std::string& name : extraMatches)
+            visit(name.c_str());
+        return result;
+    }
+};
+
+// A video of size bytes starting with head, the rest a pattern that shows any shifted byte.
+Bytes video(const std::string& head, std::size_t size = 70000) {
+    Bytes bytes(std::max(size, head.size()));
+    std::copy(head.begin(), head.end(), bytes.begin());
+    for (std::size_t i = head.size(); i < bytes.size(); ++i)
+        bytes[i] = static_cast<unsigned char>(i * 31 + 7);
+    return bytes;
+}
+
+Bytes withSignature(Bytes bytes, const char* signature) {
+    std::copy(signature, signature + 4, bytes.begin());
+    return bytes;
+}
+
+std::vector<std::string> filesIn(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class Playback : public ::testing::Test {
+  protected:
+    Playback() {
+        platform.tempAnswer = temp.path().string() + "\\";
+        workspace.prepareTempDir();
+    }
+
+    Bytes putVideo(const std::string& name, const Bytes& bytes) {
+        test::writeAll(card.file(name), bytes);
+        return bytes;
+    }
+    PlayOutcome play(const std::string& name, bool device) {
+        return workspace.play(card.file(name).c_str(), name.c_str(), device);
+    }
+    // The copy's name as the shell is given it.
+    std::string copyName(const std::string& name) const {
+        return *platform.tempAnswer + "~mr" + name;
+    }
+    Bytes cardBytes(const std::string& name) const { return test::readAll(card.file(name)); }
+    Bytes copyBytes(const std::string& name) const {
+        return test::readAll(temp.file("~mr" + name));
+    }
+
+    test::ScratchDir temp, card;
+    PlaybackPlatform platform;
+    PlaybackWorkspace workspace{platform};
+};
+
+struct SignatureCase {
+    const char* label;
+    std::string name;
+    Bytes bytes;
+    PlayOutcome outcome; // with a device
+    const char* patched; // the signature the prepared file shows; nullptr: unchanged
+    Bytes prepared() const { return patched ? withSignature(bytes, patched) : bytes; }
+};
+
+std::vector<SignatureCase> signatureCases() {
+    return {
+        {"MARS", "MOV0001.avi", video("MARS"), PlayOutcome::Opened, "RIFF"},
+        {"RIFF", "MOV0002.avi", video("RIFF"), PlayOutcome::Opened, nullptr},
+        {"RIFX", "MOV0003.avi", video("RIFX"), PlayOutcome::Rejected, nullptr},
+        {"lower-case mars", "MOV0004.avi", video("mars"), PlayOutcome::Rejected, nullptr},
+        {"MARs", "MOV0005.avi", video("MARs"), PlayOutcome::Rejected, nullptr},
+        {"three bytes MAR", "MOV0006.avi", video("MAR", 3), PlayOutcome::Rejected, nullptr},
+        {"empty", "MOV0007.avi", Bytes{}, PlayOutcome::Rejected, nullptr},
+    };
+}
+
+// With a device the card's file is never written, whatever its signature and however often
+// it is played; only a "MARS" copy is patched, only in its first four bytes; a rejected copy
+// is left behind and opened unchanged by the next Play.
+TEST_F(Playback, WithDeviceOnlyTheCopyChanges) {
+    for (const SignatureCase& c : signatureCases()) {
+        SCOPED_TRACE(c.label);
+        const std::string& name = c.name;
+        Bytes original = putVideo(name, c.bytes);
+        EXPECT_EQ(play(name, true), c.outcome);
+        EXPECT_EQ(firstDifference(cardBytes(name), original), "");
+        ASSERT_TRUE(test::fileExists(temp.file("~mr" + name)));
+        EXPECT_EQ(firstDifference(copyBytes(name), c.prepared()), "");
+        std::vector<std::string> opened;
+        if (c.outcome == PlayOutcome::Opened)
+            opened.push_back(copyName(name));
+        EXPECT_EQ(platform.opened, opened);
+
+        EXPECT_EQ(play(name, true), PlayOutcome::Opened);
+        EXPECT_EQ(firstDifference(cardBytes(name), original), "");
+        EXPECT_EQ(firstDifference(copyBytes(name), c.prepared()), "");
+        opened.push_back(copyName(name));
+        EXPECT_EQ(platform.opened, opened);
+        platform.opened.clear();
+    }
+}
+
+// A second Play opens the existing copy without copying, even when the card's file changed;
+// after a cleanup the next Play copies afresh.
+TEST_F(Playback, CopyLivesUntilTheNextCleanup) {
+    Bytes first = putVideo("MOV0001.avi", video("MARS"));
+    ASSERT_EQ(play("MOV0001.avi", true), PlayOutcome::Opened);
+    Bytes second = putVideo("MOV0001.avi", video("MARS", 500));
+    ASSERT_EQ(play("MOV0001.avi", true), PlayOutcome::Opened);
+    EXPECT_EQ(platform.copies, 1);
+    EXPECT_EQ(firstDifference(copyBytes("MOV0001.avi"), withSignature(first, "RIFF")), "");
+
+    workspace.cleanup();
+    EXPECT_FALSE(test::fileExists(temp.file("~mrMOV0001.avi")));
+    ASSERT_EQ(play("MOV0001.avi", true), PlayOutcome::Opened);
+    EXPECT_EQ(platform.copies, 2);
+    EXPECT_EQ(firstDifference(copyBytes("MOV0001.avi"), withSignature(second, "RIFF")), "");
+    EXPECT_EQ(platform.opened, std::vector<std::string>(3, copyName("MOV0001.avi")));
+}
+
+// Without a device the chosen file itself is checked, patched and opened; nothing is copied
+// and nothing is ever rejected.
+TEST_F(Playback, WithoutDeviceTheChosenFileIsPatched) {
+    for (const SignatureCase& c : signatureCases()) {
+        SCOPED_TRACE(c.label);
+        putVideo(c.name, c.bytes);
+        EXPECT_EQ(play(c.name, false), PlayOutcome::Opened);
+        EXPECT_EQ(firstDifference(cardBytes(c.name), c.prepared()), "");
+        EXPECT_EQ(platform.opened, std::vector<std::string>{card.file(c.name)});
+        platform.opened.clear();
+    }
+    EXPECT_EQ(platform.copies, 0);
+    EXPECT_TRUE(filesIn(temp.path()).empty());
+}
+
+// An earlier copy is opened without a device too, and the chosen file is then not touched.
+TEST_F(Playback, WithoutDeviceAnEarlierCopyIsOpened) {
+    Bytes original = putVideo("MOV0001.avi", video("MARS"));
+    test::writeAll(temp.file("~mrMOV0001.avi"), video("RIFX"));
+    EXPECT_EQ(play("MOV0001.avi", false), PlayOutcome::Opened);
+    EXPECT_EQ(platform.opened, std::vector<std::string>{copyName("MOV0001.avi")});
+    EXPECT_EQ(firstDifference(cardBytes("MOV0001.avi"), original), "");
+    EXPECT_EQ(firstDifference(copyBytes("MOV0001.avi"), video("RIFX")), "");
+}
+
+// A folder given without its backslash gets one, at start-up and again before each use, so
+// the copy lands inside the folder and not beside it under a joined name.
+TEST_F(Playback, TemporaryFolderGetsItsBackslash) {
+    std::string bare = temp.path().string();
+    platform.tempAnswer = bare;
+    workspace.prepareTempDir();
+    EXPECT_EQ(workspace.tempDir().c_str(), bare + "\\");
+
+    putVideo("MOV0001.avi", video("MARS"));
+    workspace.tempDir().assign(bare.c_str());
+    ASSERT_EQ(play("MOV0001.avi", true), PlayOutcome::Opened);
+    EXPECT_EQ(filesIn(temp.path()), std::vector<std::string>{"~mrMOV0001.avi"});
+    EXPECT_FALSE(test::fileExists(bare + "~mrMOV0001.avi"));
+    EXPECT_EQ(platform.opened, std::vector<std::string>{bare + "\\~mrMOV0001.avi"});
+
+    workspace.tempDir().assign(bare.c_str());
+    workspace.cleanup();
+    EXPECT_TRUE(filesIn(temp.path()).empty());
+}
+
+// The backslash is added once, never doubled, and never where it would not fit.
+TEST(PlaybackTempDir, EnsureTrailingBackslash) {
+    PlaybackWorkspace::TempDir dir;
+    EXPECT_FALSE(PlaybackWorkspace::ensureTrailingBackslash(dir));
+    EXPECT_TRUE(dir.empty());
+
+    dir.assign("C:\\Temp\\");
+    EXPECT_TRUE(PlaybackWorkspace::ensureTrailingBackslash(dir));
+    EXPECT_STREQ(dir.c_str(), "C:\\Temp\\");
+
+    std::string full(dir.maxLength(), 'a');
+    dir.assign(full.c_str());
+    EXPECT_FALSE(PlaybackWorkspace::ensureTrailingBackslash(dir));
+    EXPECT_EQ(dir.c_str(), full);
+    full.pop_back();
+    dir.assign(full.c_str());
+    EXPECT_TRUE(PlaybackWorkspace::ensureTrailingBackslash(dir));
+    EXPECT_EQ(dir.c_str(), full + "\\");
+}
+
+// Makes a folder the current one for a test's duration.
+class CurrentFolder {
+  public:
+    explicit CurrentFolder(const fs::path& dir) : saved_(fs::current_path()) {
+        fs::current_path(dir);
+    }
+    ~CurrentFolder() { fs::current_path(saved_); }
+
+  private:
+    fs::path saved_;
+};
+
+// No temporary folder: names built from it would be relative to the current folder, so
+// nothing there is deleted or opened; with a device nothing is copied and the card's file is
+// not touched; without one the chosen file is patched as usual.
+TEST_F(Playback, NoTemporaryFolder) {
+    test::ScratchDir current;
+    CurrentFolder inside(current.path());
+    test::writeAll(current.file("~mrOLD.avi"), video("RIFF"));
+    test::writeAll(current.file("~mrMOV0001.avi"), video("RIFF"));
+
+    for (OsError error : {OsError::Other, OsError::None}) {
+        SCOPED_TRACE(osErrorName(error));
+        platform.tempError = error;
+        platform.tempAnswer = "";
+        Bytes original = putVideo("MOV0001.avi", video("MARS"));
+        platform.fileCalls.clear();
+        platform.opened.clear();
+        workspace.prepareTempDir();
+        EXPECT_TRUE(workspace.tempDir().empty());
+
+        workspace.cleanup();
+        EXPECT_EQ(play("MOV0001.avi", true), PlayOutcome::Rejected);
+        EXPECT_EQ(platform.fileCalls, std::vector<std::string>{});
+        EXPECT_EQ(platform.opened, std::vector<std::string>{});
+        EXPECT_EQ(firstDifference(cardBytes("MOV0001.avi"), original), "");
+
+        EXPECT_EQ(play("MOV0001.avi", false), PlayOutcome::Opened);
+        EXPECT_EQ(platform.opened, std::vector<std::string>{card.file("MOV0001.avi")});
+        EXPECT_EQ(firstDifference(cardBytes("MOV0001.avi"), withSignature(original, "RIFF")), "");
+        EXPECT_EQ(filesIn(current.path()),
+                  (std::vector<std::string>{"~mrMOV0001.avi", "~mrOLD.avi"}));
+    }
+}
+
+// A name or path longer than its buffer is refused before any file is touched: a cut name
+// would be another file. Exactly full buffers are used whole.
+TEST_F(Playback, OverlongNamesAreRefusedNotCut) {
+    Bytes original = putVideo("MOV0001.avi", video("MARS"));
+    std::string longName(256, 'n');
+    std::string longPath = temp.path().string() + "\\";
+    longPath += std::string(256 - longPath.size(), 'p');
+    for (bool device : {true, false}) {
+        SCOPED_TRACE(device ? "device" : "no device");
+        EXPECT_EQ(workspace.play(card.file("MOV0001.avi").c_str(), longName.c_str(), device),
+                  PlayOutcome::Rejected);
+        EXPECT_EQ(workspace.play(longPath.c_str(), "MOV0001.avi", device), PlayOutcome::Rejected);
+        EXPECT_EQ(workspace.play(longPath.substr(0, 255).c_str(), "", device),
+                  PlayOutcome::Rejected);
+    }
+    EXPECT_EQ(platform.fileCalls, std::vector<std::string>{});
+    EXPECT_EQ(platform.opened, std::vector<std::string>{});
+
+    // A temporary folder (that does not exist) whose copy names come to 511 and 512.
+    std::string name(200, 'v');
+    std::string dir = temp.path().string() + "\\";
+    dir += std::string(511 - 3 - name.size() - dir.size() - 1, 'd') + "\\";
+    workspace.tempDir().assign(dir.c_str());
+    std::string source = card.file("MOV0001.avi");
+    ASSERT_EQ(workspace.play(source.c_str(), name.c_str(), true), PlayOutcome::Opened);
+    std::string target = dir + "~mr" + name;
+    EXPECT_EQ(target.size(), 511u);
+    ASSERT_FALSE(platform.fileCalls.empty());
+    EXPECT_EQ(platform.fileCalls.front(), "copy " + source + " " + target);
+    EXPECT_EQ(platform.opened, std::vector<std::string>{target});
+
+    platform.fileCalls.clear();
+    name += 'v';
+    EXPECT_EQ(workspace.play(source.c_str(), name.c_str(), true), PlayOutcome::Rejected);
+    EXPECT_EQ(workspace.play(source.c_str(), name.c_str(), false), PlayOutcome::Rejected);
+    EXPECT_EQ(platform.fileCalls, std::vector<std::string>{});
+    EXPECT_EQ(firstDifference(cardBytes("MOV0001.avi"), original), "");
+}
+
+// A copy that fails leaves an empty file, rejected now and opened as it is next time.
+TEST_F(Playback, FailedCopyLeavesAnEmptyCopy) {
+    EXPECT_EQ(play("GONE.avi", true), PlayOutcome::Rejected);
+    EXPECT_TRUE(copyBytes("GONE.avi").empty());
+    EXPECT_EQ(play("GONE.avi", true), PlayOutcome::Opened);
+    EXPECT_EQ(platform.opened, std::vector<std::string>{copyName("GONE.avi")});
+}
+
+// A file that cannot be opened is handed to the shell anyway; a failed seek must not let
+// "RIFF" land after the signature.
+TEST_F(Playback, OpenAndSeekFailures) {
+    Bytes original = putVideo("MOV0001.avi", video("MARS"));
+    platform.refuseOpen = true;
+    EXPECT_EQ(play("MOV0001.avi", false), PlayOutcome::Opened);
+    platform.refuseOpen = false;
+    platform.refuseSeek = true;
+    EXPECT_EQ(play("MOV0001.avi", false), PlayOutcome::Opened);
+    EXPECT_EQ(firstDifference(cardBytes("MOV0001.avi"), original), "");
+    EXPECT_EQ(platform.opened, std::vector<std::string>(2, card.file("MOV0001.avi")));
+}
+
+// Cleanup deletes the ~mr*.avi files of the temporary folder, in any case, and nothing else:
+// not other names, not folders or what they hold, not the card's files.
+TEST_F(Playback, CleanupDeletesOnlyCopies) {
+    for (const char* name : {"~mrA.avi", "~MRB.AVI", "~mr.avi", "~mrC.avi.txt", "mrD.avi",
+                             "x~mrE.avi", "~mrclip.avix", "MOV0001.avi"})
+        test::writeAll(temp.file(name), {1});
+    fs::create_directory(temp.path() / "~mrDir.avi");
+    test::writeAll((temp.path() / "~mrDir.avi" / "~mrF.avi").string(), {1});
+    test::writeAll(card.file("~mrG.avi"), {1});
+
+    workspace.cleanup();
+    EXPECT_EQ(filesIn(temp.path()),
+              (std::vector<std::string>{"MOV0001.avi", "mrD.avi", "x~mrE.avi", "~mrC.avi.txt",
+                                        "~mrDir.avi", "~mrclip.avix"}));
+    EXPECT_EQ(filesIn(temp.path() / "~mrDir.avi"), std::vector<std::string>{"~mrF.avi"});
+    EXPECT_EQ(filesIn(card.path()), std::vector<std::string>{"~mrG.avi"});
+}
+
+// The enumeration may report names that only their 8.3 short form matches; those stay.
+TEST_F(Playback, CleanupChecksTheLongName) {
+    for (const char* name : {"~mrA.avi", "~mrclip.avix", "MOVIE~1.AVI"})
+        test::writeAll(temp.file(name), {1});
+    platform.extraMatches = {"~mrclip.avix", "MOVIE~1.AVI"};
+    workspace.cleanup();
+    EXPECT_EQ(filesIn(temp.path()), (std::vector<std::string>{"MOVIE~1.AVI", "~mrclip.avix"}));
+}
+
+// A copy whose deletion fails stays, and the cleanup goes on with the rest.
+TEST_F(Playback, CleanupGoesOnPastAFailedDeletion) {
+    for (const char* name : {"~mrA.avi", "~mrB.avi", "~mrC.avi"})
+        test::writeAll(temp.file(name), {1});
+    platform.held = {"~mrB.avi"};
+    workspace.cleanup();
+    EXPECT_EQ(filesIn(temp.path()), std::vector<std::string>{"~mrB.avi"});
+}
+
+// The same with a real handle held without sharing, as a player holding the copy would.
+TEST_F(Playback, CleanupSkipsACopyHeldOpen) {
+    if (!systemPlatform().enforcesSharing())
+        GTEST_SKIP() << "this OS has no mandatory share modes, so no open file resists deletion";
+    for (const char* name : {"~mrA.avi", "~mrB.avi", "~mrC.avi"})
+        test::writeAll(temp.file(name), {1});
+    File held(systemPlatform(), temp.file("~mrB.avi").c_str(), OpenMode::ReadWriteExclusive);
+    ASSERT_TRUE(held.isOpen());
+    workspace.cleanup();
+    EXPECT_EQ(filesIn(temp.path()), std::vector<std::string>{"~mrB.avi"});
+}
+
+} // namespace
+} // namespace kovra
