@@ -97,7 +97,8 @@ std::optional<MessageBoxSeen> answerMessageBox(HWND owner, int button) {
     MessageBoxSeen seen{windowText(box), windowText(GetDlgItem(box, 0xFFFF))};
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-    if (!waitUntilGone(box) || !settle(owner))
+    // The answer may end the owner too, as yes to a save dialog's question does.
+    if (!waitUntilGone(box) || !(settle(owner) || !IsWindow(owner)))
         return std::nullopt;
     return seen;
 }

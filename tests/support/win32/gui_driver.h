@@ -41,7 +41,7 @@ struct MessageBoxSeen {
     std::string text;
 };
 // Waits for a message box that owner owns, reads it, presses button and waits until the box
-// is gone and owner's thread has gone on. Nothing when no box came.
+// is gone and owner's thread has gone on (or owner is gone too). Nothing when no box came.
 std::optional<MessageBoxSeen> answerMessageBox(HWND owner, int button = IDOK);
 
 } // namespace kovra::test
