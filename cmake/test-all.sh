@@ -17,6 +17,8 @@ ctest --preset native
 section "windows (32-bit, the shipped program): build"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+section "windows: the shipped program's resources and imports"
+ctest --preset windows -L static
 
 # The Windows tests run under 32-bit Wine when this machine's kernel runs 32-bit code. Some
 # hosts run 64-bit user code only; there the same tests are built for 64-bit Windows and run
