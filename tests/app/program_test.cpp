@@ -24,22 +24,6 @@ std::string programPath() {
     return folder.substr(0, folder.rfind('\\')) + "\\Kovra.exe";
 }
 
-struct FindByProcess {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK matchProcessWindow(HWND window, LPARAM wanted) {
-    auto* find = reinterpret_cast<FindByProcess*>(wanted);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId != find->processId || !IsWindowVisible(window) ||
-        windowClass(window) != "#32770" || GetWindow(window, GW_OWNER) != nullptr)
-        return TRUE;
-    find->found = window;
-    return FALSE;
-}
-
 class Program : public ::testing::Test {
   protected:
     ~Program() override {
@@ -60,11 +44,7 @@ class Program : public ::testing::Test {
         ASSERT_TRUE(CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                                    nullptr, nullptr, &startup, &process_))
             << "cannot start " << path;
-        window_ = waitForWindow([this] {
-            FindByProcess find{process_.dwProcessId, nullptr};
-            EnumWindows(matchProcessWindow, reinterpret_cast<LPARAM>(&find));
-            return find.found;
-        });
+        window_ = waitForWindow([this] { return findProcessDialog(process_.dwProcessId); });
         ASSERT_NE(window_, nullptr) << "the program showed no window";
     }
     // The program's exit code once it has ended; 259 (STILL_ACTIVE) when it does not end.

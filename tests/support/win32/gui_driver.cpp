@@ -19,6 +19,22 @@ std::vector<HWND> threadWindows(DWORD threadId) {
     return windows;
 }
 
+struct ProcessDialogSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK matchProcessDialog(HWND window, LPARAM search) {
+    auto* wanted = reinterpret_cast<ProcessDialogSearch*>(search);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId != wanted->processId || !IsWindowVisible(window) ||
+        windowClass(window) != "#32770" || GetWindow(window, GW_OWNER) != nullptr)
+        return TRUE;
+    wanted->found = window;
+    return FALSE;
+}
+
 } // namespace
 
 std::string windowText(HWND window) {
@@ -55,6 +71,12 @@ HWND findDialog(DWORD threadId, HWND owner, HWND except) {
             return window;
     }
     return nullptr;
+}
+
+HWND findProcessDialog(DWORD processId) {
+    ProcessDialogSearch search{processId, nullptr};
+    EnumWindows(matchProcessDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 bool waitUntilGone(HWND window) {

@@ -23,6 +23,8 @@ HWND waitForWindow(const std::function<HWND()>& find);
 // The first visible dialog-class window (#32770) of thread that owner owns (null: that has no
 // owner), other than except.
 HWND findDialog(DWORD threadId, HWND owner, HWND except = nullptr);
+// The visible dialog-class window without owner of a process: a program's main dialog.
+HWND findProcessDialog(DWORD processId);
 // True once window is gone, false when patience runs out first.
 bool waitUntilGone(HWND window);
 // Returns once window's thread has handled what was sent or posted to it before.
