@@ -107,8 +107,12 @@ TEST_F(Program, OkEndsTheProgramOnlyWhenTheDataPasses) {
     EXPECT_EQ(prompt->text, "Please enter an integer.");
     EXPECT_EQ(WaitForSingleObject(process_.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
 
-    for (auto [id, text] : {std::pair{IDC_MAX_CYCLE, "40"}, {IDC_YEAR, "2008"}, {IDC_MONTH, "2"},
-                            {IDC_DAY, "29"}, {IDC_HOUR, "23"}, {IDC_MINUTE, "59"},
+    for (auto [id, text] : {std::pair{IDC_MAX_CYCLE, "40"},
+                            {IDC_YEAR, "2008"},
+                            {IDC_MONTH, "2"},
+                            {IDC_DAY, "29"},
+                            {IDC_HOUR, "23"},
+                            {IDC_MINUTE, "59"},
                             {IDC_SECOND, "59"}})
         type(id, text);
     pressEnterIn(window_, control(IDC_MAX_CYCLE));
