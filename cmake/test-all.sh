@@ -17,6 +17,8 @@ ctest --preset native
 section "windows (32-bit, the shipped program): build"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+section "windows: the shipped program's resources and imports"
+ctest --preset windows -L static
 
 # The Windows tests run under 32-bit Wine when this machine's kernel runs 32-bit code. Some
 # hosts run 64-bit user code only; there the same tests are built for 64-bit Windows and run
@@ -40,17 +42,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A virtual display of our own, on the first free display number.
-read_fd=$(mktemp)
-Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$read_fd" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -s "$read_fd" ] && break
-  sleep 0.1
-done
-export DISPLAY=":$(head -n1 "$read_fd")"
-rm -f "$read_fd"
-[ "$DISPLAY" != ":" ] || { echo "the virtual display did not start" >&2; exit 1; }
+source cmake/virtual-display.sh
+start_virtual_display
 
 section "windows tests under Wine ($arch, display $DISPLAY)"
 ctest --preset "$preset"

@@ -7,8 +7,9 @@
 #                     for win64, beside this script's repo)
 #   KOVRA_DRIVES      drives to map, "e=floppy f=hd": each letter gets an empty folder of its
 #                     own under the prefix's drives/ folder, of the given Wine type
-#                     (floppy = removable, hd = fixed, cdrom, network). Unset: no drives but
-#                     C: and Z:.
+#                     (floppy = removable, hd = fixed, cdrom, network). "e=floppy:/media/card"
+#                     maps that folder instead, as it is (its path may hold no spaces). Unset:
+#                     no drives but C: and Z:.
 #
 # Without DISPLAY the program runs on a virtual display of its own, and the prefix's Wine
 # processes are stopped afterwards.
@@ -48,15 +49,22 @@ stop_server() {
   "$wineserver" -w 9>&- 2>/dev/null || true
 }
 
-if [ ! -f "$WINEPREFIX/.kovra-ready" ]; then
+# Raised whenever the set-up below changes, so that older prefixes are made anew.
+prefix_version=2
+if [ "$(cat "$WINEPREFIX/.kovra-ready" 2>/dev/null)" != "$prefix_version" ]; then
   stop_server
   rm -rf "$WINEPREFIX"
   "$wine" wineboot -i 9>&- >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f 9>&- >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
     9>&- >/dev/null 2>&1
+  # Kovra's window is set in 新細明體, which Wine lacks; that font's Latin letters are a
+  # proportional serif. With Wine's default sans face two of the window's labels need a third
+  # line their boxes have no room for; DejaVu Serif lays them out in two.
+  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v '新細明體' /d 'DejaVu Serif' /f \
+    9>&- >/dev/null 2>&1
   stop_server
-  touch "$WINEPREFIX/.kovra-ready"
+  echo "$prefix_version" >"$WINEPREFIX/.kovra-ready"
   rm -f "$session"
 fi
 
@@ -74,19 +82,26 @@ if [ "$(cat "$session" 2>/dev/null)" != "$wanted" ]; then
   if [ -n "${KOVRA_DRIVES:-}" ]; then
     printf '\n[Software\\\\Wine\\\\Drives] 0\n' >>"$WINEPREFIX/system.reg.new"
     for spec in $KOVRA_DRIVES; do
-      printf '"%s:"="%s"\n' "${spec%%=*}" "${spec#*=}" >>"$WINEPREFIX/system.reg.new"
+      kind=${spec#*=}
+      printf '"%s:"="%s"\n' "${spec%%=*}" "${kind%%:*}" >>"$WINEPREFIX/system.reg.new"
     done
   fi
   mv "$WINEPREFIX/system.reg.new" "$WINEPREFIX/system.reg"
   echo "$wanted" >"$session"
 fi
 
-# Each run starts with empty drive folders.
+# Each run starts with empty drive folders; a folder given by the caller is used as it is.
 for spec in ${KOVRA_DRIVES:-}; do
   letter=${spec%%=*}
-  folder="$WINEPREFIX/drives/$letter"
-  rm -rf "$folder"
-  mkdir -p "$folder"
+  kind=${spec#*=}
+  if [ "$kind" != "${kind#*:}" ]; then
+    folder=${kind#*:}
+    [ -d "$folder" ] || { echo "wine-run.sh: no folder $folder for drive $letter:" >&2; exit 2; }
+  else
+    folder="$WINEPREFIX/drives/$letter"
+    rm -rf "$folder"
+    mkdir -p "$folder"
+  fi
   ln -sfn "$folder" "$WINEPREFIX/dosdevices/$letter:"
 done
 
