@@ -1,0 +1,116 @@
+# Sourced by scenarios.sh: runs the built Kovra.exe as its own process in a fresh Wine prefix,
+# with a folder as its card, and works it from outside with kovra_driver.exe.
+#
+#   ARCH      win32 or win64
+#   BUILD     the Windows build folder (Kovra.exe, tests/kovra_driver.exe)
+#   NAME      the scenario; its files live in $BUILD/e2e/NAME and are removed afterwards
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+case "$ARCH" in
+  win32) wine=/usr/lib/wine/wine ;;
+  win64) wine=/usr/lib/wine/wine64 ;;
+esac
+wineserver=/usr/lib/wine/wineserver
+work=$BUILD/e2e/$NAME
+card=$work/card
+disk=$work/disk
+template=$BUILD/e2e/template
+export WINEPREFIX=$work/prefix WINEARCH=$ARCH WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+kovra_pid=""
+xvfb_pid=""
+failures=0
+
+stop_everything() {
+  [ -n "$kovra_pid" ] && kill "$kovra_pid" 2>/dev/null || true
+  "$wineserver" -k 2>/dev/null || true
+  "$wineserver" -w 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap stop_everything EXIT
+
+if [ -z "${DISPLAY:-}" ]; then
+  source "$repo/cmake/virtual-display.sh"
+  start_virtual_display
+fi
+
+fail() {
+  echo "FAIL  $*"
+  failures=$((failures + 1))
+}
+
+# The Windows name of a Linux path, through Wine's Z: drive.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# A fresh prefix: a copy of one made for these scenarios alone and never run in.
+# DRIVES as wine-run.sh takes them; card and disk are this scenario's folders.
+fresh_prefix() {
+  local drives=$1
+  if [ ! -f "$template/.kovra-ready" ]; then
+    KOVRA_WINEPREFIX=$template bash "$repo/cmake/wine-run.sh" "$ARCH" \
+      "$BUILD/tests/kovra_driver.exe" >/dev/null
+    WINEPREFIX=$template "$wineserver" -k 2>/dev/null || true
+    WINEPREFIX=$template "$wineserver" -w 2>/dev/null || true
+  fi
+  rm -rf "$work"
+  mkdir -p "$card" "$disk"
+  cp -a "$template" "$WINEPREFIX"
+  # Maps the drives and, with them, registers the tests' program as the .avi player.
+  KOVRA_WINEPREFIX=$WINEPREFIX KOVRA_DRIVES=$drives bash "$repo/cmake/wine-run.sh" "$ARCH" \
+    reg add 'HKLM\Software\Classes\.avi' /ve /d KovraTestPlayer /f >/dev/null
+  "$wine" reg add 'HKLM\Software\Classes\KovraTestPlayer\shell\open\command' /ve /f \
+    /d "\"$(winpath "$BUILD/tests/kovra_open_recorder.exe")\" \"%1\"" >/dev/null
+  export KOVRA_OPEN_LOG
+  KOVRA_OPEN_LOG=$(winpath "$work/opened.log")
+}
+
+temp_folder() { echo "$WINEPREFIX/drive_c/users/$(id -un)/Temp"; }
+
+start_kovra() {
+  "$wine" "$BUILD/Kovra.exe" "$@" &
+  kovra_pid=$!
+}
+
+# Runs the driver's steps; a failing step fails the scenario.
+drive() {
+  "$wine" "$BUILD/tests/kovra_driver.exe" "$@" | tr -d '\r' || fail "driver steps"
+}
+
+# Waits for the program to end; its exit code must be 0.
+expect_exit() {
+  local status=0
+  for _ in $(seq 300); do
+    kill -0 "$kovra_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$kovra_pid" 2>/dev/null; then
+    fail "Kovra still runs"
+    return
+  fi
+  wait "$kovra_pid" || status=$?
+  kovra_pid=""
+  [ "$status" -eq 0 ] && echo "ok    Kovra ended, exit code 0" || fail "Kovra's exit code $status"
+}
+
+hex() { od -An -v -tx1 "$1" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
+
+expect_bytes() {
+  local file=$1 expected=$2 actual
+  actual=$(hex "$file" 2>/dev/null || echo "(no file)")
+  [ "$actual" = "$expected" ] && echo "ok    $(basename "$file") = $expected" ||
+    fail "$(basename "$file"): $actual, expected $expected"
+}
+
+expect_no_file() {
+  [ ! -e "$1" ] && echo "ok    no $(basename "$1")" || fail "$(basename "$1") exists"
+}
+
+expect_same() {
+  cmp -s "$1" "$2" && echo "ok    $(basename "$1") unchanged" || fail "$(basename "$1") changed"
+}
+
+finish() {
+  echo "$NAME: $failures failed"
+  [ "$failures" -eq 0 ]
+}
