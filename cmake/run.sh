@@ -47,6 +47,7 @@ case "$card" in *[[:space:]]*)
 esac
 card=$(cd "$card" && pwd)
 echo "drive E: (removable) is $card"
+[ -n "${CARD:-}" ] || echo "to use a real card instead: CARD=/path/to/mounted/card make run"
 export KOVRA_DRIVES="e=floppy:$card"
 
 if [ -n "${DISPLAY:-}" ]; then
