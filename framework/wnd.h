@@ -19,6 +19,12 @@ class CWnd {
     }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     BOOL GetClientRect(LPRECT rect) const { return ::GetClientRect(m_hWnd, rect); }
+    // The large icon shows in the task switcher, the small one in the caption.
+    HICON SetIcon(HICON hIcon, BOOL bBigIcon) {
+        return reinterpret_cast<HICON>(SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL,
+                                                   reinterpret_cast<LPARAM>(hIcon)));
+    }
+    void SetDlgItemText(int nID, LPCSTR text) const { ::SetDlgItemTextA(m_hWnd, nID, text); }
     // A null caption gives the application's name, as every prompt of the program carries it.
     int MessageBox(LPCSTR text, LPCSTR caption = nullptr, UINT type = MB_OK) const;
 

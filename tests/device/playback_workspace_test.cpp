@@ -22,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 using test::firstDifference;
+using test::sampleVideo;
 
 // Logs every call that could change a file; can refuse some of them.
 class PlaybackPlatform : public test::ShellLogPlatform {
@@ -57,15 +58,6 @@ class PlaybackPlatform : public test::ShellLogPlatform {
         return result;
     }
 };
-
-// A video of size bytes starting with head, the rest a pattern that shows any shifted byte.
-Bytes video(const std::string& head, std::size_t size = 70000) {
-    Bytes bytes(std::max(size, head.size()));
-    std::copy(head.begin(), head.end(), bytes.begin());
-    for (std::size_t i = head.size(); i < bytes.size(); ++i)
-        bytes[i] = static_cast<unsigned char>(i * 31 + 7);
-    return bytes;
-}
 
 Bytes withSignature(Bytes bytes, const char* signature) {
     std::copy(signature, signature + 4, bytes.begin());
@@ -119,12 +111,12 @@ struct SignatureCase {
 
 std::vector<SignatureCase> signatureCases() {
     return {
-        {"MARS", "MOV0001.avi", video("MARS"), PlayOutcome::Opened, "RIFF"},
-        {"RIFF", "MOV0002.avi", video("RIFF"), PlayOutcome::Opened, nullptr},
-        {"RIFX", "MOV0003.avi", video("RIFX"), PlayOutcome::Rejected, nullptr},
-        {"lower-case mars", "MOV0004.avi", video("mars"), PlayOutcome::Rejected, nullptr},
-        {"MARs", "MOV0005.avi", video("MARs"), PlayOutcome::Rejected, nullptr},
-        {"three bytes MAR", "MOV0006.avi", video("MAR", 3), PlayOutcome::Rejected, nullptr},
+        {"MARS", "MOV0001.avi", sampleVideo("MARS"), PlayOutcome::Opened, "RIFF"},
+        {"RIFF", "MOV0002.avi", sampleVideo("RIFF"), PlayOutcome::Opened, nullptr},
+        {"RIFX", "MOV0003.avi", sampleVideo("RIFX"), PlayOutcome::Rejected, nullptr},
+        {"lower-case mars", "MOV0004.avi", sampleVideo("mars"), PlayOutcome::Rejected, nullptr},
+        {"MARs", "MOV0005.avi", sampleVideo("MARs"), PlayOutcome::Rejected, nullptr},
+        {"three bytes MAR", "MOV0006.avi", sampleVideo("MAR", 3), PlayOutcome::Rejected, nullptr},
         {"empty", "MOV0007.avi", Bytes{}, PlayOutcome::Rejected, nullptr},
     };
 }
@@ -158,9 +150,9 @@ TEST_F(Playback, WithDeviceOnlyTheCopyChanges) {
 // A second Play opens the existing copy without copying, even when the card's file changed;
 // after a cleanup the next Play copies afresh.
 TEST_F(Playback, CopyLivesUntilTheNextCleanup) {
-    Bytes first = putVideo("MOV0001.avi", video("MARS"));
+    Bytes first = putVideo("MOV0001.avi", sampleVideo("MARS"));
     ASSERT_EQ(play("MOV0001.avi", true), PlayOutcome::Opened);
-    Bytes second = putVideo("MOV0001.avi", video("MARS", 500));
+    Bytes second = putVideo("MOV0001.avi", sampleVideo("MARS", 500));
     ASSERT_EQ(play("MOV0001.avi", true), PlayOutcome::Opened);
     EXPECT_EQ(platform.copies, 1);
     EXPECT_EQ(firstDifference(copyBytes("MOV0001.avi"), withSignature(first, "RIFF")), "");
@@ -190,12 +182,12 @@ TEST_F(Playback, WithoutDeviceTheChosenFileIsPatched) {
 
 // An earlier copy is opened without a device too, and the chosen file is then not touched.
 TEST_F(Playback, WithoutDeviceAnEarlierCopyIsOpened) {
-    Bytes original = putVideo("MOV0001.avi", video("MARS"));
-    test::writeAll(temp.file("~mrMOV0001.avi"), video("RIFX"));
+    Bytes original = putVideo("MOV0001.avi", sampleVideo("MARS"));
+    test::writeAll(temp.file("~mrMOV0001.avi"), sampleVideo("RIFX"));
     EXPECT_EQ(play("MOV0001.avi", false), PlayOutcome::Opened);
     EXPECT_EQ(platform.opened, std::vector<std::string>{copyName("MOV0001.avi")});
     EXPECT_EQ(firstDifference(cardBytes("MOV0001.avi"), original), "");
-    EXPECT_EQ(firstDifference(copyBytes("MOV0001.avi"), video("RIFX")), "");
+    EXPECT_EQ(firstDifference(copyBytes("MOV0001.avi"), sampleVideo("RIFX")), "");
 }
 
 // A folder given without its backslash gets one, at start-up and again before each use, so
@@ -206,7 +198,7 @@ TEST_F(Playback, TemporaryFolderGetsItsBackslash) {
     workspace.prepareTempDir();
     EXPECT_EQ(workspace.tempDir().c_str(), bare + "\\");
 
-    putVideo("MOV0001.avi", video("MARS"));
+    putVideo("MOV0001.avi", sampleVideo("MARS"));
     workspace.tempDir().assign(bare.c_str());
     ASSERT_EQ(play("MOV0001.avi", true), PlayOutcome::Opened);
     EXPECT_EQ(filesIn(temp.path()), std::vector<std::string>{"~mrMOV0001.avi"});
@@ -256,14 +248,14 @@ class CurrentFolder {
 TEST_F(Playback, NoTemporaryFolder) {
     test::ScratchDir current;
     CurrentFolder inside(current.path());
-    test::writeAll(current.file("~mrOLD.avi"), video("RIFF"));
-    test::writeAll(current.file("~mrMOV0001.avi"), video("RIFF"));
+    test::writeAll(current.file("~mrOLD.avi"), sampleVideo("RIFF"));
+    test::writeAll(current.file("~mrMOV0001.avi"), sampleVideo("RIFF"));
 
     for (OsError error : {OsError::Other, OsError::None}) {
         SCOPED_TRACE(osErrorName(error));
         platform.tempError = error;
         platform.tempAnswer = "";
-        Bytes original = putVideo("MOV0001.avi", video("MARS"));
+        Bytes original = putVideo("MOV0001.avi", sampleVideo("MARS"));
         platform.fileCalls.clear();
         platform.opened.clear();
         workspace.prepareTempDir();
@@ -286,7 +278,7 @@ TEST_F(Playback, NoTemporaryFolder) {
 // A name or path longer than its buffer is refused before any file is touched: a cut name
 // would be another file. Exactly full buffers are used whole.
 TEST_F(Playback, OverlongNamesAreRefusedNotCut) {
-    Bytes original = putVideo("MOV0001.avi", video("MARS"));
+    Bytes original = putVideo("MOV0001.avi", sampleVideo("MARS"));
     std::string longName(256, 'n');
     std::string longPath = temp.path().string() + "\\";
     longPath += std::string(256 - longPath.size(), 'p');
@@ -333,7 +325,7 @@ TEST_F(Playback, FailedCopyLeavesAnEmptyCopy) {
 // A file that cannot be opened is handed to the shell anyway; a failed seek must not let
 // "RIFF" land after the signature.
 TEST_F(Playback, OpenAndSeekFailures) {
-    Bytes original = putVideo("MOV0001.avi", video("MARS"));
+    Bytes original = putVideo("MOV0001.avi", sampleVideo("MARS"));
     platform.refuseOpen = true;
     EXPECT_EQ(play("MOV0001.avi", false), PlayOutcome::Opened);
     platform.refuseOpen = false;

@@ -175,15 +175,6 @@ TEST(SliderCtrl, PositionStaysWithinTheRange) {
 // The platform's file dialogs, run for real and answered like a user.
 class FileDialog : public ::testing::Test {
   protected:
-    // Types name into the dialog's file-name box and presses its OK button.
-    static void answer(HWND dialog, const std::string& name) {
-        SendMessageA(GetDlgItem(dialog, 1148), WM_SETTEXT, 0,
-                     reinterpret_cast<LPARAM>(name.c_str()));
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    }
-    static std::string fileName(HWND dialog) { return windowText(GetDlgItem(dialog, 1148)); }
-    static std::string fileType(HWND dialog) { return windowText(GetDlgItem(dialog, 1136)); }
-
     ScratchDir dir;
 };
 
@@ -197,9 +188,9 @@ TEST_F(FileDialog, SaveProposesAndAddsTheDefaultExtension) {
     HWND dialog = run.window();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(windowText(dialog), "Save As");
-    EXPECT_EQ(fileName(dialog), "TIME.txt");
-    EXPECT_EQ(fileType(dialog), "(*.txt)");
-    answer(dialog, "answer");
+    EXPECT_EQ(fileDialogName(dialog), "TIME.txt");
+    EXPECT_EQ(fileDialogType(dialog), "(*.txt)");
+    answerFileDialog(dialog, "answer");
     EXPECT_EQ(run.result(), IDOK);
     EXPECT_EQ(save.GetPathName(), dir.file("answer.txt"));
     EXPECT_EQ(save.GetFileName(), "answer.txt");
@@ -213,7 +204,7 @@ TEST_F(FileDialog, SaveOverAnExistingFileAsksFirst) {
     ModalRun run([&] { return save.DoModal(); });
     HWND dialog = run.window();
     ASSERT_NE(dialog, nullptr);
-    answer(dialog, "old.txt");
+    answerFileDialog(dialog, "old.txt");
     std::optional<MessageBoxSeen> question = answerMessageBox(dialog, IDYES);
     ASSERT_TRUE(question) << "no question before replacing the file";
     // The wording is the platform's own; Wine's reads "File already exists. Do you want to
@@ -233,8 +224,8 @@ TEST_F(FileDialog, OpenPicksAFileOrIsCancelled) {
         HWND dialog = run.window();
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(windowText(dialog), "Open");
-        EXPECT_EQ(fileType(dialog), " (*.avi)");
-        answer(dialog, dir.file("MOV0001.avi"));
+        EXPECT_EQ(fileDialogType(dialog), " (*.avi)");
+        answerFileDialog(dialog, dir.file("MOV0001.avi"));
         EXPECT_EQ(run.result(), IDOK);
         EXPECT_EQ(open.GetPathName(), dir.file("MOV0001.avi"));
         EXPECT_EQ(open.GetFileName(), "MOV0001.avi");

@@ -1,5 +1,6 @@
 #include "tests/support/bytes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -24,6 +25,14 @@ std::string toHex(const unsigned char* data, std::size_t size) {
         text += pair;
     }
     return text;
+}
+
+std::vector<unsigned char> sampleVideo(const std::string& head, std::size_t size) {
+    std::vector<unsigned char> bytes(std::max(size, head.size()));
+    std::copy(head.begin(), head.end(), bytes.begin());
+    for (std::size_t i = head.size(); i < bytes.size(); ++i)
+        bytes[i] = static_cast<unsigned char>(i * 31 + 7);
+    return bytes;
 }
 
 std::string firstDifference(const std::vector<unsigned char>& actual,

@@ -20,6 +20,10 @@ inline std::string toHex(const std::vector<unsigned char>& bytes) {
     return toHex(bytes.data(), bytes.size());
 }
 
+// A video of size bytes starting with head ("MARS", "RIFF", ...), the rest a pattern that
+// shows any shifted byte.
+std::vector<unsigned char> sampleVideo(const std::string& head, std::size_t size = 70000);
+
 // Empty when equal; otherwise the sizes or the first differing byte, so that a failure on a
 // large file stays readable.
 std::string firstDifference(const std::vector<unsigned char>& actual,

@@ -63,8 +63,11 @@ TEST_F(RecorderLayout, LiveWindowMatchesItsTemplate) {
                      want.caption + "\", id " + std::to_string(static_cast<int>(want.id)) + ")");
         EXPECT_EQ(static_cast<DWORD>(GetDlgCtrlID(child)), want.id);
         EXPECT_TRUE(sameClass(windowClass(child), want.windowClass)) << windowClass(child);
-        // An edit shows its member, put there by the exchange; other captions are the template's.
-        if (!sameClass(want.windowClass, "Edit")) {
+        // An edit shows its member, put there by the exchange, and 1017 the trackbar's step;
+        // other captions are the template's.
+        if (want.id == IDC_SENSITIVITY_VALUE) {
+            EXPECT_EQ(windowText(child), "0.40");
+        } else if (!sameClass(want.windowClass, "Edit")) {
             EXPECT_EQ(windowText(child), want.caption);
         }
         EXPECT_EQ(IsWindowEnabled(child) != FALSE, (want.style & WS_DISABLED) == 0);

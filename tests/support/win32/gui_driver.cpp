@@ -7,6 +7,8 @@ namespace kovra::test {
 namespace {
 
 constexpr DWORD kPollMs = 10;
+constexpr int kFileNameBox = 1148;
+constexpr int kFileTypeBox = 1136;
 
 BOOL CALLBACK collectWindow(HWND window, LPARAM windows) {
     reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
@@ -123,6 +125,20 @@ std::optional<MessageBoxSeen> answerMessageBox(HWND owner, int button) {
     if (!waitUntilGone(box) || !(settle(owner) || !IsWindow(owner)))
         return std::nullopt;
     return seen;
+}
+
+std::string fileDialogName(HWND dialog) {
+    return windowText(GetDlgItem(dialog, kFileNameBox));
+}
+
+std::string fileDialogType(HWND dialog) {
+    return windowText(GetDlgItem(dialog, kFileTypeBox));
+}
+
+void answerFileDialog(HWND dialog, const std::string& name) {
+    SendMessageA(GetDlgItem(dialog, kFileNameBox), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 } // namespace kovra::test

@@ -46,4 +46,10 @@ struct MessageBoxSeen {
 // is gone and owner's thread has gone on (or owner is gone too). Nothing when no box came.
 std::optional<MessageBoxSeen> answerMessageBox(HWND owner, int button = IDOK);
 
+// The platform's open and save dialogs: what their file-name box (1148) and file-type box
+// (1136) show, and an answer typed into the name box and confirmed with the OK button.
+std::string fileDialogName(HWND dialog);
+std::string fileDialogType(HWND dialog);
+void answerFileDialog(HWND dialog, const std::string& name);
+
 } // namespace kovra::test
