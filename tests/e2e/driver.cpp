@@ -26,6 +26,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 #include "tests/support/win32/gui_driver.h"
 
@@ -47,8 +48,9 @@ std::string controlText(HWND window) {
 }
 
 BOOL CALLBACK matchMain(HWND window, LPARAM found) {
-    if (windowClass(window) != "#32770" || windowText(window) != "Kovra" ||
-        !GetDlgItem(window, kSetConfigId))
+    // The window shows itself only once its start-up is done.
+    if (!IsWindowVisible(window) || windowClass(window) != "#32770" ||
+        windowText(window) != "Kovra" || !GetDlgItem(window, kSetConfigId))
         return TRUE;
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
@@ -105,8 +107,21 @@ int number(std::istringstream& in) {
     return value;
 }
 
-bool compare(int actual, int expected, std::string& detail) {
-    detail = std::to_string(actual);
+// A command may still be at work (the shell can pump messages while it starts the player):
+// a state is given a few seconds to arrive before the step fails.
+constexpr DWORD kSettleMs = 5000;
+
+template <typename Value, typename Probe>
+bool becomes(Probe probe, const Value& expected, std::string& detail) {
+    Value actual = probe();
+    for (DWORD waited = 0; actual != expected && waited < kSettleMs; waited += 50) {
+        Sleep(50);
+        actual = probe();
+    }
+    if constexpr (std::is_same_v<Value, std::string>)
+        detail = actual;
+    else
+        detail = std::to_string(actual);
     return actual == expected;
 }
 
@@ -122,8 +137,7 @@ bool run(const std::string& step, std::string& detail) {
         throw std::runtime_error("no Kovra window: start with 'wait'");
     if (verb == "text") {
         HWND item = control(number(in));
-        detail = controlText(item);
-        return detail == rest(in);
+        return becomes([&] { return controlText(item); }, rest(in), detail);
     }
     if (verb == "set") {
         HWND item = control(number(in));
@@ -137,15 +151,17 @@ bool run(const std::string& step, std::string& detail) {
     }
     if (verb == "checked") {
         HWND item = control(number(in));
-        return compare(SendMessageA(item, BM_GETCHECK, 0, 0) == BST_CHECKED, number(in), detail);
+        return becomes([&] { return SendMessageA(item, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0; },
+                       number(in), detail);
     }
     if (verb == "enabled") {
         HWND item = control(number(in));
-        return compare(IsWindowEnabled(item) ? 1 : 0, number(in), detail);
+        return becomes([&] { return IsWindowEnabled(item) ? 1 : 0; }, number(in), detail);
     }
     if (verb == "slider") {
         HWND item = control(number(in));
-        return compare(static_cast<int>(SendMessageA(item, TBM_GETPOS, 0, 0)), number(in), detail);
+        return becomes([&] { return static_cast<int>(SendMessageA(item, TBM_GETPOS, 0, 0)); },
+                       number(in), detail);
     }
     if (verb == "key") {
         HWND item = control(number(in));
