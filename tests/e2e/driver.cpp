@@ -195,6 +195,9 @@ bool run(const std::string& step, std::string& detail) {
         std::string path = rest(in);
         SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
         press(GetDlgItem(dialog, IDOK), mainWindow);
+        // The command goes on once the dialog is gone, unless the dialog asks a question first.
+        waitUntil([&] { return !IsWindow(dialog) || findDialog(windowThread(), dialog); });
+        settle(mainWindow);
         return true;
     }
     if (verb == "answer") {
@@ -206,6 +209,7 @@ bool run(const std::string& step, std::string& detail) {
                                       : IDOK;
         HWND box = waitForWindow(findMessageBox);
         auto seen = box ? answerMessageBox(GetWindow(box, GW_OWNER), id) : std::nullopt;
+        settle(mainWindow);
         if (!seen) {
             detail = "no message box opened";
             return false;
