@@ -130,8 +130,9 @@ scenario_no_device() {
   local steps=(wait)
   for id in $DEVICE_CONTROLS; do steps+=("enabled $id 0"); done
   steps+=("enabled $BROWSE 1" "enabled $PLAY 1" "enabled $CLOSE 1")
-  steps+=("click $BROWSE" 'file D:\clip.avi' "click $PLAY" "enabled $SET_CONFIG 0"
-    "enabled $PLAY 1" "enabled $BROWSE 1")
+  steps+=("click $BROWSE" 'file D:\clip.avi' "click $PLAY" "enabled $PLAY 1" "enabled $BROWSE 1"
+    "enabled $CLOSE 1")
+  for id in $DEVICE_CONTROLS; do steps+=("enabled $id 0"); done
   drive "${steps[@]}"
   for _ in $(seq 100); do [ -f "$work/opened.log" ] && break; sleep 0.1; done
   grep -qx 'D:\\clip.avi' "$work/opened.log" 2>/dev/null &&
