@@ -5,15 +5,16 @@ set -uo pipefail
 ARCH=$1 BUILD=$2 NAME=$3
 source "$(dirname "${BASH_SOURCE[0]}")/harness.sh"
 
-# Control identifiers, as the window numbers them.
-CLOSE=2 SET_CURRENT_TIME=1000 TRIGGER_QVGA=1001 TRIGGER_VGA=1002 LOOP_QVGA=1003 LOOP_VGA=1004
-FPS_30=1005 FPS_24=1006 SET_TIME=1007 BROWSE=1008 PLAY=1009 SET_CONFIG=1010
-MAX_GSENSOR=1011 MAX_MANUAL=1012 MAX_CYCLE=1013 VIDEO_PATH=1014 SENSITIVITY=1015
-SENSITIVITY_VALUE=1017 FPS_15=1018 FPS_13_3=1019 OVERWRITE_YES=1020 OVERWRITE_NO=1021
-YEAR=1022 MONTH=1023 DAY=1024 HOUR=1025 MINUTE=1026 SECOND=1027
-DEVICE_CONTROLS="$YEAR $MONTH $DAY $HOUR $MINUTE $SECOND $SET_TIME $SET_CURRENT_TIME
-  $TRIGGER_QVGA $TRIGGER_VGA $LOOP_QVGA $LOOP_VGA $FPS_30 $FPS_24 $FPS_15 $FPS_13_3
-  $OVERWRITE_YES $OVERWRITE_NO $SENSITIVITY $MAX_GSENSOR $MAX_MANUAL $MAX_CYCLE $SET_CONFIG"
+# The window's control identifiers, read from the header its code and resources share:
+# IDC_SET_CONFIG=1010 and so on; "Close" is the platform's IDCANCEL.
+eval "$(awk '$1 == "#define" && $2 ~ /^IDC_[A-Z0-9_]+$/ && $3 ~ /^[0-9]+$/ { print $2 "=" $3 }' \
+  "$repo/window/control_ids.h")"
+CLOSE=2
+# The controls of the card's two records, as the window lists them.
+DEVICE_CONTROLS="$IDC_YEAR $IDC_MONTH $IDC_DAY $IDC_HOUR $IDC_MINUTE $IDC_SECOND $IDC_SET_TIME
+  $IDC_SET_CURRENT_TIME $IDC_TRIGGER_QVGA $IDC_TRIGGER_VGA $IDC_LOOP_QVGA $IDC_LOOP_VGA
+  $IDC_FPS_30 $IDC_FPS_24 $IDC_FPS_15 $IDC_FPS_13_3 $IDC_OVERWRITE_YES $IDC_OVERWRITE_NO
+  $IDC_SENSITIVITY $IDC_MAX_GSENSOR $IDC_MAX_MANUAL $IDC_MAX_CYCLE $IDC_SET_CONFIG"
 VK_ESCAPE=27 VK_END=35
 
 EXAMPLE_RECORD="01 01 14 00 0a 00 1e 00 28 00 03"
@@ -30,14 +31,14 @@ scenario_startup_shows_card() {
   write_bytes "$card/CONFIG.SYS" "$EXAMPLE_RECORD"
   start_kovra
   drive wait \
-    "checked $TRIGGER_QVGA 0" "checked $TRIGGER_VGA 1" \
-    "checked $LOOP_QVGA 0" "checked $LOOP_VGA 1" \
-    "checked $FPS_30 0" "checked $FPS_24 0" "checked $FPS_15 0" "checked $FPS_13_3 1" \
-    "enabled $FPS_30 1" "enabled $FPS_24 1" \
-    "slider $SENSITIVITY 20" "text $SENSITIVITY_VALUE 1.00" \
-    "text $MAX_GSENSOR 10" "text $MAX_MANUAL 30" "text $MAX_CYCLE 40" \
-    "checked $OVERWRITE_YES 0" "checked $OVERWRITE_NO 1" \
-    "text $YEAR $(date +%Y)" "text $MONTH $(date +%-m)" "text $DAY $(date +%-d)" \
+    "checked $IDC_TRIGGER_QVGA 0" "checked $IDC_TRIGGER_VGA 1" \
+    "checked $IDC_LOOP_QVGA 0" "checked $IDC_LOOP_VGA 1" \
+    "checked $IDC_FPS_30 0" "checked $IDC_FPS_24 0" "checked $IDC_FPS_15 0" "checked $IDC_FPS_13_3 1" \
+    "enabled $IDC_FPS_30 1" "enabled $IDC_FPS_24 1" \
+    "slider $IDC_SENSITIVITY 20" "text $IDC_SENSITIVITY_VALUE 1.00" \
+    "text $IDC_MAX_GSENSOR 10" "text $IDC_MAX_MANUAL 30" "text $IDC_MAX_CYCLE 40" \
+    "checked $IDC_OVERWRITE_YES 0" "checked $IDC_OVERWRITE_NO 1" \
+    "text $IDC_YEAR $(date +%Y)" "text $IDC_MONTH $(date +%-m)" "text $IDC_DAY $(date +%-d)" \
     "click $CLOSE" gone
   expect_exit
   expect_bytes "$card/CONFIG.SYS" "$EXAMPLE_RECORD"
@@ -48,16 +49,16 @@ scenario_save_config() {
   fresh_prefix "e=floppy:$card"
   write_bytes "$card/CONFIG.SYS" "$EXAMPLE_RECORD"
   start_kovra
-  drive wait "click $TRIGGER_QVGA" "click $FPS_24" "click $LOOP_QVGA" "click $OVERWRITE_YES" \
-    "set $MAX_GSENSOR 300" "set $MAX_MANUAL 7" "set $MAX_CYCLE 65535" \
-    "key $SENSITIVITY $VK_END" "text $SENSITIVITY_VALUE 2.00" \
-    "click $SET_CONFIG" 'file E:\CONFIG.SYS' "answer * yes" "click $CLOSE" gone
+  drive wait "click $IDC_TRIGGER_QVGA" "click $IDC_FPS_24" "click $IDC_LOOP_QVGA" "click $IDC_OVERWRITE_YES" \
+    "set $IDC_MAX_GSENSOR 300" "set $IDC_MAX_MANUAL 7" "set $IDC_MAX_CYCLE 65535" \
+    "key $IDC_SENSITIVITY $VK_END" "text $IDC_SENSITIVITY_VALUE 2.00" \
+    "click $IDC_SET_CONFIG" 'file E:\CONFIG.SYS' "answer * yes" "click $CLOSE" gone
   expect_exit
   expect_bytes "$card/CONFIG.SYS" "00 00 28 01 2c 00 07 ff ff 01 01"
   start_kovra
-  drive wait "checked $TRIGGER_QVGA 1" "checked $LOOP_QVGA 1" "checked $FPS_24 1" \
-    "checked $OVERWRITE_YES 1" "text $MAX_GSENSOR 300" "text $MAX_MANUAL 7" \
-    "text $MAX_CYCLE 65535" "slider $SENSITIVITY 40" "text $SENSITIVITY_VALUE 2.00" \
+  drive wait "checked $IDC_TRIGGER_QVGA 1" "checked $IDC_LOOP_QVGA 1" "checked $IDC_FPS_24 1" \
+    "checked $IDC_OVERWRITE_YES 1" "text $IDC_MAX_GSENSOR 300" "text $IDC_MAX_MANUAL 7" \
+    "text $IDC_MAX_CYCLE 65535" "slider $IDC_SENSITIVITY 40" "text $IDC_SENSITIVITY_VALUE 2.00" \
     "click $CLOSE" gone
   expect_exit
 }
@@ -66,12 +67,12 @@ scenario_save_config() {
 scenario_set_time() {
   fresh_prefix "e=floppy:$card"
   start_kovra
-  drive wait "set $YEAR 2008" "set $MONTH 2" "set $DAY 31" "set $HOUR 24" "set $MINUTE 60" \
-    "set $SECOND 5" "click $SET_TIME" 'file E:\TIME.txt'
+  drive wait "set $IDC_YEAR 2008" "set $IDC_MONTH 2" "set $IDC_DAY 31" "set $IDC_HOUR 24" "set $IDC_MINUTE 60" \
+    "set $IDC_SECOND 5" "click $IDC_SET_TIME" 'file E:\TIME.txt'
   expect_bytes "$card/TIME.txt" "20 08 02 31 24 60 05"
   local before after
   before=$(date +%s)
-  drive wait "click $SET_CURRENT_TIME" 'file E:\TIME.txt' "answer * yes"
+  drive wait "click $IDC_SET_CURRENT_TIME" 'file E:\TIME.txt' "answer * yes"
   after=$(date +%s)
   local written stamp
   written=$(hex "$card/TIME.txt" | tr -d ' ')
@@ -81,7 +82,7 @@ scenario_set_time() {
   else
     fail "TIME.txt holds $written, not the clock between $before and $after"
   fi
-  drive wait "text $YEAR 2008" "text $HOUR 24" "click $CLOSE" gone
+  drive wait "text $IDC_YEAR 2008" "text $IDC_HOUR 24" "click $CLOSE" gone
   expect_exit
 }
 
@@ -90,8 +91,8 @@ scenario_bad_entry() {
   fresh_prefix "e=floppy:$card"
   write_bytes "$card/CONFIG.SYS" "$EXAMPLE_RECORD"
   start_kovra
-  drive wait "set $MAX_CYCLE abc" "click $SET_CONFIG" "answer integer ok" "quiet 2" \
-    "set $MAX_CYCLE 40" "set $HOUR 25" "click $SET_TIME" "answer 24 ok" "quiet 2" \
+  drive wait "set $IDC_MAX_CYCLE abc" "click $IDC_SET_CONFIG" "answer integer ok" "quiet 2" \
+    "set $IDC_MAX_CYCLE 40" "set $IDC_HOUR 25" "click $IDC_SET_TIME" "answer 24 ok" "quiet 2" \
     "click $CLOSE" gone
   expect_exit
   expect_bytes "$card/CONFIG.SYS" "$EXAMPLE_RECORD"
@@ -105,8 +106,8 @@ scenario_play_from_card() {
   make_mars_video "$card/DCIM/MOV0001.avi"
   cp "$card/DCIM/MOV0001.avi" "$work/original.avi"
   start_kovra
-  drive wait "click $BROWSE" 'file E:\DCIM\MOV0001.avi' "text $VIDEO_PATH E:\\DCIM\\MOV0001.avi" \
-    "click $PLAY" "enabled $PLAY 1" "enabled $SET_CONFIG 1"
+  drive wait "click $IDC_BROWSE" 'file E:\DCIM\MOV0001.avi' "text $IDC_VIDEO_PATH E:\\DCIM\\MOV0001.avi" \
+    "click $IDC_PLAY" "enabled $IDC_PLAY 1" "enabled $IDC_SET_CONFIG 1"
   local copy
   copy="$(temp_folder)/~mrMOV0001.avi"
   for _ in $(seq 100); do [ -f "$work/opened.log" ] && break; sleep 0.1; done
@@ -129,8 +130,8 @@ scenario_no_device() {
   start_kovra
   local steps=(wait)
   for id in $DEVICE_CONTROLS; do steps+=("enabled $id 0"); done
-  steps+=("enabled $BROWSE 1" "enabled $PLAY 1" "enabled $CLOSE 1")
-  steps+=("click $BROWSE" 'file D:\clip.avi' "click $PLAY" "enabled $PLAY 1" "enabled $BROWSE 1"
+  steps+=("enabled $IDC_BROWSE 1" "enabled $IDC_PLAY 1" "enabled $CLOSE 1")
+  steps+=("click $IDC_BROWSE" 'file D:\clip.avi' "click $IDC_PLAY" "enabled $IDC_PLAY 1" "enabled $IDC_BROWSE 1"
     "enabled $CLOSE 1")
   for id in $DEVICE_CONTROLS; do steps+=("enabled $id 0"); done
   drive "${steps[@]}"
@@ -147,7 +148,7 @@ scenario_no_device() {
 # Close, Escape and the close box each end the program.
 scenario_closing() {
   fresh_prefix "e=floppy:$card"
-  for way in "click $CLOSE" "key $MAX_CYCLE $VK_ESCAPE" close-box; do
+  for way in "click $CLOSE" "key $IDC_MAX_CYCLE $VK_ESCAPE" close-box; do
     start_kovra
     drive wait "$way" gone
     expect_exit
