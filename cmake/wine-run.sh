@@ -81,9 +81,9 @@ if [ "$(cat "$session" 2>/dev/null)" != "$wanted" ]; then
   ' "$WINEPREFIX/system.reg" >"$WINEPREFIX/system.reg.new"
   if [ -n "${KOVRA_DRIVES:-}" ]; then
     printf '\n[Software\\\\Wine\\\\Drives] 0\n' >>"$WINEPREFIX/system.reg.new"
-    for spec in $KOVRA_DRIVES; do
-      kind=${spec#*=}
-      printf '"%s:"="%s"\n' "${spec%%=*}" "${kind%%:*}" >>"$WINEPREFIX/system.reg.new"
+    for mapping in $KOVRA_DRIVES; do
+      kind=${mapping#*=}
+      printf '"%s:"="%s"\n' "${mapping%%=*}" "${kind%%:*}" >>"$WINEPREFIX/system.reg.new"
     done
   fi
   mv "$WINEPREFIX/system.reg.new" "$WINEPREFIX/system.reg"
@@ -91,9 +91,9 @@ if [ "$(cat "$session" 2>/dev/null)" != "$wanted" ]; then
 fi
 
 # Each run starts with empty drive folders; a folder given by the caller is used as it is.
-for spec in ${KOVRA_DRIVES:-}; do
-  letter=${spec%%=*}
-  kind=${spec#*=}
+for mapping in ${KOVRA_DRIVES:-}; do
+  letter=${mapping%%=*}
+  kind=${mapping#*=}
   if [ "$kind" != "${kind#*:}" ]; then
     folder=${kind#*:}
     [ -d "$folder" ] || { echo "wine-run.sh: no folder $folder for drive $letter:" >&2; exit 2; }

@@ -33,7 +33,8 @@ scenario_startup_shows_card() {
   drive wait \
     "checked $IDC_TRIGGER_QVGA 0" "checked $IDC_TRIGGER_VGA 1" \
     "checked $IDC_LOOP_QVGA 0" "checked $IDC_LOOP_VGA 1" \
-    "checked $IDC_FPS_30 0" "checked $IDC_FPS_24 0" "checked $IDC_FPS_15 0" "checked $IDC_FPS_13_3 1" \
+    "checked $IDC_FPS_30 0" "checked $IDC_FPS_24 0" \
+    "checked $IDC_FPS_15 0" "checked $IDC_FPS_13_3 1" \
     "enabled $IDC_FPS_30 1" "enabled $IDC_FPS_24 1" \
     "slider $IDC_SENSITIVITY 20" "text $IDC_SENSITIVITY_VALUE 1.00" \
     "text $IDC_MAX_GSENSOR 10" "text $IDC_MAX_MANUAL 30" "text $IDC_MAX_CYCLE 40" \
@@ -49,7 +50,8 @@ scenario_save_config() {
   fresh_prefix "e=floppy:$card"
   write_bytes "$card/CONFIG.SYS" "$EXAMPLE_RECORD"
   start_kovra
-  drive wait "click $IDC_TRIGGER_QVGA" "click $IDC_FPS_24" "click $IDC_LOOP_QVGA" "click $IDC_OVERWRITE_YES" \
+  drive wait "click $IDC_TRIGGER_QVGA" "click $IDC_FPS_24" "click $IDC_LOOP_QVGA" \
+    "click $IDC_OVERWRITE_YES" \
     "set $IDC_MAX_GSENSOR 300" "set $IDC_MAX_MANUAL 7" "set $IDC_MAX_CYCLE 65535" \
     "key $IDC_SENSITIVITY $VK_END" "text $IDC_SENSITIVITY_VALUE 2.00" \
     "click $IDC_SET_CONFIG" 'file E:\CONFIG.SYS' "answer * yes" "click $CLOSE" gone
@@ -67,7 +69,8 @@ scenario_save_config() {
 scenario_set_time() {
   fresh_prefix "e=floppy:$card"
   start_kovra
-  drive wait "set $IDC_YEAR 2008" "set $IDC_MONTH 2" "set $IDC_DAY 31" "set $IDC_HOUR 24" "set $IDC_MINUTE 60" \
+  drive wait "set $IDC_YEAR 2008" "set $IDC_MONTH 2" "set $IDC_DAY 31" \
+    "set $IDC_HOUR 24" "set $IDC_MINUTE 60" \
     "set $IDC_SECOND 5" "click $IDC_SET_TIME" 'file E:\TIME.txt'
   expect_bytes "$card/TIME.txt" "20 08 02 31 24 60 05"
   local before after
@@ -76,7 +79,9 @@ scenario_set_time() {
   after=$(date +%s)
   local written stamp
   written=$(hex "$card/TIME.txt" | tr -d ' ')
-  stamp=$(date -d "${written:0:4}-${written:4:2}-${written:6:2} ${written:8:2}:${written:10:2}:${written:12:2}" +%s 2>/dev/null || echo 0)
+  local when="${written:0:4}-${written:4:2}-${written:6:2}"
+  when+=" ${written:8:2}:${written:10:2}:${written:12:2}"
+  stamp=$(date -d "$when" +%s 2>/dev/null || echo 0)
   if [ "$stamp" -ge $((before - 2)) ] && [ "$stamp" -le $((after + 2)) ]; then
     echo "ok    TIME.txt holds the clock ($written)"
   else
@@ -106,7 +111,8 @@ scenario_play_from_card() {
   make_mars_video "$card/DCIM/MOV0001.avi"
   cp "$card/DCIM/MOV0001.avi" "$work/original.avi"
   start_kovra
-  drive wait "click $IDC_BROWSE" 'file E:\DCIM\MOV0001.avi' "text $IDC_VIDEO_PATH E:\\DCIM\\MOV0001.avi" \
+  drive wait "click $IDC_BROWSE" 'file E:\DCIM\MOV0001.avi' \
+    "text $IDC_VIDEO_PATH E:\\DCIM\\MOV0001.avi" \
     "click $IDC_PLAY" "enabled $IDC_PLAY 1" "enabled $IDC_SET_CONFIG 1"
   local copy
   copy="$(temp_folder)/~mrMOV0001.avi"
@@ -131,7 +137,8 @@ scenario_no_device() {
   local steps=(wait)
   for id in $DEVICE_CONTROLS; do steps+=("enabled $id 0"); done
   steps+=("enabled $IDC_BROWSE 1" "enabled $IDC_PLAY 1" "enabled $CLOSE 1")
-  steps+=("click $IDC_BROWSE" 'file D:\clip.avi' "click $IDC_PLAY" "enabled $IDC_PLAY 1" "enabled $IDC_BROWSE 1"
+  steps+=("click $IDC_BROWSE" 'file D:\clip.avi' "click $IDC_PLAY" "enabled $IDC_PLAY 1"
+    "enabled $IDC_BROWSE 1"
     "enabled $CLOSE 1")
   for id in $DEVICE_CONTROLS; do steps+=("enabled $id 0"); done
   drive "${steps[@]}"
@@ -139,7 +146,8 @@ scenario_no_device() {
   grep -qx 'D:\\clip.avi' "$work/opened.log" 2>/dev/null &&
     echo "ok    the player was started with the chosen file" ||
     fail "the player's log: $(cat "$work/opened.log" 2>/dev/null || echo none)"
-  [ "$(head -c 4 "$disk/clip.avi")" = "RIFF" ] && echo "ok    the chosen file now begins with RIFF" ||
+  [ "$(head -c 4 "$disk/clip.avi")" = "RIFF" ] &&
+    echo "ok    the chosen file now begins with RIFF" ||
     fail "the chosen file begins with $(head -c 4 "$disk/clip.avi")"
   drive wait "click $CLOSE" gone
   expect_exit
