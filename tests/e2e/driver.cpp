@@ -35,8 +35,7 @@ namespace {
 using namespace kovra::test;
 
 constexpr int kSetConfigId = 1010; // only the main window has it
-constexpr int kFileNameCombo = 1148;
-constexpr int kFileNameEdit = 1152;
+constexpr int kFileNameBox = 1148; // the platform's open and save dialogs have it
 
 HWND mainWindow = nullptr;
 
@@ -71,7 +70,7 @@ HWND ownedDialog() {
 }
 
 bool isFileDialog(HWND dialog) {
-    return GetDlgItem(dialog, kFileNameCombo) || GetDlgItem(dialog, kFileNameEdit);
+    return GetDlgItem(dialog, kFileNameBox) != nullptr;
 }
 
 // A message box of the window, or of its file dialog (the overwrite question).
@@ -189,12 +188,7 @@ bool run(const std::string& step, std::string& detail) {
             detail += ": not a file dialog";
             return false;
         }
-        HWND name = GetDlgItem(dialog, kFileNameCombo);
-        if (!name)
-            name = GetDlgItem(dialog, kFileNameEdit);
-        std::string path = rest(in);
-        SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-        press(GetDlgItem(dialog, IDOK), mainWindow);
+        answerFileDialog(dialog, rest(in));
         // The command goes on once the dialog is gone, unless the dialog asks a question first.
         waitUntil([&] { return !IsWindow(dialog) || findDialog(windowThread(), dialog); });
         settle(mainWindow);
