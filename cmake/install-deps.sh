@@ -8,7 +8,8 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 for p in cmake ninja-build g++ make googletest libgtest-dev clang-format \
          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 \
-         xvfb xauth x11-utils ffmpeg python3 python3-pefile fonts-dejavu-core; do
+         xvfb xauth x11-utils ffmpeg python3 python3-pefile fonts-dejavu-core \
+         libcli11-dev nlohmann-json3-dev clang libclang-rt-14-dev; do
   have_pkg "$p" || need+=("$p")
 done
 
