@@ -30,5 +30,8 @@ void addCardCommand(CLI::App& app, Context& context);
 void addConfigCommands(CLI::App& app, Context& context);
 void addClockCommands(CLI::App& app, Context& context);
 void addPlayCommand(CLI::App& app, Context& context);
+void addVideosCommand(CLI::App& app, Context& context);
+void addRepairCommand(CLI::App& app, Context& context);
+void addExportCommand(CLI::App& app, Context& context);
 
 } // namespace kovra::cli

@@ -26,6 +26,9 @@ int run(int argc, char** argv) {
     addConfigCommands(app, context);
     addClockCommands(app, context);
     addPlayCommand(app, context);
+    addVideosCommand(app, context);
+    addRepairCommand(app, context);
+    addExportCommand(app, context);
 
     try {
         app.parse(argc, argv);
@@ -39,7 +42,9 @@ int run(int argc, char** argv) {
         warn(error.what());
         return kUsage;
     } catch (const Failure& failure) {
-        warn(failure.what());
+        // An empty message: every file concerned has been named already.
+        if (*failure.what())
+            warn(failure.what());
         return failure.code();
     }
     return kDone;
