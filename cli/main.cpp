@@ -12,7 +12,7 @@ int run(int argc, char** argv) {
     CLI::App app("The recorder's card from a terminal: its configuration (CONFIG.SYS), its "
                  "clock (TIME.txt) and its videos.",
                  kProgramName);
-    Context context{kovra::systemPlatform(), "", false};
+    Context context{kovra::systemPlatform(), "", false, std::nullopt};
     app.set_version_flag("--version", KOVRA_VERSION);
     app.require_subcommand(1);
     // --card may also follow the command's name.
