@@ -1,5 +1,5 @@
-# The two set-up commands of the README, and the benchmarks.
-.PHONY: test run bench
+# The two set-up commands of the README, the benchmarks, and the fuzzer (FUZZ_SECONDS=60).
+.PHONY: test run bench fuzz
 
 test:
 	bash cmake/test-all.sh
@@ -9,3 +9,6 @@ run:
 
 bench:
 	bash cmake/bench.sh
+
+fuzz:
+	bash cmake/fuzz.sh
