@@ -87,6 +87,10 @@ const HostileCase kCases[] = {
     {"idx1 entries all zero", [](Bytes& b) { std::fill(b.begin() + idx1(b) + 8, b.end(), 0); },
      VideoState::Repairable, "index disagrees with the data"},
     // Structure.
+    {"idx1 offsets counted from the file's start, as some writers do",
+     [](Bytes& b) { b = corpusVideo("absolute_index"); }, VideoState::Ok, nullptr},
+    {"data chunks grouped in LIST rec", [](Bytes& b) { b = corpusVideo("rec_lists"); },
+     VideoState::Ok, nullptr},
     {"nested LIST inside a strl, skipped",
      [](Bytes& b) {
          std::size_t junk = findFourcc(b, "JUNK");
