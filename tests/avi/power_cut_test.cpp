@@ -235,6 +235,25 @@ TEST_P(AviPowerCutCase, RepairKeepsEveryCompleteFrame) {
     EXPECT_EQ(readText(out), "") << "ffmpeg found errors decoding the repaired file";
 }
 
+// Cuts around and inside every chunk (its header, its first payload byte, its middle, its
+// last byte): the reader counts exactly the frames before the cut, and the repair writes the
+// promised size and reads back as sound. Guards against an off-by-one at any chunk edge.
+TEST_F(AviPowerCut, EveryCutKeepsTheFramesBeforeIt) {
+    for (const IndexedChunk& chunk : clip_->chunks)
+        for (std::size_t into : {std::size_t{0}, std::size_t{3}, std::size_t{8}, 8 + chunk.size / 2,
+                                 8 + chunk.size - 1}) {
+            Damage d{chunk.offset + into, 0, 0, false};
+            Bytes input = damaged(*clip_, d);
+            VideoReport report = inspectBytes(input);
+            ASSERT_EQ(report.frames, completeFrames(*clip_, d)) << "cut at " << d.cut;
+            if (report.frames == 0)
+                continue;
+            Repaired repaired = repairBytes(input);
+            ASSERT_EQ(repaired.bytes.size(), report.repairedSize) << "cut at " << d.cut;
+            ASSERT_EQ(inspectBytes(repaired.bytes).state, VideoState::Ok) << "cut at " << d.cut;
+        }
+}
+
 INSTANTIATE_TEST_SUITE_P(Damage, AviPowerCutCase, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<PowerCutCase>& param) {
                              return caseName(param.param.name);
