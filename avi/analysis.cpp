@@ -57,12 +57,15 @@ class Analyser {
     bool cutOff_ = false;
 };
 
+// A LIST rec there belongs to movi still: a stale size may end just before one.
 bool Analyser::topLevelIdAt(std::uint64_t pos) {
-    const std::uint8_t* h = reader_.view(pos, kFourccSize);
-    if (!h)
+    std::uint8_t h[kListHeaderSize];
+    if (!reader_.copy(pos, h, kFourccSize))
         return false;
     FourCC id = le32(h);
-    return id == kIdx1 || id == kRiff || id == kJunk || id == kList;
+    if (id == kList)
+        return reader_.copy(pos, h, kListHeaderSize) && le32(h + kChunkHeaderSize) != kRec;
+    return id == kIdx1 || id == kRiff || id == kJunk;
 }
 
 // A movi size is believed when its end is the file's end or the start of a top-level chunk;
