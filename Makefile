@@ -1,5 +1,6 @@
-# The two set-up commands of the README, and the benchmarks.
-.PHONY: test run bench cli
+# The two set-up commands of the README, kovra-cli, the benchmarks, and the fuzzer
+# (FUZZ_SECONDS=60).
+.PHONY: test run bench cli fuzz
 
 test:
 	bash cmake/test-all.sh
@@ -15,3 +16,6 @@ cli:
 	bash cmake/install-deps.sh --cli
 	cmake --preset release
 	cmake --build --preset release --target kovra-cli
+
+fuzz:
+	bash cmake/fuzz.sh

@@ -101,10 +101,8 @@ std::vector<Patch> headerPatches(const Analysis& a) {
     for (std::size_t i = 0; i < h.streams.size(); ++i) {
         const StreamHeader& stream = h.streams[i];
         const StreamTally& tally = a.tally.streams[i];
-        std::uint64_t length = tally.chunks;
-        if (stream.type == kAuds && stream.sampleSize != 0)
-            length = tally.bytes / (stream.blockAlign != 0 ? stream.blockAlign : stream.sampleSize);
-        patches.push_back({stream.strhPayload + kStrhLength, static_cast<std::uint32_t>(length)});
+        patches.push_back({stream.strhPayload + kStrhLength,
+                           static_cast<std::uint32_t>(strhLength(stream, tally))});
         patches.push_back({stream.strhPayload + kStrhSuggestedBuffer, tally.largest});
     }
     for (std::uint64_t offset : h.openDmlHeaders)
@@ -124,10 +122,9 @@ std::uint32_t indexFlags(const Analysis& a, const DataChunk& chunk, bool firstVi
 }
 
 bool writeRepaired(Analysis& a, ByteSource& source, Writer& w) {
-    if (!a.intraOnly && !a.chunksFromIndex && a.index.present && !a.index.cutOff &&
-        a.verdict.baseFound) {
+    if (!a.intraOnly && !a.chunksFromIndex && a.index.present) {
         SourceReader reader(source);
-        takeIndexFlags(reader, a.index, a.verdict.base, a.chunks);
+        takeIndexFlags(reader, a.index, a.header.moviList + kChunkHeaderSize, a.chunks);
     }
     const AviHeader& h = a.header;
     if (!w.copy(0, h.moviList, headerPatches(a)))
