@@ -4,10 +4,6 @@
 // it without a word.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <fstream>
 #include <functional>
@@ -15,38 +11,14 @@
 #include <optional>
 
 #include "tests/avi/avi_bytes.h"
+#include "tests/support/process.h"
 #include "tests/support/scratch_dir.h"
-
-extern char** environ;
 
 namespace kovra::avi::test {
 namespace {
 
-// Runs args[0] from PATH without a shell, its output and errors into out; its exit status.
-int run(const std::vector<std::string>& args, const std::string& out) {
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t child;
-    int rc = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return -1;
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using kovra::test::readText;
+using kovra::test::runProgram;
 
 struct IndexedChunk {
     std::size_t offset, size;
@@ -65,13 +37,13 @@ class AviPowerCut : public ::testing::Test {
     static void SetUpTestSuite() {
         dir_ = new kovra::test::ScratchDir;
         std::string path = dir_->file("clip.avi");
-        int rc = run({"ffmpeg", "-v",    "error", "-nostdin",
-                      "-f",     "lavfi", "-i",    "testsrc=size=640x480:rate=15",
-                      "-f",     "lavfi", "-i",    "sine=frequency=440:sample_rate=8000",
-                      "-t",     "3",     "-c:v",  "mjpeg",
-                      "-q:v",   "5",     "-c:a",  "pcm_s16le",
-                      "-ac",    "1",     path},
-                     dir_->file("ffmpeg.txt"));
+        int rc = runProgram({"ffmpeg", "-v",    "error", "-nostdin",
+                             "-f",     "lavfi", "-i",    "testsrc=size=640x480:rate=15",
+                             "-f",     "lavfi", "-i",    "sine=frequency=440:sample_rate=8000",
+                             "-t",     "3",     "-c:v",  "mjpeg",
+                             "-q:v",   "5",     "-c:a",  "pcm_s16le",
+                             "-ac",    "1",     path},
+                            dir_->file("ffmpeg.txt"));
         if (rc != 0)
             return;
         clip_.emplace();
@@ -226,12 +198,13 @@ TEST_P(AviPowerCutCase, RepairKeepsEveryCompleteFrame) {
     std::string file = dir_->file("repaired.avi");
     kovra::test::writeAll(file, repaired.bytes);
     std::string out = dir_->file("probe.txt");
-    ASSERT_EQ(run({"ffprobe", "-v", "error", "-count_frames", "-select_streams", "v:0",
-                   "-show_entries", "stream=nb_read_frames", "-of", "csv=p=0", file},
-                  out),
+    ASSERT_EQ(runProgram({"ffprobe", "-v", "error", "-count_frames", "-select_streams", "v:0",
+                          "-show_entries", "stream=nb_read_frames", "-of", "csv=p=0", file},
+                         out),
               0);
     EXPECT_EQ(readText(out), std::to_string(expected) + "\n");
-    ASSERT_EQ(run({"ffmpeg", "-v", "error", "-nostdin", "-i", file, "-f", "null", "-"}, out), 0);
+    ASSERT_EQ(runProgram({"ffmpeg", "-v", "error", "-nostdin", "-i", file, "-f", "null", "-"}, out),
+              0);
     EXPECT_EQ(readText(out), "") << "ffmpeg found errors decoding the repaired file";
 }
 

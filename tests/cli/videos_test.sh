@@ -3,31 +3,17 @@
 # recording made by ffmpeg as the recorder makes them and damaged as a power cut leaves it.
 # The repaired files are judged by ffprobe and ffmpeg.
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 program=$1
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/kovra-videos-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-passes=0
-failures=0
-check() {
-  local label=$1
-  shift
-  if "$@"; then
-    passes=$((passes + 1))
-  else
-    failures=$((failures + 1))
-    echo "FAIL  $label  (rc=$rc, stdout: ${out:0:300}, stderr: ${err:0:300})"
-  fi
-}
-is() { [ "$1" = "$2" ]; }
-has() { [[ "$1" == *"$2"* ]]; }
 kovra() {
   "$program" "$@" >"$work/stdout" 2>"$work/stderr" </dev/null
   rc=$?
   out=$(cat "$work/stdout")
   err=$(cat "$work/stderr")
 }
-json() { printf '%s' "$out" | python3 -c "import json,sys; d=json.load(sys.stdin); print($1)" 2>&1; }
 layout() { python3 "$here/avi_layout.py" "$@"; }
 probe_frames() {
   ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames \
@@ -123,5 +109,4 @@ kovra export "$work/out" --from "$work/card"
 check "the rest is finished" cmp -s "$work/out/DCIM/zeros_at_end.avi" "$work/zeros_at_end.avi"
 check "no temporary file is left" is "$(find "$work/out" -name '*.kovra-tmp')" ""
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish
