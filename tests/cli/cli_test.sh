@@ -73,6 +73,11 @@ kovra config show
 check "show in the window's words" has "$out" "VGA 6.375FPS"
 check "show: frame rate" has "$out" "13.3FPS"
 check "show: sensitivity" has "$out" "1.00"
+put CONFIG.SYS "07 01 14 00 0A 00 1E 00 28 00 09"
+kovra config show
+check "a stored value outside its choices shows as unknown" has "$out" "unknown (7)"
+check "an unknown frame rate shows its number" has "$out" "unknown (9)"
+put CONFIG.SYS "$example"
 kovra config show --json
 check "show --json" is "$(json 'd["triggerResolution"], d["frameRate"], d["maxGsensorFiles"],
   d["sensitivity"], sorted(d)')" "1 3 10 1.00 ['frameRate', 'loopResolution', 'maxCycleFiles', \
