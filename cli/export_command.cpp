@@ -67,9 +67,12 @@ class Progress {
     Progress(std::size_t files, std::uint64_t bytes)
         : shown_(errorsGoToTerminal()), files_(files), bytes_(bytes),
           start_(std::chrono::steady_clock::now()) {}
-    ~Progress() {
+    ~Progress() { clear(); }
+    // Before another line goes to stderr.
+    void clear() {
         if (shown_ && drawn_)
             std::cerr << "\r\033[K" << std::flush;
+        drawn_ = false;
     }
     void update(std::size_t filesDone, std::uint64_t bytesDone, std::uint64_t bytesWritten) {
         if (!shown_)
@@ -189,7 +192,15 @@ void addExportCommand(CLI::App& app, Context& context) {
         FileInfo info;
         if (platform.info(root.c_str(), info) != OsError::None || !info.isFolder)
             throw fileFailure(root, "no such folder");
-        std::vector<Planned> files = plan(platform, root, options->dest);
+        const std::string& dest = options->dest;
+        if (platform.info(dest.c_str(), info) == OsError::None && !info.isFolder)
+            throw fileFailure(dest, "not a folder");
+        if (!options->dryRun) {
+            OsError error = platform.makeFolder(dest.c_str());
+            if (error != OsError::None)
+                throw fileFailure(dest, "cannot make the folder: " + describe(error));
+        }
+        std::vector<Planned> files = plan(platform, root, dest);
 
         std::uint64_t total = 0;
         for (const Planned& file : files)
@@ -200,15 +211,18 @@ void addExportCommand(CLI::App& app, Context& context) {
         for (std::size_t i = 0; i < files.size(); ++i) {
             Planned& file = files[i];
             if (!options->dryRun && file.action != Action::Fail)
-                exportFile(platform, options->dest, file);
+                exportFile(platform, dest, file);
             done += file.size;
             if (file.action == Action::Export || file.action == Action::Repair)
                 written += file.size;
             ++count[static_cast<int>(file.action)];
-            if (file.action == Action::Fail)
+            if (file.action == Action::Fail) {
+                progress.clear();
                 warn(file.source + ": " + file.reason);
+            }
             progress.update(i + 1, done, written);
         }
+        progress.clear();
 
         std::size_t exported =
             count[static_cast<int>(Action::Export)] + count[static_cast<int>(Action::Repair)];
