@@ -5,14 +5,12 @@
 //   build/bench/bench/kovra_bench_export [files]   this one; 200 clips (about 300 MiB) by default
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "bench/support/card_copies.h"
 #include "bench/support/clip.h"
-#include "bench/support/figures.h"
-#include "bench/support/process.h"
+#include "bench/support/side_by_side.h"
 #include "bench/support/work_folder.h"
 
 namespace {
@@ -23,16 +21,11 @@ using namespace kovra::bench;
 constexpr std::size_t kDefaultFiles = 200;
 constexpr int kClipSeconds = 6;
 constexpr std::size_t kCutEvery = 20;
-constexpr int kRounds = 3; // measured, after one that warms the cache and loads the programs
+constexpr int kRounds = 5;
 constexpr double kCopyGoal = 1.25, kSecondGoal = 0.05;
 constexpr double kMiB = 1 << 20;
 
-struct Side {
-    const char* name;
-    std::function<std::vector<std::string>(const fs::path& out)> command;
-    std::string stdoutPath;
-    std::vector<double> seconds{}, cpu{};
-};
+enum SideIndex : std::size_t { kCp, kStreamCopy, kExport };
 
 } // namespace
 
@@ -41,91 +34,58 @@ int main(int argc, char** argv) {
     if (files == 0)
         files = kDefaultFiles;
     WorkFolder work("export");
-    const fs::path card = work / "card";
-    Clip clip;
-    CardCopies copies;
-    if (!makeClip(work / "clip.avi", kClipSeconds, clip) ||
-        !writeCopies(clip, card / "DCIM", files, kCutEvery, copies))
-        return 1;
-    std::printf("export: a card of %zu \"MARS\" clips in DCIM/ (%d s, %s), %zu of them cut "
-                "without an index, %.0f MiB; every side reads from the page cache and writes to "
-                "the same disk, its output's writeback left out\n",
-                copies.files, kClipSeconds, kClipDescription, copies.cut, copies.bytes / kMiB);
-
+    const std::string card = (work / "card").string(), out = (work / "out").string();
     const std::string report = (work / "export.json").string();
+    {
+        Clip clip;
+        CardCopies copies;
+        if (!makeClip(work / "clip.avi", kClipSeconds, clip) ||
+            !writeCopies(clip, work / "card" / "DCIM", files, kCutEvery, copies))
+            return 1;
+        std::printf("export: a card of %zu \"MARS\" clips in DCIM/ (%d s, %s), %zu of them cut "
+                    "without an index, %.0f MiB; every side reads from the page cache and writes "
+                    "to the same disk, the writeback of what it wrote left out\n",
+                    copies.files, kClipSeconds, kClipDescription, copies.cut, copies.bytes / kMiB);
+        files = copies.files;
+    }
+
     std::vector<Side> sides = {
-        {"cp -r CARD OUT (the kernel copies, copy_file_range)",
-         [&](const fs::path& out) {
-             return std::vector<std::string>{"cp", "-r", card.string(), out.string()};
-         },
-         "/dev/null"},
-        {"stream_copy CARD OUT (read and write, 1 MiB buffer)",
-         [&](const fs::path& out) {
-             return std::vector<std::string>{KOVRA_STREAM_COPY, card.string(), out.string()};
-         },
-         "/dev/null"},
+        {"cp -r CARD OUT (the kernel copies, copy_file_range)", {"cp", "-r", card, out}},
+        {"stream_copy CARD OUT (read and write, 1 MiB buffer)", {KOVRA_STREAM_COPY, card, out}},
         {"kovra-cli export OUT --from CARD",
-         [&](const fs::path& out) {
-             return std::vector<std::string>{KOVRA_CLI, "export",      out.string(),
-                                             "--from",  card.string(), "--json"};
-         },
+         {KOVRA_CLI, "export", out, "--from", card, "--json"},
          report},
     };
-    const fs::path out = work / "out";
-    // Rounds alternate the sides, so that none alone meets a busier machine.
-    for (int round = 0; round <= kRounds; ++round)
-        for (Side& side : sides) {
-            fs::remove_all(out);
-            work.settle();
-            Measured m = runProcess(side.command(out), side.stdoutPath);
-            if (!m.ok()) {
-                std::fprintf(stderr, "%s failed (exit %d)\n", side.name, m.exitCode);
-                return 1;
-            }
-            if (round > 0) {
-                side.seconds.push_back(m.seconds);
-                side.cpu.push_back(m.cpuSeconds);
-            }
-        }
+    auto fresh = [&] {
+        fs::remove_all(out);
+        work.settle();
+    };
+    if (!runAlternating(sides, kRounds, fresh, (work / "stderr.txt").string()))
+        return 1;
     // The last round's export is still in out: the check and the second export use it.
     std::string json = readText(report);
-    std::string exported = "\"exported\": " + std::to_string(copies.files);
-    std::string repaired = "\"repaired\": " + std::to_string(copies.cut);
-    if (json.find(exported) == std::string::npos || json.find(repaired) == std::string::npos) {
+    if (json.find("\"exported\": " + std::to_string(files)) == std::string::npos ||
+        json.find("\"failed\": 0") == std::string::npos) {
         std::fprintf(stderr, "export did not write every file:\n%s", json.c_str());
         return 1;
     }
-
-    std::vector<double> again, againCpu;
-    for (int round = 0; round < kRounds; ++round) {
-        work.settle();
-        Measured m = runProcess(sides.back().command(out), report);
-        std::string skipped = "\"skipped\": " + std::to_string(copies.files);
-        if (!m.ok() || readText(report).find(skipped) == std::string::npos) {
-            std::fprintf(stderr, "the second export did not skip every file (exit %d)\n",
-                         m.exitCode);
-            return 1;
-        }
-        again.push_back(m.seconds);
-        againCpu.push_back(m.cpuSeconds);
+    std::vector<Side> again = {
+        {"second kovra-cli export OUT --from CARD", sides[kExport].command, report}};
+    // No warm-up needed, but runAlternating's first round is not counted all the same.
+    if (!runAlternating(
+            again, kRounds, [&] { work.settle(); }, (work / "stderr.txt").string()))
+        return 1;
+    if (readText(report).find("\"skipped\": " + std::to_string(files)) == std::string::npos) {
+        std::fprintf(stderr, "the second export did not skip every file:\n%s",
+                     readText(report).c_str());
+        return 1;
     }
 
-    for (const Side& side : sides)
-        std::printf("  %-52s %.3f s (cpu %.3f s)\n", side.name, median(side.seconds),
-                    median(side.cpu));
-    std::printf("  (medians of %d rounds after a first; %zu exported, %zu of them repaired)\n",
-                kRounds, copies.files, copies.cut);
-    double exportSeconds = median(sides.back().seconds);
-    for (std::size_t i = 0; i + 1 < sides.size(); ++i) {
-        double ratio = exportSeconds / median(sides[i].seconds);
-        std::printf("  export / %s: %.2f (goal: at most %.2f: %s)\n",
-                    i == 0 ? "cp -r" : "stream_copy", ratio, kCopyGoal,
-                    verdict(ratio <= kCopyGoal));
-    }
-    double ratio = median(again) / exportSeconds;
-    std::printf("  second export of the same card, all %zu skipped: %.4f s (cpu %.4f s), median "
-                "of %d: %.3f of the first (goal: at most %.2f: %s)\n",
-                copies.files, median(again), median(againCpu), kRounds, ratio, kSecondGoal,
-                verdict(ratio <= kSecondGoal));
+    sides.push_back(again.front());
+    printSides(sides, kRounds);
+    printRatio("export / cp -r", sides[kExport], sides[kCp], kCopyGoal, true);
+    printRatio("export / stream_copy", sides[kExport], sides[kStreamCopy], kCopyGoal, true);
+    printRatio("second export (all skipped) / first", again.front(), sides[kExport], kSecondGoal,
+               true);
     return 0;
 }

@@ -14,6 +14,7 @@
 #include "bench/support/cut_recording.h"
 #include "bench/support/figures.h"
 #include "bench/support/process.h"
+#include "bench/support/side_by_side.h"
 #include "bench/support/work_folder.h"
 
 namespace {
@@ -24,7 +25,7 @@ using namespace kovra::bench;
 constexpr std::uint64_t kDefaultMiB = 1024;
 constexpr std::uint64_t kSmallPart = 8; // the smaller recording is this part of the larger
 constexpr int kClipSeconds = 6;
-constexpr int kRounds = 3; // measured, after one that warms the cache and loads the programs
+constexpr int kRounds = 5;
 constexpr int kPeakRuns = 3;
 constexpr double kCopyGoal = 1.3;
 constexpr std::uint64_t kIndexEntrySize = 16;
@@ -32,12 +33,6 @@ constexpr std::uint64_t kMiB = 1 << 20;
 constexpr double kKiB = 1024;
 
 enum SideIndex : std::size_t { kCp, kStreamCopy, kFfmpeg, kRepair };
-
-struct Side {
-    const char* name;
-    std::vector<std::string> command;
-    std::vector<double> seconds{}, cpu{};
-};
 
 // The median of a few fresh processes' peaks, or -1 when one of them fails.
 long medianPeakKiB(const std::vector<std::string>& command) {
@@ -99,24 +94,16 @@ int main(int argc, char** argv) {
          {KOVRA_STREAM_COPY, in.string(), out.string()}},
         {"ffmpeg -v error -i IN -c copy OUT (a \"RIFF\" twin)",
          {"ffmpeg", "-v", "error", "-i", riffIn.string(), "-c", "copy", out.string()}},
-        {"kovra-cli repair IN OUT", {KOVRA_CLI, "repair", in.string(), out.string(), "--json"}},
+        {"kovra-cli repair IN OUT",
+         {KOVRA_CLI, "repair", in.string(), out.string(), "--json"},
+         report},
     };
-    // Rounds alternate the sides, so that none alone meets a busier machine.
-    for (int round = 0; round <= kRounds; ++round)
-        for (Side& side : sides) {
-            fs::remove(out);
-            work.settle();
-            Measured m = runProcess(side.command, report, (work / "stderr.txt").string());
-            if (!m.ok()) {
-                std::fprintf(stderr, "%s failed (exit %d):\n%s", side.name, m.exitCode,
-                             readText(work / "stderr.txt").c_str());
-                return 1;
-            }
-            if (round > 0) {
-                side.seconds.push_back(m.seconds);
-                side.cpu.push_back(m.cpuSeconds);
-            }
-        }
+    auto fresh = [&] {
+        fs::remove(out);
+        work.settle();
+    };
+    if (!runAlternating(sides, kRounds, fresh, (work / "stderr.txt").string()))
+        return 1;
     // The last round's repair is still in out: what ffprobe makes of it shows the input honest.
     std::string frames = "\"frames\": " + std::to_string(large.frames);
     if (readText(report).find(frames) == std::string::npos) {
@@ -126,19 +113,10 @@ int main(int argc, char** argv) {
     }
     long probed = probedFrames(out, work / "ffprobe.txt");
 
-    for (const Side& side : sides)
-        std::printf("  %-52s %.3f s (cpu %.3f s)\n", side.name, median(side.seconds),
-                    median(side.cpu));
-    std::printf("  (medians of %d rounds after a first)\n", kRounds);
-    double repairSeconds = median(sides[kRepair].seconds);
-    double toFfmpeg = repairSeconds / median(sides[kFfmpeg].seconds);
-    std::printf("  repair / ffmpeg: %.2f (goal: below 1: %s)\n", toFfmpeg, verdict(toFfmpeg < 1));
-    for (std::size_t copy : {kCp, kStreamCopy}) {
-        double ratio = repairSeconds / median(sides[copy].seconds);
-        std::printf("  repair / %s: %.2f (goal: at most %.2f: %s)\n",
-                    copy == kCp ? "cp" : "stream_copy", ratio, kCopyGoal,
-                    verdict(ratio <= kCopyGoal));
-    }
+    printSides(sides, kRounds);
+    printRatio("repair / ffmpeg", sides[kRepair], sides[kFfmpeg], 1, false);
+    printRatio("repair / cp", sides[kRepair], sides[kCp], kCopyGoal, true);
+    printRatio("repair / stream_copy", sides[kRepair], sides[kStreamCopy], kCopyGoal, true);
     std::printf("  ffprobe -count_packets reads %ld video frames in the repaired file, %llu "
                 "written whole: %s\n",
                 probed, static_cast<unsigned long long>(large.frames),
@@ -165,8 +143,8 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(large.chunks),
                 static_cast<unsigned long long>(kIndexEntrySize), indexKiB,
                 verdict(static_cast<double>(growth) <= indexKiB));
-    std::printf("  (each peak from wait4 on a forked child; the same for `true` is %ld KiB, so "
-                "what the child inherits from this program hides nothing above that)\n",
+    std::printf("  (each peak is a forked child's, from wait4; `true` measured so shows %ld KiB, "
+                "the most that what a child inherits from this program can add)\n",
                 floorPeak);
     return 0;
 }
