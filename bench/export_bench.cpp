@@ -21,7 +21,7 @@ using namespace kovra::bench;
 constexpr std::size_t kDefaultFiles = 200;
 constexpr int kClipSeconds = 6;
 constexpr std::size_t kCutEvery = 20;
-constexpr int kRounds = 5;
+constexpr int kRounds = 7;
 constexpr double kCopyGoal = 1.25, kSecondGoal = 0.05;
 constexpr double kMiB = 1 << 20;
 

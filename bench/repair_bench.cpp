@@ -25,7 +25,7 @@ using namespace kovra::bench;
 constexpr std::uint64_t kDefaultMiB = 1024;
 constexpr std::uint64_t kSmallPart = 8; // the smaller recording is this part of the larger
 constexpr int kClipSeconds = 6;
-constexpr int kRounds = 5;
+constexpr int kRounds = 7;
 constexpr int kPeakRuns = 3;
 constexpr double kCopyGoal = 1.3;
 constexpr std::uint64_t kIndexEntrySize = 16;
