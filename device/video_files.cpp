@@ -8,7 +8,7 @@ namespace kovra {
 
 namespace {
 
-constexpr std::uint64_t kLargestOffset = 0xFFFFFFFFu; // the platform seeks with 32 bits
+constexpr std::uint64_t kLargestOffset = 0xFFFFFFFFu; // FAT32's largest file, less one
 constexpr int kDeepestFolder = 32;
 constexpr const char* kVideoSuffix = ".avi";
 
@@ -52,9 +52,7 @@ bool VideoFileSource::readAt(std::uint64_t offset, void* buffer, std::size_t n) 
         return false;
     if (n == 0)
         return true;
-    OsError error = platform_.seek(file_, static_cast<std::uint32_t>(offset));
-    if (error == OsError::None)
-        error = platform_.read(file_, buffer, n);
+    OsError error = platform_.readAt(file_, offset, buffer, n);
     if (error != OsError::None && readError_ == OsError::None)
         readError_ = error;
     return error == OsError::None;
