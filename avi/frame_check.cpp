@@ -43,7 +43,7 @@ bool jpegFrameComplete(SourceReader& reader, std::uint64_t payload, std::uint32_
     if (!reader.copy(payload, soi, kMarkerSize) || soi[0] != kMarker || soi[1] != kSoi)
         return false;
     std::size_t tail = std::min<std::size_t>(size - kMarkerSize, kEoiSearch);
-    const std::uint8_t* t = reader.view(payload + size - tail, tail);
+    const std::uint8_t* t = reader.view(payload + size - tail, tail, tail);
     if (!t)
         return false;
     // Entropy-coded data never holds FF D9, so any one found here is the picture's end.

@@ -10,7 +10,9 @@ namespace {
 
 constexpr std::size_t kEntriesPerRead = 4096;
 // Entries whose chunk header is read back: the first, the last, and this many between.
-constexpr std::uint64_t kSampledEntries = 16;
+constexpr std::uint64_t kSampledEntries = 8;
+// A chunk header is read with the bytes after it, where a JPEG frame's start marker lies.
+constexpr std::size_t kProbeWindow = 16;
 // Entries tried for telling offsets from the movi fourcc and from the file's start apart.
 constexpr std::uint64_t kBaseProbes = 8;
 
@@ -59,9 +61,8 @@ class EntryStream {
 };
 
 bool headerMatches(SourceReader& reader, std::uint64_t pos, const Entry& entry) {
-    std::uint8_t h[kChunkHeaderSize];
-    return reader.copy(pos, h, kChunkHeaderSize) && le32(h) == entry.id &&
-           le32(h + kFourccSize) == entry.size;
+    const std::uint8_t* h = reader.view(pos, kChunkHeaderSize, kProbeWindow);
+    return h && le32(h) == entry.id && le32(h + kFourccSize) == entry.size;
 }
 
 // Some writers count entry offsets from the movi fourcc, some from the file's start: the

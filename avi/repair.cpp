@@ -208,4 +208,17 @@ RepairResult repair(ByteSource& source, ByteSink& sink) {
     return result;
 }
 
+RepairResult copySound(ByteSource& source, ByteSink& sink, const VideoReport& report) {
+    RepairResult result;
+    result.frames = report.frames;
+    result.wasSound = true;
+    Writer w(source, sink, result);
+    if (!w.copy(0, source.size(), {{0, kRiff}}) || !w.finish())
+        return result;
+    result.written = true;
+    if (report.signature != Signature::Riff)
+        result.fixed.push_back("signature RIFF");
+    return result;
+}
+
 } // namespace kovra::avi

@@ -8,6 +8,7 @@
 
 #include "avi/byte_sink.h"
 #include "avi/byte_source.h"
+#include "avi/video_report.h"
 
 namespace kovra::avi {
 
@@ -22,5 +23,9 @@ struct RepairResult {
 // Streams the source to sink through fixed buffers; besides them it keeps only the list of
 // chunks to copy (16 bytes a chunk). A failed sink write or source read ends it unwritten.
 RepairResult repair(ByteSource& source, ByteSink& sink);
+
+// What repair() writes for a source that inspect() has just found sound (report.state Ok):
+// the byte-for-byte copy with "RIFF", without reading the file through a second time first.
+RepairResult copySound(ByteSource& source, ByteSink& sink, const VideoReport& report);
 
 } // namespace kovra::avi

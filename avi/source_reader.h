@@ -11,7 +11,7 @@ namespace kovra::avi {
 
 class SourceReader {
   public:
-    static constexpr std::size_t kHeaderWindow = 4 * 1024;
+    static constexpr std::size_t kHeaderWindow = 16 * 1024;
     static constexpr std::size_t kScanWindow = 64 * 1024;
 
     explicit SourceReader(ByteSource& source);

@@ -45,6 +45,7 @@ struct Planned {
     std::string relative, source, target;
     FileInfo info;
     std::uint64_t size = 0; // what the export writes
+    avi::VideoReport report;
     Action action = Action::Export;
     std::string reason; // why it failed
 };
@@ -116,7 +117,7 @@ std::vector<Planned> plan(Platform& platform, const std::string& root, const std
         VideoFileSource source(platform, file.source);
         if (error == OsError::None)
             error = source.openError();
-        avi::VideoReport report;
+        avi::VideoReport& report = file.report;
         if (error == OsError::None) {
             report = avi::inspect(source);
             error = source.readError();
@@ -163,7 +164,8 @@ void exportFile(Platform& platform, const std::string& dest, Planned& file) {
         file.reason = "cannot make its folder in " + dest + ": " + describe(error);
         return;
     }
-    VideoCopy copy = writePlayable(platform, file.source, file.target, file.info.modified);
+    VideoCopy copy =
+        writePlayable(platform, file.source, file.target, file.info.modified, &file.report);
     if (copy.error != OsError::None) {
         file.action = Action::Fail;
         file.reason =

@@ -6,7 +6,7 @@
 namespace kovra::cli {
 
 VideoCopy writePlayable(Platform& platform, const std::string& source, const std::string& target,
-                        std::int64_t modified) {
+                        std::int64_t modified, const avi::VideoReport* report) {
     VideoCopy copy;
     VideoFileSource in(platform, source);
     if (in.openError() != OsError::None) {
@@ -21,7 +21,8 @@ VideoCopy writePlayable(Platform& platform, const std::string& source, const std
         return copy;
     }
     ReplacementSink sink(out);
-    copy.result = avi::repair(in, sink);
+    bool sound = report && report->state == avi::VideoState::Ok;
+    copy.result = sound ? avi::copySound(in, sink, *report) : avi::repair(in, sink);
     if (in.readError() != OsError::None) {
         copy.error = in.readError();
         copy.errorPath = source;

@@ -19,7 +19,8 @@ struct VideoCopy {
 
 // Writes source to target, giving target the modification time given. When the source cannot
 // be made playable, result.written is false and nothing is left at target.
+// A report from inspect() spares a sound source its second reading.
 VideoCopy writePlayable(Platform& platform, const std::string& source, const std::string& target,
-                        std::int64_t modified);
+                        std::int64_t modified, const avi::VideoReport* report = nullptr);
 
 } // namespace kovra::cli
