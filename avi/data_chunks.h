@@ -40,7 +40,8 @@ struct Tally {
 struct StreamContext {
     std::size_t streamCount = 0;
     unsigned videoStream = 0;
-    bool jpegFrames = false; // the video's frames are JPEG pictures, checked for completeness
+    bool jpegFrames = false;   // the video's frames are JPEG pictures, checked for completeness
+    bool readBackIndex = true; // a sample of the chunks an index lists is read where it says
 };
 
 } // namespace kovra::avi

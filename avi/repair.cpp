@@ -208,17 +208,22 @@ RepairResult repair(ByteSource& source, ByteSink& sink) {
     return result;
 }
 
-RepairResult copySound(ByteSource& source, ByteSink& sink, const VideoReport& report) {
+RepairResult soundCopyResult(const VideoReport& report) {
     RepairResult result;
-    result.frames = report.frames;
-    result.wasSound = true;
-    Writer w(source, sink, result);
-    if (!w.copy(0, source.size(), {{0, kRiff}}) || !w.finish())
-        return result;
     result.written = true;
+    result.wasSound = true;
+    result.frames = report.frames;
     if (report.signature != Signature::Riff)
         result.fixed.push_back("signature RIFF");
     return result;
+}
+
+RepairResult copySound(ByteSource& source, ByteSink& sink, const VideoReport& report) {
+    RepairResult result;
+    Writer w(source, sink, result);
+    if (!w.copy(0, source.size(), {{0, kRiff}}) || !w.finish())
+        return result;
+    return soundCopyResult(report);
 }
 
 } // namespace kovra::avi

@@ -27,5 +27,7 @@ RepairResult repair(ByteSource& source, ByteSink& sink);
 // What repair() writes for a source that inspect() has just found sound (report.state Ok):
 // the byte-for-byte copy with "RIFF", without reading the file through a second time first.
 RepairResult copySound(ByteSource& source, ByteSink& sink, const VideoReport& report);
+// What such a copy reports once written, however it was made.
+RepairResult soundCopyResult(const VideoReport& report);
 
 } // namespace kovra::avi

@@ -1,6 +1,7 @@
 // kovra-cli export: every video of the card to a folder as standard, playable AVI files.
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "cli/video_copy.h"
 #include "cli/video_text.h"
 #include "device/video_files.h"
+#include "platform/file.h"
 
 namespace kovra::cli {
 
@@ -97,12 +99,26 @@ class Progress {
     std::chrono::steady_clock::time_point start_;
 };
 
-bool alreadyExported(Platform& platform, const Planned& file) {
+// The target an export of this size would leave is there: same size, same time.
+bool alreadyExported(Platform& platform, const Planned& file, std::uint64_t size) {
     FileInfo there;
     if (platform.info(file.target.c_str(), there) != OsError::None || there.isFolder)
         return false;
     std::int64_t apart = there.modified - file.info.modified;
-    return there.size == file.size && apart <= kTimeResolution && -apart <= kTimeResolution;
+    return there.size == size && apart <= kTimeResolution && -apart <= kTimeResolution;
+}
+
+// A plain copy of the card's file (cp -p) has the size and time too, but not "RIFF".
+bool beginsWithRiff(Platform& platform, const std::string& path) {
+    static constexpr char kRiff[] = "RIFF";
+    char head[sizeof kRiff - 1];
+    File file(platform, path.c_str(), OpenMode::ReadShared);
+    return file.isOpen() && file.read(head, sizeof head) == OsError::None &&
+           std::memcmp(head, kRiff, sizeof head) == 0;
+}
+
+bool exportedBefore(Platform& platform, const Planned& file, std::uint64_t size) {
+    return alreadyExported(platform, file, size) && beginsWithRiff(platform, file.target);
 }
 
 // Inspects every video (headers and index only) to know what each one needs.
@@ -118,6 +134,17 @@ std::vector<Planned> plan(Platform& platform, const std::string& root, const std
         if (error == OsError::None)
             error = source.openError();
         avi::VideoReport& report = file.report;
+        // A sound video exports at its own size. A target of that size and time, from a video
+        // whose index still agrees with itself, is the earlier export of it: a quick look does.
+        if (error == OsError::None && exportedBefore(platform, file, file.info.size)) {
+            report = avi::inspect(source, avi::Scrutiny::IndexOnly);
+            if (source.readError() == OsError::None && report.state == avi::VideoState::Ok) {
+                file.size = report.repairedSize;
+                file.action = Action::Skip;
+                files.push_back(file);
+                continue;
+            }
+        }
         if (error == OsError::None) {
             report = avi::inspect(source);
             error = source.readError();
@@ -133,7 +160,7 @@ std::vector<Planned> plan(Platform& platform, const std::string& root, const std
         } else {
             file.size = report.repairedSize;
             file.action = report.state == avi::VideoState::Ok ? Action::Export : Action::Repair;
-            if (alreadyExported(platform, file))
+            if (exportedBefore(platform, file, file.size))
                 file.action = Action::Skip;
         }
         files.push_back(file);

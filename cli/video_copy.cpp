@@ -20,13 +20,21 @@ VideoCopy writePlayable(Platform& platform, const std::string& source, const std
         copy.errorPath = target;
         return copy;
     }
-    ReplacementSink sink(out);
-    bool sound = report && report->state == avi::VideoState::Ok;
-    copy.result = sound ? avi::copySound(in, sink, *report) : avi::repair(in, sink);
-    if (in.readError() != OsError::None) {
+    if (report && report->state == avi::VideoState::Ok) {
+        // A sound video is the system's copy of it with "RIFF": no need to read it here.
+        static constexpr char kRiff[] = "RIFF";
+        copy.error = out.copyFrom(source);
+        if (copy.error == OsError::None && report->signature != avi::Signature::Riff)
+            copy.error = out.write(kRiff, sizeof kRiff - 1);
+        copy.result = avi::soundCopyResult(*report);
+        copy.errorPath = target;
+    } else {
+        ReplacementSink sink(out);
+        copy.result = avi::repair(in, sink);
         copy.error = in.readError();
         copy.errorPath = source;
-    } else if (copy.result.written) {
+    }
+    if (copy.error == OsError::None && copy.result.written) {
         out.keepModified(modified);
         copy.error = out.commit();
         copy.errorPath = target;

@@ -20,6 +20,24 @@ OsError FileReplacement::write(const void* data, std::size_t size) {
     return writeError_;
 }
 
+OsError FileReplacement::copyFrom(const std::string& source) {
+    if (!open_ || writeError_ != OsError::None)
+        return write(nullptr, 0);
+    // The copy replaces the file, which must not be held open meanwhile.
+    platform_.close(file_);
+    open_ = false;
+    writeError_ = platform_.copy(source.c_str(), temporary_.c_str());
+    if (writeError_ == OsError::None)
+        writeError_ = platform_.open(temporary_.c_str(), OpenMode::ReadWriteExclusive, file_);
+    if (writeError_ != OsError::None) {
+        platform_.remove(temporary_.c_str());
+        openError_ = writeError_;
+        return writeError_;
+    }
+    open_ = true;
+    return OsError::None;
+}
+
 OsError FileReplacement::commit() {
     if (!open_)
         return openError_ == OsError::None ? OsError::Other : openError_;

@@ -28,6 +28,9 @@ class FileReplacement {
     const std::string& temporaryPath() const { return temporary_; }
 
     OsError write(const void* data, std::size_t size);
+    // Fills the file with a copy of source made by the system (which may copy without the
+    // bytes passing through this program); writes after it go over its first bytes.
+    OsError copyFrom(const std::string& source);
     // Gives the finished file this modification time (seconds since 1970 UTC) when it appears.
     void keepModified(std::int64_t modified) { modified_ = modified, keepModified_ = true; }
     // Moves the finished file over the target. On any failure, now or in an earlier write,

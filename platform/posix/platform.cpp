@@ -85,6 +85,44 @@ OsError writeAll(int fd, const char* data, std::size_t size) {
     return OsError::None;
 }
 
+// Linux copies between files without the bytes passing through this process, as cp does.
+// Other (the call is not there, or not across these filesystems): nothing was copied yet, and
+// the caller copies itself.
+OsError copyInKernel(int in, int out, std::uint64_t size) {
+    std::uint64_t copied = 0;
+    while (copied < size) {
+        ssize_t put = copy_file_range(in, nullptr, out, nullptr, size - copied, 0);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0 && copied == 0 &&
+            (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP))
+            return OsError::Other;
+        if (put < 0)
+            return lastError();
+        if (put == 0)
+            break; // the file was shorter than it was: what is left comes through the buffer
+        copied += static_cast<std::uint64_t>(put);
+    }
+    return copied == size ? OsError::None : OsError::Other;
+}
+
+OsError copyThroughBuffer(int in, int out) {
+    static constexpr std::size_t kChunk = 1 << 20;
+    std::vector<char> chunk(kChunk);
+    for (;;) {
+        ssize_t got = ::read(in, chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return lastError();
+        if (got == 0)
+            return OsError::None;
+        OsError result = writeAll(out, chunk.data(), static_cast<std::size_t>(got));
+        if (result != OsError::None)
+            return result;
+    }
+}
+
 class PosixPlatform final : public Platform {
   public:
     DriveType driveType(const char*) override { return DriveType::NoRootDir; }
@@ -226,23 +264,9 @@ class PosixPlatform final : public Platform {
             ::close(in);
             return error;
         }
-        static constexpr std::size_t kChunk = 1 << 20;
-        std::vector<char> chunk(kChunk);
-        OsError result = OsError::None;
-        for (;;) {
-            ssize_t got = ::read(in, chunk.data(), chunk.size());
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                result = lastError();
-                break;
-            }
-            if (got == 0)
-                break;
-            result = writeAll(out, chunk.data(), static_cast<std::size_t>(got));
-            if (result != OsError::None)
-                break;
-        }
+        OsError result = copyInKernel(in, out, static_cast<std::uint64_t>(from.st_size));
+        if (result == OsError::Other)
+            result = copyThroughBuffer(in, out);
         ::close(in);
         if (::close(out) != 0 && result == OsError::None)
             result = lastError();

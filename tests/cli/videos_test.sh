@@ -97,6 +97,10 @@ check "exported files are the repairs" cmp -s "$work/out/DCIM/cut_in_frame.avi" 
 check "the card is untouched" is "$(cd "$work/card" && find . -type f -exec md5sum {} + | sort)" "$before"
 kovra export "$work/out" --from "$work/card" --json
 check "second export copies nothing" is "$(json 'd["exported"], d["skipped"]')" "0 7"
+# A plain copy of a card's file (same size and time, still "MARS") is no export of it.
+cp -p "$card/sound.avi" "$work/out/DCIM/sound.avi"
+kovra export "$work/out" --from "$work/card"
+check "a plain copy is exported over" cmp -s "$work/out/DCIM/sound.avi" "$work/sound.avi"
 # An export stopped half-way: one file missing, a temporary file left.
 rm "$work/out/DCIM/zeros_at_end.avi"
 printf 'partial' >"$work/out/DCIM/zeros_at_end.avi.kovra-tmp"
