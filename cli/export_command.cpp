@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <set>
 
 #include "avi/video_report.h"
 #include "cli/context.h"
@@ -168,24 +169,29 @@ std::vector<Planned> plan(Platform& platform, const std::string& root, const std
     return files;
 }
 
-// The folders between dest and the file, made as needed.
-OsError makeFolders(Platform& platform, const std::string& dest, const std::string& relative) {
-    OsError error = platform.makeFolder(dest.c_str());
+// The folders between dest and the file, made as needed; made holds those made already.
+OsError makeFolders(Platform& platform, const std::string& dest, const std::string& relative,
+                    std::set<std::string>& made) {
+    OsError error = OsError::None;
     for (std::size_t slash = relative.find('/');
          error == OsError::None && slash != std::string::npos;
-         slash = relative.find('/', slash + 1))
-        error = platform.makeFolder(joinPath(dest, relative.substr(0, slash)).c_str());
+         slash = relative.find('/', slash + 1)) {
+        std::string folder = relative.substr(0, slash);
+        if (made.insert(folder).second)
+            error = platform.makeFolder(joinPath(dest, folder).c_str());
+    }
     return error;
 }
 
-void exportFile(Platform& platform, const std::string& dest, Planned& file) {
+void exportFile(Platform& platform, const std::string& dest, Planned& file,
+                std::set<std::string>& madeFolders) {
     // A temporary file an interrupted export left goes before anything else happens to it.
     std::string stale = FileReplacement::temporaryPathFor(file.target);
     if (platform.exists(stale.c_str()))
         platform.remove(stale.c_str());
     if (file.action == Action::Skip)
         return;
-    OsError error = makeFolders(platform, dest, file.relative);
+    OsError error = makeFolders(platform, dest, file.relative, madeFolders);
     if (error != OsError::None) {
         file.action = Action::Fail;
         file.reason = "cannot make its folder in " + dest + ": " + describe(error);
@@ -237,10 +243,11 @@ void addExportCommand(CLI::App& app, Context& context) {
         Progress progress(files.size(), total);
         std::uint64_t done = 0, written = 0;
         std::size_t count[4] = {};
+        std::set<std::string> madeFolders;
         for (std::size_t i = 0; i < files.size(); ++i) {
             Planned& file = files[i];
             if (!options->dryRun && file.action != Action::Fail)
-                exportFile(platform, dest, file);
+                exportFile(platform, dest, file, madeFolders);
             done += file.size;
             if (file.action == Action::Export || file.action == Action::Repair)
                 written += file.size;

@@ -5,8 +5,32 @@
 
 namespace kovra::cli {
 
+namespace {
+
+// A sound video is the system's copy of it with "RIFF": no need to read it here.
+VideoCopy copySound(Platform& platform, const std::string& source, const std::string& target,
+                    const avi::VideoReport& report, std::int64_t modified) {
+    static constexpr char kRiff[] = "RIFF";
+    VideoCopy copy;
+    copy.errorPath = target;
+    FileReplacement out(platform, target, FileReplacement::CopyOf{source});
+    copy.error = out.openError();
+    if (copy.error == OsError::None && report.signature != avi::Signature::Riff)
+        copy.error = out.write(kRiff, sizeof kRiff - 1);
+    if (copy.error == OsError::None) {
+        out.keepModified(modified);
+        copy.error = out.commit();
+    }
+    copy.result = avi::soundCopyResult(report);
+    return copy;
+}
+
+} // namespace
+
 VideoCopy writePlayable(Platform& platform, const std::string& source, const std::string& target,
                         std::int64_t modified, const avi::VideoReport* report) {
+    if (report && report->state == avi::VideoState::Ok)
+        return copySound(platform, source, target, *report, modified);
     VideoCopy copy;
     VideoFileSource in(platform, source);
     if (in.openError() != OsError::None) {
@@ -20,20 +44,10 @@ VideoCopy writePlayable(Platform& platform, const std::string& source, const std
         copy.errorPath = target;
         return copy;
     }
-    if (report && report->state == avi::VideoState::Ok) {
-        // A sound video is the system's copy of it with "RIFF": no need to read it here.
-        static constexpr char kRiff[] = "RIFF";
-        copy.error = out.copyFrom(source);
-        if (copy.error == OsError::None && report->signature != avi::Signature::Riff)
-            copy.error = out.write(kRiff, sizeof kRiff - 1);
-        copy.result = avi::soundCopyResult(*report);
-        copy.errorPath = target;
-    } else {
-        ReplacementSink sink(out);
-        copy.result = avi::repair(in, sink);
-        copy.error = in.readError();
-        copy.errorPath = source;
-    }
+    ReplacementSink sink(out);
+    copy.result = avi::repair(in, sink);
+    copy.error = in.readError();
+    copy.errorPath = source;
     if (copy.error == OsError::None && copy.result.written) {
         out.keepModified(modified);
         copy.error = out.commit();

@@ -8,6 +8,16 @@ FileReplacement::FileReplacement(Platform& platform, const std::string& target)
     open_ = openError_ == OsError::None;
 }
 
+FileReplacement::FileReplacement(Platform& platform, const std::string& target, CopyOf copy)
+    : platform_(platform), target_(target), temporary_(temporaryPathFor(target)) {
+    openError_ = platform_.copy(copy.source.c_str(), temporary_.c_str());
+    if (openError_ == OsError::None)
+        openError_ = platform_.open(temporary_.c_str(), OpenMode::ReadWriteExclusive, file_);
+    open_ = openError_ == OsError::None;
+    if (!open_)
+        platform_.remove(temporary_.c_str()); // a cut copy, or none
+}
+
 FileReplacement::~FileReplacement() {
     discard();
 }
@@ -18,24 +28,6 @@ OsError FileReplacement::write(const void* data, std::size_t size) {
     if (writeError_ == OsError::None)
         writeError_ = platform_.write(file_, data, size);
     return writeError_;
-}
-
-OsError FileReplacement::copyFrom(const std::string& source) {
-    if (!open_ || writeError_ != OsError::None)
-        return write(nullptr, 0);
-    // The copy replaces the file, which must not be held open meanwhile.
-    platform_.close(file_);
-    open_ = false;
-    writeError_ = platform_.copy(source.c_str(), temporary_.c_str());
-    if (writeError_ == OsError::None)
-        writeError_ = platform_.open(temporary_.c_str(), OpenMode::ReadWriteExclusive, file_);
-    if (writeError_ != OsError::None) {
-        platform_.remove(temporary_.c_str());
-        openError_ = writeError_;
-        return writeError_;
-    }
-    open_ = true;
-    return OsError::None;
 }
 
 OsError FileReplacement::commit() {

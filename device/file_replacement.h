@@ -27,10 +27,14 @@ class FileReplacement {
     OsError openError() const { return openError_; }
     const std::string& temporaryPath() const { return temporary_; }
 
+    // Starts from a copy of source made by the system (which may copy without the bytes
+    // passing through this program); writes go over its first bytes.
+    struct CopyOf {
+        const std::string& source;
+    };
+    FileReplacement(Platform& platform, const std::string& target, CopyOf copy);
+
     OsError write(const void* data, std::size_t size);
-    // Fills the file with a copy of source made by the system (which may copy without the
-    // bytes passing through this program); writes after it go over its first bytes.
-    OsError copyFrom(const std::string& source);
     // Gives the finished file this modification time (seconds since 1970 UTC) when it appears.
     void keepModified(std::int64_t modified) { modified_ = modified, keepModified_ = true; }
     // Moves the finished file over the target. On any failure, now or in an earlier write,
