@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "tests/support/win32/gui_driver.h"
+#include "testkit/win32/gui_driver.h"
 #include "window/control_ids.h"
 
 namespace kovra::test {

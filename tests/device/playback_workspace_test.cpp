@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "testkit/shell_log_platform.h"
 #include "tests/support/bytes.h"
 #include "tests/support/scratch_dir.h"
-#include "tests/support/shell_log_platform.h"
 
 namespace kovra {
 namespace {

@@ -9,9 +9,9 @@
 
 #include "device/device_locator.h"
 #include "device/playback_workspace.h"
+#include "testkit/shell_log_platform.h"
 #include "tests/support/bytes.h"
 #include "tests/support/scratch_dir.h"
-#include "tests/support/shell_log_platform.h"
 #include "tests/support/win32/avi_player.h"
 #include "tests/support/wine_drives.h"
 
