@@ -20,30 +20,24 @@ cmake --build --preset windows
 section "windows: the shipped program's resources and imports"
 ctest --preset windows -L static
 
-# The Windows tests run under 32-bit Wine when this machine's kernel runs 32-bit code. Some
-# hosts run 64-bit user code only; there the same tests are built for 64-bit Windows and run
-# under 64-bit Wine.
-preset=windows
-arch=win32
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  preset=windows64
-  arch=win64
-  section "this host runs no 32-bit code: the Windows tests run as a 64-bit build under 64-bit Wine"
-  cmake --preset windows64 >/dev/null
-  cmake --build --preset windows64
+# The Windows tests run under 32-bit Wine where this machine's kernel runs 32-bit code, and as a
+# 64-bit build under 64-bit Wine where it does not.
+source cmake/wine.sh
+choose_windows_build
+if [ "$windows_preset" != windows ]; then
+  section "the Windows tests: a 64-bit build under 64-bit Wine"
+  cmake --preset "$windows_preset" >/dev/null
+  cmake --build --preset "$windows_preset"
 fi
 
-export WINEPREFIX=$PWD/build/$preset/wine
-xvfb_pid=""
+export WINEPREFIX
+WINEPREFIX=$(default_prefix "$wine_arch")
 cleanup() {
-  WINEPREFIX=$WINEPREFIX /usr/lib/wine/wineserver -k 2>/dev/null || true
-  WINEPREFIX=$WINEPREFIX /usr/lib/wine/wineserver -w 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  stop_prefix "$WINEPREFIX"
+  stop_virtual_display
 }
 trap cleanup EXIT
-
-source cmake/virtual-display.sh
 start_virtual_display
 
-section "windows tests under Wine ($arch, display $DISPLAY)"
-ctest --preset "$preset"
+section "windows tests under Wine ($wine_arch, display $DISPLAY)"
+ctest --preset "$windows_preset"
