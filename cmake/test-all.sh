@@ -8,17 +8,49 @@ bash cmake/install-deps.sh
 
 section() { printf '\n==== %s ====\n' "$*"; }
 
+# Every test skipped, with its reason, as the test programs list them at their end; make test
+# shows the list last, also when it stops early.
+skipped=build/skipped-tests.txt
+mkdir -p build
+: >"$skipped"
+# run_tests PRESET [CTEST OPTIONS...]: runs ctest and notes what it skipped.
+run_tests() {
+  local preset=$1 status=0
+  shift
+  ctest --preset "$preset" "$@" || status=$?
+  local log=build/$preset/Testing/Temporary/LastTest.log
+  [ -f "$log" ] && tr -d '\r' <"$log" | awk -v preset="$preset" '
+    / Testing: / { test = $NF }
+    /^kovra skipped / { sub(/^kovra skipped /, ""); print "  " preset " " test ": " $0 }
+  ' >>"$skipped" || true
+  return $status
+}
+report_skips() {
+  section "skipped: $(wc -l <"$skipped") test(s)"
+  cat "$skipped"
+}
+# Wine's processes and the virtual display, once started, end with make test.
+WINEPREFIX=""
+finish() {
+  local status=$?
+  [ -z "$WINEPREFIX" ] || stop_prefix "$WINEPREFIX"
+  [ -z "$WINEPREFIX" ] || stop_virtual_display
+  report_skips
+  return $status
+}
+trap finish EXIT
+
 section "native: build"
 cmake --preset native >/dev/null
 cmake --build --preset native
 section "native: tests"
-ctest --preset native
+run_tests native
 
 section "windows (32-bit, the shipped program): build"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 section "windows: the shipped program's resources and imports"
-ctest --preset windows -L static
+run_tests windows -L static
 
 # The Windows tests run under 32-bit Wine where this machine's kernel runs 32-bit code, and as a
 # 64-bit build under 64-bit Wine where it does not.
@@ -32,12 +64,7 @@ fi
 
 export WINEPREFIX
 WINEPREFIX=$(default_prefix "$wine_arch")
-cleanup() {
-  stop_prefix "$WINEPREFIX"
-  stop_virtual_display
-}
-trap cleanup EXIT
 start_virtual_display
 
 section "windows tests under Wine ($wine_arch, display $DISPLAY)"
-ctest --preset "$windows_preset"
+run_tests "$windows_preset"

@@ -371,17 +371,5 @@ TEST_F(Playback, CleanupGoesOnPastAFailedDeletion) {
     EXPECT_EQ(filesIn(temp.path()), std::vector<std::string>{"~mrB.avi"});
 }
 
-// The same with a real handle held without sharing, as a player holding the copy would.
-TEST_F(Playback, CleanupSkipsACopyHeldOpen) {
-    if (!systemPlatform().enforcesSharing())
-        GTEST_SKIP() << "this OS has no mandatory share modes, so no open file resists deletion";
-    for (const char* name : {"~mrA.avi", "~mrB.avi", "~mrC.avi"})
-        test::writeAll(temp.file(name), {1});
-    File held(systemPlatform(), temp.file("~mrB.avi").c_str(), OpenMode::ReadWriteExclusive);
-    ASSERT_TRUE(held.isOpen());
-    workspace.cleanup();
-    EXPECT_EQ(filesIn(temp.path()), std::vector<std::string>{"~mrB.avi"});
-}
-
 } // namespace
 } // namespace kovra
