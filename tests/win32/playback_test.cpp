@@ -26,7 +26,7 @@ using test::sampleVideo;
 // copied, patched and opened, reused without copying, "RIFX" is refused, the card keeps its
 // bytes, and the cleanup removes both copies.
 TEST(PlayFromCard, ThroughTheRealCalls) {
-    KOVRA_REQUIRE_DRIVES("e=floppy");
+    KOVRA_REQUIRE_DRIVES(test::kDrivesCard);
     DeviceLocation found = DeviceLocator(systemPlatform()).locate();
     ASSERT_TRUE(found.devicePresent);
     test::ShellLogPlatform platform;
@@ -65,7 +65,7 @@ TEST(PlayFromCard, ThroughTheRealCalls) {
 // The real "open" verb starts the associated player on exactly the path given, one argument
 // even with a space in it, in the normal show state.
 TEST(ShellOpen, StartsTheAssociatedPlayer) {
-    KOVRA_REQUIRE_DRIVES("");
+    KOVRA_REQUIRE_DRIVES(test::kDrivesNone);
     test::ScratchDir dir;
     std::string video = dir.file("~mrMOV 0001.avi");
     test::writeAll(video, test::hexBytes("52 49 46 46"));
