@@ -40,6 +40,9 @@ finish() {
 }
 trap finish EXIT
 
+section "formatting (clang-format, .clang-format)"
+bash cmake/check-format.sh
+
 section "native: build"
 cmake --preset native >/dev/null
 cmake --build --preset native
