@@ -1,5 +1,5 @@
 # The two set-up commands of the README, and the benchmarks.
-.PHONY: test run bench
+.PHONY: test run bench cli
 
 test:
 	bash cmake/test-all.sh
@@ -9,3 +9,9 @@ run:
 
 bench:
 	bash cmake/bench.sh
+
+# kovra-cli for this machine, optimised: build/release/kovra-cli
+cli:
+	bash cmake/install-deps.sh --cli
+	cmake --preset release
+	cmake --build --preset release --target kovra-cli

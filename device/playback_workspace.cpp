@@ -65,33 +65,45 @@ void PlaybackWorkspace::cleanup() {
 
 PlayOutcome PlaybackWorkspace::play(const char* videoPath, const char* videoName,
                                     bool devicePresent) {
+    CopyPath target;
+    if (!prepare(videoPath, videoName, devicePresent, target))
+        return PlayOutcome::Rejected;
+    platform_.shellOpen(target.c_str()); // the shell or the player reports what it cannot open
+    return PlayOutcome::Opened;
+}
+
+bool PlaybackWorkspace::prepare(const char* videoPath, const char* videoName, bool devicePresent,
+                                CopyPath& target) {
     VideoText path, name;
     if (!path.assign(videoPath) || !name.assign(videoName) || name.empty())
-        return PlayOutcome::Rejected;
+        return false;
 
-    CopyPath target;
     if (tempDir_.empty()) {
         // Nowhere to put a copy: the card's file is never patched, so with a device there is
         // nothing to play, and without one there is no earlier copy to look for.
         if (devicePresent)
-            return PlayOutcome::Rejected;
+            return false;
         target.assign(path.c_str()); // 255 characters always fit
     } else {
         if (!ensureTrailingBackslash(tempDir_) || !target.assign(tempDir_.c_str()) ||
-            !target.append(kCopyPrefix) || !target.append(name.c_str()))
-            return PlayOutcome::Rejected;
+            !target.append(kCopyPrefix) || !target.append(name.c_str()) ||
+            target.length() > kMaxCopyPathLength)
+            return false;
         // An earlier Play prepared it, or left it behind as rejected: open it as it is.
         if (platform_.exists(target.c_str()))
-            return openInShell(target.c_str());
-        if (devicePresent)
-            platform_.copy(path.c_str(), target.c_str()); // a failed copy leaves no signature
-        else
+            return true;
+        if (devicePresent) {
+            // A cut copy must not be taken for the video, now or by a later Play.
+            if (platform_.copy(path.c_str(), target.c_str()) != OsError::None) {
+                platform_.remove(target.c_str());
+                return false;
+            }
+        } else {
             target.assign(path.c_str());
+        }
     }
 
-    if (checkAndPatch(target.c_str()) == Signature::Other && devicePresent)
-        return PlayOutcome::Rejected;
-    return openInShell(target.c_str());
+    return checkAndPatch(target.c_str()) != Signature::Other || !devicePresent;
 }
 
 PlaybackWorkspace::Signature PlaybackWorkspace::checkAndPatch(const char* target) {
@@ -110,11 +122,6 @@ PlaybackWorkspace::Signature PlaybackWorkspace::checkAndPatch(const char* target
     if (file.seek(0) == OsError::None)
         file.write(kRiff, kSignatureSize);
     return Signature::Mars;
-}
-
-PlayOutcome PlaybackWorkspace::openInShell(const char* target) {
-    platform_.shellOpen(target); // the shell or the player reports what it cannot open
-    return PlayOutcome::Opened;
 }
 
 } // namespace kovra

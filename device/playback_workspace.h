@@ -3,6 +3,8 @@
 // the shell's "open" verb. Also removes those copies again.
 #pragma once
 
+#include <cstddef>
+
 #include "platform/path_buffer.h"
 #include "platform/platform.h"
 
@@ -21,6 +23,9 @@ class PlaybackWorkspace {
 
     static constexpr const char* kCopyPrefix = "~mr";
     static constexpr const char* kCopyPattern = "~mr*.avi";
+    // The ANSI file calls address no path of MAX_PATH (260) characters or more: a copy there
+    // could be made but never opened, patched or removed again.
+    static constexpr std::size_t kMaxCopyPathLength = 259;
 
     explicit PlaybackWorkspace(Platform& platform) : platform_(platform) {}
 
@@ -35,6 +40,9 @@ class PlaybackWorkspace {
     // With a device the copy is prepared and opened and the chosen file is never written;
     // without one the chosen file itself is patched.
     PlayOutcome play(const char* videoPath, const char* videoName, bool devicePresent);
+    // Play without the shell: true when target names the file ready to be opened.
+    bool prepare(const char* videoPath, const char* videoName, bool devicePresent,
+                 CopyPath& target);
 
     TempDir& tempDir() { return tempDir_; }
     const TempDir& tempDir() const { return tempDir_; }
@@ -43,7 +51,6 @@ class PlaybackWorkspace {
     enum class Signature { Unopened, Mars, Riff, Other };
 
     Signature checkAndPatch(const char* target);
-    PlayOutcome openInShell(const char* target);
 
     Platform& platform_;
     TempDir tempDir_;

@@ -18,6 +18,7 @@ class File {
     bool isOpen() const { return open_; }
     // Why the open failed; None when it succeeded.
     OsError openError() const { return error_; }
+    FileId id() const { return id_; }
 
     OsError read(void* buffer, std::size_t size) { return platform_.read(id_, buffer, size); }
     OsError write(const void* data, std::size_t size) { return platform_.write(id_, data, size); }

@@ -46,6 +46,13 @@ enum class OpenMode {
 
 using FileId = std::intptr_t;
 
+// What a path names, read without opening it.
+struct FileInfo {
+    bool isFolder = false;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // seconds since 1970-01-01 UTC
+};
+
 class Platform {
   public:
     virtual ~Platform() = default;
@@ -58,6 +65,7 @@ class Platform {
     // Writes size bytes in one request; fewer is ShortWrite.
     virtual OsError write(FileId file, const void* data, std::size_t size) = 0;
     virtual OsError seek(FileId file, std::uint32_t offset) = 0;
+    virtual OsError fileSize(FileId file, std::uint64_t& size) = 0;
     virtual void close(FileId file) = 0;
 
     // The user's temporary folder, ending in a backslash; TooLong when capacity (including
@@ -73,6 +81,18 @@ class Platform {
     virtual OsError remove(const char* path) = 0;
     // Copies source over target, replacing a file that is already there.
     virtual OsError copy(const char* source, const char* target) = 0;
+    // Moves source over target in one step, replacing a file that is already there. A target
+    // marked read-only is refused (AccessDenied) and both files stay as they were.
+    virtual OsError replace(const char* source, const char* target) = 0;
+
+    virtual OsError info(const char* path, FileInfo& info) = 0;
+    virtual OsError setModified(const char* path, std::int64_t modified) = 0;
+    // A folder that is already there is not an error.
+    virtual OsError makeFolder(const char* path) = 0;
+    // Calls visit with the name of every file and folder in folder ("." and ".." aside).
+    virtual OsError
+    forEachEntry(const char* folder,
+                 const std::function<void(const char* name, bool isFolder)>& visit) = 0;
 
     virtual SystemTime localTime() = 0;
     // Hands path to the desktop's "open" action and returns without waiting for the program.

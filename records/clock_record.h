@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/platform.h"
 #include "records/recorder_settings.h"
 
 namespace kovra {
@@ -25,8 +24,12 @@ struct ClockRecord {
     static constexpr std::size_t kSecond = 6;
 
     static Bytes encode(const ClockFields& fields);
-    // False when the file cannot be created or the 7 bytes were not all written.
-    static bool writeClock(Platform& platform, const char* path, const ClockFields& fields);
+    // The date and time the bytes hold. False when a byte's halves are not both decimal
+    // digits; badByte then names the first such byte.
+    static bool decode(const Bytes& bytes, ClockFields& fields, std::size_t& badByte);
+    // A date that exists in the calendar (leap years included), years 1 to 9999, and a time
+    // of day from 00:00:00 to 23:59:59: stricter than the window's ranges.
+    static bool isCalendarDateTime(const ClockFields& fields);
 };
 
 } // namespace kovra

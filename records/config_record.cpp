@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "platform/file.h"
-
 namespace kovra {
 
 namespace {
@@ -45,26 +43,6 @@ void ConfigRecord::decode(const Bytes& bytes, RecorderSettings& settings) {
     settings.maxCycleFiles = getCount(bytes, kMaxCycleFiles);
     settings.overwrite = bytes[kOverwriteFlag] == 0 ? 1 : 0;
     settings.frameRate = bytes[kFrameRate];
-}
-
-bool ConfigRecord::readConfig(Platform& platform, const char* path, RecorderSettings& settings) {
-    File file(platform, path, OpenMode::ReadShared);
-    if (!file.isOpen())
-        return false;
-    Bytes bytes{};
-    if (file.read(bytes.data(), bytes.size()) != OsError::None)
-        return false;
-    decode(bytes, settings);
-    return true;
-}
-
-bool ConfigRecord::writeConfig(Platform& platform, const char* path,
-                               const RecorderSettings& settings) {
-    File file(platform, path, OpenMode::WriteTruncate);
-    if (!file.isOpen())
-        return false;
-    Bytes bytes = encode(settings);
-    return file.write(bytes.data(), bytes.size()) == OsError::None;
 }
 
 double ConfigRecord::sensitivityValue(std::int32_t step) {

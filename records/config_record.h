@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/platform.h"
 #include "records/recorder_settings.h"
 
 namespace kovra {
@@ -29,12 +28,6 @@ struct ConfigRecord {
     static Bytes encode(const RecorderSettings& settings);
     // Overwrites every field, sensitivityStep included; no range checks.
     static void decode(const Bytes& bytes, RecorderSettings& settings);
-
-    // False, with settings untouched, when the file cannot be opened or holds fewer than
-    // 11 bytes. A longer file gives its first 11.
-    static bool readConfig(Platform& platform, const char* path, RecorderSettings& settings);
-    // False when the file cannot be created or the 11 bytes were not all written.
-    static bool writeConfig(Platform& platform, const char* path, const RecorderSettings& settings);
 
     // The slider's steps shown as the sensitivity: step x 0.05, as "%2.2f".
     static double sensitivityValue(std::int32_t step);

@@ -20,6 +20,9 @@ class ForwardingPlatform : public Platform {
         return real_.write(file, data, size);
     }
     OsError seek(FileId file, std::uint32_t offset) override { return real_.seek(file, offset); }
+    OsError fileSize(FileId file, std::uint64_t& size) override {
+        return real_.fileSize(file, size);
+    }
     void close(FileId file) override { real_.close(file); }
     OsError tempPath(char* buffer, std::size_t capacity) override {
         return real_.tempPath(buffer, capacity);
@@ -32,6 +35,19 @@ class ForwardingPlatform : public Platform {
     OsError remove(const char* path) override { return real_.remove(path); }
     OsError copy(const char* source, const char* target) override {
         return real_.copy(source, target);
+    }
+    OsError replace(const char* source, const char* target) override {
+        return real_.replace(source, target);
+    }
+    OsError info(const char* path, FileInfo& info) override { return real_.info(path, info); }
+    OsError setModified(const char* path, std::int64_t modified) override {
+        return real_.setModified(path, modified);
+    }
+    OsError makeFolder(const char* path) override { return real_.makeFolder(path); }
+    OsError
+    forEachEntry(const char* folder,
+                 const std::function<void(const char* name, bool isFolder)>& visit) override {
+        return real_.forEachEntry(folder, visit);
     }
     SystemTime localTime() override { return real_.localTime(); }
     OsError shellOpen(const char* path) override { return real_.shellOpen(path); }

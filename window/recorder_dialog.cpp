@@ -1,9 +1,9 @@
 #include "window/recorder_dialog.h"
 
+#include "device/card_files.h"
 #include "device/device_locator.h"
 #include "framework/paint_dc.h"
 #include "framework/win_app.h"
-#include "platform/file.h"
 #include "records/clock_record.h"
 #include "records/config_record.h"
 
@@ -38,18 +38,6 @@ void exchangeCount(CDataExchange* pDX, int nIDC, int& value) {
 
 void exchangeClockField(CDataExchange* pDX, int nIDC, int& value, ClockField field) {
     exchangeValidated(pDX, nIDC, value, kovra::clockFieldRange(field));
-}
-
-// The file is created before its bytes are made: the clock is read, and the trackbar taken,
-// only once there is somewhere to write them. The recorder reads what arrived; a failed write
-// has nothing the user could act on.
-template <class MakeBytes>
-void createAndWrite(kovra::Platform& platform, const char* path, MakeBytes makeBytes) {
-    kovra::File file(platform, path, kovra::OpenMode::WriteTruncate);
-    if (!file.isOpen())
-        return;
-    auto bytes = makeBytes();
-    file.write(bytes.data(), bytes.size());
 }
 
 } // namespace
@@ -123,7 +111,7 @@ BOOL CRecorderDlg::OnInitDialog() {
     // used. The trackbar holds a stored step outside its range at its nearer end, while the
     // text shows the step as stored.
     if (configPath.assign(driveRoot.c_str()) && configPath.append(kConfigFileName) &&
-        ConfigRecord::readConfig(platform_, configPath.c_str(), settings)) {
+        kovra::readConfig(platform_, configPath.c_str(), settings)) {
         sensitivitySlider.SetPos(settings.sensitivityStep);
         showSensitivity(settings.sensitivityStep);
     }
@@ -179,7 +167,9 @@ void CRecorderDlg::OnSetCurrentTime() {
     kovra::PathBuffer<512> path;
     if (!confirmClockFile(path))
         return;
-    createAndWrite(platform_, path.c_str(), [this] {
+    // Read once the file to write exists, so it is the time of the save. The recorder reads
+    // what arrived; a failed save has nothing the user could act on.
+    kovra::writeRecord(platform_, path.c_str(), [this] {
         return ClockRecord::encode(ClockFields::fromLocalTime(platform_.localTime()));
     });
 }
@@ -190,7 +180,7 @@ void CRecorderDlg::OnSetTime() {
     kovra::PathBuffer<512> path;
     if (!confirmClockFile(path))
         return;
-    ClockRecord::writeClock(platform_, path.c_str(), clockFields);
+    kovra::writeClock(platform_, path.c_str(), clockFields);
 }
 
 void CRecorderDlg::OnSetConfig() {
@@ -209,7 +199,7 @@ void CRecorderDlg::OnSetConfig() {
     // Kept even when the file cannot be created: the next save proposes it again.
     if (runFileDialog(dialog) != IDOK || !configPath.assign(dialog.GetPathName().c_str()))
         return;
-    createAndWrite(platform_, configPath.c_str(), [this] {
+    kovra::writeRecord(platform_, configPath.c_str(), [this] {
         // The trackbar, not the stored step: a step outside its range is saved as it shows.
         settings.sensitivityStep = sensitivitySlider.GetPos();
         return ConfigRecord::encode(settings);

@@ -2,6 +2,7 @@
 // template IDD_RECORDER_DIALOG.
 #pragma once
 
+#include "device/card_files.h"
 #include "device/playback_workspace.h"
 #include "framework/data_exchange.h"
 #include "framework/dialog.h"
@@ -19,8 +20,8 @@ class CRecorderDlg : public CDialog {
     explicit CRecorderDlg(CWnd* pParent = nullptr,
                           kovra::Platform& platform = kovra::systemPlatform());
 
-    static constexpr const char* kConfigFileName = "CONFIG.SYS";
-    static constexpr const char* kClockFileName = "TIME.txt";
+    static constexpr const char* kConfigFileName = kovra::kConfigFileName;
+    static constexpr const char* kClockFileName = kovra::kClockFileName;
 
     // The window's data, for the life of the modal run.
     kovra::RecorderSettings settings;

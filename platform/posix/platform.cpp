@@ -134,6 +134,14 @@ class PosixPlatform final : public Platform {
         return OsError::None;
     }
 
+    OsError fileSize(FileId file, std::uint64_t& size) override {
+        struct stat st;
+        if (fstat(static_cast<int>(file), &st) != 0)
+            return lastError();
+        size = static_cast<std::uint64_t>(st.st_size);
+        return OsError::None;
+    }
+
     void close(FileId file) override { ::close(static_cast<int>(file)); }
 
     OsError tempPath(char* buffer, std::size_t capacity) override {
@@ -229,6 +237,68 @@ class PosixPlatform final : public Platform {
         if (::close(out) != 0 && result == OsError::None)
             result = lastError();
         return result;
+    }
+
+    OsError replace(const char* source, const char* target) override {
+        std::string to = nativePath(target);
+        // rename() would replace a file nobody may write to; Windows refuses a read-only one.
+        struct stat st;
+        if (stat(to.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return OsError::AccessDenied;
+        return ::rename(nativePath(source).c_str(), to.c_str()) == 0 ? OsError::None : lastError();
+    }
+
+    OsError info(const char* path, FileInfo& info) override {
+        struct stat st;
+        if (stat(nativePath(path).c_str(), &st) != 0)
+            return lastError();
+        info.isFolder = S_ISDIR(st.st_mode);
+        info.size = static_cast<std::uint64_t>(st.st_size);
+        info.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+        return OsError::None;
+    }
+
+    OsError setModified(const char* path, std::int64_t modified) override {
+        timespec times[2]{};
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1].tv_sec = static_cast<time_t>(modified);
+        return utimensat(AT_FDCWD, nativePath(path).c_str(), times, 0) == 0 ? OsError::None
+                                                                            : lastError();
+    }
+
+    OsError makeFolder(const char* path) override {
+        std::string native = nativePath(path);
+        if (mkdir(native.c_str(), 0777) == 0)
+            return OsError::None;
+        int code = errno;
+        struct stat st;
+        if (code == EEXIST && stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            return OsError::None;
+        return code == EEXIST ? OsError::AccessDenied : fromErrno(code);
+    }
+
+    OsError
+    forEachEntry(const char* folder,
+                 const std::function<void(const char* name, bool isFolder)>& visit) override {
+        std::string dir = nativePath(folder);
+        if (dir.empty() || dir.back() != '/')
+            dir += '/';
+        DIR* listing = opendir(dir.c_str());
+        if (!listing)
+            return lastError();
+        std::vector<std::pair<std::string, bool>> entries;
+        while (dirent* entry = readdir(listing)) {
+            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+                continue;
+            struct stat st;
+            std::string full = dir + entry->d_name;
+            entries.emplace_back(entry->d_name,
+                                 stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+        }
+        closedir(listing);
+        for (const auto& [name, isFolder] : entries)
+            visit(name.c_str(), isFolder);
+        return OsError::None;
     }
 
     SystemTime localTime() override {

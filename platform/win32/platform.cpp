@@ -5,6 +5,11 @@
 
 #include <shellapi.h>
 
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace kovra {
 
 namespace {
@@ -42,6 +47,25 @@ OsError lastError() {
 
 HANDLE handleOf(FileId file) {
     return reinterpret_cast<HANDLE>(file);
+}
+
+// FILETIME counts 100 ns intervals since 1601-01-01 UTC.
+constexpr std::int64_t kIntervalsPerSecond = 10000000;
+constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
+
+std::int64_t toUnixSeconds(const FILETIME& time) {
+    std::int64_t intervals = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    return intervals / kIntervalsPerSecond - kSecondsFrom1601To1970;
+}
+
+FILETIME fromUnixSeconds(std::int64_t seconds) {
+    std::uint64_t intervals =
+        static_cast<std::uint64_t>((seconds + kSecondsFrom1601To1970) * kIntervalsPerSecond);
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(intervals & 0xFFFFFFFFu);
+    time.dwHighDateTime = static_cast<DWORD>(intervals >> 32);
+    return time;
 }
 
 class Win32Platform final : public Platform {
@@ -106,9 +130,21 @@ class Win32Platform final : public Platform {
 
     OsError seek(FileId file, std::uint32_t offset) override {
         SetLastError(ERROR_SUCCESS);
-        DWORD at = SetFilePointer(handleOf(file), static_cast<LONG>(offset), nullptr, FILE_BEGIN);
+        // With the high half given, the low half counts as unsigned: offsets up to 4 GiB - 1.
+        LONG high = 0;
+        DWORD at = SetFilePointer(handleOf(file), static_cast<LONG>(offset), &high, FILE_BEGIN);
         if (at == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS)
             return lastError();
+        return OsError::None;
+    }
+
+    OsError fileSize(FileId file, std::uint64_t& size) override {
+        DWORD high = 0;
+        SetLastError(ERROR_SUCCESS);
+        DWORD low = GetFileSize(handleOf(file), &high);
+        if (low == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS)
+            return lastError();
+        size = (static_cast<std::uint64_t>(high) << 32) | low;
         return OsError::None;
     }
 
@@ -157,6 +193,74 @@ class Win32Platform final : public Platform {
 
     OsError copy(const char* source, const char* target) override {
         return CopyFileA(source, target, FALSE) ? OsError::None : lastError();
+    }
+
+    OsError replace(const char* source, const char* target) override {
+        DWORD attributes = GetFileAttributesA(target);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+            return OsError::AccessDenied;
+        return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                   ? OsError::None
+                   : lastError();
+    }
+
+    OsError info(const char* path, FileInfo& info) override {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+            return lastError();
+        info.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        info.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        info.modified = toUnixSeconds(data.ftLastWriteTime);
+        return OsError::None;
+    }
+
+    OsError setModified(const char* path, std::int64_t modified) override {
+        HANDLE handle = CreateFileA(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return lastError();
+        FILETIME time = fromUnixSeconds(modified);
+        OsError result = SetFileTime(handle, nullptr, nullptr, &time) ? OsError::None : lastError();
+        CloseHandle(handle);
+        return result;
+    }
+
+    OsError makeFolder(const char* path) override {
+        if (CreateDirectoryA(path, nullptr))
+            return OsError::None;
+        DWORD code = GetLastError();
+        DWORD attributes = GetFileAttributesA(path);
+        if (code == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return OsError::None;
+        return code == ERROR_ALREADY_EXISTS ? OsError::AccessDenied : fromWin32(code);
+    }
+
+    OsError
+    forEachEntry(const char* folder,
+                 const std::function<void(const char* name, bool isFolder)>& visit) override {
+        std::string pattern(folder);
+        if (pattern.empty() || (pattern.back() != '\\' && pattern.back() != '/'))
+            pattern += '\\';
+        pattern += '*';
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            DWORD code = GetLastError();
+            return code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES ? OsError::None
+                                                                               : fromWin32(code);
+        }
+        // Collect first: the visitor may change the folder.
+        std::vector<std::pair<std::string, bool>> entries;
+        do {
+            if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
+                entries.emplace_back(found.cFileName,
+                                     (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+        for (const auto& [name, isFolder] : entries)
+            visit(name.c_str(), isFolder);
+        return OsError::None;
     }
 
     SystemTime localTime() override {

@@ -293,19 +293,22 @@ TEST_F(Playback, OverlongNamesAreRefusedNotCut) {
     EXPECT_EQ(platform.fileCalls, std::vector<std::string>{});
     EXPECT_EQ(platform.opened, std::vector<std::string>{});
 
-    // A temporary folder (that does not exist) whose copy names come to 511 and 512.
-    std::string name(200, 'v');
+    // A temporary folder whose copy names come to 259 characters, the most the ANSI calls
+    // address, and 260.
+    std::string name(100, 'v');
     std::string dir = temp.path().string() + "\\";
-    dir += std::string(511 - 3 - name.size() - dir.size() - 1, 'd') + "\\";
+    dir += std::string(259 - 3 - name.size() - dir.size() - 1, 'd') + "\\";
+    ASSERT_EQ(platform.makeFolder(dir.c_str()), OsError::None);
     workspace.tempDir().assign(dir.c_str());
     std::string source = card.file("MOV0001.avi");
     ASSERT_EQ(workspace.play(source.c_str(), name.c_str(), true), PlayOutcome::Opened);
     std::string target = dir + "~mr" + name;
-    EXPECT_EQ(target.size(), 511u);
+    EXPECT_EQ(target.size(), 259u);
     ASSERT_FALSE(platform.fileCalls.empty());
     EXPECT_EQ(platform.fileCalls.front(), "copy " + source + " " + target);
     EXPECT_EQ(platform.opened, std::vector<std::string>{target});
 
+    // Guards against a copy made where it can never be opened, patched or removed.
     platform.fileCalls.clear();
     name += 'v';
     EXPECT_EQ(workspace.play(source.c_str(), name.c_str(), true), PlayOutcome::Rejected);
@@ -314,12 +317,12 @@ TEST_F(Playback, OverlongNamesAreRefusedNotCut) {
     EXPECT_EQ(firstDifference(cardBytes("MOV0001.avi"), original), "");
 }
 
-// A copy that fails leaves an empty file, rejected now and opened as it is next time.
-TEST_F(Playback, FailedCopyLeavesAnEmptyCopy) {
+// Guards against a cut copy handed to the player, now or reused by a later Play.
+TEST_F(Playback, FailedCopyLeavesNoCopy) {
     EXPECT_EQ(play("GONE.avi", true), PlayOutcome::Rejected);
-    EXPECT_TRUE(copyBytes("GONE.avi").empty());
-    EXPECT_EQ(play("GONE.avi", true), PlayOutcome::Opened);
-    EXPECT_EQ(platform.opened, std::vector<std::string>{copyName("GONE.avi")});
+    EXPECT_FALSE(test::fileExists(workspace.tempDir().c_str() + std::string("~mrGONE.avi")));
+    EXPECT_EQ(play("GONE.avi", true), PlayOutcome::Rejected);
+    EXPECT_EQ(platform.opened, std::vector<std::string>{});
 }
 
 // A file that cannot be opened is handed to the shell anyway; a failed seek must not let

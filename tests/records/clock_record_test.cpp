@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/bytes.h"
-#include "tests/support/scratch_dir.h"
 
 namespace kovra {
 namespace {
@@ -44,24 +43,6 @@ TEST(ClockRecordEncode, UnvalidatedFieldsStayWithinOneByte) {
     ClockRecord::Bytes bytes = ClockRecord::encode(clock(INT32_MAX, -1, 100, INT32_MIN, 0, 0));
     EXPECT_EQ(bytes.size(), 7u);
     EXPECT_EQ(bytes[ClockRecord::kDay], 0xA0); // 10 tens, 0 units, as the nibble rule says
-}
-
-// Writing over a longer TIME.txt must leave exactly the 7 bytes.
-TEST(ClockRecordFile, WriteTruncatesALongerFile) {
-    test::ScratchDir dir;
-    std::string path = dir.file("TIME.txt");
-    test::writeAll(path, std::vector<unsigned char>(64, 'x'));
-    ASSERT_TRUE(
-        ClockRecord::writeClock(systemPlatform(), path.c_str(), clock(2007, 10, 16, 8, 16, 47)));
-    EXPECT_EQ(toHex(test::readAll(path)), "20 07 10 16 08 16 47");
-}
-
-// A path that cannot be created reports false and creates nothing.
-TEST(ClockRecordFile, UncreatablePathReportsFalse) {
-    test::ScratchDir dir;
-    std::string path = dir.file("missing") + "/TIME.txt";
-    EXPECT_FALSE(ClockRecord::writeClock(systemPlatform(), path.c_str(), ClockFields{}));
-    EXPECT_FALSE(test::fileExists(path));
 }
 
 } // namespace

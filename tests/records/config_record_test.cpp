@@ -183,59 +183,5 @@ TEST(SensitivityScale, TextOfSteps) {
     EXPECT_DOUBLE_EQ(ConfigRecord::sensitivityValue(8), 0.4);
 }
 
-class ConfigRecordFile : public ::testing::Test {
-  protected:
-    test::ScratchDir dir;
-    Platform& platform = systemPlatform();
-};
-
-// A save over a longer file must leave exactly the 11 bytes, nothing of the old tail.
-TEST_F(ConfigRecordFile, WriteTruncatesALongerFile) {
-    std::string path = dir.file("CONFIG.SYS");
-    test::writeAll(path, std::vector<unsigned char>(100, 0xAA));
-    ASSERT_TRUE(ConfigRecord::writeConfig(platform, path.c_str(), RecorderSettings{}));
-    EXPECT_EQ(toHex(test::readAll(path)), "00 00 08 00 14 00 14 00 14 01 00");
-}
-
-// A longer file is accepted: its first 11 bytes are the record.
-TEST_F(ConfigRecordFile, ReadTakesTheFirstElevenBytesOfALongerFile) {
-    std::string path = dir.file("CONFIG.SYS");
-    std::vector<unsigned char> bytes = hexBytes("01 01 14 00 0A 00 1E 00 28 00 03 EE EE EE");
-    test::writeAll(path, bytes);
-    RecorderSettings settings;
-    ASSERT_TRUE(ConfigRecord::readConfig(platform, path.c_str(), settings));
-    EXPECT_EQ(settings.maxCycleFiles, 40);
-    EXPECT_EQ(settings.frameRate, 3);
-    EXPECT_EQ(test::readAll(path), bytes) << "reading must not change the file";
-}
-
-// A missing, short or empty file must leave every field as it was (no garbage decoded).
-TEST_F(ConfigRecordFile, MissingOrShortFileChangesNothing) {
-    RecorderSettings before;
-    before.maxCycleFiles = 1234;
-    before.sensitivityStep = 33;
-    for (std::size_t size : {0u, 1u, 10u}) {
-        SCOPED_TRACE("size " + std::to_string(size));
-        std::string path = dir.file("short" + std::to_string(size) + ".SYS");
-        test::writeAll(path, std::vector<unsigned char>(size, 0x01));
-        RecorderSettings settings = before;
-        EXPECT_FALSE(ConfigRecord::readConfig(platform, path.c_str(), settings));
-        EXPECT_TRUE(sameSettings(settings, before));
-    }
-    RecorderSettings settings = before;
-    EXPECT_FALSE(ConfigRecord::readConfig(platform, dir.file("absent.SYS").c_str(), settings));
-    EXPECT_TRUE(sameSettings(settings, before));
-}
-
-// A path that cannot be created reports false and leaves nothing behind.
-TEST_F(ConfigRecordFile, UncreatablePathReportsFalse) {
-    std::string path = dir.file("no-such-folder") + "/CONFIG.SYS";
-    EXPECT_FALSE(ConfigRecord::writeConfig(platform, path.c_str(), RecorderSettings{}));
-    EXPECT_FALSE(test::fileExists(path));
-    // A folder is not a file to write into.
-    EXPECT_FALSE(
-        ConfigRecord::writeConfig(platform, dir.path().string().c_str(), RecorderSettings{}));
-}
-
 } // namespace
 } // namespace kovra

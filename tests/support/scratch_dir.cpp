@@ -43,6 +43,12 @@ void writeAll(const std::string& path, const std::vector<unsigned char>& bytes) 
         throw std::runtime_error("cannot write " + path);
 }
 
+void setReadOnly(const std::string& path, bool readOnly) {
+    constexpr auto kWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(path, kWrite, readOnly ? fs::perm_options::remove : fs::perm_options::add);
+}
+
 bool fileExists(const std::string& path) {
     return fs::exists(path);
 }

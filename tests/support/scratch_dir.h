@@ -25,5 +25,7 @@ class ScratchDir {
 std::vector<unsigned char> readAll(const std::string& path);
 void writeAll(const std::string& path, const std::vector<unsigned char>& bytes);
 bool fileExists(const std::string& path);
+// The file's write permission off (Windows: its read-only attribute) or on again.
+void setReadOnly(const std::string& path, bool readOnly);
 
 } // namespace kovra::test

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "device/card_files.h"
 #include "device/device_locator.h"
 #include "platform/file.h"
 #include "records/clock_record.h"
@@ -52,7 +53,7 @@ TEST(TwoCards, RecordsWrittenOnTheCard) {
     RecorderSettings settings;
     settings.triggerResolution = 1;
     settings.maxCycleFiles = 40;
-    ASSERT_TRUE(ConfigRecord::writeConfig(systemPlatform(), config.c_str(), settings));
+    ASSERT_EQ(writeConfig(systemPlatform(), config, settings), OsError::None);
     EXPECT_EQ(toHex(test::readAll(config)), "01 00 08 00 14 00 14 00 28 01 00");
 
     ClockFields fields;
@@ -62,7 +63,7 @@ TEST(TwoCards, RecordsWrittenOnTheCard) {
     fields.hour = 8;
     fields.minute = 16;
     fields.second = 47;
-    ASSERT_TRUE(ClockRecord::writeClock(systemPlatform(), clock.c_str(), fields));
+    ASSERT_EQ(writeClock(systemPlatform(), clock, fields), OsError::None);
     EXPECT_EQ(toHex(test::readAll(clock)), "20 07 10 16 08 16 47");
 }
 
@@ -75,7 +76,7 @@ TEST(TwoCards, ReadWhileAnotherReaderHoldsTheFile) {
                                FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     RecorderSettings settings;
-    EXPECT_TRUE(ConfigRecord::readConfig(systemPlatform(), path, settings));
+    EXPECT_TRUE(readConfig(systemPlatform(), path, settings));
     EXPECT_EQ(settings.maxCycleFiles, 40);
     CloseHandle(other);
 }
@@ -89,7 +90,7 @@ TEST(TwoCards, ReadRefusedWhileAWriterHoldsTheFile) {
         CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     RecorderSettings settings;
-    EXPECT_FALSE(ConfigRecord::readConfig(systemPlatform(), path, settings));
+    EXPECT_FALSE(readConfig(systemPlatform(), path, settings));
     EXPECT_EQ(settings.maxCycleFiles, 20);
     CloseHandle(writer);
 }

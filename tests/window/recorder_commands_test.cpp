@@ -34,7 +34,8 @@ TEST_F(RecorderCommands, SetCurrentTimeWritesThePcClock) {
     dialog.answerFileDialog(drive.path("TIME.txt"));
     click(IDC_SET_CURRENT_TIME);
     EXPECT_EQ(dialog.fileDialogs(), std::vector<std::string>{kClockDialog});
-    EXPECT_EQ(platform.log.take(), (std::vector<std::string>{"write E:\\TIME.txt", "time"}));
+    EXPECT_EQ(platform.log.take(), (std::vector<std::string>{"write E:\\TIME.txt.kovra-tmp", "time",
+                                                             "replace E:\\TIME.txt"}));
     EXPECT_EQ(toHex(drive.read("TIME.txt")), "20 09 12 31 23 59 58");
     EXPECT_EQ(text(IDC_YEAR), "not a year");
     EXPECT_EQ(clockOf(dialog.clockFields), std::make_tuple(2007, 10, 16, 8, 16, 47));
@@ -105,8 +106,27 @@ TEST_F(RecorderCommands, SetConfigWritesEveryValueAndTheTrackbar) {
     dialog.answerFileDialog(drive.path("CONFIG.SYS"));
     click(IDC_SET_CONFIG);
     EXPECT_EQ(dialog.fileDialogs(), std::vector<std::string>{kConfigDialog});
-    EXPECT_EQ(platform.log.take(), std::vector<std::string>{"write E:\\CONFIG.SYS"});
+    EXPECT_EQ(platform.log.take(), (std::vector<std::string>{"write E:\\CONFIG.SYS.kovra-tmp",
+                                                             "replace E:\\CONFIG.SYS"}));
     EXPECT_EQ(toHex(drive.read("CONFIG.SYS")), "01 01 28 01 2C FF FF 00 07 00 03");
+    EXPECT_EQ(cancel(), IDCANCEL);
+}
+
+// Guards against a full card left with an empty record, or an old one cut: each save
+// replaces its file whole or leaves it as it was.
+TEST_F(RecorderCommands, SavesOnAFullCardLeaveTheCardAsItWas) {
+    drive.put("CONFIG.SYS", hexBytes("01 01 14 00 0A 00 1E 00 28 00 03"));
+    start();
+    platform.writeError = OsError::ShortWrite;
+    dialog.answerFileDialog(drive.path("TIME.txt"));
+    click(IDC_SET_CURRENT_TIME);
+    dialog.answerFileDialog(drive.path("TIME.txt"));
+    click(IDC_SET_TIME);
+    dialog.answerFileDialog(drive.path("CONFIG.SYS"));
+    click(IDC_SET_CONFIG);
+    EXPECT_EQ(dialog.fileDialogs().size(), 3u);
+    EXPECT_EQ(drive.files(), std::vector<std::string>{"CONFIG.SYS"});
+    EXPECT_EQ(toHex(drive.read("CONFIG.SYS")), "01 01 14 00 0A 00 1E 00 28 00 03");
     EXPECT_EQ(cancel(), IDCANCEL);
 }
 
@@ -197,7 +217,8 @@ TEST_F(RecorderCommands, OverlongRecordPathIsRefusedWhole) {
     dialog.answerFileDialog(std::nullopt);
     for (int i = 0; i < 3; ++i)
         click(IDC_SET_CONFIG);
-    EXPECT_EQ(platform.log.take(), std::vector<std::string>{"write " + pathOfLength(511)});
+    EXPECT_EQ(platform.log.take(),
+              std::vector<std::string>{"write " + pathOfLength(511) + ".kovra-tmp"});
     std::vector<std::string> asked = dialog.fileDialogs();
     ASSERT_EQ(asked.size(), 4u);
     EXPECT_EQ(asked[2], kConfigDialog);

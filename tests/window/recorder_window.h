@@ -52,19 +52,28 @@ class EventLog {
 
 // The real platform under the window, with the PC's clock scripted and the calls that matter
 // logged: "read", "write" or "readwrite" with the path opened, "time", "copy" with the
-// source, "shell" with the path handed to the shell.
+// source, "replace" with the file replaced, "shell" with the path handed to the shell. Writes
+// can be made to fail, as on a full card.
 class RecorderPlatform : public ShellLogPlatform {
   public:
     // 16 October 2007, 08:16:47, a Tuesday.
     SystemTime now = {2007, 10, 2, 16, 8, 16, 47, 123};
     // False: the shell is only logged; true: it really starts the .avi player.
     bool realShell = false;
+    OsError writeError = OsError::None;
     EventLog log;
 
     OsError open(const char* path, OpenMode mode, FileId& file) override {
         static const char* const kinds[] = {"read ", "write ", "readwrite "};
         log.add(kinds[static_cast<int>(mode)] + std::string(path));
         return real_.open(path, mode, file);
+    }
+    OsError write(FileId file, const void* data, std::size_t size) override {
+        return writeError != OsError::None ? writeError : real_.write(file, data, size);
+    }
+    OsError replace(const char* source, const char* target) override {
+        log.add(std::string("replace ") + target);
+        return real_.replace(source, target);
     }
     SystemTime localTime() override {
         log.add("time");

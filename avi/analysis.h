@@ -1,0 +1,33 @@
+// One reading of a video shared by inspect() and repair(), so that the size inspect()
+// promises is the size repair() writes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "avi/avi_header.h"
+#include "avi/byte_source.h"
+#include "avi/data_chunks.h"
+#include "avi/index_check.h"
+#include "avi/video_report.h"
+
+namespace kovra::avi {
+
+struct Analysis {
+    VideoReport report;
+    AviHeader header;
+    std::string failure;            // why it is unreadable
+    std::vector<std::string> fixes; // what a repair changes
+    bool sound = false;
+    Tally tally;
+    std::vector<DataChunk> chunks; // what a repair copies, in order; only when asked for
+    bool chunksFromIndex = false;  // the old index listed them (with its flags)
+    IndexLocation index;
+    IndexVerdict verdict;
+    bool intraOnly = false; // every video frame is a key frame
+};
+
+Analysis analyse(ByteSource& source, bool keepChunks);
+
+} // namespace kovra::avi

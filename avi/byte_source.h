@@ -1,0 +1,33 @@
+// Where the AVI reader fetches its bytes: a file, a buffer, a fuzzer's input.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kovra::avi {
+
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    virtual std::uint64_t size() const = 0;
+    // Exactly n bytes at offset into buffer; false when they are not all there or cannot be read.
+    virtual bool readAt(std::uint64_t offset, void* buffer, std::size_t n) = 0;
+};
+
+// Reads bytes the caller keeps alive for as long as the source is used.
+class MemorySource final : public ByteSource {
+  public:
+    MemorySource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    explicit MemorySource(const std::vector<std::uint8_t>& bytes)
+        : data_(bytes.data()), size_(bytes.size()) {}
+
+    std::uint64_t size() const override { return size_; }
+    bool readAt(std::uint64_t offset, void* buffer, std::size_t n) override;
+
+  private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+};
+
+} // namespace kovra::avi

@@ -1,0 +1,20 @@
+// What the codec tells about a video frame without decoding it.
+#pragma once
+
+#include <cstdint>
+
+#include "avi/riff.h"
+#include "avi/source_reader.h"
+
+namespace kovra::avi {
+
+// Codecs whose every frame is a JPEG picture (the recorder's MJPG among them).
+bool isJpegCodec(FourCC code);
+// Codecs whose every frame is a key frame.
+bool isIntraOnlyCodec(FourCC code);
+
+// A JPEG frame is whole when it starts with SOI and an EOI survives near its end: a power
+// cut's zeros that begin inside a frame take its EOI with them.
+bool jpegFrameComplete(SourceReader& reader, std::uint64_t payload, std::uint32_t size);
+
+} // namespace kovra::avi

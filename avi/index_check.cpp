@@ -1,0 +1,169 @@
+#include "avi/index_check.h"
+
+#include <algorithm>
+
+#include "avi/frame_check.h"
+
+namespace kovra::avi {
+
+namespace {
+
+constexpr std::size_t kEntriesPerRead = 4096;
+// Entries whose chunk header is read back: the first, the last, and this many between.
+constexpr std::uint64_t kSampledEntries = 16;
+// Entries tried for telling offsets from the movi fourcc and from the file's start apart.
+constexpr std::uint64_t kBaseProbes = 8;
+
+struct Entry {
+    FourCC id;
+    std::uint32_t flags;
+    std::uint32_t offset;
+    std::uint32_t size;
+};
+
+Entry entryAt(const std::uint8_t* e) {
+    return {le32(e + kEntryId), le32(e + kEntryFlags), le32(e + kEntryOffset),
+            le32(e + kEntrySize)};
+}
+
+// Reads the index a block of entries at a time.
+class EntryStream {
+  public:
+    EntryStream(SourceReader& reader, const IndexLocation& index)
+        : reader_(reader), first_(index.offset + kChunkHeaderSize), count_(index.entries),
+          block_(kEntriesPerRead * kIndexEntrySize) {}
+
+    std::uint64_t count() const { return count_; }
+    bool next(Entry& entry) {
+        if (done_ == count_)
+            return false;
+        if (inBlock_ == blockEntries_) {
+            blockEntries_ =
+                static_cast<std::size_t>(std::min<std::uint64_t>(kEntriesPerRead, count_ - done_));
+            if (!reader_.copy(first_ + done_ * kIndexEntrySize, block_.data(),
+                              blockEntries_ * kIndexEntrySize))
+                return false;
+            inBlock_ = 0;
+        }
+        entry = entryAt(block_.data() + inBlock_ * kIndexEntrySize);
+        ++inBlock_;
+        ++done_;
+        return true;
+    }
+
+  private:
+    SourceReader& reader_;
+    std::uint64_t first_, count_, done_ = 0;
+    std::vector<std::uint8_t> block_;
+    std::size_t inBlock_ = 0, blockEntries_ = 0;
+};
+
+bool headerMatches(SourceReader& reader, std::uint64_t pos, const Entry& entry) {
+    std::uint8_t h[kChunkHeaderSize];
+    return reader.copy(pos, h, kChunkHeaderSize) && le32(h) == entry.id &&
+           le32(h + kFourccSize) == entry.size;
+}
+
+// Some writers count entry offsets from the movi fourcc, some from the file's start: the
+// first entries whose chunk header is where one of the two says tell which.
+bool findBase(SourceReader& reader, const IndexLocation& index, std::uint64_t moviFourcc,
+              std::uint64_t& base) {
+    EntryStream entries(reader, index);
+    Entry entry;
+    for (std::uint64_t i = 0; i < kBaseProbes && entries.next(entry); ++i)
+        for (std::uint64_t candidate : {moviFourcc, std::uint64_t{0}})
+            if (headerMatches(reader, candidate + entry.offset, entry)) {
+                base = candidate;
+                return true;
+            }
+    return false;
+}
+
+} // namespace
+
+IndexLocation locateIndex(SourceReader& reader, std::uint64_t pos) {
+    IndexLocation index;
+    const std::uint8_t* h = reader.view(pos, kChunkHeaderSize);
+    if (!h || le32(h) != kIdx1)
+        return index;
+    index.present = true;
+    index.offset = pos;
+    std::uint64_t size = le32(h + kFourccSize);
+    std::uint64_t available = reader.size() - pos - kChunkHeaderSize;
+    index.cutOff = size > available;
+    index.entries = std::min(size, available) / kIndexEntrySize;
+    return index;
+}
+
+IndexVerdict checkIndex(SourceReader& reader, const StreamContext& context,
+                        const IndexLocation& index, std::uint64_t moviFourcc, std::uint64_t moviEnd,
+                        Tally* tally, std::vector<DataChunk>* chunks) {
+    IndexVerdict verdict;
+    if (!index.present || index.entries == 0)
+        return verdict;
+    verdict.baseFound = findBase(reader, index, moviFourcc, verdict.base);
+    if (!verdict.baseFound)
+        return verdict;
+
+    Tally found(context.streamCount);
+    std::size_t chunksBefore = chunks ? chunks->size() : 0;
+    auto fail = [&] {
+        if (chunks)
+            chunks->resize(chunksBefore);
+        return verdict;
+    };
+    EntryStream entries(reader, index);
+    std::uint64_t step = std::max<std::uint64_t>(1, entries.count() / kSampledEntries);
+    std::uint64_t previousEnd = moviFourcc + kFourccSize, lastPaddedEnd = 0;
+    Entry entry;
+    for (std::uint64_t i = 0; i < entries.count(); ++i) {
+        if (!entries.next(entry))
+            return fail();
+        unsigned stream;
+        DataKind kind;
+        if (!parseDataId(entry.id, context.streamCount, stream, kind))
+            return fail();
+        std::uint64_t pos = verdict.base + entry.offset;
+        std::uint64_t end = pos + kChunkHeaderSize + entry.size;
+        if (pos < previousEnd || end > moviEnd)
+            return fail();
+        bool sampled = i % step == 0 || i + 1 == entries.count();
+        if (sampled && !headerMatches(reader, pos, entry))
+            return fail();
+        if (sampled && stream == context.videoStream && context.jpegFrames &&
+            !jpegFrameComplete(reader, pos + kChunkHeaderSize, entry.size))
+            return fail();
+        found.add(stream, entry.size);
+        if (chunks)
+            chunks->push_back({pos, entry.size, static_cast<std::uint8_t>(stream), kind,
+                               static_cast<std::uint8_t>(entry.flags & kIndexKeyFrame), 1});
+        previousEnd = end;
+        lastPaddedEnd = pos + kChunkHeaderSize + padded(entry.size);
+    }
+    // The last chunk, with or without its pad byte, ends where movi does.
+    if (previousEnd != moviEnd && lastPaddedEnd != moviEnd)
+        return fail();
+    if (tally)
+        tally->add(found);
+    verdict.consistent = true;
+    return verdict;
+}
+
+void takeIndexFlags(SourceReader& reader, const IndexLocation& index, std::uint64_t base,
+                    std::vector<DataChunk>& chunks) {
+    EntryStream entries(reader, index);
+    Entry entry;
+    std::size_t c = 0;
+    while (c < chunks.size() && entries.next(entry)) {
+        std::uint64_t pos = base + entry.offset;
+        while (c < chunks.size() && chunks[c].offset < pos)
+            ++c;
+        if (c < chunks.size() && chunks[c].offset == pos &&
+            makeDataId(chunks[c].stream, chunks[c].kind) == entry.id) {
+            chunks[c].flags = static_cast<std::uint8_t>(entry.flags & kIndexKeyFrame);
+            chunks[c].flagsKnown = 1;
+        }
+    }
+}
+
+} // namespace kovra::avi

@@ -1,0 +1,140 @@
+#include "avi/movi_walk.h"
+
+#include "avi/frame_check.h"
+
+namespace kovra::avi {
+
+namespace {
+
+struct Walk {
+    SourceReader& reader;
+    const StreamContext& context;
+    std::uint64_t limit;
+    bool limitTrusted;
+
+    bool endsMovi(FourCC id) const { return !limitTrusted && (id == kIdx1 || id == kRiff); }
+
+    bool isKnownId(FourCC id) const {
+        unsigned stream;
+        DataKind kind;
+        return parseDataId(id, context.streamCount, stream, kind) || isSkippedMoviChunk(id) ||
+               id == kJunk || id == kList || id == kIdx1 || id == kRiff;
+    }
+
+    // Whether a chunk of this size that starts at pos fits before the limit.
+    bool fits(std::uint64_t pos, std::uint32_t size) const {
+        return pos <= limit && limit - pos >= kChunkHeaderSize &&
+               size <= limit - pos - kChunkHeaderSize;
+    }
+
+    // A chunk header found by scanning is believed when its chunk fits and is followed by
+    // another known chunk id or by the limit; JPEG bytes rarely pass both.
+    bool plausibleAt(std::uint64_t pos, const std::uint8_t* h) {
+        FourCC id = le32(h);
+        std::uint32_t size = le32(h + kFourccSize);
+        if (endsMovi(id))
+            return true;
+        if (id == kList) {
+            std::uint8_t type[kFourccSize];
+            return reader.copy(pos + kChunkHeaderSize, type, kFourccSize) && le32(type) == kRec;
+        }
+        unsigned stream;
+        DataKind kind;
+        if (!parseDataId(id, context.streamCount, stream, kind) || !fits(pos, size))
+            return false;
+        std::uint64_t next = pos + kChunkHeaderSize + padded(size);
+        if (next >= limit || limit - next < kFourccSize)
+            return true;
+        std::uint8_t following[kFourccSize];
+        return reader.copy(next, following, kFourccSize) && isKnownId(le32(following));
+    }
+
+    // The next plausible chunk header after a bad one, or the limit when there is none.
+    std::uint64_t resync(std::uint64_t from) {
+        std::uint64_t pos = from;
+        while (pos < limit && limit - pos >= kChunkHeaderSize) {
+            std::uint64_t left = limit - pos;
+            std::size_t n = left < SourceReader::kScanWindow ? static_cast<std::size_t>(left)
+                                                             : SourceReader::kScanWindow;
+            const std::uint8_t* window = reader.view(pos, n, SourceReader::kScanWindow);
+            if (!window)
+                return limit;
+            // Candidates are checked through copy(), which leaves this window in place.
+            std::size_t last = n - kChunkHeaderSize;
+            for (std::size_t i = 0; i <= last; ++i)
+                if (plausibleAt(pos + i, window + i))
+                    return pos + i;
+            pos += last + 1;
+        }
+        return limit;
+    }
+};
+
+} // namespace
+
+WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::uint64_t from,
+                      std::uint64_t limit, bool limitTrusted, Tally& tally,
+                      std::vector<DataChunk>* chunks) {
+    Walk walk{reader, context, limit, limitTrusted};
+    WalkFindings found;
+    std::uint64_t pos = from;
+    while (pos < limit) {
+        if (limit - pos < kChunkHeaderSize) {
+            // A header the file's end cut in half, or leftover bytes before movi's own end.
+            if (limitTrusted)
+                found.garbageBytes += limit - pos;
+            else
+                found.cutOff = true;
+            pos = limit;
+            break;
+        }
+        const std::uint8_t* h = reader.view(pos, kChunkHeaderSize);
+        if (!h)
+            break; // unreadable: the rest is lost, and readFailed() says so
+        FourCC id = le32(h);
+        std::uint32_t size = le32(h + kFourccSize);
+        if (walk.endsMovi(id))
+            break;
+        if (id == kList && limit - pos >= kListHeaderSize) {
+            std::uint8_t type[kFourccSize];
+            if (reader.copy(pos + kChunkHeaderSize, type, kFourccSize) && le32(type) == kRec) {
+                pos += kListHeaderSize; // a rec group's chunks are walked like any others
+                continue;
+            }
+        }
+        unsigned stream = 0;
+        DataKind kind = DataKind::Compressed;
+        bool isData = parseDataId(id, context.streamCount, stream, kind);
+        bool known = isData || isSkippedMoviChunk(id) || id == kJunk || id == kList;
+        if (known && walk.fits(pos, size)) {
+            std::uint64_t payload = pos + kChunkHeaderSize;
+            if (isData) {
+                bool whole = stream != context.videoStream || !context.jpegFrames ||
+                             jpegFrameComplete(reader, payload, size);
+                if (!whole) {
+                    ++found.damagedFrames;
+                } else {
+                    tally.add(stream, size);
+                    if (chunks)
+                        chunks->push_back(
+                            {pos, size, static_cast<std::uint8_t>(stream), kind, 0, 0});
+                }
+            }
+            std::uint64_t next = payload + padded(size);
+            pos = next < limit ? next : limit;
+            continue;
+        }
+        // A chunk id no stream has, or a size past the limit: resync, and what lies between is
+        // garbage; a size past the limit with nothing valid after it is the cut-off last chunk.
+        std::uint64_t resumed = walk.resync(pos + 1);
+        if (resumed == limit && known && !limitTrusted)
+            found.cutOff = true;
+        else
+            found.garbageBytes += resumed - pos;
+        pos = resumed;
+    }
+    found.end = pos;
+    return found;
+}
+
+} // namespace kovra::avi

@@ -1,0 +1,26 @@
+// Walks the chunks of a LIST movi from the data itself, for when there is no index to trust.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "avi/data_chunks.h"
+#include "avi/source_reader.h"
+
+namespace kovra::avi {
+
+struct WalkFindings {
+    std::uint64_t end = 0;           // where movi's data ends
+    std::uint64_t garbageBytes = 0;  // skipped over to find the next chunk
+    std::uint64_t damagedFrames = 0; // whole chunks whose frame is not
+    bool cutOff = false;             // the file ends inside a chunk
+};
+
+// Walks from `from` to `limit`. A trusted limit is movi's own end. An untrusted one is the end
+// of the file; the walk then also ends at an idx1 or RIFF chunk, which start what follows
+// movi. Complete data chunks go into tally, and into chunks when given.
+WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::uint64_t from,
+                      std::uint64_t limit, bool limitTrusted, Tally& tally,
+                      std::vector<DataChunk>* chunks);
+
+} // namespace kovra::avi

@@ -1,0 +1,190 @@
+#include "avi/repair.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "avi/analysis.h"
+
+namespace kovra::avi {
+
+namespace {
+
+constexpr std::size_t kCopyBufferSize = 1 << 20;
+
+// Collects small writes into whole buffers for the sink.
+class Output {
+  public:
+    explicit Output(ByteSink& sink) : sink_(sink) { buffer_.reserve(kCopyBufferSize); }
+
+    bool write(const void* data, std::size_t n) {
+        if (buffer_.size() + n > kCopyBufferSize && !flush())
+            return false;
+        if (n >= kCopyBufferSize)
+            return sink_.write(data, n);
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        buffer_.insert(buffer_.end(), bytes, bytes + n);
+        return true;
+    }
+    bool writeLe32(std::uint32_t value) {
+        std::uint8_t b[sizeof value];
+        putLe32(b, value);
+        return write(b, sizeof b);
+    }
+    bool flush() {
+        bool ok = buffer_.empty() || sink_.write(buffer_.data(), buffer_.size());
+        buffer_.clear();
+        return ok;
+    }
+
+  private:
+    ByteSink& sink_;
+    std::vector<std::uint8_t> buffer_;
+};
+
+struct Patch {
+    std::uint64_t offset;
+    std::uint32_t value;
+};
+
+class Writer {
+  public:
+    Writer(ByteSource& source, ByteSink& sink, RepairResult& result)
+        : source_(source), out_(sink), result_(result), buffer_(kCopyBufferSize) {}
+
+    // Copies n bytes at from, with the patched words written over them.
+    bool copy(std::uint64_t from, std::uint64_t n, const std::vector<Patch>& patches = {}) {
+        while (n != 0) {
+            std::size_t block =
+                static_cast<std::size_t>(std::min<std::uint64_t>(n, kCopyBufferSize));
+            if (!source_.readAt(from, buffer_.data(), block))
+                return stop("read error at offset " + std::to_string(from));
+            for (const Patch& patch : patches)
+                for (std::uint64_t i = 0; i < sizeof patch.value; ++i)
+                    if (patch.offset + i >= from && patch.offset + i < from + block)
+                        buffer_[patch.offset + i - from] =
+                            static_cast<std::uint8_t>(patch.value >> (8 * i));
+            if (!out_.write(buffer_.data(), block))
+                return writeFailed();
+            from += block;
+            n -= block;
+        }
+        return true;
+    }
+    bool write(const void* data, std::size_t n) { return out_.write(data, n) || writeFailed(); }
+    bool writeLe32(std::uint32_t value) { return out_.writeLe32(value) || writeFailed(); }
+    bool finish() { return out_.flush() || writeFailed(); }
+
+  private:
+    bool stop(std::string reason) {
+        result_.reason = std::move(reason);
+        return false;
+    }
+    bool writeFailed() { return stop("the output could not be written"); }
+
+    ByteSource& source_;
+    Output out_;
+    RepairResult& result_;
+    std::vector<std::uint8_t> buffer_;
+};
+
+// The header as it was, with every size and count made to match what is written after it.
+std::vector<Patch> headerPatches(const Analysis& a) {
+    const AviHeader& h = a.header;
+    std::vector<Patch> patches = {
+        {0, kRiff},
+        {kSizeFieldOffset, static_cast<std::uint32_t>(a.report.repairedSize - kChunkHeaderSize)},
+        {h.avihPayload + kAvihFlags, h.flags | kAvifHasIndex},
+        {h.avihPayload + kAvihTotalFrames, static_cast<std::uint32_t>(a.report.frames)},
+        {h.avihPayload + kAvihStreams, static_cast<std::uint32_t>(h.streams.size())},
+        {h.avihPayload + kAvihSuggestedBuffer, a.tally.largest},
+    };
+    for (std::size_t i = 0; i < h.streams.size(); ++i) {
+        const StreamHeader& stream = h.streams[i];
+        const StreamTally& tally = a.tally.streams[i];
+        std::uint64_t length = tally.chunks;
+        if (stream.type == kAuds && stream.sampleSize != 0)
+            length = tally.bytes / (stream.blockAlign != 0 ? stream.blockAlign : stream.sampleSize);
+        patches.push_back({stream.strhPayload + kStrhLength, static_cast<std::uint32_t>(length)});
+        patches.push_back({stream.strhPayload + kStrhSuggestedBuffer, tally.largest});
+    }
+    for (std::uint64_t offset : h.openDmlHeaders)
+        patches.push_back({offset, kJunk});
+    return patches;
+}
+
+// Every audio chunk is a key frame, and so is every frame of an intra-only codec. Otherwise
+// the old index's flags hold where it listed the chunk; a chunk it did not list is flagged
+// only when it is the first video frame, which a player must be able to start from.
+std::uint32_t indexFlags(const Analysis& a, const DataChunk& chunk, bool firstVideo) {
+    if (chunk.stream != a.header.videoStream || a.intraOnly)
+        return kIndexKeyFrame;
+    if (chunk.flagsKnown)
+        return chunk.flags;
+    return firstVideo ? kIndexKeyFrame : 0;
+}
+
+bool writeRepaired(Analysis& a, ByteSource& source, Writer& w) {
+    if (!a.intraOnly && !a.chunksFromIndex && a.index.present && !a.index.cutOff &&
+        a.verdict.baseFound) {
+        SourceReader reader(source);
+        takeIndexFlags(reader, a.index, a.verdict.base, a.chunks);
+    }
+    const AviHeader& h = a.header;
+    if (!w.copy(0, h.moviList, headerPatches(a)))
+        return false;
+    std::uint64_t moviSize = kFourccSize + a.tally.writtenBytes;
+    if (!w.writeLe32(kList) || !w.writeLe32(static_cast<std::uint32_t>(moviSize)) ||
+        !w.writeLe32(kMovi))
+        return false;
+    static const std::uint8_t kPad = 0;
+    for (const DataChunk& chunk : a.chunks) {
+        if (!w.writeLe32(makeDataId(chunk.stream, chunk.kind)) || !w.writeLe32(chunk.size) ||
+            !w.copy(chunk.offset + kChunkHeaderSize, chunk.size) ||
+            ((chunk.size & 1) && !w.write(&kPad, 1)))
+            return false;
+    }
+    std::uint64_t entries = a.chunks.size();
+    if (!w.writeLe32(kIdx1) || !w.writeLe32(static_cast<std::uint32_t>(entries * kIndexEntrySize)))
+        return false;
+    std::uint64_t offset = kFourccSize; // from the movi fourcc
+    bool firstVideo = true;
+    for (const DataChunk& chunk : a.chunks) {
+        bool video = chunk.stream == h.videoStream;
+        if (!w.writeLe32(makeDataId(chunk.stream, chunk.kind)) ||
+            !w.writeLe32(indexFlags(a, chunk, video && firstVideo)) ||
+            !w.writeLe32(static_cast<std::uint32_t>(offset)) || !w.writeLe32(chunk.size))
+            return false;
+        firstVideo = firstVideo && !video;
+        offset += kChunkHeaderSize + padded(chunk.size);
+    }
+    return w.finish();
+}
+
+} // namespace
+
+RepairResult repair(ByteSource& source, ByteSink& sink) {
+    RepairResult result;
+    Analysis a = analyse(source, true);
+    if (a.report.state == VideoState::Unreadable) {
+        result.reason = a.failure;
+        return result;
+    }
+    result.frames = a.report.frames;
+    Writer w(source, sink, result);
+    bool done;
+    if (a.sound) {
+        result.wasSound = true;
+        done = w.copy(0, source.size(), {{0, kRiff}}) && w.finish();
+    } else {
+        done = writeRepaired(a, source, w);
+    }
+    if (!done)
+        return result;
+    result.written = true;
+    if (a.header.signature != Signature::Riff)
+        result.fixed.push_back("signature RIFF");
+    result.fixed.insert(result.fixed.end(), a.fixes.begin(), a.fixes.end());
+    return result;
+}
+
+} // namespace kovra::avi

@@ -1,0 +1,35 @@
+#include "avi/video_report.h"
+
+#include "avi/analysis.h"
+
+namespace kovra::avi {
+
+const char* signatureName(Signature signature) {
+    switch (signature) {
+    case Signature::Mars:
+        return "MARS";
+    case Signature::Riff:
+        return "RIFF";
+    case Signature::Other:
+        break;
+    }
+    return "other";
+}
+
+const char* stateName(VideoState state) {
+    switch (state) {
+    case VideoState::Ok:
+        return "ok";
+    case VideoState::Repairable:
+        return "repairable";
+    case VideoState::Unreadable:
+        break;
+    }
+    return "unreadable";
+}
+
+VideoReport inspect(ByteSource& source) {
+    return analyse(source, false).report;
+}
+
+} // namespace kovra::avi

@@ -1,0 +1,130 @@
+// kovra-cli clock set|show: TIME.txt, the record the recorder sets its clock from.
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <regex>
+
+#include "cli/context.h"
+#include "cli/failure.h"
+#include "device/card_files.h"
+
+namespace kovra::cli {
+
+namespace {
+
+constexpr const char* kNow = "now";
+
+std::string dateText(const ClockFields& f) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day,
+                  f.hour, f.minute, f.second);
+    return text;
+}
+
+std::string hexText(const ClockRecord::Bytes& bytes) {
+    std::string text;
+    char byte[4];
+    for (std::uint8_t b : bytes) {
+        std::snprintf(byte, sizeof byte, "%02X", b);
+        text += (text.empty() ? "" : " ") + std::string(byte);
+    }
+    return text;
+}
+
+nlohmann::json fieldsJson(const ClockFields& f) {
+    return {{"year", f.year}, {"month", f.month},   {"day", f.day},
+            {"hour", f.hour}, {"minute", f.minute}, {"second", f.second}};
+}
+
+ClockFields parseDate(const std::string& text) {
+    static const std::regex pattern(R"((\d{4})-(\d{2})-(\d{2})[ T](\d{2}):(\d{2}):(\d{2}))");
+    std::smatch m;
+    ClockFields f;
+    if (std::regex_match(text, m, pattern)) {
+        f.year = std::stoi(m[1]);
+        f.month = std::stoi(m[2]);
+        f.day = std::stoi(m[3]);
+        f.hour = std::stoi(m[4]);
+        f.minute = std::stoi(m[5]);
+        f.second = std::stoi(m[6]);
+        if (ClockRecord::isCalendarDateTime(f))
+            return f;
+    }
+    throw Failure(kUsage, "clock set: \"" + text +
+                              "\" is not \"now\" or a real date and time as \"YYYY-MM-DD "
+                              "HH:MM:SS\" (years 0001 to 9999)");
+}
+
+void addSet(CLI::App& clock, Context& context) {
+    CLI::App* set = clock.add_subcommand("set", "Write TIME.txt: the PC's time, or the one given");
+    auto when = std::make_shared<std::string>(kNow);
+    auto output = std::make_shared<std::string>();
+    set->add_option("WHEN", *when, "\"now\" (the default) or \"YYYY-MM-DD HH:MM:SS\"");
+    set->add_option("--output", *output, "Write to this file instead of the card's TIME.txt");
+    addJsonFlag(*set, context);
+    set->callback([&context, when, output] {
+        bool now = *when == kNow;
+        std::optional<ClockFields> typed;
+        if (!now)
+            typed = parseDate(*when);
+        std::string target = output->empty() ? context.onCard(kClockFileName) : *output;
+        ClockFields written;
+        // The PC's clock is read once the file is there, just before the bytes go out.
+        OsError error = writeRecord(context.platform, target, [&] {
+            written = now ? ClockFields::fromLocalTime(context.platform.localTime()) : *typed;
+            return ClockRecord::encode(written);
+        });
+        if (error != OsError::None)
+            throw fileFailure(target, "cannot write: " + describe(error));
+        std::string bytes = hexText(ClockRecord::encode(written));
+        if (context.json) {
+            nlohmann::json document = fieldsJson(written);
+            document["path"] = target;
+            document["bytes"] = bytes;
+            printJson(document);
+            return;
+        }
+        std::cout << "wrote " << dateText(written) << " to " << target << " (" << bytes << ")\n";
+    });
+}
+
+void addShow(CLI::App& clock, Context& context) {
+    CLI::App* show = clock.add_subcommand("show", "Show the date and time a TIME.txt holds");
+    auto file = std::make_shared<std::string>();
+    show->add_option("FILE", *file, "The file to read instead of the card's TIME.txt");
+    addJsonFlag(*show, context);
+    show->callback([&context, file] {
+        std::string path = file->empty() ? context.onCard(kClockFileName) : *file;
+        ClockRecord::Bytes bytes{};
+        RecordRead read = readRecord(context.platform, path.c_str(), bytes.data(), bytes.size());
+        if (read.error == OsError::ShortRead ||
+            (read.error == OsError::None && read.length != ClockRecord::kSize))
+            throw fileFailure(path, std::to_string(read.length) +
+                                        " bytes; a clock record holds exactly 7");
+        if (read.error != OsError::None)
+            throw fileFailure(path, describe(read.error));
+        ClockFields fields;
+        std::size_t bad = 0;
+        if (!ClockRecord::decode(bytes, fields, bad)) {
+            char byte[8];
+            std::snprintf(byte, sizeof byte, "%02X", bytes[bad]);
+            throw fileFailure(path, "byte " + std::to_string(bad) + " (" + byte +
+                                        ") is not two decimal digits");
+        }
+        if (context.json)
+            printJson(fieldsJson(fields));
+        else
+            std::cout << dateText(fields) << '\n';
+    });
+}
+
+} // namespace
+
+void addClockCommands(CLI::App& app, Context& context) {
+    CLI::App* clock = app.add_subcommand("clock", "Set or show the recorder's clock (TIME.txt)");
+    clock->require_subcommand(1);
+    addSet(*clock, context);
+    addShow(*clock, context);
+}
+
+} // namespace kovra::cli

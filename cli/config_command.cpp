@@ -1,0 +1,251 @@
+// kovra-cli config show|set: CONFIG.SYS in the window's words, and changed from a terminal.
+#include <cctype>
+#include <iomanip>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "cli/context.h"
+#include "cli/failure.h"
+#include "cli/settings_text.h"
+#include "device/card_files.h"
+
+namespace kovra::cli {
+
+namespace {
+
+constexpr std::int32_t kVgaIndex = 1;
+constexpr std::int32_t kFirstVgaFrameRate = 2; // 15FPS; 30FPS and 24FPS are QVGA only
+constexpr std::int32_t kHundredthsPerStep = 5;
+
+enum class ConfigState { Read, Missing, Short };
+
+struct LoadedConfig {
+    RecorderSettings settings;
+    ConfigState state = ConfigState::Read;
+    std::uint64_t length = 0;
+};
+
+LoadedConfig loadConfig(Platform& platform, const std::string& path) {
+    LoadedConfig loaded;
+    ConfigRecord::Bytes bytes{};
+    RecordRead read = readRecord(platform, path.c_str(), bytes.data(), bytes.size());
+    loaded.length = read.length;
+    if (read.error == OsError::NotFound) {
+        loaded.state = ConfigState::Missing;
+    } else if (read.error == OsError::ShortRead) {
+        loaded.state = ConfigState::Short;
+    } else if (read.error != OsError::None) {
+        throw fileFailure(path, describe(read.error));
+    } else {
+        ConfigRecord::decode(bytes, loaded.settings);
+        if (read.length > ConfigRecord::kSize)
+            warn(path + ": " + std::to_string(read.length) +
+                 " bytes; its first 11 are the configuration");
+    }
+    return loaded;
+}
+
+std::string shortFileText(std::uint64_t length) {
+    return "only " + std::to_string(length) +
+           " bytes, a configuration needs 11 (the recorder's "
+           "window ignores such a file)";
+}
+
+void showSettings(const RecorderSettings& settings, const std::string& path, bool json) {
+    if (json) {
+        printJson({{"triggerResolution", settings.triggerResolution},
+                   {"loopResolution", settings.loopResolution},
+                   {"frameRate", settings.frameRate},
+                   {"overwrite", settings.overwrite},
+                   {"sensitivityStep", settings.sensitivityStep},
+                   {"maxGsensorFiles", settings.maxGsensorFiles},
+                   {"maxManualFiles", settings.maxManualFiles},
+                   {"maxCycleFiles", settings.maxCycleFiles},
+                   {"sensitivity", ConfigRecord::sensitivityText(settings.sensitivityStep)}});
+        return;
+    }
+    std::cout << path << '\n';
+    for (const SettingLine& line : describeSettings(settings))
+        std::cout << "  " << std::left << std::setw(60) << line.label << line.value << '\n';
+}
+
+std::string lowerCase(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The index of text among choices, compared without case and with an optional "fps".
+std::int32_t choiceIndex(const std::string& option, const std::string& text,
+                         const std::vector<std::string>& choices) {
+    std::string wanted = lowerCase(text);
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        std::string choice = lowerCase(choices[i]);
+        if (wanted == choice || wanted + "fps" == choice)
+            return static_cast<std::int32_t>(i);
+    }
+    std::string list;
+    for (const std::string& choice : choices)
+        list += (list.empty() ? "" : ", ") + choice;
+    throw Failure(kUsage, option + ": \"" + text + "\" is none of " + list);
+}
+
+// "0.10" to "2.00" in steps of 0.05, read exactly: a step of the slider, 2 to 40.
+std::int32_t sensitivityStep(const std::string& text) {
+    auto refuse = [&] {
+        return Failure(kUsage, "--sensitivity: \"" + text +
+                                   "\" is not a multiple of 0.05 from 0.10 to 2.00");
+    };
+    std::size_t dot = text.find('.');
+    std::string whole = text.substr(0, dot);
+    std::string fraction = dot == std::string::npos ? "" : text.substr(dot + 1);
+    auto digitsOnly = [](const std::string& s) {
+        return s.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (whole.empty() || whole.size() > 2 || !digitsOnly(whole) || !digitsOnly(fraction))
+        throw refuse();
+    while (fraction.size() > 2 && fraction.back() == '0')
+        fraction.pop_back();
+    if (fraction.size() > 2)
+        throw refuse();
+    fraction.resize(2, '0');
+    std::int32_t hundredths = std::stoi(whole) * 100 + std::stoi(fraction);
+    if (hundredths % kHundredthsPerStep != 0)
+        throw refuse();
+    std::int32_t step = hundredths / kHundredthsPerStep;
+    if (step < ConfigRecord::kMinSensitivityStep || step > ConfigRecord::kMaxSensitivityStep)
+        throw refuse();
+    return step;
+}
+
+struct ConfigChanges {
+    bool defaults = false;
+    std::optional<std::string> triggerResolution, frameRate, loopResolution, sensitivity, overwrite;
+    std::optional<std::int32_t> maxGsensor, maxManual, maxCycle;
+    std::string output;
+
+    bool any() const {
+        return defaults || triggerResolution || frameRate || loopResolution || sensitivity ||
+               overwrite || maxGsensor || maxManual || maxCycle;
+    }
+};
+
+// Every value is checked before anything is written: a refused one leaves the file alone.
+void applyChanges(const ConfigChanges& changes, RecorderSettings& settings) {
+    if (changes.triggerResolution)
+        settings.triggerResolution = choiceIndex("--trigger-resolution", *changes.triggerResolution,
+                                                 triggerResolutionChoices());
+    if (changes.loopResolution)
+        settings.loopResolution =
+            choiceIndex("--loop-resolution", *changes.loopResolution, {"qvga", "vga"});
+    if (changes.overwrite)
+        settings.overwrite = choiceIndex("--overwrite", *changes.overwrite, overwriteChoices());
+    if (changes.sensitivity)
+        settings.sensitivityStep = sensitivityStep(*changes.sensitivity);
+    if (changes.maxGsensor)
+        settings.maxGsensorFiles = *changes.maxGsensor;
+    if (changes.maxManual)
+        settings.maxManualFiles = *changes.maxManual;
+    if (changes.maxCycle)
+        settings.maxCycleFiles = *changes.maxCycle;
+
+    bool vga = settings.triggerResolution == kVgaIndex;
+    if (changes.frameRate) {
+        std::int32_t rate = choiceIndex("--frame-rate", *changes.frameRate, frameRateChoices());
+        if (vga && rate < kFirstVgaFrameRate)
+            throw Failure(kUsage, "--frame-rate: " + frameRateChoices()[rate] +
+                                      " is not allowed with VGA (15FPS or 13.3FPS)");
+        settings.frameRate = rate;
+    } else if (changes.triggerResolution && vga && settings.frameRate >= 0 &&
+               settings.frameRate < kFirstVgaFrameRate) {
+        // As the window does when VGA is chosen.
+        settings.frameRate = kFirstVgaFrameRate;
+        warn("VGA records at 15FPS or 13.3FPS: the frame rate is now 15FPS");
+    }
+}
+
+void addShow(CLI::App& config, Context& context) {
+    CLI::App* show = config.add_subcommand("show", "Show a CONFIG.SYS (default: the card's)");
+    auto file = std::make_shared<std::string>();
+    show->add_option("FILE", *file, "The file to read instead of the card's CONFIG.SYS");
+    addJsonFlag(*show, context);
+    show->callback([&context, file] {
+        std::string path = file->empty() ? context.onCard(kConfigFileName) : *file;
+        LoadedConfig loaded = loadConfig(context.platform, path);
+        if (loaded.state == ConfigState::Missing)
+            throw fileFailure(path, "no such file");
+        if (loaded.state == ConfigState::Short)
+            throw fileFailure(path, shortFileText(loaded.length));
+        showSettings(loaded.settings, path, context.json);
+    });
+}
+
+void addSet(CLI::App& config, Context& context) {
+    CLI::App* set = config.add_subcommand(
+        "set", "Change settings in the card's CONFIG.SYS (or write them to --output FILE)");
+    auto held = std::make_shared<ConfigChanges>();
+    ConfigChanges& changes = *held;
+    set->add_flag("--defaults", changes.defaults,
+                  "Start from the defaults instead of the card's CONFIG.SYS");
+    set->add_option("--trigger-resolution", changes.triggerResolution,
+                    "Resolution for G-sensor and manual recordings: qvga or vga")
+        ->type_name("qvga|vga");
+    set->add_option("--frame-rate", changes.frameRate,
+                    "Frame rate for G-sensor and manual recordings: 30, 24, 15 or 13.3 "
+                    "(VGA: 15 or 13.3)")
+        ->type_name("30|24|15|13.3");
+    set->add_option("--loop-resolution", changes.loopResolution,
+                    "Resolution for loop recording: qvga or vga (both 6.375FPS)")
+        ->type_name("qvga|vga");
+    set->add_option("--sensitivity", changes.sensitivity,
+                    "G-sensor sensitivity, 0.10 to 2.00 in steps of 0.05")
+        ->type_name("0.10..2.00");
+    auto count = [&](const char* name, std::optional<std::int32_t>& value, const char* what) {
+        set->add_option(name, value, what)
+            ->check(CLI::Range(kFileCountRange.min, kFileCountRange.max))
+            ->type_name("N");
+    };
+    count("--max-gsensor", changes.maxGsensor, "Most files kept of G-sensor recordings (0-65535)");
+    count("--max-manual", changes.maxManual, "Most files kept of manual recordings (0-65535)");
+    count("--max-cycle", changes.maxCycle, "Most files kept of loop recordings (0-65535)");
+    set->add_option("--overwrite", changes.overwrite, "Overwrite old files: yes or no")
+        ->type_name("yes|no");
+    set->add_option("--output", changes.output,
+                    "Write to this file instead of the card's CONFIG.SYS")
+        ->type_name("FILE");
+    addJsonFlag(*set, context);
+    set->callback([&context, held] {
+        if (!held->any())
+            throw Failure(kUsage, "config set: give at least one setting to change (see "
+                                  "kovra-cli config set --help)");
+        RecorderSettings settings;
+        if (!held->defaults) {
+            std::string source = context.onCard(kConfigFileName);
+            LoadedConfig loaded = loadConfig(context.platform, source);
+            if (loaded.state == ConfigState::Missing)
+                warn(source + ": no such file; starting from the defaults");
+            else if (loaded.state == ConfigState::Short)
+                warn(source + ": " + shortFileText(loaded.length) + "; starting from the defaults");
+            else
+                settings = loaded.settings;
+        }
+        applyChanges(*held, settings);
+        std::string target = held->output.empty() ? context.onCard(kConfigFileName) : held->output;
+        OsError error = writeConfig(context.platform, target, settings);
+        if (error != OsError::None)
+            throw fileFailure(target, "cannot write: " + describe(error));
+        showSettings(settings, target, context.json);
+    });
+}
+
+} // namespace
+
+void addConfigCommands(CLI::App& app, Context& context) {
+    CLI::App* config = app.add_subcommand("config", "Show or change the recorder's CONFIG.SYS");
+    config->require_subcommand(1);
+    addShow(*config, context);
+    addSet(*config, context);
+}
+
+} // namespace kovra::cli

@@ -1,0 +1,34 @@
+// What every command is given: the platform, and the options that hold for all of them.
+#pragma once
+
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/card_root.h"
+#include "cli/output.h"
+#include "platform/platform.h"
+
+namespace kovra::cli {
+
+struct Context {
+    Platform& platform;
+    std::string cardOption; // --card
+    bool json = false;      // --json
+
+    FoundCard card() { return requireCard(platform, cardOption); }
+    // A file on the card's root folder.
+    std::string onCard(const char* name) { return joinPath(card().root, name); }
+};
+
+// Adds --json to a command that shows something.
+inline void addJsonFlag(CLI::App& command, Context& context) {
+    command.add_flag("--json", context.json, "Print one JSON document on stdout instead of text");
+}
+
+void addCardCommand(CLI::App& app, Context& context);
+void addConfigCommands(CLI::App& app, Context& context);
+void addClockCommands(CLI::App& app, Context& context);
+void addPlayCommand(CLI::App& app, Context& context);
+
+} // namespace kovra::cli

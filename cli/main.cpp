@@ -1,0 +1,57 @@
+// kovra-cli: the recorder's card from a terminal.
+#include <iostream>
+
+#include "cli/context.h"
+#include "cli/failure.h"
+
+namespace {
+
+using namespace kovra::cli;
+
+int run(int argc, char** argv) {
+    CLI::App app("The recorder's card from a terminal: its configuration (CONFIG.SYS), its "
+                 "clock (TIME.txt) and its videos.",
+                 kProgramName);
+    Context context{kovra::systemPlatform(), "", false};
+    app.set_version_flag("--version", KOVRA_VERSION);
+    app.require_subcommand(1);
+    // --card may also follow the command's name.
+    app.fallthrough();
+    app.add_option("--card", context.cardOption,
+                   "The card's folder (default: the first removable medium found)")
+        ->type_name("DIR");
+    app.footer("Exit codes: 0 done; 1 a file could not be read or written, or its content will "
+               "not do; 2 a usage error or a value refused (nothing written); 3 no card found.");
+    addCardCommand(app, context);
+    addConfigCommands(app, context);
+    addClockCommands(app, context);
+    addPlayCommand(app, context);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::CallForAllHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::CallForVersion& version) {
+        return app.exit(version);
+    } catch (const CLI::ParseError& error) {
+        warn(error.what());
+        return kUsage;
+    } catch (const Failure& failure) {
+        warn(failure.what());
+        return failure.code();
+    }
+    return kDone;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& error) {
+        warn(std::string("unexpected error: ") + error.what());
+        return kFileProblem;
+    }
+}

@@ -1,0 +1,69 @@
+// kovra-cli play: a recorder video in the desktop's player, through a patched copy.
+#include <cstring>
+#include <iostream>
+#include <memory>
+
+#include "cli/context.h"
+#include "cli/failure.h"
+#include "device/playback_workspace.h"
+#include "platform/file.h"
+
+namespace kovra::cli {
+
+namespace {
+
+constexpr std::size_t kSignatureSize = 4;
+
+// The workspace names its copies with '\' as Windows does; a POSIX path shows them as '/'.
+std::string shownPath(std::string path) {
+    if (!path.empty() && path.front() == '/')
+        for (char& c : path)
+            if (c == '\\')
+                c = '/';
+    return path;
+}
+
+void requireRecorderVideo(Platform& platform, const std::string& path) {
+    File file(platform, path.c_str(), OpenMode::ReadShared);
+    if (!file.isOpen())
+        throw fileFailure(path, describe(file.openError()));
+    char head[kSignatureSize] = {};
+    if (file.read(head, sizeof head) != OsError::None ||
+        (std::memcmp(head, "MARS", kSignatureSize) != 0 &&
+         std::memcmp(head, "RIFF", kSignatureSize) != 0))
+        throw fileFailure(path, "not a video of the recorder (it begins with neither MARS nor "
+                                "RIFF)");
+}
+
+} // namespace
+
+void addPlayCommand(CLI::App& app, Context& context) {
+    CLI::App* play = app.add_subcommand(
+        "play", "Open a video in the desktop's player, through a copy that begins with RIFF");
+    auto video = std::make_shared<std::string>();
+    auto print = std::make_shared<bool>(false);
+    play->add_option("VIDEO", *video, "The video to play; it is never changed")->required();
+    play->add_flag("--print", *print, "Print the prepared copy's path instead of opening it");
+    play->callback([&context, video, print] {
+        requireRecorderVideo(context.platform, *video);
+        PlaybackWorkspace workspace(context.platform);
+        workspace.prepareTempDir();
+        // Copies an earlier play left are gone first, as when the window starts.
+        workspace.cleanup();
+        PlaybackWorkspace::CopyPath copy;
+        if (!workspace.prepare(video->c_str(), baseName(*video).c_str(), true, copy))
+            throw fileFailure(*video, "no copy could be prepared in the temporary folder " +
+                                          shownPath(workspace.tempDir().c_str()));
+        if (*print) {
+            std::cout << shownPath(copy.c_str()) << '\n';
+            return;
+        }
+        OsError error = context.platform.shellOpen(copy.c_str());
+        if (error != OsError::None)
+            throw fileFailure(shownPath(copy.c_str()),
+                              "no program to open it with (" + describe(error) + ")");
+        std::cout << "opened " << shownPath(copy.c_str()) << '\n';
+    });
+}
+
+} // namespace kovra::cli

@@ -1,0 +1,47 @@
+#include "device/file_replacement.h"
+
+namespace kovra {
+
+FileReplacement::FileReplacement(Platform& platform, const std::string& target)
+    : platform_(platform), target_(target), temporary_(temporaryPathFor(target)) {
+    openError_ = platform_.open(temporary_.c_str(), OpenMode::WriteTruncate, file_);
+    open_ = openError_ == OsError::None;
+}
+
+FileReplacement::~FileReplacement() {
+    discard();
+}
+
+OsError FileReplacement::write(const void* data, std::size_t size) {
+    if (!open_)
+        return openError_ == OsError::None ? OsError::Other : openError_;
+    if (writeError_ == OsError::None)
+        writeError_ = platform_.write(file_, data, size);
+    return writeError_;
+}
+
+OsError FileReplacement::commit() {
+    if (!open_)
+        return openError_ == OsError::None ? OsError::Other : openError_;
+    platform_.close(file_);
+    open_ = false;
+    OsError result = writeError_;
+    if (result == OsError::None && keepModified_)
+        result = platform_.setModified(temporary_.c_str(), modified_);
+    if (result == OsError::None)
+        result = platform_.replace(temporary_.c_str(), target_.c_str());
+    if (result != OsError::None)
+        platform_.remove(temporary_.c_str());
+    temporary_.clear();
+    return result;
+}
+
+void FileReplacement::discard() {
+    if (!open_)
+        return;
+    platform_.close(file_);
+    open_ = false;
+    platform_.remove(temporary_.c_str());
+}
+
+} // namespace kovra

@@ -1,0 +1,30 @@
+// Linux: the mounted filesystems that lie on removable media (a card in a reader, a USB
+// stick), read from the mount table and sysfs under a root that tests can point elsewhere.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kovra {
+
+struct RemovableMount {
+    std::string mountPoint;
+    std::string device; // "/dev/mmcblk0p1"
+    std::string reason; // why it counts, e.g. "SD card reader device mmcblk0"
+};
+
+// One line of /proc/self/mountinfo, the fields this needs.
+struct MountEntry {
+    std::string root;       // the folder of the filesystem mounted ("/" unless a bind mount)
+    std::string mountPoint; // with the kernel's octal escapes (\040 ...) undone
+    std::string source;     // "/dev/sdb1"
+};
+
+// False for a line that is not a mount entry.
+bool parseMountInfoLine(const std::string& line, MountEntry& entry);
+
+// Every removable mount, sorted by mount point. A filesystem mounted more than once counts
+// once, at its first mount point; a bind mount of a folder inside it does not count.
+std::vector<RemovableMount> findRemovableMounts(const std::string& systemRoot = "");
+
+} // namespace kovra

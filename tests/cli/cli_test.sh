@@ -1,0 +1,236 @@
+#!/usr/bin/env bash
+# cli_test.sh MODE PROGRAM: the built kovra-cli run as a user runs it, every command, with the
+# card's bytes checked after each. MODE is native (the card found through a fixture mount
+# table) or win32/win64 (kovra-cli.exe under Wine, the card a folder mapped as removable E:).
+set -uo pipefail
+mode=$1
+program=$2
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/kovra-cli-test.XXXXXX")
+card=$work/card
+mkdir -p "$card"
+failures=0
+passes=0
+trap 'rm -rf "$work"' EXIT
+
+example="01 01 14 00 0A 00 1E 00 28 00 03"
+
+if [ "$mode" = native ]; then
+  # A system whose one removable medium, an SD card, is mounted at the card folder.
+  fixture=$work/system
+  mkdir -p "$fixture/proc/self" "$fixture/sys/block/mmcblk0/mmcblk0p1" \
+    "$fixture/sys/block/mmcblk0/device"
+  echo SD >"$fixture/sys/block/mmcblk0/device/type"
+  echo 0 >"$fixture/sys/block/mmcblk0/removable"
+  printf '30 1 179:1 / %s rw - vfat /dev/mmcblk0p1 rw\n' "$card" >"$fixture/proc/self/mountinfo"
+  export KOVRA_SYSTEM_ROOT=$fixture
+  on_card() { printf '%s/%s' "$card" "$1"; }
+  card_root=$card
+  given_card=$card
+else
+  export KOVRA_WINEPREFIX
+  KOVRA_WINEPREFIX=$(cd "$(dirname "$program")" && pwd)/wine
+  export KOVRA_DRIVES="e=floppy:$card"
+  on_card() { printf 'E:\\%s' "$1"; }
+  card_root='E:\'
+  given_card="Z:${card//\//\\}"
+fi
+
+# kovra DRIVE-ARGS...: runs the program; sets out, err and rc.
+kovra() {
+  if [ "$mode" = native ]; then
+    "$program" "$@" >"$work/out" 2>"$work/err"
+  else
+    bash "$repo/cmake/wine-run.sh" "$mode" "$program" "$@" >"$work/out" 2>"$work/err"
+  fi
+  rc=$?
+  out=$(tr -d '\r' <"$work/out")
+  err=$(tr -d '\r' <"$work/err")
+}
+
+hex() { od -An -v -tx1 "$1" 2>/dev/null | tr -s ' \n' '  ' | sed 's/^ //; s/ $//' | tr a-f A-F; }
+put() { printf "$(printf '\\x%s' $2)" >"$card/$1"; }
+# A Python expression over d, the JSON document on stdout (parsed: it must be valid JSON).
+json() { printf '%s' "$out" | python3 -c "import json,sys; d=json.load(sys.stdin); print($1)" 2>&1; }
+
+check() { # check LABEL CONDITION...
+  local label=$1
+  shift
+  if "$@"; then
+    passes=$((passes + 1))
+  else
+    failures=$((failures + 1))
+    echo "FAIL  $label  (rc=$rc, stdout: ${out:0:300}, stderr: ${err:0:300})"
+  fi
+}
+is() { [ "$1" = "$2" ]; }
+has() { [[ "$1" == *"$2"* ]]; }
+
+# --- the program itself
+kovra --version
+check "version" is "$out" "1.0.0.1"
+kovra --help
+check "help lists the commands" has "$out" "config"
+kovra config set --help
+check "command help" has "$out" "--max-cycle"
+kovra frobnicate
+check "unknown command is a usage error" is "$rc" 2
+kovra config
+check "config without a command is a usage error" is "$rc" 2
+
+# --- finding the card
+kovra card --json
+check "card found without --card" is "$(json 'd["root"]')|$(json 'd["removable"]')" "$card_root|True"
+
+# --- the configuration
+put CONFIG.SYS "$example"
+kovra config show
+check "show in the window's words" has "$out" "VGA 6.375FPS"
+check "show: frame rate" has "$out" "13.3FPS"
+check "show: sensitivity" has "$out" "1.00"
+kovra config show --json
+check "show --json" is "$(json 'd["triggerResolution"], d["frameRate"], d["maxGsensorFiles"],
+  d["sensitivity"], sorted(d)')" "1 3 10 1.00 ['frameRate', 'loopResolution', 'maxCycleFiles', \
+'maxGsensorFiles', 'maxManualFiles', 'overwrite', 'sensitivity', 'sensitivityStep', \
+'triggerResolution']"
+
+# Each change starts from the card's record; the last one writes the example from defaults.
+while IFS='|' read -r label args expected; do
+  put CONFIG.SYS "$example"
+  eval "kovra config set $args"
+  check "set $label: exit" is "$rc" 0
+  check "set $label: bytes" is "$(hex "$card/CONFIG.SYS")" "$expected"
+  check "set $label: no temporary file" is "$(ls "$card")" "CONFIG.SYS"
+done <<'CASES'
+one count|--max-cycle 7|01 01 14 00 0A 00 1E 00 07 00 03
+QVGA and 30, any case|--trigger-resolution QVGA --frame-rate 30fps|00 01 14 00 0A 00 1E 00 28 00 00
+sensitivity ends|--sensitivity 0.1 --overwrite YES|01 01 02 00 0A 00 1E 00 28 01 03
+example from defaults|--defaults --trigger-resolution vga --frame-rate 13.3 --loop-resolution vga --sensitivity 1.00 --max-gsensor 10 --max-manual 30 --max-cycle 40 --overwrite no|01 01 14 00 0A 00 1E 00 28 00 03
+CASES
+
+# VGA chosen while the card records at 30FPS: 15FPS, said on stderr.
+put CONFIG.SYS "00 00 08 00 14 00 14 00 14 01 00"
+kovra config set --trigger-resolution vga
+check "VGA moves 30FPS to 15FPS" is "$(hex "$card/CONFIG.SYS")" "01 00 08 00 14 00 14 00 14 01 02"
+check "VGA says so" has "$err" "15FPS"
+
+# Every refused value: exit 2, a message naming the option, the card's bytes unchanged.
+while IFS='|' read -r args named; do
+  put CONFIG.SYS "$example"
+  eval "kovra config set $args"
+  check "refused: $args" is "$rc|$(hex "$card/CONFIG.SYS")|$(ls "$card")" "2|$example|CONFIG.SYS"
+  check "refused $args names $named" has "$err" "$named"
+done <<'CASES'
+--max-cycle 70000|--max-cycle
+--max-cycle -1|--max-cycle
+--max-gsensor 12abc|--max-gsensor
+--max-manual 65536|--max-manual
+--sensitivity 0.07|--sensitivity
+--sensitivity 2.05|--sensitivity
+--sensitivity 0.05|--sensitivity
+--frame-rate 25|--frame-rate
+--overwrite maybe|--overwrite
+--trigger-resolution svga|--trigger-resolution
+--frame-rate 30|--frame-rate
+--trigger-resolution vga --frame-rate 24|--frame-rate
+|config set
+CASES
+
+# A read-only CONFIG.SYS: exit 1, its bytes kept.
+put CONFIG.SYS "$example"
+chmod a-w "$card/CONFIG.SYS"
+kovra config set --max-cycle 1
+check "read-only target" is "$rc|$(hex "$card/CONFIG.SYS")|$(ls "$card")" "1|$example|CONFIG.SYS"
+check "read-only target named" has "$err" "CONFIG.SYS"
+chmod u+w "$card/CONFIG.SYS"
+
+# --output writes elsewhere; the card's record stays.
+kovra config set --defaults --max-cycle 3 --output "$(on_card backup.SYS)"
+check "--output" is "$rc|$(hex "$card/backup.SYS")|$(hex "$card/CONFIG.SYS")" \
+  "0|00 00 08 00 14 00 14 00 03 01 00|$example"
+rm -f "$card/backup.SYS"
+
+# Missing, short and long files.
+rm -f "$card/CONFIG.SYS"
+kovra config show
+check "missing CONFIG.SYS" is "$rc" 1
+check "missing named" has "$err" "CONFIG.SYS: no such file"
+put CONFIG.SYS "01 01 14 00 0A"
+kovra config show
+check "short CONFIG.SYS" is "$rc" 1
+check "short CONFIG.SYS says its length" has "$err" "only 5 bytes"
+kovra config set --max-cycle 9
+check "set over a short file starts from the defaults" is "$rc|$(hex "$card/CONFIG.SYS")" \
+  "0|00 00 08 00 14 00 14 00 09 01 00"
+put CONFIG.SYS "$example EE EE"
+kovra config show --json
+check "long CONFIG.SYS: first 11 bytes, a warning" is "$rc|$(json 'd["maxCycleFiles"]')" "0|40"
+check "long CONFIG.SYS warned" has "$err" "13 bytes"
+
+# --- the clock
+kovra clock set "2007-10-16 08:16:47"
+check "clock set" is "$rc|$(hex "$card/TIME.txt")" "0|20 07 10 16 08 16 47"
+check "clock set prints bytes" has "$out" "20 07 10 16 08 16 47"
+kovra clock show
+check "clock show" is "$out" "2007-10-16 08:16:47"
+kovra clock show --json
+check "clock show --json" is "$(json 'd["year"]')-$(json 'd["month"]')-$(json 'd["second"]')" "2007-10-47"
+for typed in "2007-02-31 08:16:47" "2007-10-16 24:00:00" "0000-01-01 00:00:00" "2007-10-16" \
+  "yesterday" "2007-13-01 00:00:00"; do
+  kovra clock set "$typed"
+  check "clock refused: $typed" is "$rc|$(hex "$card/TIME.txt")" "2|20 07 10 16 08 16 47"
+done
+kovra clock set "2024-02-29 23:59:59"
+check "leap day" is "$rc|$(hex "$card/TIME.txt")" "0|20 24 02 29 23 59 59"
+kovra clock set --json
+check "clock set now" is "$rc|$(json 'd["year"]')" "0|$(date +%Y)"
+put TIME.txt "20 07 10 16 08 16"
+kovra clock show
+check "6-byte TIME.txt" is "$rc" 1
+put TIME.txt "20 07 1A 16 08 16 47"
+kovra clock show
+check "non-decimal byte named" is "$rc|$(has "$err" "byte 2 (1A)" && echo named)" "1|named"
+
+# --- playing a video
+ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=15 -t 1 -c:v mjpeg "$card/MOV0001.avi"
+printf 'MARS' | dd of="$card/MOV0001.avi" bs=1 count=4 conv=notrunc status=none
+before=$(md5sum <"$card/MOV0001.avi")
+kovra play --print "$(on_card MOV0001.avi)"
+copy=$out
+if [ "$mode" != native ]; then
+  copy=${copy//\\//}
+  copy=$KOVRA_WINEPREFIX/drive_c${copy#C:}
+fi
+check "play --print" is "$rc|$(head -c4 "$copy" 2>/dev/null)|$(md5sum <"$card/MOV0001.avi")" \
+  "0|RIFF|$before"
+put NOTE.avi "52 49 46 58 00 00"
+kovra play --print "$(on_card NOTE.avi)"
+check "play refuses other files" is "$rc|$out" "1|"
+
+# --- no card
+if [ "$mode" = native ]; then
+  export KOVRA_SYSTEM_ROOT=$work/empty-system
+else
+  export KOVRA_DRIVES=""
+fi
+kovra config show
+check "no card" is "$rc" 3
+check "no card says what to do" has "$err" "--card"
+put TIME.txt "20 07 10 16 08 16 47"
+kovra --card "$given_card" clock show
+check "--card with no card found" is "$rc|$out" "0|2007-10-16 08:16:47"
+
+if [ "$mode" = native ]; then
+  # Two removable media: the first by mount point, the other named.
+  mkdir -p "$work/a card" "$fixture/sys/block/sdb/sdb1"
+  echo 1 >"$fixture/sys/block/sdb/removable"
+  printf '31 1 8:17 / %s rw - vfat /dev/sdb1 rw\n' "${work// /\\040}/a\\040card" \
+    >>"$fixture/proc/self/mountinfo"
+  export KOVRA_SYSTEM_ROOT=$fixture
+  kovra card --json
+  check "two cards: first by mount point" is "$(json 'd["root"]')" "$work/a card"
+  check "two cards: the other named" has "$err" "/dev/mmcblk0p1"
+fi
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]

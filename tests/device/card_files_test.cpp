@@ -1,0 +1,163 @@
+// The card's records as files, and the replacement every write goes through.
+#include "device/card_files.h"
+
+#include <gtest/gtest.h>
+
+#include "testkit/forwarding_platform.h"
+#include "tests/support/bytes.h"
+#include "tests/support/scratch_dir.h"
+
+namespace kovra {
+namespace {
+
+using test::hexBytes;
+using test::readAll;
+using test::toHex;
+
+class CardFiles : public ::testing::Test {
+  protected:
+    test::ScratchDir dir;
+    Platform& platform = systemPlatform();
+};
+
+ClockFields october2007() {
+    ClockFields fields;
+    fields.year = 2007;
+    fields.month = 10;
+    fields.day = 16;
+    fields.hour = 8;
+    fields.minute = 16;
+    fields.second = 47;
+    return fields;
+}
+
+// A save over a longer file must leave exactly the record, nothing of the old tail.
+TEST_F(CardFiles, WritesReplaceALongerFile) {
+    std::string config = dir.file("CONFIG.SYS"), clock = dir.file("TIME.txt");
+    test::writeAll(config, std::vector<unsigned char>(100, 0xAA));
+    test::writeAll(clock, std::vector<unsigned char>(64, 'x'));
+    ASSERT_EQ(writeConfig(platform, config, RecorderSettings{}), OsError::None);
+    ASSERT_EQ(writeClock(platform, clock, october2007()), OsError::None);
+    EXPECT_EQ(toHex(readAll(config)), "00 00 08 00 14 00 14 00 14 01 00");
+    EXPECT_EQ(toHex(readAll(clock)), "20 07 10 16 08 16 47");
+    EXPECT_FALSE(test::fileExists(FileReplacement::temporaryPathFor(config)));
+}
+
+// A longer file is accepted: its first 11 bytes are the record, its length is told.
+TEST_F(CardFiles, ReadTakesTheFirstElevenBytesOfALongerFile) {
+    std::string path = dir.file("CONFIG.SYS");
+    std::vector<unsigned char> bytes = hexBytes("01 01 14 00 0A 00 1E 00 28 00 03 EE EE EE");
+    test::writeAll(path, bytes);
+    RecorderSettings settings;
+    ASSERT_TRUE(readConfig(platform, path.c_str(), settings));
+    EXPECT_EQ(settings.maxCycleFiles, 40);
+    EXPECT_EQ(settings.frameRate, 3);
+    ConfigRecord::Bytes record{};
+    EXPECT_EQ(readRecord(platform, path.c_str(), record.data(), record.size()).length, 14u);
+    EXPECT_EQ(readAll(path), bytes) << "reading must not change the file";
+}
+
+// A missing, short or empty file must leave every field as it was (no garbage decoded).
+TEST_F(CardFiles, MissingOrShortFileChangesNothing) {
+    RecorderSettings before;
+    before.maxCycleFiles = 1234;
+    before.sensitivityStep = 33;
+    for (std::size_t size : {0u, 1u, 10u}) {
+        SCOPED_TRACE("size " + std::to_string(size));
+        std::string path = dir.file("short" + std::to_string(size) + ".SYS");
+        test::writeAll(path, std::vector<unsigned char>(size, 0x01));
+        RecorderSettings settings = before;
+        EXPECT_FALSE(readConfig(platform, path.c_str(), settings));
+        EXPECT_EQ(ConfigRecord::encode(settings), ConfigRecord::encode(before));
+        ConfigRecord::Bytes record{};
+        RecordRead read = readRecord(platform, path.c_str(), record.data(), record.size());
+        EXPECT_EQ(read.error, OsError::ShortRead);
+        EXPECT_EQ(read.length, size);
+    }
+    RecorderSettings settings = before;
+    EXPECT_FALSE(readConfig(platform, dir.file("absent.SYS").c_str(), settings));
+    EXPECT_EQ(ConfigRecord::encode(settings), ConfigRecord::encode(before));
+}
+
+// A path that cannot be created reports why and leaves nothing behind.
+TEST_F(CardFiles, UncreatablePathReportsTheError) {
+    std::string path = dir.file("no-such-folder") + "/CONFIG.SYS";
+    EXPECT_EQ(writeConfig(platform, path, RecorderSettings{}), OsError::NotFound);
+    EXPECT_FALSE(test::fileExists(path));
+    EXPECT_NE(writeClock(platform, dir.path().string(), ClockFields{}), OsError::None)
+        << "a folder is not a file to write into";
+}
+
+// A platform whose writes or moves fail, as on a full or write-protected card.
+class FailingPlatform : public test::ForwardingPlatform {
+  public:
+    OsError writeError = OsError::None;
+    OsError replaceError = OsError::None;
+    OsError write(FileId file, const void* data, std::size_t size) override {
+        return writeError != OsError::None ? writeError : real_.write(file, data, size);
+    }
+    OsError replace(const char* source, const char* target) override {
+        return replaceError != OsError::None ? replaceError : real_.replace(source, target);
+    }
+};
+
+// Guards against a full card leaving an empty or cut record, or the old one lost, or the
+// temporary file left behind.
+TEST_F(CardFiles, FailedWriteKeepsTheOldFileAndLeavesNoTrace) {
+    struct Case {
+        const char* label;
+        OsError writeError, replaceError;
+        bool fileExisted;
+    } cases[] = {
+        {"full card, new file", OsError::ShortWrite, OsError::None, false},
+        {"full card, old file", OsError::ShortWrite, OsError::None, true},
+        {"move refused", OsError::None, OsError::AccessDenied, true},
+    };
+    const std::vector<unsigned char> old = hexBytes("20 01 02 03 04 05 06");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        test::ScratchDir card;
+        std::string path = card.file("TIME.txt");
+        if (c.fileExisted)
+            test::writeAll(path, old);
+        FailingPlatform failing;
+        failing.writeError = c.writeError;
+        failing.replaceError = c.replaceError;
+        EXPECT_NE(writeClock(failing, path, october2007()), OsError::None);
+        EXPECT_EQ(test::fileExists(path), c.fileExisted);
+        if (c.fileExisted) {
+            EXPECT_EQ(readAll(path), old);
+        }
+        EXPECT_FALSE(test::fileExists(FileReplacement::temporaryPathFor(path)));
+    }
+}
+
+// Guards against a read-only record replaced anyway (rename ignores the file's own mode).
+TEST_F(CardFiles, ReadOnlyTargetIsRefusedAndKept) {
+    std::string path = dir.file("CONFIG.SYS");
+    const std::vector<unsigned char> old = hexBytes("01 01 14 00 0A 00 1E 00 28 00 03");
+    test::writeAll(path, old);
+    test::setReadOnly(path, true);
+    EXPECT_EQ(writeConfig(platform, path, RecorderSettings{}), OsError::AccessDenied);
+    EXPECT_EQ(readAll(path), old);
+    test::setReadOnly(path, false);
+    EXPECT_FALSE(test::fileExists(FileReplacement::temporaryPathFor(path)));
+}
+
+// Guards against a replaced file losing the time it was asked to keep.
+TEST_F(CardFiles, ReplacementKeepsTheModificationTimeAsked) {
+    std::string path = dir.file("MOV0001.avi");
+    constexpr std::int64_t kTime = 1192522607; // 2007-10-16 08:16:47 UTC
+    FileReplacement file(platform, path);
+    ASSERT_TRUE(file.isOpen());
+    ASSERT_EQ(file.write("RIFF", 4), OsError::None);
+    file.keepModified(kTime);
+    ASSERT_EQ(file.commit(), OsError::None);
+    FileInfo info;
+    ASSERT_EQ(platform.info(path.c_str(), info), OsError::None);
+    EXPECT_EQ(info.modified, kTime);
+    EXPECT_EQ(info.size, 4u);
+}
+
+} // namespace
+} // namespace kovra
