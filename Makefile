@@ -1,5 +1,5 @@
-# The two set-up commands of the README, and the benchmarks.
-.PHONY: test run bench cli
+# The two set-up commands of the README, the benchmarks, kovra-cli and the release files.
+.PHONY: test run bench cli dist
 
 test:
 	bash cmake/test-all.sh
@@ -15,3 +15,7 @@ cli:
 	bash cmake/install-deps.sh --cli
 	cmake --preset release
 	cmake --build --preset release --target kovra-cli
+
+# The release files, reproducible, in build/dist/ (see README.md)
+dist:
+	bash cmake/dist.sh

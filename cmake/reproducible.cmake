@@ -12,3 +12,6 @@ if(WIN32)
   # A PE header carries the link time unless told not to.
   add_link_options(-Wl,--no-insert-timestamp)
 endif()
+# Folders a package installs get the same permissions whatever the umask of the build.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
