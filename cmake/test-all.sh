@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# make test: installs what is missing, builds every preset, runs every test (natively and
-# under Wine on a virtual display of its own), and stops what it started, also on failure.
+# make test: installs what is missing, checks the formatting, builds every preset, runs every
+# test (natively and under Wine on a virtual display of its own), proves the release files
+# reproducible, and stops what it started, also on failure.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -71,3 +72,6 @@ start_virtual_display
 
 section "windows tests under Wine ($wine_arch, display $DISPLAY)"
 run_tests "$windows_preset"
+
+section "release files: make dist twice, in two folders, compared"
+bash cmake/check-dist.sh
