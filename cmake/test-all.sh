@@ -15,8 +15,10 @@ skipped=build/skipped-tests.txt
 mkdir -p build
 : >"$skipped"
 # run_tests PRESET [CTEST OPTIONS...]: runs ctest and notes what it skipped.
+tests_ran=0
 run_tests() {
   local preset=$1 status=0
+  tests_ran=1
   shift
   ctest --preset "$preset" "$@" || status=$?
   local log=build/$preset/Testing/Temporary/LastTest.log
@@ -27,6 +29,7 @@ run_tests() {
   return $status
 }
 report_skips() {
+  [ $tests_ran -eq 1 ] || return 0
   section "skipped: $(wc -l <"$skipped") test(s)"
   cat "$skipped"
 }
