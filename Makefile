@@ -1,5 +1,6 @@
-# The two set-up commands of the README, the benchmarks, kovra-cli and the release files.
-.PHONY: test run bench cli dist
+# The two set-up commands of the README, kovra-cli, the benchmarks, the fuzzer
+# (FUZZ_SECONDS=60) and the release files.
+.PHONY: test run bench cli fuzz dist
 
 test:
 	bash cmake/test-all.sh
@@ -15,6 +16,9 @@ cli:
 	bash cmake/install-deps.sh --cli
 	cmake --preset release
 	cmake --build --preset release --target kovra-cli
+
+fuzz:
+	bash cmake/fuzz.sh
 
 # The release files, reproducible, in build/dist/ (see README.md)
 dist:

@@ -57,12 +57,15 @@ class Analyser {
     bool cutOff_ = false;
 };
 
+// A LIST rec there belongs to movi still: a stale size may end just before one.
 bool Analyser::topLevelIdAt(std::uint64_t pos) {
-    const std::uint8_t* h = reader_.view(pos, kFourccSize);
-    if (!h)
+    std::uint8_t h[kListHeaderSize];
+    if (!reader_.copy(pos, h, kFourccSize))
         return false;
     FourCC id = le32(h);
-    return id == kIdx1 || id == kRiff || id == kJunk || id == kList;
+    if (id == kList)
+        return reader_.copy(pos, h, kListHeaderSize) && le32(h + kChunkHeaderSize) != kRec;
+    return id == kIdx1 || id == kRiff || id == kJunk;
 }
 
 // A movi size is believed when its end is the file's end or the start of a top-level chunk;
@@ -174,14 +177,6 @@ void Analyser::fillStreams() {
     a_.tally = Tally(h.streams.size());
 }
 
-// The length a stream's strh must give: video frames or chunks, or audio samples.
-std::uint64_t expectedLength(const StreamHeader& stream, const StreamTally& tally) {
-    if (stream.type != kAuds || stream.sampleSize == 0)
-        return tally.chunks;
-    std::uint32_t unit = stream.blockAlign != 0 ? stream.blockAlign : stream.sampleSize;
-    return tally.bytes / unit;
-}
-
 void Analyser::judge(const Tail& tail, std::uint64_t moviEnd, bool indexAgrees) {
     const AviHeader& h = a_.header;
     VideoReport& r = a_.report;
@@ -229,7 +224,7 @@ void Analyser::judge(const Tail& tail, std::uint64_t moviEnd, bool indexAgrees) 
                     number(h.streams.size()),
                 "avih streams " + number(h.streams.size()));
     for (std::size_t i = 0; i < h.streams.size(); ++i) {
-        std::uint64_t length = expectedLength(h.streams[i], a_.tally.streams[i]);
+        std::uint64_t length = strhLength(h.streams[i], a_.tally.streams[i]);
         if (h.streams[i].length != length)
             problem("strh length of stream " + number(i) + " " + number(h.streams[i].length) +
                         ", data holds " + number(length),
@@ -258,9 +253,8 @@ void Analyser::run() {
         tailStart = std::min(moviFourcc + padded(h.moviSize), reader_.size());
         a_.index = locateIndex(reader_, tailStart);
         if (a_.index.present && !a_.index.cutOff) {
-            a_.verdict =
+            a_.chunksFromIndex =
                 checkIndex(reader_, context_, a_.index, moviFourcc, moviEnd, &a_.tally, out_);
-            a_.chunksFromIndex = a_.verdict.consistent;
             indexChecked = true;
         }
         if (!a_.chunksFromIndex)
@@ -277,8 +271,9 @@ void Analyser::run() {
     bool indexAgrees = a_.chunksFromIndex;
     // An idx1 first found past walked data is checked against where that data ended.
     if (!indexChecked && a_.index.present && !a_.index.cutOff) {
-        a_.verdict = checkIndex(reader_, context_, a_.index, moviFourcc, moviEnd, nullptr, nullptr);
-        indexAgrees = a_.verdict.consistent && a_.index.entries == firstMoviChunks;
+        bool consistent =
+            checkIndex(reader_, context_, a_.index, moviFourcc, moviEnd, nullptr, nullptr);
+        indexAgrees = consistent && a_.index.entries == firstMoviChunks;
     }
     r.frames = a_.tally.streams[h.videoStream].chunks;
     r.durationSeconds = r.fps > 0 ? static_cast<double>(r.frames) / r.fps : 0;
@@ -298,6 +293,13 @@ void Analyser::run() {
 }
 
 } // namespace
+
+std::uint64_t strhLength(const StreamHeader& stream, const StreamTally& tally) {
+    if (stream.type != kAuds || stream.sampleSize == 0)
+        return tally.chunks;
+    std::uint32_t unit = stream.blockAlign != 0 ? stream.blockAlign : stream.sampleSize;
+    return tally.bytes / unit;
+}
 
 Analysis analyse(ByteSource& source, bool keepChunks) {
     Analysis a;

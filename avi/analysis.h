@@ -24,10 +24,13 @@ struct Analysis {
     std::vector<DataChunk> chunks; // what a repair copies, in order; only when asked for
     bool chunksFromIndex = false;  // the old index listed them (with its flags)
     IndexLocation index;
-    IndexVerdict verdict;
     bool intraOnly = false; // every video frame is a key frame
 };
 
 Analysis analyse(ByteSource& source, bool keepChunks);
+
+// The length a stream's strh must give for the data: video frames (chunks), or audio samples
+// (bytes / block align) when the stream has a sample size.
+std::uint64_t strhLength(const StreamHeader& stream, const StreamTally& tally);
 
 } // namespace kovra::avi

@@ -95,22 +95,19 @@ IndexLocation locateIndex(SourceReader& reader, std::uint64_t pos) {
     return index;
 }
 
-IndexVerdict checkIndex(SourceReader& reader, const StreamContext& context,
-                        const IndexLocation& index, std::uint64_t moviFourcc, std::uint64_t moviEnd,
-                        Tally* tally, std::vector<DataChunk>* chunks) {
-    IndexVerdict verdict;
-    if (!index.present || index.entries == 0)
-        return verdict;
-    verdict.baseFound = findBase(reader, index, moviFourcc, verdict.base);
-    if (!verdict.baseFound)
-        return verdict;
+bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexLocation& index,
+                std::uint64_t moviFourcc, std::uint64_t moviEnd, Tally* tally,
+                std::vector<DataChunk>* chunks) {
+    std::uint64_t base;
+    if (!index.present || index.entries == 0 || !findBase(reader, index, moviFourcc, base))
+        return false;
 
     Tally found(context.streamCount);
     std::size_t chunksBefore = chunks ? chunks->size() : 0;
     auto fail = [&] {
         if (chunks)
             chunks->resize(chunksBefore);
-        return verdict;
+        return false;
     };
     EntryStream entries(reader, index);
     std::uint64_t step = std::max<std::uint64_t>(1, entries.count() / kSampledEntries);
@@ -123,7 +120,7 @@ IndexVerdict checkIndex(SourceReader& reader, const StreamContext& context,
         DataKind kind;
         if (!parseDataId(entry.id, context.streamCount, stream, kind))
             return fail();
-        std::uint64_t pos = verdict.base + entry.offset;
+        std::uint64_t pos = base + entry.offset;
         std::uint64_t end = pos + kChunkHeaderSize + entry.size;
         if (pos < previousEnd || end > moviEnd)
             return fail();
@@ -145,23 +142,25 @@ IndexVerdict checkIndex(SourceReader& reader, const StreamContext& context,
         return fail();
     if (tally)
         tally->add(found);
-    verdict.consistent = true;
-    return verdict;
+    return true;
 }
 
-void takeIndexFlags(SourceReader& reader, const IndexLocation& index, std::uint64_t base,
+void takeIndexFlags(SourceReader& reader, const IndexLocation& index, std::uint64_t moviFourcc,
                     std::vector<DataChunk>& chunks) {
+    std::uint64_t base;
+    if (!findBase(reader, index, moviFourcc, base))
+        return;
+    // The chunks are in file order; an entry out of order or pointing nowhere costs only itself.
     EntryStream entries(reader, index);
-    Entry entry;
-    std::size_t c = 0;
-    while (c < chunks.size() && entries.next(entry)) {
+    for (Entry entry; entries.next(entry);) {
         std::uint64_t pos = base + entry.offset;
-        while (c < chunks.size() && chunks[c].offset < pos)
-            ++c;
-        if (c < chunks.size() && chunks[c].offset == pos &&
-            makeDataId(chunks[c].stream, chunks[c].kind) == entry.id) {
-            chunks[c].flags = static_cast<std::uint8_t>(entry.flags & kIndexKeyFrame);
-            chunks[c].flagsKnown = 1;
+        auto chunk = std::lower_bound(
+            chunks.begin(), chunks.end(), pos,
+            [](const DataChunk& c, std::uint64_t offset) { return c.offset < offset; });
+        if (chunk != chunks.end() && chunk->offset == pos &&
+            makeDataId(chunk->stream, chunk->kind) == entry.id) {
+            chunk->flags = static_cast<std::uint8_t>(entry.flags & kIndexKeyFrame);
+            chunk->flagsKnown = 1;
         }
     }
 }

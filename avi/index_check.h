@@ -16,25 +16,19 @@ struct IndexLocation {
     std::uint64_t entries = 0; // whole entries present
 };
 
-struct IndexVerdict {
-    bool consistent = false;
-    bool baseFound = false;
-    std::uint64_t base = 0; // what entry offsets count from: the movi fourcc, or 0 (absolute)
-};
-
 // The idx1 chunk at pos, if that is one.
 IndexLocation locateIndex(SourceReader& reader, std::uint64_t pos);
 
 // Consistent: every entry a data chunk of a known stream, in order, inside movi; the chunk
 // headers at a few entries (the first, the last, some between) as the index says; the last
 // chunk ending where movi ends. When consistent, the entries are added to tally and chunks.
-IndexVerdict checkIndex(SourceReader& reader, const StreamContext& context,
-                        const IndexLocation& index, std::uint64_t moviFourcc, std::uint64_t moviEnd,
-                        Tally* tally, std::vector<DataChunk>* chunks);
+bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexLocation& index,
+                std::uint64_t moviFourcc, std::uint64_t moviEnd, Tally* tally,
+                std::vector<DataChunk>* chunks);
 
-// Copies the old index's key-frame flags onto the chunks it lists (matched by offset and
-// id); both run in file order.
-void takeIndexFlags(SourceReader& reader, const IndexLocation& index, std::uint64_t base,
+// Copies the key-frame flags of an index that cannot be used as a whole (cut off, or
+// disagreeing with the data) onto the chunks, in file order, that it lists by offset and id.
+void takeIndexFlags(SourceReader& reader, const IndexLocation& index, std::uint64_t moviFourcc,
                     std::vector<DataChunk>& chunks);
 
 } // namespace kovra::avi

@@ -11,18 +11,28 @@ namespace {
 
 constexpr std::size_t kCopyBufferSize = 1 << 20;
 
+// The copy buffers outlive one repair: an export repairs file after file, and fresh buffers
+// would each cost their pages' faults again.
+std::vector<std::uint8_t>& reusedBuffer(std::size_t which) {
+    static thread_local std::vector<std::uint8_t> buffers[2];
+    std::vector<std::uint8_t>& buffer = buffers[which];
+    if (buffer.size() < kCopyBufferSize)
+        buffer.resize(kCopyBufferSize);
+    return buffer;
+}
+
 // Collects small writes into whole buffers for the sink.
 class Output {
   public:
-    explicit Output(ByteSink& sink) : sink_(sink) { buffer_.reserve(kCopyBufferSize); }
+    explicit Output(ByteSink& sink) : sink_(sink), buffer_(reusedBuffer(0)) {}
 
     bool write(const void* data, std::size_t n) {
-        if (buffer_.size() + n > kCopyBufferSize && !flush())
+        if (used_ + n > buffer_.size() && !flush())
             return false;
-        if (n >= kCopyBufferSize)
+        if (n >= buffer_.size())
             return sink_.write(data, n);
-        const auto* bytes = static_cast<const std::uint8_t*>(data);
-        buffer_.insert(buffer_.end(), bytes, bytes + n);
+        std::memcpy(buffer_.data() + used_, data, n);
+        used_ += n;
         return true;
     }
     bool writeLe32(std::uint32_t value) {
@@ -31,14 +41,15 @@ class Output {
         return write(b, sizeof b);
     }
     bool flush() {
-        bool ok = buffer_.empty() || sink_.write(buffer_.data(), buffer_.size());
-        buffer_.clear();
+        bool ok = used_ == 0 || sink_.write(buffer_.data(), used_);
+        used_ = 0;
         return ok;
     }
 
   private:
     ByteSink& sink_;
-    std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t>& buffer_;
+    std::size_t used_ = 0;
 };
 
 struct Patch {
@@ -49,21 +60,32 @@ struct Patch {
 class Writer {
   public:
     Writer(ByteSource& source, ByteSink& sink, RepairResult& result)
-        : source_(source), out_(sink), result_(result), buffer_(kCopyBufferSize) {}
+        : source_(source), out_(sink), result_(result), window_(reusedBuffer(1)) {}
 
-    // Copies n bytes at from, with the patched words written over them.
+    // Copies n bytes at from, with the patched words written over them. The source is read a
+    // window at a time: the chunks come in file order, so one read serves many of them.
     bool copy(std::uint64_t from, std::uint64_t n, const std::vector<Patch>& patches = {}) {
         while (n != 0) {
+            if (from < windowStart_ || from - windowStart_ >= windowLength_) {
+                windowStart_ = from;
+                windowLength_ = static_cast<std::size_t>(
+                    std::min<std::uint64_t>(window_.size(), source_.size() - from));
+                if (windowLength_ == 0 || !source_.readAt(from, window_.data(), windowLength_)) {
+                    windowLength_ = 0;
+                    return stop("read error at offset " + std::to_string(from));
+                }
+            }
+            std::size_t at = static_cast<std::size_t>(from - windowStart_);
             std::size_t block =
-                static_cast<std::size_t>(std::min<std::uint64_t>(n, kCopyBufferSize));
-            if (!source_.readAt(from, buffer_.data(), block))
-                return stop("read error at offset " + std::to_string(from));
+                static_cast<std::size_t>(std::min<std::uint64_t>(n, windowLength_ - at));
+            std::uint8_t* bytes = window_.data() + at;
+            // Patches fall in the header, which is copied once; the window is not read again there.
             for (const Patch& patch : patches)
                 for (std::uint64_t i = 0; i < sizeof patch.value; ++i)
                     if (patch.offset + i >= from && patch.offset + i < from + block)
-                        buffer_[patch.offset + i - from] =
+                        bytes[patch.offset + i - from] =
                             static_cast<std::uint8_t>(patch.value >> (8 * i));
-            if (!out_.write(buffer_.data(), block))
+            if (!out_.write(bytes, block))
                 return writeFailed();
             from += block;
             n -= block;
@@ -84,7 +106,9 @@ class Writer {
     ByteSource& source_;
     Output out_;
     RepairResult& result_;
-    std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t>& window_;
+    std::uint64_t windowStart_ = 0;
+    std::size_t windowLength_ = 0;
 };
 
 // The header as it was, with every size and count made to match what is written after it.
@@ -101,10 +125,8 @@ std::vector<Patch> headerPatches(const Analysis& a) {
     for (std::size_t i = 0; i < h.streams.size(); ++i) {
         const StreamHeader& stream = h.streams[i];
         const StreamTally& tally = a.tally.streams[i];
-        std::uint64_t length = tally.chunks;
-        if (stream.type == kAuds && stream.sampleSize != 0)
-            length = tally.bytes / (stream.blockAlign != 0 ? stream.blockAlign : stream.sampleSize);
-        patches.push_back({stream.strhPayload + kStrhLength, static_cast<std::uint32_t>(length)});
+        patches.push_back({stream.strhPayload + kStrhLength,
+                           static_cast<std::uint32_t>(strhLength(stream, tally))});
         patches.push_back({stream.strhPayload + kStrhSuggestedBuffer, tally.largest});
     }
     for (std::uint64_t offset : h.openDmlHeaders)
@@ -124,10 +146,9 @@ std::uint32_t indexFlags(const Analysis& a, const DataChunk& chunk, bool firstVi
 }
 
 bool writeRepaired(Analysis& a, ByteSource& source, Writer& w) {
-    if (!a.intraOnly && !a.chunksFromIndex && a.index.present && !a.index.cutOff &&
-        a.verdict.baseFound) {
+    if (!a.intraOnly && !a.chunksFromIndex && a.index.present) {
         SourceReader reader(source);
-        takeIndexFlags(reader, a.index, a.verdict.base, a.chunks);
+        takeIndexFlags(reader, a.index, a.header.moviList + kChunkHeaderSize, a.chunks);
     }
     const AviHeader& h = a.header;
     if (!w.copy(0, h.moviList, headerPatches(a)))

@@ -9,7 +9,7 @@ void addCardCommand(CLI::App& app, Context& context) {
     CLI::App* command = app.add_subcommand("card", "Show the card's folder and why it counts");
     addJsonFlag(*command, context);
     command->callback([&context] {
-        FoundCard card = context.card();
+        const FoundCard& card = context.card();
         if (context.json) {
             // A folder given with --card is taken as it is: nothing is known of its device.
             bool given = card.device.empty();

@@ -1,6 +1,7 @@
 // What every command is given: the platform, and the options that hold for all of them.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -15,8 +16,14 @@ struct Context {
     Platform& platform;
     std::string cardOption; // --card
     bool json = false;      // --json
+    std::optional<FoundCard> found;
 
-    FoundCard card() { return requireCard(platform, cardOption); }
+    // Found once, so that what is said about other media is said once.
+    const FoundCard& card() {
+        if (!found)
+            found = requireCard(platform, cardOption);
+        return *found;
+    }
     // A file on the card's root folder.
     std::string onCard(const char* name) { return joinPath(card().root, name); }
 };
@@ -30,5 +37,8 @@ void addCardCommand(CLI::App& app, Context& context);
 void addConfigCommands(CLI::App& app, Context& context);
 void addClockCommands(CLI::App& app, Context& context);
 void addPlayCommand(CLI::App& app, Context& context);
+void addVideosCommand(CLI::App& app, Context& context);
+void addRepairCommand(CLI::App& app, Context& context);
+void addExportCommand(CLI::App& app, Context& context);
 
 } // namespace kovra::cli

@@ -12,7 +12,7 @@ int run(int argc, char** argv) {
     CLI::App app("The recorder's card from a terminal: its configuration (CONFIG.SYS), its "
                  "clock (TIME.txt) and its videos.",
                  kProgramName);
-    Context context{kovra::systemPlatform(), "", false};
+    Context context{kovra::systemPlatform(), "", false, std::nullopt};
     app.set_version_flag("--version", KOVRA_VERSION);
     app.require_subcommand(1);
     // --card may also follow the command's name.
@@ -26,6 +26,9 @@ int run(int argc, char** argv) {
     addConfigCommands(app, context);
     addClockCommands(app, context);
     addPlayCommand(app, context);
+    addVideosCommand(app, context);
+    addRepairCommand(app, context);
+    addExportCommand(app, context);
 
     try {
         app.parse(argc, argv);
@@ -39,7 +42,9 @@ int run(int argc, char** argv) {
         warn(error.what());
         return kUsage;
     } catch (const Failure& failure) {
-        warn(failure.what());
+        // An empty message: every file concerned has been named already.
+        if (*failure.what())
+            warn(failure.what());
         return failure.code();
     }
     return kDone;

@@ -37,12 +37,15 @@ std::string describe(OsError error) {
 std::string joinPath(const std::string& folder, const std::string& name) {
     if (folder.empty())
         return name;
-    char last = folder.back();
-    if (last == '/' || last == '\\')
-        return folder + name;
+    // Written the way the folder is: "E:\DCIM\MOV0001.avi", not "E:\DCIM/MOV0001.avi".
     bool windowsStyle =
         folder.find('\\') != std::string::npos && folder.find('/') == std::string::npos;
-    return folder + (windowsStyle ? '\\' : '/') + name;
+    std::string joined = folder;
+    if (folder.back() != '/' && folder.back() != '\\')
+        joined += windowsStyle ? '\\' : '/';
+    for (char c : name)
+        joined += windowsStyle && c == '/' ? '\\' : c;
+    return joined;
 }
 
 std::string baseName(const std::string& path) {

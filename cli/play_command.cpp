@@ -44,6 +44,7 @@ void addPlayCommand(CLI::App& app, Context& context) {
     auto print = std::make_shared<bool>(false);
     play->add_option("VIDEO", *video, "The video to play; it is never changed")->required();
     play->add_flag("--print", *print, "Print the prepared copy's path instead of opening it");
+    addJsonFlag(*play, context);
     play->callback([&context, video, print] {
         requireRecorderVideo(context.platform, *video);
         PlaybackWorkspace workspace(context.platform);
@@ -54,15 +55,16 @@ void addPlayCommand(CLI::App& app, Context& context) {
         if (!workspace.prepare(video->c_str(), baseName(*video).c_str(), true, copy))
             throw fileFailure(*video, "no copy could be prepared in the temporary folder " +
                                           shownPath(workspace.tempDir().c_str()));
-        if (*print) {
-            std::cout << shownPath(copy.c_str()) << '\n';
-            return;
+        std::string shown = shownPath(copy.c_str());
+        if (!*print) {
+            OsError error = context.platform.shellOpen(copy.c_str());
+            if (error != OsError::None)
+                throw fileFailure(shown, "no program to open it with (" + describe(error) + ")");
         }
-        OsError error = context.platform.shellOpen(copy.c_str());
-        if (error != OsError::None)
-            throw fileFailure(shownPath(copy.c_str()),
-                              "no program to open it with (" + describe(error) + ")");
-        std::cout << "opened " << shownPath(copy.c_str()) << '\n';
+        if (context.json)
+            printJson({{"copy", shown}, {"opened", !*print}});
+        else
+            std::cout << (*print ? "" : "opened ") << shown << '\n';
     });
 }
 

@@ -65,6 +65,9 @@ class Platform {
     // Writes size bytes in one request; fewer is ShortWrite.
     virtual OsError write(FileId file, const void* data, std::size_t size) = 0;
     virtual OsError seek(FileId file, std::uint32_t offset) = 0;
+    // Reads exactly size bytes at offset in one request, wherever the file position is; fewer
+    // is ShortRead.
+    virtual OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) = 0;
     virtual OsError fileSize(FileId file, std::uint64_t& size) = 0;
     virtual void close(FileId file) = 0;
 

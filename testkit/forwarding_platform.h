@@ -20,6 +20,9 @@ class ForwardingPlatform : public Platform {
         return real_.write(file, data, size);
     }
     OsError seek(FileId file, std::uint32_t offset) override { return real_.seek(file, offset); }
+    OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) override {
+        return real_.readAt(file, offset, buffer, size);
+    }
     OsError fileSize(FileId file, std::uint64_t& size) override {
         return real_.fileSize(file, size);
     }

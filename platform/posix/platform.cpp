@@ -124,6 +124,16 @@ class PosixPlatform final : public Platform {
         return static_cast<std::size_t>(got) == size ? OsError::None : OsError::ShortRead;
     }
 
+    OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) override {
+        ssize_t got;
+        do {
+            got = ::pread(static_cast<int>(file), buffer, size, static_cast<off_t>(offset));
+        } while (got < 0 && errno == EINTR);
+        if (got < 0)
+            return lastError();
+        return static_cast<std::size_t>(got) == size ? OsError::None : OsError::ShortRead;
+    }
+
     OsError write(FileId file, const void* data, std::size_t size) override {
         return writeAll(static_cast<int>(file), static_cast<const char*>(data), size);
     }

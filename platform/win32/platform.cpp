@@ -121,6 +121,19 @@ class Win32Platform final : public Platform {
         return got == size ? OsError::None : OsError::ShortRead;
     }
 
+    // A synchronous handle reads at the offset an OVERLAPPED gives, and moves its position.
+    OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) override {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD got = 0;
+        if (!ReadFile(handleOf(file), buffer, static_cast<DWORD>(size), &got, &at)) {
+            DWORD code = GetLastError();
+            return code == ERROR_HANDLE_EOF ? OsError::ShortRead : fromWin32(code);
+        }
+        return got == size ? OsError::None : OsError::ShortRead;
+    }
+
     OsError write(FileId file, const void* data, std::size_t size) override {
         DWORD put = 0;
         if (!WriteFile(handleOf(file), data, static_cast<DWORD>(size), &put, nullptr))

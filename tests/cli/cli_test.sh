@@ -3,14 +3,13 @@
 # card's bytes checked after each. MODE is native (the card found through a fixture mount
 # table) or win32/win64 (kovra-cli.exe under Wine, the card a folder mapped as removable E:).
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 mode=$1
 program=$2
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/kovra-cli-test.XXXXXX")
 card=$work/card
 mkdir -p "$card"
-failures=0
-passes=0
 trap 'rm -rf "$work"' EXIT
 
 example="01 01 14 00 0A 00 1E 00 28 00 03"
@@ -51,21 +50,7 @@ kovra() {
 
 hex() { od -An -v -tx1 "$1" 2>/dev/null | tr -s ' \n' '  ' | sed 's/^ //; s/ $//' | tr a-f A-F; }
 put() { printf "$(printf '\\x%s' $2)" >"$card/$1"; }
-# A Python expression over d, the JSON document on stdout (parsed: it must be valid JSON).
-json() { printf '%s' "$out" | python3 -c "import json,sys; d=json.load(sys.stdin); print($1)" 2>&1; }
 
-check() { # check LABEL CONDITION...
-  local label=$1
-  shift
-  if "$@"; then
-    passes=$((passes + 1))
-  else
-    failures=$((failures + 1))
-    echo "FAIL  $label  (rc=$rc, stdout: ${out:0:300}, stderr: ${err:0:300})"
-  fi
-}
-is() { [ "$1" = "$2" ]; }
-has() { [[ "$1" == *"$2"* ]]; }
 
 # --- the program itself
 kovra --version
@@ -89,6 +74,11 @@ kovra config show
 check "show in the window's words" has "$out" "VGA 6.375FPS"
 check "show: frame rate" has "$out" "13.3FPS"
 check "show: sensitivity" has "$out" "1.00"
+put CONFIG.SYS "07 01 14 00 0A 00 1E 00 28 00 09"
+kovra config show
+check "a stored value outside its choices shows as unknown" has "$out" "unknown (7)"
+check "an unknown frame rate shows its number" has "$out" "unknown (9)"
+put CONFIG.SYS "$example"
 kovra config show --json
 check "show --json" is "$(json 'd["triggerResolution"], d["frameRate"], d["maxGsensorFiles"],
   d["sensitivity"], sorted(d)')" "1 3 10 1.00 ['frameRate', 'loopResolution', 'maxCycleFiles', \
@@ -233,5 +223,4 @@ if [ "$mode" = native ]; then
   check "two cards: the other named" has "$err" "/dev/mmcblk0p1"
 fi
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

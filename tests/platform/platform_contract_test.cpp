@@ -78,6 +78,45 @@ TEST_F(PlatformContract, ReadWriteOpenSeekAndOverwrite) {
     EXPECT_EQ(toHex(test::readAll(path)), "52 49 46 46 01 02 03 04");
 }
 
+// Guards against readAt reading from the file position, or a read past the end passed as
+// whole; and the file's size, the replace that refuses a read-only target, and folders.
+TEST_F(PlatformContract, ReadAtSizeReplaceAndFolders) {
+    std::string path = dir.file("clip.avi");
+    test::writeAll(path, hexBytes("4D 41 52 53 01 02 03 04"));
+    File file(platform, path.c_str(), OpenMode::ReadShared);
+    ASSERT_TRUE(file.isOpen());
+    unsigned char bytes[4] = {};
+    ASSERT_EQ(platform.readAt(file.id(), 5, bytes, 3), OsError::None);
+    EXPECT_EQ(toHex(bytes, 3), "02 03 04");
+    ASSERT_EQ(platform.readAt(file.id(), 0, bytes, 4), OsError::None);
+    EXPECT_EQ(toHex(bytes, 4), "4D 41 52 53");
+    EXPECT_EQ(platform.readAt(file.id(), 6, bytes, 4), OsError::ShortRead);
+    std::uint64_t size = 0;
+    ASSERT_EQ(platform.fileSize(file.id(), size), OsError::None);
+    EXPECT_EQ(size, 8u);
+    file.close();
+
+    std::string other = dir.file("other");
+    test::writeAll(other, hexBytes("52 49 46 46"));
+    test::setReadOnly(path, true);
+    EXPECT_EQ(platform.replace(other.c_str(), path.c_str()), OsError::AccessDenied);
+    test::setReadOnly(path, false);
+    ASSERT_EQ(platform.replace(other.c_str(), path.c_str()), OsError::None);
+    EXPECT_EQ(toHex(test::readAll(path)), "52 49 46 46");
+    EXPECT_FALSE(test::fileExists(other));
+
+    std::string folder = dir.file("DCIM");
+    ASSERT_EQ(platform.makeFolder(folder.c_str()), OsError::None);
+    EXPECT_EQ(platform.makeFolder(folder.c_str()), OsError::None) << "already there is fine";
+    EXPECT_EQ(platform.makeFolder(path.c_str()), OsError::AccessDenied) << "a file is no folder";
+    std::vector<std::string> entries;
+    platform.forEachEntry(dir.path().string().c_str(), [&](const char* name, bool isFolder) {
+        entries.push_back(std::string(name) + (isFolder ? "/" : ""));
+    });
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"DCIM/", "clip.avi"}));
+}
+
 // Writing empties an existing file first.
 TEST_F(PlatformContract, WriteTruncateEmptiesTheFile) {
     std::string path = dir.file("old");

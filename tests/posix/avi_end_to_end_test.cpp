@@ -18,48 +18,21 @@
 #include "device/playback_workspace.h"
 #include "testkit/shell_log_platform.h"
 #include "tests/support/bytes.h"
+#include "tests/support/process.h"
 #include "tests/support/scratch_dir.h"
-
-extern char** environ;
 
 namespace kovra {
 namespace {
 
-bool onPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::istringstream dirs(path ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');)
-        if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0)
-            return true;
-    return false;
-}
-
-// Runs args[0] from PATH, no shell, standard output into out; gives its exit status.
-int run(const std::vector<std::string>& args, const std::string& out) {
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t child;
-    int rc = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return -1;
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using test::onPath;
+using test::runProgram;
 
 // ffprobe's container name and duration; format_name is empty when it reads no container.
 std::map<std::string, std::string> probe(const test::ScratchDir& dir, const std::string& file) {
     std::string out = dir.file("probe.txt");
-    run({"ffprobe", "-v", "quiet", "-show_entries", "format=format_name,duration", "-of",
-         "default=noprint_wrappers=1", file},
-        out);
+    runProgram({"ffprobe", "-v", "quiet", "-show_entries", "format=format_name,duration", "-of",
+                "default=noprint_wrappers=1", file},
+               out);
     std::map<std::string, std::string> fields;
     std::ifstream in(out);
     for (std::string line; std::getline(in, line);)
@@ -75,9 +48,9 @@ TEST(AviEndToEnd, MarsClipBecomesPlayable) {
                         "installs it)";
     test::ScratchDir card, temp;
     std::string clip = card.file("MOV0001.avi");
-    ASSERT_EQ(run({"ffmpeg", "-v", "error", "-nostdin", "-f", "lavfi", "-i",
-                   "testsrc=size=320x240:rate=15", "-t", "2", "-c:v", "mjpeg", clip},
-                  card.file("ffmpeg.txt")),
+    ASSERT_EQ(runProgram({"ffmpeg", "-v", "error", "-nostdin", "-f", "lavfi", "-i",
+                          "testsrc=size=320x240:rate=15", "-t", "2", "-c:v", "mjpeg", clip},
+                         card.file("ffmpeg.txt")),
               0);
     auto original = probe(card, clip);
     ASSERT_EQ(original["format_name"], "avi");

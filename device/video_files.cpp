@@ -1,0 +1,81 @@
+#include "device/video_files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+
+namespace kovra {
+
+namespace {
+
+constexpr std::uint64_t kLargestOffset = 0xFFFFFFFFu; // FAT32's largest file, less one
+constexpr int kDeepestFolder = 32;
+constexpr const char* kVideoSuffix = ".avi";
+
+bool isVideoName(const std::string& name) {
+    std::size_t n = std::char_traits<char>::length(kVideoSuffix);
+    if (name.size() <= n)
+        return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(name[name.size() - n + i])) != kVideoSuffix[i])
+            return false;
+    return true;
+}
+
+std::string join(const std::string& folder, const std::string& name) {
+    if (folder.empty())
+        return name;
+    char last = folder.back();
+    return last == '/' || last == '\\' ? folder + name : folder + "/" + name;
+}
+
+} // namespace
+
+VideoFileSource::VideoFileSource(Platform& platform, const std::string& path)
+    : platform_(platform) {
+    openError_ = platform_.open(path.c_str(), OpenMode::ReadShared, file_);
+    if (openError_ != OsError::None)
+        return;
+    open_ = true;
+    openError_ = platform_.fileSize(file_, size_);
+    if (openError_ == OsError::None && size_ > kLargestOffset + 1)
+        openError_ = OsError::TooLong;
+}
+
+VideoFileSource::~VideoFileSource() {
+    if (open_)
+        platform_.close(file_);
+}
+
+bool VideoFileSource::readAt(std::uint64_t offset, void* buffer, std::size_t n) {
+    if (openError_ != OsError::None || offset > size_ || n > size_ - offset)
+        return false;
+    if (n == 0)
+        return true;
+    OsError error = platform_.readAt(file_, offset, buffer, n);
+    if (error != OsError::None && readError_ == OsError::None)
+        readError_ = error;
+    return error == OsError::None;
+}
+
+std::vector<std::string> findVideos(Platform& platform, const std::string& folder,
+                                    const std::string& skip) {
+    std::vector<std::string> videos;
+    std::function<void(const std::string&, int)> walk = [&](const std::string& relative,
+                                                            int depth) {
+        if (depth > kDeepestFolder || (!skip.empty() && relative == skip))
+            return;
+        platform.forEachEntry(join(folder, relative).c_str(), [&](const char* name, bool isFolder) {
+            std::string path = join(relative, name);
+            if (isFolder)
+                walk(path, depth + 1);
+            else if (isVideoName(name))
+                videos.push_back(path);
+        });
+    };
+    walk("", 0);
+    std::sort(videos.begin(), videos.end());
+    return videos;
+}
+
+} // namespace kovra

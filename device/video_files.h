@@ -1,0 +1,58 @@
+// The recorder's videos as files: read through the platform for the AVI reader, written
+// through a replacement, and found in a folder tree.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "avi/byte_sink.h"
+#include "avi/byte_source.h"
+#include "device/file_replacement.h"
+#include "platform/platform.h"
+
+namespace kovra {
+
+class VideoFileSource final : public avi::ByteSource {
+  public:
+    VideoFileSource(Platform& platform, const std::string& path);
+    ~VideoFileSource() override;
+    VideoFileSource(const VideoFileSource&) = delete;
+    VideoFileSource& operator=(const VideoFileSource&) = delete;
+
+    // NotFound, AccessDenied ... when the file could not be opened; TooLong past 4 GiB - 1,
+    // which no FAT32 card holds and the reader's offsets do not reach.
+    OsError openError() const { return openError_; }
+    // The first error a read met; the reader only sees that the bytes are not there.
+    OsError readError() const { return readError_; }
+
+    std::uint64_t size() const override { return size_; }
+    bool readAt(std::uint64_t offset, void* buffer, std::size_t n) override;
+
+  private:
+    Platform& platform_;
+    FileId file_ = 0;
+    bool open_ = false;
+    std::uint64_t size_ = 0;
+    OsError openError_ = OsError::None;
+    OsError readError_ = OsError::None;
+};
+
+class ReplacementSink final : public avi::ByteSink {
+  public:
+    explicit ReplacementSink(FileReplacement& file) : file_(file) {}
+    bool write(const void* data, std::size_t n) override {
+        return file_.write(data, n) == OsError::None;
+    }
+
+  private:
+    FileReplacement& file_;
+};
+
+// The *.avi files (any case) below folder, as paths relative to it with '/' between
+// folders, sorted. Folders deeper than a bound (a link that loops) are not entered; skip
+// names a folder (relative, '/'-separated) not to enter.
+std::vector<std::string> findVideos(Platform& platform, const std::string& folder,
+                                    const std::string& skip = "");
+
+} // namespace kovra

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# videos_test.sh PROGRAM: kovra-cli's videos, repair and export as a user runs them, on a
+# recording made by ffmpeg as the recorder makes them and damaged as a power cut leaves it.
+# The repaired files are judged by ffprobe and ffmpeg.
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+program=$1
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/kovra-videos-test.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+kovra() {
+  "$program" "$@" >"$work/stdout" 2>"$work/stderr" </dev/null
+  rc=$?
+  out=$(cat "$work/stdout")
+  err=$(cat "$work/stderr")
+}
+layout() { python3 "$here/avi_layout.py" "$@"; }
+probe_frames() {
+  ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames \
+    -of csv=p=0 "$1" </dev/null
+}
+
+# A recording as the recorder makes it: MJPEG at 15 fps with 8 kHz PCM, signed "MARS".
+clip=$work/clip.avi
+ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=320x240:rate=15 -f lavfi \
+  -i sine=frequency=440:sample_rate=8000 -t 4 -c:v mjpeg -q:v 5 -c:a pcm_s16le -ac 1 "$clip"
+mars() { cp "$clip" "$1" && printf 'MARS' | dd of="$1" bs=1 count=4 conv=notrunc status=none; }
+size=$(stat -c %s "$clip")
+read -r start30 length30 < <(layout "$clip" video-chunk 30)
+idx1=$(layout "$clip" idx1 0)
+total=$(layout "$clip" frames-before "$size")
+
+# Each damage: a name, how it is made from the MARS copy, and the frames left complete.
+card=$work/card/DCIM
+mkdir -p "$card"
+damage() { # damage NAME EXPECTED COMMAND...
+  local name=$1 expected=$2
+  shift 2
+  mars "$card/$name.avi"
+  "$@" "$card/$name.avi"
+  echo "$name $expected" >>"$work/cases"
+}
+cut_at() { truncate -s "$1" "$2"; }
+zero_tail() { dd if=/dev/zero of="$2" bs=1 seek="$1" count=$((size - $1 - 8)) conv=notrunc \
+  status=none; }
+zero_sizes() { # the RIFF, movi and avih frame counts as a recorder leaves them while recording
+  printf '\0\0\0\0' | dd of="$1" bs=1 seek=4 conv=notrunc status=none
+  printf '\0\0\0\0' | dd of="$1" bs=1 seek=48 conv=notrunc status=none
+}
+damage sound "$total" true
+damage cut_in_frame "$(layout "$clip" frames-before $((start30 + 8 + length30 / 2)))" \
+  cut_at $((start30 + 8 + length30 / 2))
+damage cut_in_header "$(layout "$clip" frames-before $((start30 + 4)))" cut_at $((start30 + 4))
+damage cut_on_boundary "$(layout "$clip" frames-before "$start30")" cut_at "$start30"
+damage cut_in_index "$total" cut_at $((idx1 + 40))
+damage zeroed_sizes "$total" zero_sizes
+damage zeros_at_end "$(layout "$clip" frames-before "$start30")" zero_tail "$start30"
+printf 'not a video' >"$card/NOTES.AVI"
+
+kovra videos "$work/card" --json
+listing=$out
+listed() { out=$listing json "$1"; }
+check "videos lists every file" is "$(listed 'len(d)')" 8
+while read -r name expected; do
+  got=$(listed "[v for v in d if v['path'] == 'DCIM/$name.avi'][0]['frames']")
+  check "videos: $name holds $expected complete frames" is "$got" "$expected"
+  kovra repair "$card/$name.avi" "$work/$name.avi"
+  check "repair $name" is "$rc" 0
+  check "repaired $name: ffprobe counts $expected frames" is "$(probe_frames "$work/$name.avi")" \
+    "$expected"
+  check "repaired $name decodes cleanly" is "$(ffmpeg -nostdin -v error -i "$work/$name.avi" -f null - 2>&1)" ""
+  kovra repair "$work/$name.avi" "$work/$name.again.avi"
+  check "repairing $name again changes nothing" cmp -s "$work/$name.avi" "$work/$name.again.avi"
+done <"$work/cases"
+check "a sound video's repair is the same bytes with RIFF" cmp -s "$clip" "$work/sound.avi"
+check "unreadable listed as such" is \
+  "$(listed "[v['state'] for v in d if v['path'] == 'DCIM/NOTES.AVI'][0]")" unreadable
+
+# Refusals: nothing is written.
+kovra repair "$card/NOTES.AVI" "$work/notes.avi"
+check "unreadable: exit 1, no OUT" is "$rc|$(ls "$work/notes.avi" 2>/dev/null)" "1|"
+kovra repair "$card/sound.avi" "$work/sound.avi"
+check "existing OUT refused" is "$rc" 2
+kovra repair "$card/sound.avi" "$card/../DCIM/sound.avi" --force
+check "OUT over IN refused" is "$rc" 2
+
+# Export: every video playable under the same path, the card untouched, times kept.
+before=$(cd "$work/card" && find . -type f -exec md5sum {} + | sort)
+touch -d '2007-10-16 08:16:47' "$card/sound.avi"
+kovra export "$work/out" --from "$work/card"
+check "export exit 1 for the unreadable file" is "$rc" 1
+check "export names the failed file" has "$err" "NOTES.AVI"
+check "export summary" has "$out" "7 exported (6 repaired), 0 skipped as already there, 1 failed"
+check "export keeps the time" is "$(stat -c %Y "$work/out/DCIM/sound.avi")" \
+  "$(stat -c %Y "$card/sound.avi")"
+check "exported files are the repairs" cmp -s "$work/out/DCIM/cut_in_frame.avi" "$work/cut_in_frame.avi"
+check "the card is untouched" is "$(cd "$work/card" && find . -type f -exec md5sum {} + | sort)" "$before"
+kovra export "$work/out" --from "$work/card" --json
+check "second export copies nothing" is "$(json 'd["exported"], d["skipped"]')" "0 7"
+# An export stopped half-way: one file missing, a temporary file left.
+rm "$work/out/DCIM/zeros_at_end.avi"
+printf 'partial' >"$work/out/DCIM/zeros_at_end.avi.kovra-tmp"
+printf 'partial' >"$work/out/DCIM/sound.avi.kovra-tmp"
+kovra export "$work/out" --from "$work/card" --dry-run
+check "dry run writes nothing" is "$(ls "$work/out/DCIM" | grep -c kovra-tmp)|$out" \
+  "2|would export DCIM/zeros_at_end.avi (repaired)
+1 would be exported (1 repaired), 6 skipped as already there, 1 failed"
+kovra export "$work/out" --from "$work/card"
+check "the rest is finished" cmp -s "$work/out/DCIM/zeros_at_end.avi" "$work/zeros_at_end.avi"
+check "no temporary file is left" is "$(find "$work/out" -name '*.kovra-tmp')" ""
+
+finish
