@@ -17,8 +17,27 @@ offered() {
 # The long options a command's --help lists.
 listed() { "$program" "$@" --help | grep -o -- '--[a-z][a-z-]*' | sort -u; }
 
-# Each case guards against an option added, renamed or dropped in one place but not the others.
-for command in "" card "config show" "config set" "clock set" "clock show" play; do
+# The commands as --help lists them, and those under them: "config show" and so on.
+subcommands() { "$program" "$@" --help | sed -n '/^Subcommands:/,/^$/s/^  \([a-z]\+\) .*/\1/p'; }
+commands() {
+  local sub found=0
+  for sub in $(subcommands "$@"); do
+    found=1
+    commands "$@" "$sub"
+  done
+  [ $found -eq 1 ] || echo "$*"
+}
+
+# Each command guards against an option added, renamed or dropped in one place but not in the
+# others; each group of commands, against a command missing from the completion.
+for group in "" config clock; do
+  # shellcheck disable=SC2086 # the group's words
+  [ "$(offered kovra-cli $group "" | tr '\n' ' ')" = "$(subcommands $group | sort | tr '\n' ' ')" ] ||
+    { echo "FAIL  kovra-cli $group: the completion offers other commands"; failures=$((failures + 1)); }
+done
+mapfile -t every < <(echo; commands)
+[ ${#every[@]} -gt 8 ] || { echo "FAIL  only ${#every[@]} commands found"; failures=$((failures + 1)); }
+for command in "${every[@]}"; do
   # shellcheck disable=SC2086 # the command's words
   expected=$( (listed $command; [ -z "$command" ] || echo --card) | sort -u)
   # shellcheck disable=SC2086
@@ -28,6 +47,8 @@ for command in "" card "config show" "config set" "clock set" "clock show" play;
       "$(echo $expected)"
     failures=$((failures + 1))
   fi
+  [ -z "$command" ] || grep -q -- "fB${command// / }" "$cli/kovra-cli.1.in" ||
+    { echo "FAIL  kovra-cli $command is not in the man page"; failures=$((failures + 1)); }
   for option in $expected; do
     grep -q -- "${option//-/\\\\-}" "$cli/kovra-cli.1.in" ||
       { echo "FAIL  kovra-cli $command: $option is not in the man page"; failures=$((failures + 1)); }
