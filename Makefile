@@ -1,6 +1,6 @@
-# The two set-up commands of the README, kovra-cli, the benchmarks, and the fuzzer
-# (FUZZ_SECONDS=60).
-.PHONY: test run bench cli fuzz
+# The two set-up commands of the README, kovra-cli, the benchmarks, the fuzzer
+# (FUZZ_SECONDS=60) and the release files.
+.PHONY: test run bench cli fuzz dist
 
 test:
 	bash cmake/test-all.sh
@@ -19,3 +19,7 @@ cli:
 
 fuzz:
 	bash cmake/fuzz.sh
+
+# The release files, reproducible, in build/dist/ (see README.md)
+dist:
+	bash cmake/dist.sh

@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 #include "device/playback_workspace.h"
-#include "tests/support/shell_log_platform.h"
+#include "testkit/shell_log_platform.h"
 
 namespace {
 

@@ -12,17 +12,12 @@ bash cmake/install-deps.sh
 
 # The shipped program is 32-bit; where this machine's kernel runs no 32-bit code, the 64-bit
 # build of the same sources runs under 64-bit Wine instead.
-preset=windows
-arch=win32
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target Kovra
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  preset=windows64
-  arch=win64
-  echo "this host runs no 32-bit code: running the 64-bit build of Kovra under 64-bit Wine"
-  cmake --preset windows64 >/dev/null
-  cmake --build --preset windows64 --target Kovra
-fi
+source cmake/wine.sh
+choose_windows_build
+preset=$windows_preset
+arch=$wine_arch
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target Kovra
 
 # A card as the recorder leaves it: its configuration and one video that begins with "MARS".
 make_demo_card() {
@@ -55,15 +50,13 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 cmake --build --preset "$preset" --target kovra_snapshot
-export WINEPREFIX=$PWD/build/$preset/wine
-xvfb_pid=""
+export WINEPREFIX
+WINEPREFIX=$(default_prefix "$arch")
 cleanup() {
-  /usr/lib/wine/wineserver -k 2>/dev/null || true
-  /usr/lib/wine/wineserver -w 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  stop_prefix "$WINEPREFIX"
+  stop_virtual_display
 }
 trap cleanup EXIT
-source cmake/virtual-display.sh
 start_virtual_display
 echo "no display: Kovra runs on the virtual display $DISPLAY"
 

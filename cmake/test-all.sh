@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# make test: installs what is missing, builds every preset, runs every test (natively and
-# under Wine on a virtual display of its own), and stops what it started, also on failure.
+# make test: installs what is missing, checks the formatting, builds every preset, runs every
+# test (natively and under Wine on a virtual display of its own), proves the release files
+# reproducible, and stops what it started, also on failure.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -8,42 +9,72 @@ bash cmake/install-deps.sh
 
 section() { printf '\n==== %s ====\n' "$*"; }
 
+# Every test skipped, with its reason, as the test programs list them at their end; make test
+# shows the list last, also when it stops early.
+skipped=build/skipped-tests.txt
+mkdir -p build
+: >"$skipped"
+# run_tests PRESET [CTEST OPTIONS...]: runs ctest and notes what it skipped.
+tests_ran=0
+run_tests() {
+  local preset=$1 status=0
+  tests_ran=1
+  shift
+  ctest --preset "$preset" "$@" || status=$?
+  local log=build/$preset/Testing/Temporary/LastTest.log
+  [ -f "$log" ] && tr -d '\r' <"$log" | awk -v preset="$preset" '
+    / Testing: / { test = $NF }
+    /^kovra skipped / { sub(/^kovra skipped /, ""); print "  " preset " " test ": " $0 }
+  ' >>"$skipped" || true
+  return $status
+}
+report_skips() {
+  [ $tests_ran -eq 1 ] || return 0
+  section "skipped: $(wc -l <"$skipped") test(s)"
+  cat "$skipped"
+}
+# Wine's processes and the virtual display, once started, end with make test.
+WINEPREFIX=""
+finish() {
+  local status=$?
+  [ -z "$WINEPREFIX" ] || stop_prefix "$WINEPREFIX"
+  [ -z "$WINEPREFIX" ] || stop_virtual_display
+  report_skips
+  return $status
+}
+trap finish EXIT
+
+section "formatting (clang-format, .clang-format)"
+bash cmake/check-format.sh
+
 section "native: build"
 cmake --preset native >/dev/null
 cmake --build --preset native
 section "native: tests"
-ctest --preset native
+run_tests native
 
 section "windows (32-bit, the shipped program): build"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 section "windows: the shipped program's resources and imports"
-ctest --preset windows -L static
+run_tests windows -L static
 
-# The Windows tests run under 32-bit Wine when this machine's kernel runs 32-bit code. Some
-# hosts run 64-bit user code only; there the same tests are built for 64-bit Windows and run
-# under 64-bit Wine.
-preset=windows
-arch=win32
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  preset=windows64
-  arch=win64
-  section "this host runs no 32-bit code: the Windows tests run as a 64-bit build under 64-bit Wine"
-  cmake --preset windows64 >/dev/null
-  cmake --build --preset windows64
+# The Windows tests run under 32-bit Wine where this machine's kernel runs 32-bit code, and as a
+# 64-bit build under 64-bit Wine where it does not.
+source cmake/wine.sh
+choose_windows_build
+if [ "$windows_preset" != windows ]; then
+  section "the Windows tests: a 64-bit build under 64-bit Wine"
+  cmake --preset "$windows_preset" >/dev/null
+  cmake --build --preset "$windows_preset"
 fi
 
-export WINEPREFIX=$PWD/build/$preset/wine
-xvfb_pid=""
-cleanup() {
-  WINEPREFIX=$WINEPREFIX /usr/lib/wine/wineserver -k 2>/dev/null || true
-  WINEPREFIX=$WINEPREFIX /usr/lib/wine/wineserver -w 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-
-source cmake/virtual-display.sh
+export WINEPREFIX
+WINEPREFIX=$(default_prefix "$wine_arch")
 start_virtual_display
 
-section "windows tests under Wine ($arch, display $DISPLAY)"
-ctest --preset "$preset"
+section "windows tests under Wine ($wine_arch, display $DISPLAY)"
+run_tests "$windows_preset"
+
+section "release files: make dist twice, in two folders, compared"
+bash cmake/check-dist.sh

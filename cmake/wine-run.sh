@@ -14,26 +14,20 @@
 # Without DISPLAY the program runs on a virtual display of its own, and the prefix's Wine
 # processes are stopped afterwards.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/wine.sh"
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-case "${1:-}" in
-  win32) wine=/usr/lib/wine/wine build=windows ;;
-  win64) wine=/usr/lib/wine/wine64 build=windows64 ;;
-  *) echo "usage: wine-run.sh win32|win64 PROGRAM [ARGS...]" >&2; exit 2 ;;
-esac
+[ $# -ge 2 ] && wine=$(wine_loader "$1" 2>/dev/null) ||
+  { echo "usage: wine-run.sh win32|win64 PROGRAM [ARGS...]" >&2; exit 2; }
 export WINEARCH=$1
 shift
-export WINEPREFIX=${KOVRA_WINEPREFIX:-$(cd "$here/.." && pwd)/build/$build/wine}
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-wineserver=/usr/lib/wine/wineserver
+export WINEPREFIX=${KOVRA_WINEPREFIX:-$(default_prefix "$WINEARCH")}
 
+own_display=0
 if [ -z "${DISPLAY:-}" ]; then
-  status=0
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$WINEARCH" "$@" || status=$?
-  "$wineserver" -k 2>/dev/null || true
-  "$wineserver" -w 2>/dev/null || true
-  exit $status
+  start_virtual_display
+  own_display=1
+  # The prefix's Wine processes end with the display they were started on.
+  trap 'stop_prefix "$WINEPREFIX" 9>&-; stop_virtual_display' EXIT
 fi
 
 mkdir -p "$(dirname "$WINEPREFIX")"
@@ -44,16 +38,12 @@ session="$WINEPREFIX/.kovra-session"
 wanted="display=$DISPLAY drives=${KOVRA_DRIVES:-}"
 
 # Wine processes must not inherit the lock: a lingering wineserver would hold it.
-stop_server() {
-  "$wineserver" -k 9>&- 2>/dev/null || true
-  "$wineserver" -w 9>&- 2>/dev/null || true
-}
+stop_server() { stop_prefix "$WINEPREFIX" 9>&-; }
 
 # Raised whenever the set-up below changes, so that older prefixes are made anew.
 prefix_version=2
 if [ "$(cat "$WINEPREFIX/.kovra-ready" 2>/dev/null)" != "$prefix_version" ]; then
-  stop_server
-  rm -rf "$WINEPREFIX"
+  [ ! -e "$WINEPREFIX" ] || remove_prefix "$WINEPREFIX" 9>&-
   "$wine" wineboot -i 9>&- >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f 9>&- >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
@@ -105,4 +95,5 @@ for mapping in ${KOVRA_DRIVES:-}; do
   ln -sfn "$folder" "$WINEPREFIX/dosdevices/$letter:"
 done
 
+[ $own_display -eq 1 ] || exec "$wine" "$@" 9>&-
 "$wine" "$@" 9>&-

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "tests/support/win32/gui_driver.h"
+#include "testkit/win32/gui_driver.h"
 
 namespace {
 

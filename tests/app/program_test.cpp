@@ -8,7 +8,8 @@
 
 #include <windows.h>
 
-#include "tests/support/win32/gui_driver.h"
+#include "testkit/win32/gui_driver.h"
+#include "tests/support/wine_drives.h"
 #include "window/control_ids.h"
 
 namespace kovra::test {
@@ -26,6 +27,8 @@ std::string programPath() {
 
 class Program : public ::testing::Test {
   protected:
+    // The card in place, so that every control of the window can be used.
+    void SetUp() override { KOVRA_REQUIRE_DRIVES(kDrivesCard); }
     ~Program() override {
         if (process_.hProcess) {
             if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)

@@ -27,8 +27,9 @@ if [ "$mode" = native ]; then
   card_root=$card
   given_card=$card
 else
+  source "$repo/cmake/wine.sh"
   export KOVRA_WINEPREFIX
-  KOVRA_WINEPREFIX=$(cd "$(dirname "$program")" && pwd)/wine
+  KOVRA_WINEPREFIX=$(default_prefix "$mode")
   export KOVRA_DRIVES="e=floppy:$card"
   on_card() { printf 'E:\\%s' "$1"; }
   card_root='E:\'

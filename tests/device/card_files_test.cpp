@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testkit/forwarding_platform.h"
 #include "tests/support/bytes.h"
-#include "tests/support/forwarding_platform.h"
 #include "tests/support/scratch_dir.h"
 
 namespace kovra {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/forwarding_platform.h"
+#include "testkit/forwarding_platform.h"
 
 namespace kovra {
 namespace {

@@ -84,8 +84,8 @@ TEST_F(RemovableMounts, NothingToReadFindsNothing) {
 // Guards against the kernel's octal escapes read as text.
 TEST(MountInfoLine, UndoesEscapes) {
     MountEntry entry;
-    ASSERT_TRUE(parseMountInfoLine(
-        "36 35 98:0 /a\\134b /mnt/a\\040b\\011c rw - vfat /dev/sdc1 rw", entry));
+    ASSERT_TRUE(
+        parseMountInfoLine("36 35 98:0 /a\\134b /mnt/a\\040b\\011c rw - vfat /dev/sdc1 rw", entry));
     EXPECT_EQ(entry.root, "/a\\b");
     EXPECT_EQ(entry.mountPoint, "/mnt/a b\tc");
     EXPECT_EQ(entry.source, "/dev/sdc1");

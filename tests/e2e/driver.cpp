@@ -28,7 +28,7 @@
 #include <string>
 #include <type_traits>
 
-#include "tests/support/win32/gui_driver.h"
+#include "testkit/win32/gui_driver.h"
 
 namespace {
 

@@ -6,32 +6,32 @@
 #   NAME      the scenario; its files live in $BUILD/e2e/NAME and are removed afterwards
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-case "$ARCH" in
-  win32) wine=/usr/lib/wine/wine ;;
-  win64) wine=/usr/lib/wine/wine64 ;;
-esac
-wineserver=/usr/lib/wine/wineserver
+source "$repo/cmake/wine.sh"
+wine=$(wine_loader "$ARCH")
 work=$BUILD/e2e/$NAME
 card=$work/card
 disk=$work/disk
 template=$BUILD/e2e/template
-export WINEPREFIX=$work/prefix WINEARCH=$ARCH WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEPREFIX=$work/prefix WINEARCH=$ARCH
 kovra_pid=""
-xvfb_pid=""
 failures=0
 
 stop_everything() {
   [ -n "$kovra_pid" ] && kill "$kovra_pid" 2>/dev/null || true
-  "$wineserver" -k 2>/dev/null || true
-  "$wineserver" -w 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  [ -n "${KEEP:-}" ] || rm -rf "$work"
+  stop_prefix "$WINEPREFIX"
+  stop_virtual_display
+  [ -n "${KEEP:-}" ] || remove_scenario
 }
 trap stop_everything EXIT
 
+# The scenario's folder (its prefix, card and disk) goes, but only from inside the build.
+remove_scenario() {
+  remove_prefix "$WINEPREFIX" || return 1
+  in_build "$work" || { echo "refusing to remove $work: not under the build" >&2; return 1; }
+  rm -rf -- "$work"
+}
+
 if [ -z "${DISPLAY:-}" ]; then
-  source "$repo/cmake/virtual-display.sh"
   start_virtual_display
 fi
 
@@ -50,10 +50,9 @@ fresh_prefix() {
   if [ ! -f "$template/.kovra-ready" ]; then
     KOVRA_WINEPREFIX=$template bash "$repo/cmake/wine-run.sh" "$ARCH" \
       "$BUILD/tests/kovra_driver.exe" >/dev/null
-    WINEPREFIX=$template "$wineserver" -k 2>/dev/null || true
-    WINEPREFIX=$template "$wineserver" -w 2>/dev/null || true
+    stop_prefix "$template"
   fi
-  rm -rf "$work"
+  remove_scenario
   mkdir -p "$card" "$disk"
   cp -a "$template" "$WINEPREFIX"
   # Maps the drives and, with them, registers the tests' program as the .avi player.

@@ -13,10 +13,10 @@
 #include "framework/file_dialog.h"
 #include "framework/file_find.h"
 #include "framework/slider_ctrl.h"
+#include "testkit/win32/gui_driver.h"
+#include "testkit/win32/modal_run.h"
 #include "tests/framework/framework_test_ids.h"
 #include "tests/support/scratch_dir.h"
-#include "tests/support/win32/gui_driver.h"
-#include "tests/support/win32/modal_run.h"
 
 namespace kovra::test {
 namespace {

@@ -56,19 +56,6 @@ TEST_F(PlatformContract, ReadersShare) {
     EXPECT_EQ(byte[1], 0x0B);
 }
 
-// A file held without sharing cannot be opened again where the OS enforces share modes.
-TEST_F(PlatformContract, ExclusiveOpenRefusesOthers) {
-    if (!platform.enforcesSharing())
-        GTEST_SKIP() << "this OS has no mandatory share modes";
-    std::string path = dir.file("held");
-    File held(platform, path.c_str(), OpenMode::ReadWriteExclusive);
-    ASSERT_TRUE(held.isOpen());
-    File other(platform, path.c_str(), OpenMode::ReadShared);
-    EXPECT_FALSE(other.isOpen());
-    EXPECT_EQ(other.openError(), OsError::SharingViolation);
-    EXPECT_EQ(platform.remove(path.c_str()), OsError::SharingViolation);
-}
-
 // Read-write opening creates a missing file empty and keeps an existing one's bytes; seek
 // back and write changes only the bytes written.
 TEST_F(PlatformContract, ReadWriteOpenSeekAndOverwrite) {

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "device/playback_workspace.h"
+#include "testkit/shell_log_platform.h"
 #include "tests/support/bytes.h"
 #include "tests/support/process.h"
 #include "tests/support/scratch_dir.h"
-#include "tests/support/shell_log_platform.h"
 
 namespace kovra {
 namespace {

@@ -20,7 +20,7 @@ using test::toHex;
 
 // With only C: and Z: (both fixed) there is no card, and the root stays at Y:\.
 TEST(NoCard, NoRemovableDrive) {
-    KOVRA_REQUIRE_DRIVES("");
+    KOVRA_REQUIRE_DRIVES(test::kDrivesNone);
     DeviceLocation found = DeviceLocator(systemPlatform()).locate();
     EXPECT_FALSE(found.devicePresent);
     EXPECT_STREQ(found.driveRoot.c_str(), "Y:\\");
@@ -28,8 +28,7 @@ TEST(NoCard, NoRemovableDrive) {
 
 // Fixed, optical and network drives are not the card.
 TEST(NonRemovableDrives, AreNotTheCard) {
-    KOVRA_REQUIRE_DRIVES("e=hd f=cdrom g=network");
-    ASSERT_EQ(GetDriveTypeA("E:\\"), static_cast<UINT>(DRIVE_FIXED)) << "runner mapping";
+    KOVRA_REQUIRE_DRIVES(test::kDrivesNotRemovable);
     DeviceLocation found = DeviceLocator(systemPlatform()).locate();
     EXPECT_FALSE(found.devicePresent);
     EXPECT_STREQ(found.driveRoot.c_str(), "Y:\\");
@@ -37,7 +36,7 @@ TEST(NonRemovableDrives, AreNotTheCard) {
 
 // Of two removable drives the lower letter is the card.
 TEST(TwoCards, LowerRemovableLetterWins) {
-    KOVRA_REQUIRE_DRIVES("d=hd f=floppy e=floppy");
+    KOVRA_REQUIRE_DRIVES(test::kDrivesTwoCards);
     DeviceLocation found = DeviceLocator(systemPlatform()).locate();
     EXPECT_TRUE(found.devicePresent);
     EXPECT_STREQ(found.driveRoot.c_str(), "E:\\");
@@ -45,7 +44,7 @@ TEST(TwoCards, LowerRemovableLetterWins) {
 
 // The records written on the card hold exactly their bytes, read back by other means.
 TEST(TwoCards, RecordsWrittenOnTheCard) {
-    KOVRA_REQUIRE_DRIVES("d=hd f=floppy e=floppy");
+    KOVRA_REQUIRE_DRIVES(test::kDrivesTwoCards);
     DeviceLocation found = DeviceLocator(systemPlatform()).locate();
     ASSERT_TRUE(found.devicePresent);
     std::string config = std::string(found.driveRoot.c_str()) + "CONFIG.SYS";
@@ -70,7 +69,7 @@ TEST(TwoCards, RecordsWrittenOnTheCard) {
 
 // Reading CONFIG.SYS works while another program holds it open for reading.
 TEST(TwoCards, ReadWhileAnotherReaderHoldsTheFile) {
-    KOVRA_REQUIRE_DRIVES("d=hd f=floppy e=floppy");
+    KOVRA_REQUIRE_DRIVES(test::kDrivesTwoCards);
     const char* path = "E:\\CONFIG.SYS";
     test::writeAll(path, test::hexBytes("01 01 14 00 0A 00 1E 00 28 00 03"));
     HANDLE other = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -84,7 +83,7 @@ TEST(TwoCards, ReadWhileAnotherReaderHoldsTheFile) {
 
 // A file held open without sharing cannot be read, and the settings stay as they were.
 TEST(TwoCards, ReadRefusedWhileAWriterHoldsTheFile) {
-    KOVRA_REQUIRE_DRIVES("d=hd f=floppy e=floppy");
+    KOVRA_REQUIRE_DRIVES(test::kDrivesTwoCards);
     const char* path = "E:\\CONFIG.SYS";
     test::writeAll(path, test::hexBytes("01 01 14 00 0A 00 1E 00 28 00 03"));
     HANDLE writer =

@@ -9,9 +9,9 @@
 
 #include "device/device_locator.h"
 #include "device/playback_workspace.h"
+#include "testkit/shell_log_platform.h"
 #include "tests/support/bytes.h"
 #include "tests/support/scratch_dir.h"
-#include "tests/support/shell_log_platform.h"
 #include "tests/support/win32/avi_player.h"
 #include "tests/support/wine_drives.h"
 
@@ -26,7 +26,7 @@ using test::sampleVideo;
 // copied, patched and opened, reused without copying, "RIFX" is refused, the card keeps its
 // bytes, and the cleanup removes both copies.
 TEST(PlayFromCard, ThroughTheRealCalls) {
-    KOVRA_REQUIRE_DRIVES("e=floppy");
+    KOVRA_REQUIRE_DRIVES(test::kDrivesCard);
     DeviceLocation found = DeviceLocator(systemPlatform()).locate();
     ASSERT_TRUE(found.devicePresent);
     test::ShellLogPlatform platform;
@@ -65,7 +65,7 @@ TEST(PlayFromCard, ThroughTheRealCalls) {
 // The real "open" verb starts the associated player on exactly the path given, one argument
 // even with a space in it, in the normal show state.
 TEST(ShellOpen, StartsTheAssociatedPlayer) {
-    KOVRA_REQUIRE_DRIVES("");
+    KOVRA_REQUIRE_DRIVES(test::kDrivesNone);
     test::ScratchDir dir;
     std::string video = dir.file("~mrMOV 0001.avi");
     test::writeAll(video, test::hexBytes("52 49 46 46"));

@@ -141,14 +141,14 @@ class RecorderOnDrive : public RecorderWindow {
 // The recorder's card in a removable drive E:.
 class RecorderOnCard : public RecorderOnDrive {
   protected:
-    RecorderOnCard() : RecorderOnDrive('E', "e=floppy") {}
+    RecorderOnCard() : RecorderOnDrive('E', kDrivesCard) {}
 };
 
 // No removable drive: the window takes the last drive it probes, Y:, which here is a fixed
 // drive that can hold files.
 class RecorderNoCard : public RecorderOnDrive {
   protected:
-    RecorderNoCard() : RecorderOnDrive('Y', "y=hd") {}
+    RecorderNoCard() : RecorderOnDrive('Y', kDrivesFixedY) {}
 };
 
 } // namespace kovra::test

@@ -82,13 +82,17 @@ TEST_F(RecorderCommands, SetTimeWritesTheTypedDateOrStopsAtItsPrompt) {
 TEST_F(RecorderCommands, SetConfigWritesEveryValueAndTheTrackbar) {
     start();
     HWND trackbar = control(IDC_SENSITIVITY);
+    // A posted key is handled after anything sent meanwhile, so settling alone can come first:
+    // wait for the label the key changes, then for the handler that changed it to return.
     pressKey(trackbar, VK_HOME);
+    EXPECT_TRUE(waitUntil([&] { return text(IDC_SENSITIVITY_VALUE) == "0.10"; }))
+        << text(IDC_SENSITIVITY_VALUE);
     ASSERT_TRUE(settle(window()));
-    EXPECT_EQ(text(IDC_SENSITIVITY_VALUE), "0.10");
     EXPECT_EQ(dialog.settings.sensitivityStep, 2);
     pressKey(trackbar, VK_END);
+    EXPECT_TRUE(waitUntil([&] { return text(IDC_SENSITIVITY_VALUE) == "2.00"; }))
+        << text(IDC_SENSITIVITY_VALUE);
     ASSERT_TRUE(settle(window()));
-    EXPECT_EQ(text(IDC_SENSITIVITY_VALUE), "2.00");
     EXPECT_EQ(dialog.settings.sensitivityStep, 40);
 
     type(IDC_MAX_GSENSOR, "300");

@@ -13,9 +13,9 @@
 
 #include <windows.h>
 
-#include "tests/support/shell_log_platform.h"
-#include "tests/support/win32/gui_driver.h"
-#include "tests/support/win32/modal_run.h"
+#include "testkit/shell_log_platform.h"
+#include "testkit/win32/gui_driver.h"
+#include "testkit/win32/modal_run.h"
 #include "window/recorder_dialog.h"
 
 namespace kovra::test {

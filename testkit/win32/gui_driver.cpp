@@ -1,4 +1,4 @@
-#include "tests/support/win32/gui_driver.h"
+#include "testkit/win32/gui_driver.h"
 
 #include <vector>
 

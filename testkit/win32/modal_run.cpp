@@ -1,8 +1,8 @@
-#include "tests/support/win32/modal_run.h"
+#include "testkit/win32/modal_run.h"
 
 #include <chrono>
 
-#include "tests/support/win32/gui_driver.h"
+#include "testkit/win32/gui_driver.h"
 
 namespace kovra::test {
 
