@@ -24,8 +24,8 @@ struct Tail {
 
 class Analyser {
   public:
-    Analyser(ByteSource& source, bool keepChunks, Scrutiny scrutiny, Analysis& a)
-        : reader_(source), a_(a), out_(keepChunks ? &a.chunks : nullptr), scrutiny_(scrutiny) {}
+    Analyser(ByteSource& source, bool keepChunks, Analysis& a)
+        : reader_(source), a_(a), out_(keepChunks ? &a.chunks : nullptr) {}
 
     void run();
 
@@ -52,7 +52,6 @@ class Analyser {
     SourceReader reader_;
     Analysis& a_;
     std::vector<DataChunk>* out_;
-    Scrutiny scrutiny_;
     StreamContext context_;
     std::uint64_t garbageBytes_ = 0, damagedFrames_ = 0;
     bool cutOff_ = false;
@@ -175,7 +174,6 @@ void Analyser::fillStreams() {
     context_.streamCount = h.streams.size();
     context_.videoStream = h.videoStream;
     context_.jpegFrames = isJpegCodec(codec);
-    context_.readBackIndex = scrutiny_ == Scrutiny::Full;
     a_.tally = Tally(h.streams.size());
 }
 
@@ -303,9 +301,9 @@ std::uint64_t strhLength(const StreamHeader& stream, const StreamTally& tally) {
     return tally.bytes / unit;
 }
 
-Analysis analyse(ByteSource& source, bool keepChunks, Scrutiny scrutiny) {
+Analysis analyse(ByteSource& source, bool keepChunks) {
     Analysis a;
-    Analyser(source, keepChunks, scrutiny, a).run();
+    Analyser(source, keepChunks, a).run();
     return a;
 }
 

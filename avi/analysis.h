@@ -27,7 +27,7 @@ struct Analysis {
     bool intraOnly = false; // every video frame is a key frame
 };
 
-Analysis analyse(ByteSource& source, bool keepChunks, Scrutiny scrutiny = Scrutiny::Full);
+Analysis analyse(ByteSource& source, bool keepChunks);
 
 // The length a stream's strh must give for the data: video frames (chunks), or audio samples
 // (bytes / block align) when the stream has a sample size.

@@ -40,8 +40,7 @@ struct Tally {
 struct StreamContext {
     std::size_t streamCount = 0;
     unsigned videoStream = 0;
-    bool jpegFrames = false;   // the video's frames are JPEG pictures, checked for completeness
-    bool readBackIndex = true; // a sample of the chunks an index lists is read where it says
+    bool jpegFrames = false; // the video's frames are JPEG pictures, checked for completeness
 };
 
 } // namespace kovra::avi

@@ -125,7 +125,7 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
         std::uint64_t end = pos + kChunkHeaderSize + entry.size;
         if (pos < previousEnd || end > moviEnd)
             return fail();
-        bool sampled = context.readBackIndex && (i % step == 0 || i + 1 == entries.count());
+        bool sampled = i % step == 0 || i + 1 == entries.count();
         if (sampled && !headerMatches(reader, pos, entry))
             return fail();
         if (sampled && stream == context.videoStream && context.jpegFrames &&

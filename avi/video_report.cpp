@@ -28,8 +28,8 @@ const char* stateName(VideoState state) {
     return "unreadable";
 }
 
-VideoReport inspect(ByteSource& source, Scrutiny scrutiny) {
-    return analyse(source, false, scrutiny).report;
+VideoReport inspect(ByteSource& source) {
+    return analyse(source, false).report;
 }
 
 } // namespace kovra::avi

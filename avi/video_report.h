@@ -40,12 +40,6 @@ const char* stateName(VideoState);    // "ok", "repairable", "unreadable"
 
 // Reads the headers and the index where there is one; walks the movi data only where the
 // index is missing or disagrees with the data.
-// Full: an index is believed only once a sample of the chunks it lists has been read back
-// where it says (and, for JPEG video, found whole). IndexOnly believes an index that agrees
-// with itself and with the sizes around it: a few reads, for telling a file that was sound
-// before from one that changed.
-enum class Scrutiny { Full, IndexOnly };
-
-VideoReport inspect(ByteSource& source, Scrutiny scrutiny = Scrutiny::Full);
+VideoReport inspect(ByteSource& source);
 
 } // namespace kovra::avi

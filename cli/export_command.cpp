@@ -131,21 +131,19 @@ std::vector<Planned> plan(Platform& platform, const std::string& root, const std
         file.source = joinPath(root, relative);
         file.target = joinPath(dest, relative);
         OsError error = platform.info(file.source.c_str(), file.info);
+        // A sound video exports at its own size: a "RIFF" file of that size and time is the
+        // earlier export of it, told without opening the video (a broken one exports at
+        // another size, and is looked at below).
+        if (error == OsError::None && exportedBefore(platform, file, file.info.size)) {
+            file.size = file.info.size;
+            file.action = Action::Skip;
+            files.push_back(file);
+            continue;
+        }
         VideoFileSource source(platform, file.source);
         if (error == OsError::None)
             error = source.openError();
         avi::VideoReport& report = file.report;
-        // A sound video exports at its own size. A target of that size and time, from a video
-        // whose index still agrees with itself, is the earlier export of it: a quick look does.
-        if (error == OsError::None && exportedBefore(platform, file, file.info.size)) {
-            report = avi::inspect(source, avi::Scrutiny::IndexOnly);
-            if (source.readError() == OsError::None && report.state == avi::VideoState::Ok) {
-                file.size = report.repairedSize;
-                file.action = Action::Skip;
-                files.push_back(file);
-                continue;
-            }
-        }
         if (error == OsError::None) {
             report = avi::inspect(source);
             error = source.readError();
