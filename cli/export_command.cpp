@@ -183,10 +183,6 @@ OsError makeFolders(Platform& platform, const std::string& dest, const std::stri
 
 void exportFile(Platform& platform, const std::string& dest, Planned& file,
                 std::set<std::string>& madeFolders) {
-    // A temporary file an interrupted export left goes before anything else happens to it.
-    std::string stale = FileReplacement::temporaryPathFor(file.target);
-    if (platform.exists(stale.c_str()))
-        platform.remove(stale.c_str());
     if (file.action == Action::Skip)
         return;
     OsError error = makeFolders(platform, dest, file.relative, madeFolders);
@@ -205,6 +201,23 @@ void exportFile(Platform& platform, const std::string& dest, Planned& file,
     } else if (!copy.result.written) {
         file.action = Action::Fail;
         file.reason = "cannot be made playable: " + copy.result.reason;
+    }
+}
+
+// What an export stopped half-way left: its temporary videos in the folders exported to.
+void removeStaleTemporaries(Platform& platform, const std::string& dest,
+                            const std::vector<Planned>& files) {
+    std::set<std::string> folders;
+    for (const Planned& file : files) {
+        std::size_t slash = file.relative.rfind('/');
+        folders.insert(slash == std::string::npos ? "" : file.relative.substr(0, slash));
+    }
+    std::string pattern = std::string("*.avi") + FileReplacement::kTemporarySuffix;
+    for (const std::string& folder : folders) {
+        std::string where = folder.empty() ? dest : joinPath(dest, folder);
+        platform.forEachMatch(joinPath(where, pattern).c_str(), [&](const char* name) {
+            platform.remove(joinPath(where, name).c_str());
+        });
     }
 }
 
@@ -252,11 +265,15 @@ void addExportCommand(CLI::App& app, Context& context) {
             ++count[static_cast<int>(file.action)];
             if (file.action == Action::Fail) {
                 progress.clear();
+                if (!options->dryRun)
+                    removeStaleTemporaries(platform, dest, files);
                 warn(file.source + ": " + file.reason);
             }
             progress.update(i + 1, done, written);
         }
         progress.clear();
+        if (!options->dryRun)
+            removeStaleTemporaries(platform, dest, files);
 
         std::size_t exported =
             count[static_cast<int>(Action::Export)] + count[static_cast<int>(Action::Repair)];

@@ -324,10 +324,14 @@ class PosixPlatform final : public Platform {
         while (dirent* entry = readdir(listing)) {
             if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
                 continue;
-            struct stat st;
-            std::string full = dir + entry->d_name;
-            entries.emplace_back(entry->d_name,
-                                 stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+            bool isFolder = entry->d_type == DT_DIR;
+            // Links, and file systems that do not say, are asked; a link counts as what it names.
+            if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+                struct stat st;
+                std::string full = dir + entry->d_name;
+                isFolder = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+            }
+            entries.emplace_back(entry->d_name, isFolder);
         }
         closedir(listing);
         for (const auto& [name, isFolder] : entries)
