@@ -72,6 +72,11 @@ struct Walk {
 
 } // namespace
 
+// A chunk's header is read with the start of its payload, where a JPEG frame's marker lies;
+// the rest of the payload only where it is checked. Reading whole windows would read the
+// file through once more than the repair's copy does.
+constexpr std::size_t kHeaderWindow = 64;
+
 WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::uint64_t from,
                       std::uint64_t limit, bool limitTrusted, Tally& tally,
                       std::vector<DataChunk>* chunks) {
@@ -88,7 +93,7 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
             pos = limit;
             break;
         }
-        const std::uint8_t* h = reader.view(pos, kChunkHeaderSize);
+        const std::uint8_t* h = reader.view(pos, kChunkHeaderSize, kHeaderWindow);
         if (!h)
             break; // unreadable: the rest is lost, and readFailed() says so
         FourCC id = le32(h);
