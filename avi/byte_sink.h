@@ -5,12 +5,20 @@
 #include <cstdint>
 #include <vector>
 
+#include "avi/byte_source.h"
+
 namespace kovra::avi {
 
 class ByteSink {
   public:
     virtual ~ByteSink() = default;
     virtual bool write(const void* data, std::size_t n) = 0;
+    // A sink that can append bytes of this source without them passing through the reader
+    // (two files: the system copies between them) says so, and copyRange() does it.
+    virtual bool copiesFrom(const ByteSource&) const { return false; }
+    virtual bool copyRange(ByteSource&, std::uint64_t /*offset*/, std::uint64_t /*n*/) {
+        return false;
+    }
 };
 
 class MemorySink final : public ByteSink {

@@ -60,7 +60,17 @@ struct Patch {
 class Writer {
   public:
     Writer(ByteSource& source, ByteSink& sink, RepairResult& result)
-        : source_(source), out_(sink), result_(result), window_(reusedBuffer(1)) {}
+        : source_(source), sink_(sink), out_(sink), result_(result), window_(reusedBuffer(1)) {}
+
+    // Copies n bytes at from as they are, by the sink itself where it can.
+    bool copyAsIs(std::uint64_t from, std::uint64_t n) {
+        if (n == 0 || !sink_.copiesFrom(source_))
+            return copy(from, n);
+        if (!out_.flush())
+            return writeFailed();
+        return sink_.copyRange(source_, from, n) ||
+               stop("the bytes at offset " + std::to_string(from) + " could not be copied");
+    }
 
     // Copies n bytes at from, with the patched words written over them. The source is read a
     // window at a time: the chunks come in file order, so one read serves many of them.
@@ -104,6 +114,7 @@ class Writer {
     bool writeFailed() { return stop("the output could not be written"); }
 
     ByteSource& source_;
+    ByteSink& sink_;
     Output out_;
     RepairResult& result_;
     std::vector<std::uint8_t>& window_;
@@ -145,6 +156,46 @@ std::uint32_t indexFlags(const Analysis& a, const DataChunk& chunk, bool firstVi
     return firstVideo ? kIndexKeyFrame : 0;
 }
 
+constexpr std::uint8_t kPad = 0;
+constexpr std::uint64_t kSignatureSize = 4;
+
+bool copyWithRiff(ByteSource& source, Writer& w) {
+    return w.writeLe32(kRiff) && w.copyAsIs(kSignatureSize, source.size() - kSignatureSize) &&
+           w.finish();
+}
+
+// Chunks an index listed: only a sample of their headers was read, so each is written from
+// what the index says, around its payload.
+bool writeIndexedChunks(const Analysis& a, Writer& w) {
+    for (const DataChunk& chunk : a.chunks) {
+        if (!w.writeLe32(makeDataId(chunk.stream, chunk.kind)) || !w.writeLe32(chunk.size) ||
+            !w.copy(chunk.offset + kChunkHeaderSize, chunk.size) ||
+            ((chunk.size & 1) && !w.write(&kPad, 1)))
+            return false;
+    }
+    return true;
+}
+
+// Chunks the walk read where they lie: their bytes, header and pad byte included, go over as
+// they are, neighbours as one run. A pad byte the file's end cut off is written.
+bool writeWalkedChunks(const Analysis& a, ByteSource& source, Writer& w) {
+    std::uint64_t runStart = 0, runEnd = 0;
+    for (const DataChunk& chunk : a.chunks) {
+        if (chunk.offset != runEnd) {
+            if (!w.copyAsIs(runStart, runEnd - runStart))
+                return false;
+            runStart = chunk.offset;
+        }
+        runEnd = chunk.offset + kChunkHeaderSize + padded(chunk.size);
+        if (runEnd > source.size()) {
+            if (!w.copyAsIs(runStart, runEnd - 1 - runStart) || !w.write(&kPad, 1))
+                return false;
+            runStart = runEnd;
+        }
+    }
+    return w.copyAsIs(runStart, runEnd - runStart);
+}
+
 bool writeRepaired(Analysis& a, ByteSource& source, Writer& w) {
     if (!a.intraOnly && !a.chunksFromIndex && a.index.present) {
         SourceReader reader(source);
@@ -157,13 +208,8 @@ bool writeRepaired(Analysis& a, ByteSource& source, Writer& w) {
     if (!w.writeLe32(kList) || !w.writeLe32(static_cast<std::uint32_t>(moviSize)) ||
         !w.writeLe32(kMovi))
         return false;
-    static const std::uint8_t kPad = 0;
-    for (const DataChunk& chunk : a.chunks) {
-        if (!w.writeLe32(makeDataId(chunk.stream, chunk.kind)) || !w.writeLe32(chunk.size) ||
-            !w.copy(chunk.offset + kChunkHeaderSize, chunk.size) ||
-            ((chunk.size & 1) && !w.write(&kPad, 1)))
-            return false;
-    }
+    if (!(a.chunksFromIndex ? writeIndexedChunks(a, w) : writeWalkedChunks(a, source, w)))
+        return false;
     std::uint64_t entries = a.chunks.size();
     if (!w.writeLe32(kIdx1) || !w.writeLe32(static_cast<std::uint32_t>(entries * kIndexEntrySize)))
         return false;
@@ -195,7 +241,7 @@ RepairResult repair(ByteSource& source, ByteSink& sink) {
     bool done;
     if (a.sound) {
         result.wasSound = true;
-        done = w.copy(0, source.size(), {{0, kRiff}}) && w.finish();
+        done = copyWithRiff(source, w);
     } else {
         done = writeRepaired(a, source, w);
     }
@@ -216,14 +262,6 @@ RepairResult soundCopyResult(const VideoReport& report) {
     if (report.signature != Signature::Riff)
         result.fixed.push_back("signature RIFF");
     return result;
-}
-
-RepairResult copySound(ByteSource& source, ByteSink& sink, const VideoReport& report) {
-    RepairResult result;
-    Writer w(source, sink, result);
-    if (!w.copy(0, source.size(), {{0, kRiff}}) || !w.finish())
-        return result;
-    return soundCopyResult(report);
 }
 
 } // namespace kovra::avi

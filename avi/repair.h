@@ -24,10 +24,8 @@ struct RepairResult {
 // chunks to copy (16 bytes a chunk). A failed sink write or source read ends it unwritten.
 RepairResult repair(ByteSource& source, ByteSink& sink);
 
-// What repair() writes for a source that inspect() has just found sound (report.state Ok):
-// the byte-for-byte copy with "RIFF", without reading the file through a second time first.
-RepairResult copySound(ByteSource& source, ByteSink& sink, const VideoReport& report);
-// What such a copy reports once written, however it was made.
+// What repair() reports for a source that inspect() found sound (report.state Ok) once its
+// byte-for-byte copy with "RIFF" is written, however it was made.
 RepairResult soundCopyResult(const VideoReport& report);
 
 } // namespace kovra::avi

@@ -30,6 +30,14 @@ OsError FileReplacement::write(const void* data, std::size_t size) {
     return writeError_;
 }
 
+OsError FileReplacement::copyRange(FileId from, std::uint64_t offset, std::uint64_t size) {
+    if (!open_)
+        return openError_ == OsError::None ? OsError::Other : openError_;
+    if (writeError_ == OsError::None)
+        writeError_ = platform_.copyRange(from, offset, file_, size);
+    return writeError_;
+}
+
 OsError FileReplacement::commit() {
     if (!open_)
         return openError_ == OsError::None ? OsError::Other : openError_;

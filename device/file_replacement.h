@@ -35,6 +35,8 @@ class FileReplacement {
     FileReplacement(Platform& platform, const std::string& target, CopyOf copy);
 
     OsError write(const void* data, std::size_t size);
+    // Appends size bytes of the open file from, starting at offset, copied by the system.
+    OsError copyRange(FileId from, std::uint64_t offset, std::uint64_t size);
     // Gives the finished file this modification time (seconds since 1970 UTC) when it appears.
     void keepModified(std::int64_t modified) { modified_ = modified, keepModified_ = true; }
     // Moves the finished file over the target. On any failure, now or in an earlier write,

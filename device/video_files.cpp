@@ -58,6 +58,12 @@ bool VideoFileSource::readAt(std::uint64_t offset, void* buffer, std::size_t n) 
     return error == OsError::None;
 }
 
+bool VideoFileSource::copyTo(FileReplacement& file, std::uint64_t offset, std::uint64_t n) {
+    if (openError_ != OsError::None || offset > size_ || n > size_ - offset)
+        return false;
+    return file.copyRange(file_, offset, n) == OsError::None;
+}
+
 std::vector<std::string> findVideos(Platform& platform, const std::string& folder,
                                     const std::string& skip) {
     std::vector<std::string> videos;

@@ -28,6 +28,8 @@ class VideoFileSource final : public avi::ByteSource {
 
     std::uint64_t size() const override { return size_; }
     bool readAt(std::uint64_t offset, void* buffer, std::size_t n) override;
+    // Appends n bytes at offset to the file being written, copied by the system.
+    bool copyTo(FileReplacement& file, std::uint64_t offset, std::uint64_t n);
 
   private:
     Platform& platform_;
@@ -43,6 +45,13 @@ class ReplacementSink final : public avi::ByteSink {
     explicit ReplacementSink(FileReplacement& file) : file_(file) {}
     bool write(const void* data, std::size_t n) override {
         return file_.write(data, n) == OsError::None;
+    }
+    bool copiesFrom(const avi::ByteSource& source) const override {
+        return dynamic_cast<const VideoFileSource*>(&source) != nullptr;
+    }
+    bool copyRange(avi::ByteSource& source, std::uint64_t offset, std::uint64_t n) override {
+        auto* file = dynamic_cast<VideoFileSource*>(&source);
+        return file && file->copyTo(file_, offset, n);
     }
 
   private:

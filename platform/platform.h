@@ -69,6 +69,9 @@ class Platform {
     // is ShortRead.
     virtual OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) = 0;
     virtual OsError fileSize(FileId file, std::uint64_t& size) = 0;
+    // Appends size bytes of from, starting at offset, to to (at its position), by the system
+    // where it can copy between files itself.
+    virtual OsError copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) = 0;
     virtual void close(FileId file) = 0;
 
     // The user's temporary folder, ending in a backslash; TooLong when capacity (including

@@ -23,6 +23,9 @@ class ForwardingPlatform : public Platform {
     OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) override {
         return real_.readAt(file, offset, buffer, size);
     }
+    OsError copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) override {
+        return real_.copyRange(from, offset, to, size);
+    }
     OsError fileSize(FileId file, std::uint64_t& size) override {
         return real_.fileSize(file, size);
     }

@@ -123,6 +123,27 @@ OsError copyThroughBuffer(int in, int out) {
     }
 }
 
+OsError copyRangeThroughBuffer(int in, std::uint64_t offset, int out, std::uint64_t size) {
+    static constexpr std::size_t kChunk = 1 << 20;
+    std::vector<char> chunk(kChunk);
+    while (size > 0) {
+        std::size_t want = size < kChunk ? static_cast<std::size_t>(size) : kChunk;
+        ssize_t got = ::pread(in, chunk.data(), want, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return lastError();
+        if (got == 0)
+            return OsError::ShortRead;
+        OsError result = writeAll(out, chunk.data(), static_cast<std::size_t>(got));
+        if (result != OsError::None)
+            return result;
+        offset += static_cast<std::uint64_t>(got);
+        size -= static_cast<std::uint64_t>(got);
+    }
+    return OsError::None;
+}
+
 class PosixPlatform final : public Platform {
   public:
     DriveType driveType(const char*) override { return DriveType::NoRootDir; }
@@ -179,6 +200,25 @@ class PosixPlatform final : public Platform {
     OsError seek(FileId file, std::uint32_t offset) override {
         if (lseek(static_cast<int>(file), static_cast<off_t>(offset), SEEK_SET) < 0)
             return lastError();
+        return OsError::None;
+    }
+
+    OsError copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) override {
+        int in = static_cast<int>(from), out = static_cast<int>(to);
+        auto at = static_cast<off_t>(offset);
+        while (size > 0) {
+            ssize_t put = copy_file_range(in, &at, out, nullptr, size, 0);
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put < 0 &&
+                (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP))
+                return copyRangeThroughBuffer(in, static_cast<std::uint64_t>(at), out, size);
+            if (put < 0)
+                return lastError();
+            if (put == 0)
+                return OsError::ShortRead;
+            size -= static_cast<std::uint64_t>(put);
+        }
         return OsError::None;
     }
 
