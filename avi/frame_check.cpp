@@ -36,11 +36,14 @@ bool isIntraOnlyCodec(FourCC code) {
            code == makeFourcc("RGB ") || sameIgnoringCase(code, makeFourcc("LJPG"));
 }
 
-bool jpegFrameComplete(SourceReader& reader, std::uint64_t payload, std::uint32_t size) {
-    if (size < 2 * kMarkerSize)
-        return false;
+bool jpegFrameStarts(SourceReader& reader, std::uint64_t payload, std::uint32_t size) {
     std::uint8_t soi[kMarkerSize];
-    if (!reader.copy(payload, soi, kMarkerSize) || soi[0] != kMarker || soi[1] != kSoi)
+    return size >= 2 * kMarkerSize && reader.copy(payload, soi, kMarkerSize) && soi[0] == kMarker &&
+           soi[1] == kSoi;
+}
+
+bool jpegFrameEnds(SourceReader& reader, std::uint64_t payload, std::uint32_t size) {
+    if (size < 2 * kMarkerSize)
         return false;
     std::size_t tail = std::min<std::size_t>(size - kMarkerSize, kEoiSearch);
     const std::uint8_t* t = reader.view(payload + size - tail, tail, tail);
@@ -51,6 +54,10 @@ bool jpegFrameComplete(SourceReader& reader, std::uint64_t payload, std::uint32_
         if (t[i] == kEoi && t[i - 1] == kMarker)
             return true;
     return false;
+}
+
+bool jpegFrameComplete(SourceReader& reader, std::uint64_t payload, std::uint32_t size) {
+    return jpegFrameStarts(reader, payload, size) && jpegFrameEnds(reader, payload, size);
 }
 
 } // namespace kovra::avi

@@ -2,6 +2,8 @@
 
 #include "avi/frame_check.h"
 
+#include <optional>
+
 namespace kovra::avi {
 
 namespace {
@@ -82,6 +84,25 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
                       std::vector<DataChunk>* chunks) {
     Walk walk{reader, context, limit, limitTrusted};
     WalkFindings found;
+    // A JPEG frame whose start marker is there is taken once a valid chunk header follows it:
+    // it was written whole before the next one began. Only a frame that garbage, a cut or the
+    // end follows has its end looked for, where a torn write would have left it short.
+    std::optional<DataChunk> pending;
+    auto take = [&](const DataChunk& chunk) {
+        tally.add(chunk.stream, chunk.size);
+        if (chunks)
+            chunks->push_back(chunk);
+    };
+    auto settle = [&](bool followedByChunk) {
+        if (!pending)
+            return;
+        if (followedByChunk ||
+            jpegFrameEnds(reader, pending->offset + kChunkHeaderSize, pending->size))
+            take(*pending);
+        else
+            ++found.damagedFrames;
+        pending.reset();
+    };
     std::uint64_t pos = from;
     while (pos < limit) {
         if (limit - pos < kChunkHeaderSize) {
@@ -103,6 +124,7 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
         if (id == kList && limit - pos >= kListHeaderSize) {
             std::uint8_t type[kFourccSize];
             if (reader.copy(pos + kChunkHeaderSize, type, kFourccSize) && le32(type) == kRec) {
+                settle(true);
                 pos += kListHeaderSize; // a rec group's chunks are walked like any others
                 continue;
             }
@@ -112,23 +134,22 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
         bool isData = parseDataId(id, context.streamCount, stream, kind);
         bool known = isData || isSkippedMoviChunk(id) || id == kJunk || id == kList;
         if (known && walk.fits(pos, size)) {
+            settle(true);
             std::uint64_t payload = pos + kChunkHeaderSize;
             if (isData) {
-                bool whole = stream != context.videoStream || !context.jpegFrames ||
-                             jpegFrameComplete(reader, payload, size);
-                if (!whole) {
+                DataChunk chunk{pos, size, static_cast<std::uint8_t>(stream), kind, 0, 0};
+                if (stream != context.videoStream || !context.jpegFrames)
+                    take(chunk);
+                else if (jpegFrameStarts(reader, payload, size))
+                    pending = chunk;
+                else
                     ++found.damagedFrames;
-                } else {
-                    tally.add(stream, size);
-                    if (chunks)
-                        chunks->push_back(
-                            {pos, size, static_cast<std::uint8_t>(stream), kind, 0, 0});
-                }
             }
             std::uint64_t next = payload + padded(size);
             pos = next < limit ? next : limit;
             continue;
         }
+        settle(false);
         // A chunk id no stream has, or a size past the limit: resync, and what lies between is
         // garbage; a size past the limit with nothing valid after it is the cut-off last chunk.
         std::uint64_t resumed = walk.resync(pos + 1);
@@ -138,6 +159,7 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
             found.garbageBytes += resumed - pos;
         pos = resumed;
     }
+    settle(false);
     found.end = pos;
     return found;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "avi/analysis.h"
 
@@ -12,13 +13,13 @@ namespace {
 constexpr std::size_t kCopyBufferSize = 1 << 20;
 
 // The copy buffers outlive one repair: an export repairs file after file, and fresh buffers
-// would each cost their pages' faults again.
-std::vector<std::uint8_t>& reusedBuffer(std::size_t which) {
-    static thread_local std::vector<std::uint8_t> buffers[2];
-    std::vector<std::uint8_t>& buffer = buffers[which];
-    if (buffer.size() < kCopyBufferSize)
-        buffer.resize(kCopyBufferSize);
-    return buffer;
+// would each cost their pages' faults again. They are not cleared, so a repair whose bytes the
+// system copies touches only the pages it uses.
+std::uint8_t* reusedBuffer(std::size_t which) {
+    static thread_local std::unique_ptr<std::uint8_t[]> buffers[2];
+    if (!buffers[which])
+        buffers[which].reset(new std::uint8_t[kCopyBufferSize]);
+    return buffers[which].get();
 }
 
 // Collects small writes into whole buffers for the sink.
@@ -27,11 +28,11 @@ class Output {
     explicit Output(ByteSink& sink) : sink_(sink), buffer_(reusedBuffer(0)) {}
 
     bool write(const void* data, std::size_t n) {
-        if (used_ + n > buffer_.size() && !flush())
+        if (used_ + n > kCopyBufferSize && !flush())
             return false;
-        if (n >= buffer_.size())
+        if (n >= kCopyBufferSize)
             return sink_.write(data, n);
-        std::memcpy(buffer_.data() + used_, data, n);
+        std::memcpy(buffer_ + used_, data, n);
         used_ += n;
         return true;
     }
@@ -41,14 +42,14 @@ class Output {
         return write(b, sizeof b);
     }
     bool flush() {
-        bool ok = used_ == 0 || sink_.write(buffer_.data(), used_);
+        bool ok = used_ == 0 || sink_.write(buffer_, used_);
         used_ = 0;
         return ok;
     }
 
   private:
     ByteSink& sink_;
-    std::vector<std::uint8_t>& buffer_;
+    std::uint8_t* buffer_;
     std::size_t used_ = 0;
 };
 
@@ -79,8 +80,8 @@ class Writer {
             if (from < windowStart_ || from - windowStart_ >= windowLength_) {
                 windowStart_ = from;
                 windowLength_ = static_cast<std::size_t>(
-                    std::min<std::uint64_t>(window_.size(), source_.size() - from));
-                if (windowLength_ == 0 || !source_.readAt(from, window_.data(), windowLength_)) {
+                    std::min<std::uint64_t>(kCopyBufferSize, source_.size() - from));
+                if (windowLength_ == 0 || !source_.readAt(from, window_, windowLength_)) {
                     windowLength_ = 0;
                     return stop("read error at offset " + std::to_string(from));
                 }
@@ -88,7 +89,7 @@ class Writer {
             std::size_t at = static_cast<std::size_t>(from - windowStart_);
             std::size_t block =
                 static_cast<std::size_t>(std::min<std::uint64_t>(n, windowLength_ - at));
-            std::uint8_t* bytes = window_.data() + at;
+            std::uint8_t* bytes = window_ + at;
             // Patches fall in the header, which is copied once; the window is not read again there.
             for (const Patch& patch : patches)
                 for (std::uint64_t i = 0; i < sizeof patch.value; ++i)
@@ -117,7 +118,7 @@ class Writer {
     ByteSink& sink_;
     Output out_;
     RepairResult& result_;
-    std::vector<std::uint8_t>& window_;
+    std::uint8_t* window_;
     std::uint64_t windowStart_ = 0;
     std::size_t windowLength_ = 0;
 };
