@@ -85,59 +85,39 @@ OsError writeAll(int fd, const char* data, std::size_t size) {
     return OsError::None;
 }
 
-// Linux copies between files without the bytes passing through this process, as cp does.
-// Other (the call is not there, or not across these filesystems): nothing was copied yet, and
-// the caller copies itself.
-OsError copyInKernel(int in, int out, std::uint64_t size) {
-    std::uint64_t copied = 0;
-    while (copied < size) {
-        ssize_t put = copy_file_range(in, nullptr, out, nullptr, size - copied, 0);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0 && copied == 0 &&
-            (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP))
-            return OsError::Other;
-        if (put < 0)
-            return lastError();
-        if (put == 0)
-            break; // the file was shorter than it was: what is left comes through the buffer
-        copied += static_cast<std::uint64_t>(put);
-    }
-    return copied == size ? OsError::None : OsError::Other;
-}
-
-OsError copyThroughBuffer(int in, int out) {
+// Appends size bytes of in, from offset, to out: by the kernel where it can copy between the
+// two files, as cp does, else through a buffer.
+OsError copyBytes(int in, std::uint64_t offset, int out, std::uint64_t size) {
+    bool inKernel = true;
+    std::vector<char> chunk;
     static constexpr std::size_t kChunk = 1 << 20;
-    std::vector<char> chunk(kChunk);
-    for (;;) {
-        ssize_t got = ::read(in, chunk.data(), chunk.size());
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return lastError();
-        if (got == 0)
-            return OsError::None;
-        OsError result = writeAll(out, chunk.data(), static_cast<std::size_t>(got));
-        if (result != OsError::None)
-            return result;
-    }
-}
-
-OsError copyRangeThroughBuffer(int in, std::uint64_t offset, int out, std::uint64_t size) {
-    static constexpr std::size_t kChunk = 1 << 20;
-    std::vector<char> chunk(kChunk);
     while (size > 0) {
         std::size_t want = size < kChunk ? static_cast<std::size_t>(size) : kChunk;
-        ssize_t got = ::pread(in, chunk.data(), want, static_cast<off_t>(offset));
+        ssize_t got;
+        if (inKernel) {
+            auto at = static_cast<off_t>(offset);
+            got = copy_file_range(in, &at, out, nullptr, want, 0);
+            // Not there, or not across these file systems: the buffer does it.
+            if (got < 0 &&
+                (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP)) {
+                inKernel = false;
+                continue;
+            }
+        } else {
+            chunk.resize(kChunk);
+            got = ::pread(in, chunk.data(), want, static_cast<off_t>(offset));
+            if (got > 0) {
+                OsError result = writeAll(out, chunk.data(), static_cast<std::size_t>(got));
+                if (result != OsError::None)
+                    return result;
+            }
+        }
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
             return lastError();
         if (got == 0)
             return OsError::ShortRead;
-        OsError result = writeAll(out, chunk.data(), static_cast<std::size_t>(got));
-        if (result != OsError::None)
-            return result;
         offset += static_cast<std::uint64_t>(got);
         size -= static_cast<std::uint64_t>(got);
     }
@@ -204,22 +184,7 @@ class PosixPlatform final : public Platform {
     }
 
     OsError copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) override {
-        int in = static_cast<int>(from), out = static_cast<int>(to);
-        auto at = static_cast<off_t>(offset);
-        while (size > 0) {
-            ssize_t put = copy_file_range(in, &at, out, nullptr, size, 0);
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put < 0 &&
-                (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP))
-                return copyRangeThroughBuffer(in, static_cast<std::uint64_t>(at), out, size);
-            if (put < 0)
-                return lastError();
-            if (put == 0)
-                return OsError::ShortRead;
-            size -= static_cast<std::uint64_t>(put);
-        }
-        return OsError::None;
+        return copyBytes(static_cast<int>(from), offset, static_cast<int>(to), size);
     }
 
     OsError fileSize(FileId file, std::uint64_t& size) override {
@@ -304,9 +269,7 @@ class PosixPlatform final : public Platform {
             ::close(in);
             return error;
         }
-        OsError result = copyInKernel(in, out, static_cast<std::uint64_t>(from.st_size));
-        if (result == OsError::Other)
-            result = copyThroughBuffer(in, out);
+        OsError result = copyBytes(in, 0, out, static_cast<std::uint64_t>(from.st_size));
         ::close(in);
         if (::close(out) != 0 && result == OsError::None)
             result = lastError();
