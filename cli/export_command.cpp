@@ -1,7 +1,6 @@
 // kovra-cli export: every video of the card to a folder as standard, playable AVI files.
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -14,7 +13,6 @@
 #include "cli/video_copy.h"
 #include "cli/video_text.h"
 #include "device/video_files.h"
-#include "platform/file.h"
 
 namespace kovra::cli {
 
@@ -111,11 +109,8 @@ bool alreadyExported(Platform& platform, const Planned& file, std::uint64_t size
 
 // A plain copy of the card's file (cp -p) has the size and time too, but not "RIFF".
 bool beginsWithRiff(Platform& platform, const std::string& path) {
-    static constexpr char kRiff[] = "RIFF";
-    char head[sizeof kRiff - 1];
-    File file(platform, path.c_str(), OpenMode::ReadShared);
-    return file.isOpen() && file.read(head, sizeof head) == OsError::None &&
-           std::memcmp(head, kRiff, sizeof head) == 0;
+    std::string signature;
+    return readSignature(platform, path, signature) == OsError::None && signature == kRiffSignature;
 }
 
 bool exportedBefore(Platform& platform, const Planned& file, std::uint64_t size) {

@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "device/file_paths.h"
 #include "platform/platform.h"
 
 namespace kovra::cli {
@@ -17,10 +18,5 @@ void printJson(const nlohmann::json& document);
 
 // An OS error in words a user can act on.
 std::string describe(OsError error);
-
-// name inside folder, with the separator the folder already uses.
-std::string joinPath(const std::string& folder, const std::string& name);
-// The last part of a path, after its last '/' or '\'.
-std::string baseName(const std::string& path);
 
 } // namespace kovra::cli

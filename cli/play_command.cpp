@@ -1,18 +1,15 @@
 // kovra-cli play: a recorder video in the desktop's player, through a patched copy.
-#include <cstring>
 #include <iostream>
 #include <memory>
 
 #include "cli/context.h"
 #include "cli/failure.h"
 #include "device/playback_workspace.h"
-#include "platform/file.h"
+#include "device/video_files.h"
 
 namespace kovra::cli {
 
 namespace {
-
-constexpr std::size_t kSignatureSize = 4;
 
 // The workspace names its copies with '\' as Windows does; a POSIX path shows them as '/'.
 std::string shownPath(std::string path) {
@@ -24,13 +21,11 @@ std::string shownPath(std::string path) {
 }
 
 void requireRecorderVideo(Platform& platform, const std::string& path) {
-    File file(platform, path.c_str(), OpenMode::ReadShared);
-    if (!file.isOpen())
-        throw fileFailure(path, describe(file.openError()));
-    char head[kSignatureSize] = {};
-    if (file.read(head, sizeof head) != OsError::None ||
-        (std::memcmp(head, "MARS", kSignatureSize) != 0 &&
-         std::memcmp(head, "RIFF", kSignatureSize) != 0))
+    std::string signature;
+    OsError error = readSignature(platform, path, signature);
+    if (error != OsError::None && error != OsError::ShortRead)
+        throw fileFailure(path, describe(error));
+    if (signature != kMarsSignature && signature != kRiffSignature)
         throw fileFailure(path, "not a video of the recorder (it begins with neither MARS nor "
                                 "RIFF)");
 }

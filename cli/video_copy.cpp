@@ -10,13 +10,12 @@ namespace {
 // A sound video is the system's copy of it with "RIFF": no need to read it here.
 VideoCopy copySound(Platform& platform, const std::string& source, const std::string& target,
                     const avi::VideoReport& report, std::int64_t modified) {
-    static constexpr char kRiff[] = "RIFF";
     VideoCopy copy;
     copy.errorPath = target;
     FileReplacement out(platform, target, FileReplacement::CopyOf{source});
     copy.error = out.openError();
     if (copy.error == OsError::None && report.signature != avi::Signature::Riff)
-        copy.error = out.write(kRiff, sizeof kRiff - 1);
+        copy.error = out.write(kRiffSignature, kSignatureSize);
     if (copy.error == OsError::None) {
         out.keepModified(modified);
         copy.error = out.commit();

@@ -3,15 +3,12 @@
 #include <cctype>
 #include <cstring>
 
+#include "device/video_files.h"
 #include "platform/file.h"
 
 namespace kovra {
 
 namespace {
-
-constexpr std::size_t kSignatureSize = 4;
-constexpr char kMars[] = "MARS";
-constexpr char kRiff[] = "RIFF";
 
 bool equalsIgnoringCase(const char* a, const char* b, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i)
@@ -114,13 +111,13 @@ PlaybackWorkspace::Signature PlaybackWorkspace::checkAndPatch(const char* target
     // A file shorter than the signature matches nothing.
     if (file.read(head, sizeof head) != OsError::None)
         return Signature::Other;
-    if (std::memcmp(head, kRiff, kSignatureSize) == 0)
+    if (std::memcmp(head, kRiffSignature, kSignatureSize) == 0)
         return Signature::Riff;
-    if (std::memcmp(head, kMars, kSignatureSize) != 0)
+    if (std::memcmp(head, kMarsSignature, kSignatureSize) != 0)
         return Signature::Other;
     // Writing where the read left off would damage the bytes after the signature.
     if (file.seek(0) == OsError::None)
-        file.write(kRiff, kSignatureSize);
+        file.write(kRiffSignature, kSignatureSize);
     return Signature::Mars;
 }
 

@@ -1,5 +1,8 @@
 #include "device/video_files.h"
 
+#include "device/file_paths.h"
+#include "platform/file.h"
+
 #include <algorithm>
 #include <cctype>
 #include <functional>
@@ -20,13 +23,6 @@ bool isVideoName(const std::string& name) {
         if (std::tolower(static_cast<unsigned char>(name[name.size() - n + i])) != kVideoSuffix[i])
             return false;
     return true;
-}
-
-std::string join(const std::string& folder, const std::string& name) {
-    if (folder.empty())
-        return name;
-    char last = folder.back();
-    return last == '/' || last == '\\' ? folder + name : folder + "/" + name;
 }
 
 } // namespace
@@ -64,6 +60,17 @@ bool VideoFileSource::copyTo(FileReplacement& file, std::uint64_t offset, std::u
     return file.copyRange(file_, offset, n) == OsError::None;
 }
 
+OsError readSignature(Platform& platform, const std::string& path, std::string& signature) {
+    File file(platform, path.c_str(), OpenMode::ReadShared);
+    if (!file.isOpen())
+        return file.openError();
+    char head[kSignatureSize];
+    OsError error = file.read(head, sizeof head);
+    if (error == OsError::None)
+        signature.assign(head, sizeof head);
+    return error;
+}
+
 std::vector<std::string> findVideos(Platform& platform, const std::string& folder,
                                     const std::string& skip) {
     std::vector<std::string> videos;
@@ -71,13 +78,14 @@ std::vector<std::string> findVideos(Platform& platform, const std::string& folde
                                                             int depth) {
         if (depth > kDeepestFolder || (!skip.empty() && relative == skip))
             return;
-        platform.forEachEntry(join(folder, relative).c_str(), [&](const char* name, bool isFolder) {
-            std::string path = join(relative, name);
-            if (isFolder)
-                walk(path, depth + 1);
-            else if (isVideoName(name))
-                videos.push_back(path);
-        });
+        platform.forEachEntry(joinPath(folder, relative).c_str(),
+                              [&](const char* name, bool isFolder) {
+                                  std::string path = joinPath(relative, name);
+                                  if (isFolder)
+                                      walk(path, depth + 1);
+                                  else if (isVideoName(name))
+                                      videos.push_back(path);
+                              });
     };
     walk("", 0);
     std::sort(videos.begin(), videos.end());

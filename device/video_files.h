@@ -13,6 +13,14 @@
 
 namespace kovra {
 
+// A video's first bytes: "MARS" as the recorder writes them, "RIFF" as players want them.
+constexpr std::size_t kSignatureSize = 4;
+constexpr char kMarsSignature[] = "MARS";
+constexpr char kRiffSignature[] = "RIFF";
+
+// The file's first kSignatureSize bytes; ShortRead for a shorter file.
+OsError readSignature(Platform& platform, const std::string& path, std::string& signature);
+
 class VideoFileSource final : public avi::ByteSource {
   public:
     VideoFileSource(Platform& platform, const std::string& path);

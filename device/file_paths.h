@@ -1,0 +1,14 @@
+// Paths as the card's files are named in them: Windows' "E:\DCIM" or POSIX's "/media/card".
+#pragma once
+
+#include <string>
+
+namespace kovra {
+
+// name inside folder, written the way the folder is: "E:\DCIM\MOV0001.avi" (a '/' in name
+// becomes '\'), "/media/card/DCIM/MOV0001.avi".
+std::string joinPath(const std::string& folder, const std::string& name);
+// The last part of a path, after its last '/' or '\'.
+std::string baseName(const std::string& path);
+
+} // namespace kovra
