@@ -51,7 +51,7 @@ class Analyser {
 
     SourceReader reader_;
     Analysis& a_;
-    std::vector<DataChunk>* out_;
+    ChunkList* out_;
     StreamContext context_;
     std::uint64_t garbageBytes_ = 0, damagedFrames_ = 0;
     bool cutOff_ = false;

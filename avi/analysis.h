@@ -21,8 +21,8 @@ struct Analysis {
     std::vector<std::string> fixes; // what a repair changes
     bool sound = false;
     Tally tally;
-    std::vector<DataChunk> chunks; // what a repair copies, in order; only when asked for
-    bool chunksFromIndex = false;  // the old index listed them (with its flags)
+    ChunkList chunks;             // what a repair copies, in order; only when asked for
+    bool chunksFromIndex = false; // the old index listed them (with its flags)
     IndexLocation index;
     bool intraOnly = false; // every video frame is a key frame
 };

@@ -4,6 +4,19 @@
 
 namespace kovra::avi {
 
+void ChunkList::push_back(const DataChunk& chunk) {
+    if (size_ == blocks_.size() * kBlockChunks)
+        blocks_.emplace_back(new DataChunk[kBlockChunks]);
+    (*this)[size_++] = chunk;
+}
+
+void ChunkList::truncate(std::size_t n) {
+    if (n >= size_)
+        return;
+    size_ = n;
+    blocks_.resize((n + kBlockChunks - 1) / kBlockChunks);
+}
+
 void Tally::add(unsigned stream, std::uint32_t size) {
     StreamTally& s = streams[stream];
     ++s.chunks;

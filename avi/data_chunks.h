@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "avi/riff.h"
@@ -19,6 +20,46 @@ struct DataChunk {
     std::uint8_t flagsKnown;
 };
 static_assert(sizeof(DataChunk) == 16, "the chunk list's cost per chunk");
+
+// The chunks of a file, in blocks of a fixed size: a list that doubled its storage as it grew
+// would, while moving, hold its old and new copies at once, half again the index's size.
+class ChunkList {
+  public:
+    static constexpr std::size_t kBlockChunks = 4096; // 64 KiB a block
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    DataChunk& operator[](std::size_t i) { return blocks_[i / kBlockChunks][i % kBlockChunks]; }
+    const DataChunk& operator[](std::size_t i) const {
+        return blocks_[i / kBlockChunks][i % kBlockChunks];
+    }
+    void push_back(const DataChunk& chunk);
+    // Keeps the first n chunks (n no more than size()).
+    void truncate(std::size_t n);
+    void clear() { truncate(0); }
+
+    // Walks the chunks in order.
+    class Iterator {
+      public:
+        Iterator(const ChunkList& list, std::size_t i) : list_(&list), i_(i) {}
+        const DataChunk& operator*() const { return (*list_)[i_]; }
+        Iterator& operator++() {
+            ++i_;
+            return *this;
+        }
+        bool operator!=(const Iterator& other) const { return i_ != other.i_; }
+
+      private:
+        const ChunkList* list_;
+        std::size_t i_;
+    };
+    Iterator begin() const { return Iterator(*this, 0); }
+    Iterator end() const { return Iterator(*this, size_); }
+
+  private:
+    std::vector<std::unique_ptr<DataChunk[]>> blocks_;
+    std::size_t size_ = 0;
+};
 
 struct StreamTally {
     std::uint64_t chunks = 0, bytes = 0;

@@ -97,8 +97,7 @@ IndexLocation locateIndex(SourceReader& reader, std::uint64_t pos) {
 }
 
 bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexLocation& index,
-                std::uint64_t moviFourcc, std::uint64_t moviEnd, Tally* tally,
-                std::vector<DataChunk>* chunks) {
+                std::uint64_t moviFourcc, std::uint64_t moviEnd, Tally* tally, ChunkList* chunks) {
     std::uint64_t base;
     if (!index.present || index.entries == 0 || !findBase(reader, index, moviFourcc, base))
         return false;
@@ -107,7 +106,7 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
     std::size_t chunksBefore = chunks ? chunks->size() : 0;
     auto fail = [&] {
         if (chunks)
-            chunks->resize(chunksBefore);
+            chunks->truncate(chunksBefore);
         return false;
     };
     EntryStream entries(reader, index);
@@ -147,7 +146,7 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
 }
 
 void takeIndexFlags(SourceReader& reader, const IndexLocation& index, std::uint64_t moviFourcc,
-                    std::vector<DataChunk>& chunks) {
+                    ChunkList& chunks) {
     std::uint64_t base;
     if (!findBase(reader, index, moviFourcc, base))
         return;
@@ -155,13 +154,20 @@ void takeIndexFlags(SourceReader& reader, const IndexLocation& index, std::uint6
     EntryStream entries(reader, index);
     for (Entry entry; entries.next(entry);) {
         std::uint64_t pos = base + entry.offset;
-        auto chunk = std::lower_bound(
-            chunks.begin(), chunks.end(), pos,
-            [](const DataChunk& c, std::uint64_t offset) { return c.offset < offset; });
-        if (chunk != chunks.end() && chunk->offset == pos &&
-            makeDataId(chunk->stream, chunk->kind) == entry.id) {
-            chunk->flags = static_cast<std::uint8_t>(entry.flags & kIndexKeyFrame);
-            chunk->flagsKnown = 1;
+        std::size_t low = 0, high = chunks.size();
+        while (low < high) {
+            std::size_t middle = low + (high - low) / 2;
+            if (chunks[middle].offset < pos)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        if (low == chunks.size())
+            continue;
+        DataChunk& chunk = chunks[low];
+        if (chunk.offset == pos && makeDataId(chunk.stream, chunk.kind) == entry.id) {
+            chunk.flags = static_cast<std::uint8_t>(entry.flags & kIndexKeyFrame);
+            chunk.flagsKnown = 1;
         }
     }
 }

@@ -23,12 +23,11 @@ IndexLocation locateIndex(SourceReader& reader, std::uint64_t pos);
 // headers at a few entries (the first, the last, some between) as the index says; the last
 // chunk ending where movi ends. When consistent, the entries are added to tally and chunks.
 bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexLocation& index,
-                std::uint64_t moviFourcc, std::uint64_t moviEnd, Tally* tally,
-                std::vector<DataChunk>* chunks);
+                std::uint64_t moviFourcc, std::uint64_t moviEnd, Tally* tally, ChunkList* chunks);
 
 // Copies the key-frame flags of an index that cannot be used as a whole (cut off, or
 // disagreeing with the data) onto the chunks, in file order, that it lists by offset and id.
 void takeIndexFlags(SourceReader& reader, const IndexLocation& index, std::uint64_t moviFourcc,
-                    std::vector<DataChunk>& chunks);
+                    ChunkList& chunks);
 
 } // namespace kovra::avi

@@ -80,8 +80,7 @@ struct Walk {
 constexpr std::size_t kHeaderWindow = 64;
 
 WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::uint64_t from,
-                      std::uint64_t limit, bool limitTrusted, Tally& tally,
-                      std::vector<DataChunk>* chunks) {
+                      std::uint64_t limit, bool limitTrusted, Tally& tally, ChunkList* chunks) {
     Walk walk{reader, context, limit, limitTrusted};
     WalkFindings found;
     // A JPEG frame whose start marker is there is taken once a valid chunk header follows it:

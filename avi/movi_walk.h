@@ -20,7 +20,6 @@ struct WalkFindings {
 // of the file; the walk then also ends at an idx1 or RIFF chunk, which start what follows
 // movi. Complete data chunks go into tally, and into chunks when given.
 WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::uint64_t from,
-                      std::uint64_t limit, bool limitTrusted, Tally& tally,
-                      std::vector<DataChunk>* chunks);
+                      std::uint64_t limit, bool limitTrusted, Tally& tally, ChunkList* chunks);
 
 } // namespace kovra::avi
