@@ -30,6 +30,22 @@ OsError FileReplacement::write(const void* data, std::size_t size) {
     return writeError_;
 }
 
+OsError FileReplacement::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
+    if (!open_)
+        return openError_ == OsError::None ? OsError::Other : openError_;
+    if (writeError_ == OsError::None)
+        writeError_ = platform_.writeAt(file_, offset, data, size);
+    return writeError_;
+}
+
+OsError FileReplacement::truncate(std::uint64_t size) {
+    if (!open_)
+        return openError_ == OsError::None ? OsError::Other : openError_;
+    if (writeError_ == OsError::None)
+        writeError_ = platform_.setSize(file_, size);
+    return writeError_;
+}
+
 OsError FileReplacement::copyRange(FileId from, std::uint64_t offset, std::uint64_t size) {
     if (!open_)
         return openError_ == OsError::None ? OsError::Other : openError_;

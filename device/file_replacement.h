@@ -35,6 +35,10 @@ class FileReplacement {
     FileReplacement(Platform& platform, const std::string& target, CopyOf copy);
 
     OsError write(const void* data, std::size_t size);
+    // Writes over bytes already written, at offset; later writes still append.
+    OsError writeAt(std::uint64_t offset, const void* data, std::size_t size);
+    // Cuts what is written back to its first size bytes; later writes append there.
+    OsError truncate(std::uint64_t size);
     // Appends size bytes of the open file from, starting at offset, copied by the system.
     OsError copyRange(FileId from, std::uint64_t offset, std::uint64_t size);
     // Gives the finished file this modification time (seconds since 1970 UTC) when it appears.

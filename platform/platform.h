@@ -68,7 +68,13 @@ class Platform {
     // Reads exactly size bytes at offset in one request, wherever the file position is; fewer
     // is ShortRead.
     virtual OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) = 0;
+    // Writes size bytes over the file's bytes at offset, in one request, and leaves the
+    // position where it was; fewer is ShortWrite.
+    virtual OsError writeAt(FileId file, std::uint64_t offset, const void* data,
+                            std::size_t size) = 0;
     virtual OsError fileSize(FileId file, std::uint64_t& size) = 0;
+    // Cuts the file to size bytes (or extends it with zeros) and puts its position at the end.
+    virtual OsError setSize(FileId file, std::uint64_t size) = 0;
     // Appends size bytes of from, starting at offset, to to (at its position), by the system
     // where it can copy between files itself.
     virtual OsError copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) = 0;

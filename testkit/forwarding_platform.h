@@ -26,9 +26,14 @@ class ForwardingPlatform : public Platform {
     OsError copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) override {
         return real_.copyRange(from, offset, to, size);
     }
+    OsError writeAt(FileId file, std::uint64_t offset, const void* data,
+                    std::size_t size) override {
+        return real_.writeAt(file, offset, data, size);
+    }
     OsError fileSize(FileId file, std::uint64_t& size) override {
         return real_.fileSize(file, size);
     }
+    OsError setSize(FileId file, std::uint64_t size) override { return real_.setSize(file, size); }
     void close(FileId file) override { real_.close(file); }
     OsError tempPath(char* buffer, std::size_t capacity) override {
         return real_.tempPath(buffer, capacity);

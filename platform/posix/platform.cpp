@@ -173,6 +173,28 @@ class PosixPlatform final : public Platform {
         return static_cast<std::size_t>(got) == size ? OsError::None : OsError::ShortRead;
     }
 
+    OsError setSize(FileId file, std::uint64_t size) override {
+        int fd = static_cast<int>(file);
+        int result;
+        do {
+            result = ::ftruncate(fd, static_cast<off_t>(size));
+        } while (result < 0 && errno == EINTR);
+        if (result < 0 || ::lseek(fd, static_cast<off_t>(size), SEEK_SET) < 0)
+            return lastError();
+        return OsError::None;
+    }
+
+    OsError writeAt(FileId file, std::uint64_t offset, const void* data,
+                    std::size_t size) override {
+        ssize_t put;
+        do {
+            put = ::pwrite(static_cast<int>(file), data, size, static_cast<off_t>(offset));
+        } while (put < 0 && errno == EINTR);
+        if (put < 0)
+            return lastError();
+        return static_cast<std::size_t>(put) == size ? OsError::None : OsError::ShortWrite;
+    }
+
     OsError write(FileId file, const void* data, std::size_t size) override {
         return writeAll(static_cast<int>(file), static_cast<const char*>(data), size);
     }

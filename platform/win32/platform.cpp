@@ -141,6 +141,42 @@ class Win32Platform final : public Platform {
         return put == size ? OsError::None : OsError::ShortWrite;
     }
 
+    OsError setSize(FileId file, std::uint64_t size) override {
+        LONG high = static_cast<LONG>(size >> 32);
+        SetLastError(ERROR_SUCCESS);
+        if (SetFilePointer(handleOf(file), static_cast<LONG>(size & 0xFFFFFFFFu), &high,
+                           FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+            GetLastError() != ERROR_SUCCESS)
+            return lastError();
+        return SetEndOfFile(handleOf(file)) ? OsError::None : lastError();
+    }
+
+    // An OVERLAPPED write moves the position too: it is put back for the appends that follow.
+    OsError writeAt(FileId file, std::uint64_t offset, const void* data,
+                    std::size_t size) override {
+        HANDLE handle = handleOf(file);
+        LONG high = 0;
+        SetLastError(ERROR_SUCCESS);
+        DWORD low = SetFilePointer(handle, 0, &high, FILE_CURRENT);
+        if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS)
+            return lastError();
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD put = 0;
+        OsError result = OsError::None;
+        if (!WriteFile(handle, data, static_cast<DWORD>(size), &put, &at))
+            result = lastError();
+        else if (put != size)
+            result = OsError::ShortWrite;
+        SetLastError(ERROR_SUCCESS);
+        if (SetFilePointer(handle, static_cast<LONG>(low), &high, FILE_BEGIN) ==
+                INVALID_SET_FILE_POINTER &&
+            GetLastError() != ERROR_SUCCESS && result == OsError::None)
+            result = lastError();
+        return result;
+    }
+
     OsError seek(FileId file, std::uint32_t offset) override {
         SetLastError(ERROR_SUCCESS);
         // With the high half given, the low half counts as unsigned: offsets up to 4 GiB - 1.

@@ -117,6 +117,22 @@ TEST_F(PlatformContract, ReadAtSizeReplaceAndFolders) {
     EXPECT_EQ(entries, (std::vector<std::string>{"DCIM/", "clip.avi"}));
 }
 
+// Guards against a positional write that moves the position the appends go on from, and a
+// cut that leaves the position past the new end (a gap of zeros before the next write).
+TEST_F(PlatformContract, WriteAtAndSetSizeKeepAppendsInPlace) {
+    std::string path = dir.file("out.avi");
+    File file(platform, path.c_str(), OpenMode::WriteTruncate);
+    ASSERT_TRUE(file.isOpen());
+    ASSERT_EQ(file.write("MARS0123456789", 14), OsError::None);
+    ASSERT_EQ(platform.writeAt(file.id(), 0, "RIFF", 4), OsError::None);
+    ASSERT_EQ(file.write("ab", 2), OsError::None);
+    ASSERT_EQ(platform.setSize(file.id(), 6), OsError::None);
+    ASSERT_EQ(file.write("cd", 2), OsError::None);
+    file.close();
+    std::vector<unsigned char> bytes = test::readAll(path);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "RIFF01cd");
+}
+
 // Writing empties an existing file first.
 TEST_F(PlatformContract, WriteTruncateEmptiesTheFile) {
     std::string path = dir.file("old");
