@@ -5,32 +5,41 @@
 #include <memory>
 
 #include "avi/analysis.h"
+#include "avi/copy_ahead.h"
 
 namespace kovra::avi {
 
 namespace {
 
 constexpr std::size_t kCopyBufferSize = 1 << 20;
+// Smaller than the read window: the new index passes through it whole, and a buffer it filled
+// would add to a long recording's memory what a short one's index leaves untouched.
+constexpr std::size_t kOutputBufferSize = 64 << 10;
+constexpr std::uint8_t kPad = 0;
 
-// The copy buffers outlive one repair: an export repairs file after file, and fresh buffers
-// would each cost their pages' faults again. They are not cleared, so a repair whose bytes the
-// system copies touches only the pages it uses.
-std::uint8_t* reusedBuffer(std::size_t which) {
-    static thread_local std::unique_ptr<std::uint8_t[]> buffers[2];
-    if (!buffers[which])
-        buffers[which].reset(new std::uint8_t[kCopyBufferSize]);
-    return buffers[which].get();
+// The buffers outlive one repair: an export repairs file after file, and fresh buffers would
+// each cost their pages' faults again. They are not cleared, so a repair whose bytes the system
+// copies touches only the pages it uses.
+enum class Buffer { Output, Window };
+
+std::uint8_t* reusedBuffer(Buffer which) {
+    static thread_local std::unique_ptr<std::uint8_t[]> output, window;
+    std::unique_ptr<std::uint8_t[]>& buffer = which == Buffer::Output ? output : window;
+    if (!buffer)
+        buffer.reset(
+            new std::uint8_t[which == Buffer::Output ? kOutputBufferSize : kCopyBufferSize]);
+    return buffer.get();
 }
 
 // Collects small writes into whole buffers for the sink.
 class Output {
   public:
-    explicit Output(ByteSink& sink) : sink_(sink), buffer_(reusedBuffer(0)) {}
+    explicit Output(ByteSink& sink) : sink_(sink), buffer_(reusedBuffer(Buffer::Output)) {}
 
     bool write(const void* data, std::size_t n) {
-        if (used_ + n > kCopyBufferSize && !flush())
+        if (used_ + n > kOutputBufferSize && !flush())
             return false;
-        if (n >= kCopyBufferSize)
+        if (n >= kOutputBufferSize)
             return sink_.write(data, n);
         std::memcpy(buffer_ + used_, data, n);
         used_ += n;
@@ -60,8 +69,22 @@ struct Patch {
 
 class Writer {
   public:
-    Writer(ByteSource& source, ByteSink& sink, RepairResult& result)
-        : source_(source), sink_(sink), out_(sink), result_(result), window_(reusedBuffer(1)) {}
+    Writer(ByteSource& source, ByteSink& sink, CopyAhead& ahead, RepairResult& result)
+        : source_(source), sink_(sink), ahead_(ahead), out_(sink), result_(result),
+          window_(reusedBuffer(Buffer::Window)) {}
+
+    // Begins the output with the source's first end bytes as they are: copied ahead while the
+    // source was read, or now. An end past the source's is a pad byte the cut took.
+    bool inPlace(std::uint64_t end) {
+        std::uint64_t there = std::min(end, source_.size());
+        if (!ahead_.started()) {
+            if (!copyAsIs(0, there))
+                return false;
+        } else if (!ahead_.finishAt(there)) {
+            return stop("the bytes up to offset " + std::to_string(there) + " could not be copied");
+        }
+        return there == end || write(&kPad, 1);
+    }
 
     // Copies n bytes at from as they are, by the sink itself where it can.
     bool copyAsIs(std::uint64_t from, std::uint64_t n) {
@@ -73,9 +96,9 @@ class Writer {
                stop("the bytes at offset " + std::to_string(from) + " could not be copied");
     }
 
-    // Copies n bytes at from, with the patched words written over them. The source is read a
-    // window at a time: the chunks come in file order, so one read serves many of them.
-    bool copy(std::uint64_t from, std::uint64_t n, const std::vector<Patch>& patches = {}) {
+    // Copies n bytes at from through this program. The source is read a window at a time: the
+    // chunks come in file order, so one read serves many of them.
+    bool copy(std::uint64_t from, std::uint64_t n) {
         while (n != 0) {
             if (from < windowStart_ || from - windowStart_ >= windowLength_) {
                 windowStart_ = from;
@@ -89,17 +112,22 @@ class Writer {
             std::size_t at = static_cast<std::size_t>(from - windowStart_);
             std::size_t block =
                 static_cast<std::size_t>(std::min<std::uint64_t>(n, windowLength_ - at));
-            std::uint8_t* bytes = window_ + at;
-            // Patches fall in the header, which is copied once; the window is not read again there.
-            for (const Patch& patch : patches)
-                for (std::uint64_t i = 0; i < sizeof patch.value; ++i)
-                    if (patch.offset + i >= from && patch.offset + i < from + block)
-                        bytes[patch.offset + i - from] =
-                            static_cast<std::uint8_t>(patch.value >> (8 * i));
-            if (!out_.write(bytes, block))
+            if (!out_.write(window_ + at, block))
                 return writeFailed();
             from += block;
             n -= block;
+        }
+        return true;
+    }
+    // Writes each patch's word over what is already written at its offset.
+    bool patch(const std::vector<Patch>& patches) {
+        if (!out_.flush())
+            return writeFailed();
+        for (const Patch& patch : patches) {
+            std::uint8_t b[sizeof patch.value];
+            putLe32(b, patch.value);
+            if (!sink_.writeAt(patch.offset, b, sizeof b))
+                return writeFailed();
         }
         return true;
     }
@@ -116,6 +144,7 @@ class Writer {
 
     ByteSource& source_;
     ByteSink& sink_;
+    CopyAhead& ahead_;
     Output out_;
     RepairResult& result_;
     std::uint8_t* window_;
@@ -123,12 +152,17 @@ class Writer {
     std::size_t windowLength_ = 0;
 };
 
-// The header as it was, with every size and count made to match what is written after it.
+// The header as it was, with every size and count made to match what is written after it,
+// and movi's own header.
 std::vector<Patch> headerPatches(const Analysis& a) {
     const AviHeader& h = a.header;
+    std::uint64_t moviSize = kFourccSize + a.tally.writtenBytes;
     std::vector<Patch> patches = {
         {0, kRiff},
         {kSizeFieldOffset, static_cast<std::uint32_t>(a.report.repairedSize - kChunkHeaderSize)},
+        {h.moviList, kList},
+        {h.moviList + kSizeFieldOffset, static_cast<std::uint32_t>(moviSize)},
+        {h.moviList + kChunkHeaderSize, kMovi},
         {h.avihPayload + kAvihFlags, h.flags | kAvifHasIndex},
         {h.avihPayload + kAvihTotalFrames, static_cast<std::uint32_t>(a.report.frames)},
         {h.avihPayload + kAvihStreams, static_cast<std::uint32_t>(h.streams.size())},
@@ -157,12 +191,8 @@ std::uint32_t indexFlags(const Analysis& a, const DataChunk& chunk, bool firstVi
     return firstVideo ? kIndexKeyFrame : 0;
 }
 
-constexpr std::uint8_t kPad = 0;
-constexpr std::uint64_t kSignatureSize = 4;
-
 bool copyWithRiff(ByteSource& source, Writer& w) {
-    return w.writeLe32(kRiff) && w.copyAsIs(kSignatureSize, source.size() - kSignatureSize) &&
-           w.finish();
+    return w.inPlace(source.size()) && w.patch({{0, kRiff}}) && w.finish();
 }
 
 // Chunks an index listed: only a sample of their headers was read, so each is written from
@@ -177,11 +207,29 @@ bool writeIndexedChunks(const Analysis& a, Writer& w) {
     return true;
 }
 
-// Chunks the walk read where they lie: their bytes, header and pad byte included, go over as
-// they are, neighbours as one run. A pad byte the file's end cut off is written.
-bool writeWalkedChunks(const Analysis& a, ByteSource& source, Writer& w) {
+// Where the output stops being the source's bytes in place: after the header, and after the
+// walked chunks that follow it without a gap (all of them, in a recording a power cut only
+// ended). Past the source's end by one when the cut took the last chunk's pad byte.
+std::uint64_t inPlaceEnd(const Analysis& a) {
+    std::uint64_t end = a.header.moviList + kListHeaderSize;
+    if (a.chunksFromIndex)
+        return end;
+    for (const DataChunk& chunk : a.chunks) {
+        if (chunk.offset != end)
+            break;
+        end += kChunkHeaderSize + padded(chunk.size);
+    }
+    return end;
+}
+
+// Chunks the walk read where they lie, after those in place: their bytes, header and pad byte
+// included, go over as they are, neighbours as one run. A pad byte the file's end cut off is
+// written.
+bool writeWalkedChunks(const Analysis& a, ByteSource& source, Writer& w, std::uint64_t from) {
     std::uint64_t runStart = 0, runEnd = 0;
     for (const DataChunk& chunk : a.chunks) {
+        if (chunk.offset < from)
+            continue;
         if (chunk.offset != runEnd) {
             if (!w.copyAsIs(runStart, runEnd - runStart))
                 return false;
@@ -203,13 +251,9 @@ bool writeRepaired(Analysis& a, ByteSource& source, Writer& w) {
         takeIndexFlags(reader, a.index, a.header.moviList + kChunkHeaderSize, a.chunks);
     }
     const AviHeader& h = a.header;
-    if (!w.copy(0, h.moviList, headerPatches(a)))
-        return false;
-    std::uint64_t moviSize = kFourccSize + a.tally.writtenBytes;
-    if (!w.writeLe32(kList) || !w.writeLe32(static_cast<std::uint32_t>(moviSize)) ||
-        !w.writeLe32(kMovi))
-        return false;
-    if (!(a.chunksFromIndex ? writeIndexedChunks(a, w) : writeWalkedChunks(a, source, w)))
+    std::uint64_t inPlace = inPlaceEnd(a);
+    if (!w.inPlace(inPlace) || !w.patch(headerPatches(a)) ||
+        !(a.chunksFromIndex ? writeIndexedChunks(a, w) : writeWalkedChunks(a, source, w, inPlace)))
         return false;
     std::uint64_t entries = a.chunks.size();
     if (!w.writeLe32(kIdx1) || !w.writeLe32(static_cast<std::uint32_t>(entries * kIndexEntrySize)))
@@ -232,13 +276,14 @@ bool writeRepaired(Analysis& a, ByteSource& source, Writer& w) {
 
 RepairResult repair(ByteSource& source, ByteSink& sink) {
     RepairResult result;
+    CopyAhead ahead(source, sink);
     Analysis a = analyse(source, true);
     if (a.report.state == VideoState::Unreadable) {
         result.reason = a.failure;
         return result;
     }
     result.frames = a.report.frames;
-    Writer w(source, sink, result);
+    Writer w(source, sink, ahead, result);
     bool done;
     if (a.sound) {
         result.wasSound = true;

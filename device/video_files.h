@@ -54,6 +54,10 @@ class ReplacementSink final : public avi::ByteSink {
     bool write(const void* data, std::size_t n) override {
         return file_.write(data, n) == OsError::None;
     }
+    bool writeAt(std::uint64_t offset, const void* data, std::size_t n) override {
+        return file_.writeAt(offset, data, n) == OsError::None;
+    }
+    bool truncate(std::uint64_t n) override { return file_.truncate(n) == OsError::None; }
     bool copiesFrom(const avi::ByteSource& source) const override {
         return dynamic_cast<const VideoFileSource*>(&source) != nullptr;
     }

@@ -71,6 +71,10 @@ class CountingSink final : public ByteSink {
         written += n;
         return true;
     }
+    bool writeAt(std::uint64_t offset, const void*, std::size_t n) override {
+        return offset <= written && n <= written - offset;
+    }
+    bool truncate(std::uint64_t n) override { return n <= written && (written = n, true); }
     std::uint64_t written = 0;
 };
 

@@ -47,6 +47,8 @@ TEST(AviSoundFile, RepairIsACopyWithRiffAndRepairsToItself) {
 class FailingSink final : public ByteSink {
   public:
     bool write(const void*, std::size_t) override { return false; }
+    bool writeAt(std::uint64_t, const void*, std::size_t) override { return false; }
+    bool truncate(std::uint64_t) override { return false; }
 };
 
 // A full card or a pulled stick while writing: repair must not claim a written file.

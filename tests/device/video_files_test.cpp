@@ -1,0 +1,100 @@
+// Repair between two files, where the system copies the bytes that keep their place while the
+// reader walks the source, against the same repair in memory.
+#include "device/video_files.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "avi/repair.h"
+#include "testkit/forwarding_platform.h"
+#include "tests/support/bytes.h"
+#include "tests/support/scratch_dir.h"
+
+namespace kovra {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// Sound, cut, garbage in the middle (the copy made ahead is cut back), indexed, refused.
+const char* const kCorpusVideos[] = {
+    "sound_mars",       "sound_riff",      "cut_in_frame",           "cut_in_chunk_header",
+    "cut_in_index",     "cut_on_boundary", "garbage_between_chunks", "lying_chunk_size",
+    "no_index",         "sizes_zeroed",    "zero_run_then_chunks",   "rec_lists",
+    "absolute_index",   "avix_part",       "index_entry_outside",    "cut_in_hdrl",
+    "avih_streams_200",
+};
+
+struct FileRepair {
+    avi::RepairResult result;
+    OsError committed = OsError::Other;
+};
+
+FileRepair repairFile(Platform& platform, const std::string& in, const std::string& out) {
+    FileRepair repaired;
+    VideoFileSource source(platform, in);
+    FileReplacement file(platform, out);
+    ReplacementSink sink(file);
+    repaired.result = avi::repair(source, sink);
+    if (repaired.result.written)
+        repaired.committed = file.commit();
+    return repaired;
+}
+
+// Guards against the file path writing other bytes than the memory path: a copy made ahead
+// not cut back where a gap begins, header words patched at the wrong place, appends landing
+// past a cut.
+TEST(VideoFiles, RepairBetweenFilesWritesWhatMemoryWrites) {
+    Platform& platform = systemPlatform();
+    test::ScratchDir dir;
+    for (const char* name : kCorpusVideos) {
+        Bytes video = test::readAll(std::string(KOVRA_AVI_CORPUS) + "/" + name + ".avi");
+        ASSERT_FALSE(video.empty()) << name;
+        avi::MemorySource memory(video);
+        avi::MemorySink expected;
+        avi::RepairResult inMemory = avi::repair(memory, expected);
+
+        std::string in = dir.file(std::string(name) + ".avi");
+        std::string out = dir.file(std::string(name) + ".out.avi");
+        test::writeAll(in, video);
+        FileRepair repaired = repairFile(platform, in, out);
+        EXPECT_EQ(repaired.result.written, inMemory.written) << name;
+        EXPECT_EQ(repaired.result.reason, inMemory.reason) << name;
+        EXPECT_EQ(repaired.result.fixed, inMemory.fixed) << name;
+        if (!inMemory.written) {
+            EXPECT_FALSE(test::fileExists(out)) << name;
+            continue;
+        }
+        EXPECT_EQ(repaired.committed, OsError::None) << name;
+        EXPECT_EQ(test::firstDifference(test::readAll(out), expected.bytes()), "") << name;
+        EXPECT_EQ(test::readAll(in), video) << name << ": the source was written to";
+    }
+}
+
+class FailingCopyPlatform final : public test::ForwardingPlatform {
+  public:
+    OsError copyRange(FileId, std::uint64_t, FileId, std::uint64_t) override {
+        return OsError::ShortWrite; // a full disk
+    }
+};
+
+// Guards against a copy that failed while the walk went on being taken for a written file.
+TEST(VideoFiles, FailedCopyIsNotWrittenAndLeavesNothing) {
+    FailingCopyPlatform platform;
+    test::ScratchDir dir;
+    for (const char* name : {"sound_mars", "cut_in_frame", "garbage_between_chunks"}) {
+        std::string in = dir.file(std::string(name) + ".avi");
+        std::string out = dir.file("out.avi");
+        test::writeAll(in, test::readAll(std::string(KOVRA_AVI_CORPUS) + "/" + name + ".avi"));
+        FileRepair repaired = repairFile(platform, in, out);
+        EXPECT_FALSE(repaired.result.written) << name;
+        EXPECT_NE(repaired.result.reason.find("could not be copied"), std::string::npos)
+            << name << ": " << repaired.result.reason;
+        EXPECT_FALSE(test::fileExists(out)) << name;
+        EXPECT_FALSE(test::fileExists(FileReplacement::temporaryPathFor(out))) << name;
+    }
+}
+
+} // namespace
+} // namespace kovra
