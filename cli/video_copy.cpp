@@ -47,6 +47,10 @@ VideoCopy writePlayable(Platform& platform, const std::string& source, const std
     copy.result = avi::repair(in, sink);
     copy.error = in.readError();
     copy.errorPath = source;
+    if (copy.error == OsError::None && out.writeError() != OsError::None) {
+        copy.error = out.writeError(); // a full disk: the target is to blame, not the video
+        copy.errorPath = target;
+    }
     if (copy.error == OsError::None && copy.result.written) {
         out.keepModified(modified);
         copy.error = out.commit();

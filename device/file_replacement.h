@@ -26,6 +26,8 @@ class FileReplacement {
     // Why the temporary file could not be created; None when it was.
     OsError openError() const { return openError_; }
     const std::string& temporaryPath() const { return temporary_; }
+    // The first error a write met; later writes are not tried.
+    OsError writeError() const { return writeError_; }
 
     // Starts from a copy of source made by the system (which may copy without the bytes
     // passing through this program); writes go over its first bytes.

@@ -40,6 +40,10 @@ OsError fromErrno(int code) {
         return OsError::SharingViolation;
     case ENAMETOOLONG:
         return OsError::TooLong;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return OsError::ShortWrite; // the disk, the user's share of it or the file is full
     default:
         return OsError::Other;
     }

@@ -36,6 +36,9 @@ OsError fromWin32(DWORD code) {
     case ERROR_FILENAME_EXCED_RANGE:
     case ERROR_BUFFER_OVERFLOW:
         return OsError::TooLong;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return OsError::ShortWrite;
     default:
         return OsError::Other;
     }

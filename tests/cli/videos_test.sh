@@ -83,6 +83,15 @@ kovra repair "$card/sound.avi" "$work/sound.avi"
 check "existing OUT refused" is "$rc" 2
 kovra repair "$card/sound.avi" "$card/../DCIM/sound.avi" --force
 check "OUT over IN refused" is "$rc" 2
+# A full disk (here a 64 KiB limit on the files written): OUT named, nothing left behind.
+for name in sound cut_in_frame; do
+  (ulimit -f 64 && trap '' XFSZ && kovra repair "$card/$name.avi" "$work/full.avi" &&
+    exit "$rc")
+  rc=$? out=$(cat "$work/stdout") err=$(cat "$work/stderr")
+  check "$name to a full disk: exit 1, OUT named, no OUT or temporary file" is \
+    "$rc|$err|$(ls "$work" | grep -c '^full\.avi')" \
+    "1|kovra-cli: $work/full.avi: not all written (is the disk full?)|0"
+done
 
 # Export: every video playable under the same path, the card untouched, times kept.
 before=$(cd "$work/card" && find . -type f -exec md5sum {} + | sort)
