@@ -78,6 +78,10 @@ struct Walk {
 // the rest of the payload only where it is checked. Reading whole windows would read the
 // file through once more than the repair's copy does.
 constexpr std::size_t kHeaderWindow = 64;
+// Sound chunks are small and come between frames: once one is seen, every header is read with
+// as many bytes as one of them and the next header's window take, which brings that next
+// header along when the chunk is sound, for a few bytes copied in vain when it is a frame.
+constexpr std::size_t kSmallChunk = 4096;
 
 WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::uint64_t from,
                       std::uint64_t limit, bool limitTrusted, Tally& tally, ChunkList* chunks) {
@@ -103,6 +107,7 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
         pending.reset();
     };
     std::uint64_t pos = from;
+    std::size_t window = kHeaderWindow;
     while (pos < limit) {
         if (limit - pos < kChunkHeaderSize) {
             // A header the file's end cut in half, or leftover bytes before movi's own end.
@@ -113,7 +118,7 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
             pos = limit;
             break;
         }
-        const std::uint8_t* h = reader.view(pos, kChunkHeaderSize, kHeaderWindow);
+        const std::uint8_t* h = reader.view(pos, kChunkHeaderSize, window);
         if (!h)
             break; // unreadable: the rest is lost, and readFailed() says so
         FourCC id = le32(h);
@@ -134,6 +139,8 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
         bool known = isData || isSkippedMoviChunk(id) || id == kJunk || id == kList;
         if (known && walk.fits(pos, size)) {
             settle(true);
+            if (size <= kSmallChunk)
+                window = kChunkHeaderSize + padded(size) + kHeaderWindow;
             std::uint64_t payload = pos + kChunkHeaderSize;
             if (isData) {
                 DataChunk chunk{pos, size, static_cast<std::uint8_t>(stream), kind, 0, 0};
