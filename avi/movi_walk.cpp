@@ -32,6 +32,10 @@ struct Walk {
     // A chunk header found by scanning is believed when its chunk fits and is followed by
     // another known chunk id or by the limit; JPEG bytes rarely pass both.
     bool plausibleAt(std::uint64_t pos, const std::uint8_t* h) {
+        // Most bytes a scan passes fail here: a stream's data chunk begins with a digit, and
+        // the others it may stop at are LIST, idx1 and RIFF.
+        if (!((h[0] >= '0' && h[0] <= '9') || h[0] == 'L' || h[0] == 'i' || h[0] == 'R'))
+            return false;
         FourCC id = le32(h);
         std::uint32_t size = le32(h + kFourccSize);
         if (endsMovi(id))

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "avi/byte_source.h"
 
@@ -37,7 +37,7 @@ class SourceReader {
 
     ByteSource& source_;
     std::uint64_t size_;
-    std::vector<std::uint8_t> buffer_;
+    std::unique_ptr<std::uint8_t[]> buffer_; // not cleared: only bytes read are looked at
     std::uint64_t bufferStart_ = 0;
     std::size_t bufferLength_ = 0;
     bool readFailed_ = false;
