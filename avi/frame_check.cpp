@@ -56,8 +56,4 @@ bool jpegFrameEnds(SourceReader& reader, std::uint64_t payload, std::uint32_t si
     return false;
 }
 
-bool jpegFrameComplete(SourceReader& reader, std::uint64_t payload, std::uint32_t size) {
-    return jpegFrameStarts(reader, payload, size) && jpegFrameEnds(reader, payload, size);
-}
-
 } // namespace kovra::avi

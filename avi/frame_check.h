@@ -13,10 +13,8 @@ bool isJpegCodec(FourCC code);
 // Codecs whose every frame is a key frame.
 bool isIntraOnlyCodec(FourCC code);
 
-// A JPEG frame is whole when it starts with SOI and an EOI survives near its end: a power
-// cut's zeros that begin inside a frame take its EOI with them.
-bool jpegFrameComplete(SourceReader& reader, std::uint64_t payload, std::uint32_t size);
-// The two halves of that check: the start marker, and the end marker near the frame's end.
+// A JPEG frame starts with SOI, and an EOI survives near its end unless a power cut's zeros
+// began inside it and took the EOI with them.
 bool jpegFrameStarts(SourceReader& reader, std::uint64_t payload, std::uint32_t size);
 bool jpegFrameEnds(SourceReader& reader, std::uint64_t payload, std::uint32_t size);
 

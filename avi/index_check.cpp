@@ -80,6 +80,24 @@ bool findBase(SourceReader& reader, const IndexLocation& index, std::uint64_t mo
     return false;
 }
 
+// A sampled frame is whole as the walk judges one: its start marker there, and either a data
+// chunk right after it (written whole before the next began) or its end marker.
+bool frameWhole(SourceReader& reader, const StreamContext& context, std::uint64_t pos,
+                std::uint32_t size, std::uint64_t moviEnd) {
+    std::uint64_t payload = pos + kChunkHeaderSize;
+    if (!jpegFrameStarts(reader, payload, size))
+        return false;
+    std::uint64_t next = payload + padded(size);
+    std::uint8_t h[kChunkHeaderSize];
+    unsigned stream;
+    DataKind kind;
+    bool followedByData = next <= moviEnd && moviEnd - next >= kChunkHeaderSize &&
+                          reader.copy(next, h, sizeof h) &&
+                          parseDataId(le32(h), context.streamCount, stream, kind) &&
+                          le32(h + kFourccSize) <= moviEnd - next - kChunkHeaderSize;
+    return followedByData || jpegFrameEnds(reader, payload, size);
+}
+
 } // namespace
 
 IndexLocation locateIndex(SourceReader& reader, std::uint64_t pos) {
@@ -128,7 +146,7 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
         if (sampled && !headerMatches(reader, pos, entry))
             return fail();
         if (sampled && stream == context.videoStream && context.jpegFrames &&
-            !jpegFrameComplete(reader, pos + kChunkHeaderSize, entry.size))
+            !frameWhole(reader, context, pos, entry.size, moviEnd))
             return fail();
         found.add(stream, entry.size);
         if (chunks)

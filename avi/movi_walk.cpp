@@ -91,9 +91,11 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
                       std::uint64_t limit, bool limitTrusted, Tally& tally, ChunkList* chunks) {
     Walk walk{reader, context, limit, limitTrusted};
     WalkFindings found;
-    // A JPEG frame whose start marker is there is taken once a valid chunk header follows it:
-    // it was written whole before the next one began. Only a frame that garbage, a cut or the
-    // end follows has its end looked for, where a torn write would have left it short.
+    // A JPEG frame whose start marker is there is taken once a data chunk follows it: it was
+    // written whole before the next one began. Only a frame that anything else follows
+    // (garbage, a cut, the end, a chunk a repair leaves out) has its end looked for, where a
+    // torn write would have left it short; the index check of the repair's output judges the
+    // same way.
     std::optional<DataChunk> pending;
     auto take = [&](const DataChunk& chunk) {
         tally.add(chunk.stream, chunk.size);
@@ -132,7 +134,6 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
         if (id == kList && limit - pos >= kListHeaderSize) {
             std::uint8_t type[kFourccSize];
             if (reader.copy(pos + kChunkHeaderSize, type, kFourccSize) && le32(type) == kRec) {
-                settle(true);
                 pos += kListHeaderSize; // a rec group's chunks are walked like any others
                 continue;
             }
@@ -142,7 +143,7 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
         bool isData = parseDataId(id, context.streamCount, stream, kind);
         bool known = isData || isSkippedMoviChunk(id) || id == kJunk || id == kList;
         if (known && walk.fits(pos, size)) {
-            settle(true);
+            settle(isData);
             if (size <= kSmallChunk)
                 window = kChunkHeaderSize + padded(size) + kHeaderWindow;
             std::uint64_t payload = pos + kChunkHeaderSize;

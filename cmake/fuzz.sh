@@ -19,7 +19,7 @@ clang++ -std=c++17 -g -O1 -I. -Wall -Wextra -Wpedantic -Wshadow -Werror \
 corpus="$build/corpus-avi"
 rm -rf "$corpus"
 mkdir -p "$corpus"
-cp fuzz/corpus/avi/* "$corpus/"
+cp fuzz/corpus/avi/* fuzz/found/* "$corpus/"
 echo "==== fuzzing for ${seconds}s on a copy of fuzz/corpus/avi ($(ls "$corpus" | wc -l) seeds)"
 "$build/avi_fuzz" -max_total_time="$seconds" -print_final_stats=1 \
   -artifact_prefix="$build/artifacts/" "$corpus"
