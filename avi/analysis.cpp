@@ -55,6 +55,7 @@ class Analyser {
     StreamContext context_;
     std::uint64_t garbageBytes_ = 0, damagedFrames_ = 0;
     bool cutOff_ = false;
+    Unverified unverified_;
 };
 
 // A LIST rec there belongs to movi still: a stale size may end just before one.
@@ -89,11 +90,11 @@ void Analyser::walkPart(std::uint64_t moviList, std::uint32_t moviSize, std::uin
     std::uint64_t data = moviList + kListHeaderSize;
     if (moviEndTrusted(moviList, moviSize)) {
         std::uint64_t end = moviList + kChunkHeaderSize + moviSize;
-        noteWalk(walkMovi(reader_, context_, data, end, true, a_.tally, out_));
+        noteWalk(walkMovi(reader_, context_, data, end, true, a_.tally, out_, unverified_));
         next = std::min(moviList + kChunkHeaderSize + padded(moviSize), reader_.size());
     } else {
         WalkFindings walk =
-            walkMovi(reader_, context_, data, reader_.size(), false, a_.tally, out_);
+            walkMovi(reader_, context_, data, reader_.size(), false, a_.tally, out_, unverified_);
         noteWalk(walk);
         next = walk.end;
     }
@@ -258,15 +259,20 @@ void Analyser::run() {
             indexChecked = true;
         }
         if (!a_.chunksFromIndex)
-            noteWalk(walkMovi(reader_, context_, moviData, moviEnd, true, a_.tally, out_));
+            noteWalk(
+                walkMovi(reader_, context_, moviData, moviEnd, true, a_.tally, out_, unverified_));
     } else {
-        WalkFindings walk =
-            walkMovi(reader_, context_, moviData, reader_.size(), false, a_.tally, out_);
+        WalkFindings walk = walkMovi(reader_, context_, moviData, reader_.size(), false, a_.tally,
+                                     out_, unverified_);
         noteWalk(walk);
         moviEnd = tailStart = walk.end;
     }
     std::uint64_t firstMoviChunks = a_.tally.chunks;
     Tail tail = walkTail(tailStart);
+    std::uint64_t dropped = dropUnendedLastFrames(reader_, unverified_, a_.tally, out_);
+    damagedFrames_ += dropped;
+    if (tail.avixParts == 0)
+        firstMoviChunks -= dropped;
 
     bool indexAgrees = a_.chunksFromIndex;
     // An idx1 first found past walked data is checked against where that data ended.

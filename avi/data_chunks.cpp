@@ -27,6 +27,14 @@ void Tally::add(unsigned stream, std::uint32_t size) {
     largest = std::max(largest, size);
 }
 
+void Tally::removeLast(unsigned stream, std::uint32_t size) {
+    StreamTally& s = streams[stream];
+    --s.chunks;
+    s.bytes -= size;
+    --chunks;
+    writtenBytes -= kChunkHeaderSize + padded(size);
+}
+
 void Tally::add(const Tally& other) {
     for (std::size_t i = 0; i < streams.size() && i < other.streams.size(); ++i) {
         streams[i].chunks += other.streams[i].chunks;

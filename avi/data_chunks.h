@@ -69,6 +69,8 @@ struct StreamTally {
 struct Tally {
     explicit Tally(std::size_t streamCount = 0) : streams(streamCount) {}
     void add(unsigned stream, std::uint32_t size);
+    // Takes back the last chunk added; the largest sizes stay as they were, an upper bound.
+    void removeLast(unsigned stream, std::uint32_t size);
     void add(const Tally& other);
 
     std::vector<StreamTally> streams;

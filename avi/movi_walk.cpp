@@ -87,8 +87,13 @@ constexpr std::size_t kHeaderWindow = 64;
 // header along when the chunk is sound, for a few bytes copied in vain when it is a frame.
 constexpr std::size_t kSmallChunk = 4096;
 
+// Past this many unverified frames (a video without sound), the newest one's end is looked
+// for: found, it vouches for all before it, and the list starts again.
+constexpr std::size_t kMostUnverified = 64;
+
 WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::uint64_t from,
-                      std::uint64_t limit, bool limitTrusted, Tally& tally, ChunkList* chunks) {
+                      std::uint64_t limit, bool limitTrusted, Tally& tally, ChunkList* chunks,
+                      Unverified& unverified) {
     Walk walk{reader, context, limit, limitTrusted};
     WalkFindings found;
     // A JPEG frame whose start marker is there is taken once a data chunk follows it: it was
@@ -97,17 +102,26 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
     // torn write would have left it short; the index check of the repair's output judges the
     // same way.
     std::optional<DataChunk> pending;
-    auto take = [&](const DataChunk& chunk) {
+    auto take = [&](const DataChunk& chunk, bool vouchedFor) {
         tally.add(chunk.stream, chunk.size);
         if (chunks)
             chunks->push_back(chunk);
+        if (!vouchedFor) {
+            unverified.clear();
+            return;
+        }
+        unverified.push_back(chunk);
+        if (unverified.size() >= kMostUnverified &&
+            jpegFrameEnds(reader, chunk.offset + kChunkHeaderSize, chunk.size))
+            unverified.clear();
     };
     auto settle = [&](bool followedByChunk) {
         if (!pending)
             return;
-        if (followedByChunk ||
-            jpegFrameEnds(reader, pending->offset + kChunkHeaderSize, pending->size))
-            take(*pending);
+        if (followedByChunk)
+            take(*pending, true);
+        else if (jpegFrameEnds(reader, pending->offset + kChunkHeaderSize, pending->size))
+            take(*pending, false);
         else
             ++found.damagedFrames;
         pending.reset();
@@ -150,7 +164,7 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
             if (isData) {
                 DataChunk chunk{pos, size, static_cast<std::uint8_t>(stream), kind, 0, 0};
                 if (stream != context.videoStream || !context.jpegFrames)
-                    take(chunk);
+                    take(chunk, false);
                 else if (jpegFrameStarts(reader, payload, size))
                     pending = chunk;
                 else
@@ -173,6 +187,21 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
     settle(false);
     found.end = pos;
     return found;
+}
+
+std::uint64_t dropUnendedLastFrames(SourceReader& reader, Unverified& unverified, Tally& tally,
+                                    ChunkList* chunks) {
+    std::uint64_t dropped = 0;
+    for (; !unverified.empty(); unverified.pop_back(), ++dropped) {
+        const DataChunk& last = unverified.back();
+        if (jpegFrameEnds(reader, last.offset + kChunkHeaderSize, last.size))
+            break;
+        tally.removeLast(last.stream, last.size);
+        if (chunks)
+            chunks->truncate(chunks->size() - 1);
+    }
+    unverified.clear();
+    return dropped;
 }
 
 } // namespace kovra::avi

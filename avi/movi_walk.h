@@ -16,10 +16,21 @@ struct WalkFindings {
     bool cutOff = false;             // the file ends inside a chunk
 };
 
+// The frames last taken because a data chunk followed them, their end markers not looked for.
+// Walks carry it from one movi to the next.
+using Unverified = std::vector<DataChunk>;
+
 // Walks from `from` to `limit`. A trusted limit is movi's own end. An untrusted one is the end
 // of the file; the walk then also ends at an idx1 or RIFF chunk, which start what follows
 // movi. Complete data chunks go into tally, and into chunks when given.
 WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::uint64_t from,
-                      std::uint64_t limit, bool limitTrusted, Tally& tally, ChunkList* chunks);
+                      std::uint64_t limit, bool limitTrusted, Tally& tally, ChunkList* chunks,
+                      Unverified& unverified);
+
+// Once every movi is walked: the last frames taken have nothing after them in a repair either,
+// so each, from the last, keeps its place only with its end marker. Returns how many were
+// taken back out of tally and chunks.
+std::uint64_t dropUnendedLastFrames(SourceReader& reader, Unverified& unverified, Tally& tally,
+                                    ChunkList* chunks);
 
 } // namespace kovra::avi
