@@ -10,22 +10,48 @@
 
 namespace kovra::avi {
 
-// One chunk a repair copies; 16 bytes, so that the list stays small next to the file.
-struct DataChunk {
-    std::uint64_t offset; // of the chunk's header in the source
-    std::uint32_t size;
-    std::uint8_t stream;
-    DataKind kind;
-    std::uint8_t flags; // the old index's flags, when flagsKnown
-    std::uint8_t flagsKnown;
+// One chunk a repair copies, in 12 bytes: the list is the one part of a repair's memory that
+// grows with the file, and an index entry in the file takes 16.
+class DataChunk {
+  public:
+    DataChunk() = default;
+    DataChunk(std::uint64_t offset, std::uint32_t chunkSize, unsigned chunkStream,
+              DataKind chunkKind)
+        : offsetLow_(static_cast<std::uint32_t>(offset)), size(chunkSize),
+          stream(static_cast<std::uint8_t>(chunkStream)), kind(chunkKind),
+          offsetHigh_(static_cast<std::uint8_t>(offset >> 32)) {}
+
+    // Of the chunk's header in the source; 40 bits reach past any 4 GiB file.
+    std::uint64_t offset() const { return offsetLow_ | std::uint64_t{offsetHigh_} << 32; }
+    // The old index's key-frame flag, where it listed the chunk.
+    bool flagsKnown() const { return (indexFlags_ & kKnown) != 0; }
+    std::uint32_t flags() const { return indexFlags_ & kIndexKeyFrame; }
+    void setFlags(std::uint32_t indexFlags) {
+        indexFlags_ = static_cast<std::uint8_t>(kKnown | (indexFlags & kIndexKeyFrame));
+    }
+
+  private:
+    std::uint32_t offsetLow_ = 0; // first, so that the members pack into 12 bytes
+
+  public:
+    std::uint32_t size = 0;
+    std::uint8_t stream = 0;
+    DataKind kind = DataKind::Compressed;
+
+  private:
+    static constexpr std::uint8_t kKnown = 0x01; // a bit kIndexKeyFrame leaves free
+
+    std::uint8_t offsetHigh_ = 0;
+    std::uint8_t indexFlags_ = 0;
 };
-static_assert(sizeof(DataChunk) == 16, "the chunk list's cost per chunk");
+static_assert(sizeof(DataChunk) == 12, "the chunk list's cost per chunk");
+static_assert((kIndexKeyFrame & 0x01) == 0 && kIndexKeyFrame <= 0xFF, "the flags share a byte");
 
 // The chunks of a file, in blocks of a fixed size: a list that doubled its storage as it grew
 // would, while moving, hold its old and new copies at once, half again the index's size.
 class ChunkList {
   public:
-    static constexpr std::size_t kBlockChunks = 4096; // 64 KiB a block
+    static constexpr std::size_t kBlockChunks = 4096; // 48 KiB a block
 
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }

@@ -149,9 +149,11 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
             !frameWhole(reader, context, pos, entry.size, moviEnd))
             return fail();
         found.add(stream, entry.size);
-        if (chunks)
-            chunks->push_back({pos, entry.size, static_cast<std::uint8_t>(stream), kind,
-                               static_cast<std::uint8_t>(entry.flags & kIndexKeyFrame), 1});
+        if (chunks) {
+            DataChunk chunk(pos, entry.size, stream, kind);
+            chunk.setFlags(entry.flags);
+            chunks->push_back(chunk);
+        }
         previousEnd = end;
         lastPaddedEnd = pos + kChunkHeaderSize + padded(entry.size);
     }
@@ -175,7 +177,7 @@ void takeIndexFlags(SourceReader& reader, const IndexLocation& index, std::uint6
         std::size_t low = 0, high = chunks.size();
         while (low < high) {
             std::size_t middle = low + (high - low) / 2;
-            if (chunks[middle].offset < pos)
+            if (chunks[middle].offset() < pos)
                 low = middle + 1;
             else
                 high = middle;
@@ -183,10 +185,8 @@ void takeIndexFlags(SourceReader& reader, const IndexLocation& index, std::uint6
         if (low == chunks.size())
             continue;
         DataChunk& chunk = chunks[low];
-        if (chunk.offset == pos && makeDataId(chunk.stream, chunk.kind) == entry.id) {
-            chunk.flags = static_cast<std::uint8_t>(entry.flags & kIndexKeyFrame);
-            chunk.flagsKnown = 1;
-        }
+        if (chunk.offset() == pos && makeDataId(chunk.stream, chunk.kind) == entry.id)
+            chunk.setFlags(entry.flags);
     }
 }
 

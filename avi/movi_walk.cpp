@@ -112,7 +112,7 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
         }
         unverified.push_back(chunk);
         if (unverified.size() >= kMostUnverified &&
-            jpegFrameEnds(reader, chunk.offset + kChunkHeaderSize, chunk.size))
+            jpegFrameEnds(reader, chunk.offset() + kChunkHeaderSize, chunk.size))
             unverified.clear();
     };
     auto settle = [&](bool followedByChunk) {
@@ -120,7 +120,7 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
             return;
         if (followedByChunk)
             take(*pending, true);
-        else if (jpegFrameEnds(reader, pending->offset + kChunkHeaderSize, pending->size))
+        else if (jpegFrameEnds(reader, pending->offset() + kChunkHeaderSize, pending->size))
             take(*pending, false);
         else
             ++found.damagedFrames;
@@ -162,7 +162,7 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
                 window = kChunkHeaderSize + padded(size) + kHeaderWindow;
             std::uint64_t payload = pos + kChunkHeaderSize;
             if (isData) {
-                DataChunk chunk{pos, size, static_cast<std::uint8_t>(stream), kind, 0, 0};
+                DataChunk chunk(pos, size, stream, kind);
                 if (stream != context.videoStream || !context.jpegFrames)
                     take(chunk, false);
                 else if (jpegFrameStarts(reader, payload, size))
@@ -194,7 +194,7 @@ std::uint64_t dropUnendedLastFrames(SourceReader& reader, Unverified& unverified
     std::uint64_t dropped = 0;
     for (; !unverified.empty(); unverified.pop_back(), ++dropped) {
         const DataChunk& last = unverified.back();
-        if (jpegFrameEnds(reader, last.offset + kChunkHeaderSize, last.size))
+        if (jpegFrameEnds(reader, last.offset() + kChunkHeaderSize, last.size))
             break;
         tally.removeLast(last.stream, last.size);
         if (chunks)

@@ -186,8 +186,8 @@ std::vector<Patch> headerPatches(const Analysis& a) {
 std::uint32_t indexFlags(const Analysis& a, const DataChunk& chunk, bool firstVideo) {
     if (chunk.stream != a.header.videoStream || a.intraOnly)
         return kIndexKeyFrame;
-    if (chunk.flagsKnown)
-        return chunk.flags;
+    if (chunk.flagsKnown())
+        return chunk.flags();
     return firstVideo ? kIndexKeyFrame : 0;
 }
 
@@ -200,7 +200,7 @@ bool copyWithRiff(ByteSource& source, Writer& w) {
 bool writeIndexedChunks(const Analysis& a, Writer& w) {
     for (const DataChunk& chunk : a.chunks) {
         if (!w.writeLe32(makeDataId(chunk.stream, chunk.kind)) || !w.writeLe32(chunk.size) ||
-            !w.copy(chunk.offset + kChunkHeaderSize, chunk.size) ||
+            !w.copy(chunk.offset() + kChunkHeaderSize, chunk.size) ||
             ((chunk.size & 1) && !w.write(&kPad, 1)))
             return false;
     }
@@ -215,7 +215,7 @@ std::uint64_t inPlaceEnd(const Analysis& a) {
     if (a.chunksFromIndex)
         return end;
     for (const DataChunk& chunk : a.chunks) {
-        if (chunk.offset != end)
+        if (chunk.offset() != end)
             break;
         end += kChunkHeaderSize + padded(chunk.size);
     }
@@ -228,14 +228,14 @@ std::uint64_t inPlaceEnd(const Analysis& a) {
 bool writeWalkedChunks(const Analysis& a, ByteSource& source, Writer& w, std::uint64_t from) {
     std::uint64_t runStart = 0, runEnd = 0;
     for (const DataChunk& chunk : a.chunks) {
-        if (chunk.offset < from)
+        if (chunk.offset() < from)
             continue;
-        if (chunk.offset != runEnd) {
+        if (chunk.offset() != runEnd) {
             if (!w.copyAsIs(runStart, runEnd - runStart))
                 return false;
-            runStart = chunk.offset;
+            runStart = chunk.offset();
         }
-        runEnd = chunk.offset + kChunkHeaderSize + padded(chunk.size);
+        runEnd = chunk.offset() + kChunkHeaderSize + padded(chunk.size);
         if (runEnd > source.size()) {
             if (!w.copyAsIs(runStart, runEnd - 1 - runStart) || !w.write(&kPad, 1))
                 return false;

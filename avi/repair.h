@@ -21,7 +21,7 @@ struct RepairResult {
 };
 
 // Streams the source to sink through fixed buffers; besides them it keeps only the list of
-// chunks to copy (16 bytes a chunk). A failed sink write or source read ends it unwritten.
+// chunks to copy (12 bytes a chunk). A failed sink write or source read ends it unwritten.
 RepairResult repair(ByteSource& source, ByteSink& sink);
 
 // What repair() reports for a source that inspect() found sound (report.state Ok) once its
