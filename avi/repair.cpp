@@ -153,16 +153,14 @@ class Writer {
 };
 
 // The header as it was, with every size and count made to match what is written after it,
-// and movi's own header.
+// movi's size among them ("LIST" and "movi" are there already: that is how movi was found).
 std::vector<Patch> headerPatches(const Analysis& a) {
     const AviHeader& h = a.header;
     std::uint64_t moviSize = kFourccSize + a.tally.writtenBytes;
     std::vector<Patch> patches = {
         {0, kRiff},
         {kSizeFieldOffset, static_cast<std::uint32_t>(a.report.repairedSize - kChunkHeaderSize)},
-        {h.moviList, kList},
         {h.moviList + kSizeFieldOffset, static_cast<std::uint32_t>(moviSize)},
-        {h.moviList + kChunkHeaderSize, kMovi},
         {h.avihPayload + kAvihFlags, h.flags | kAvifHasIndex},
         {h.avihPayload + kAvihTotalFrames, static_cast<std::uint32_t>(a.report.frames)},
         {h.avihPayload + kAvihStreams, static_cast<std::uint32_t>(h.streams.size())},
