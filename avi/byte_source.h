@@ -13,6 +13,10 @@ class ByteSource {
     virtual std::uint64_t size() const = 0;
     // Exactly n bytes at offset into buffer; false when they are not all there or cannot be read.
     virtual bool readAt(std::uint64_t offset, void* buffer, std::size_t n) = 0;
+    // True where a read costs no more than the bytes it copies (memory, a mapped file): the
+    // reader then reads just what it looks at. Otherwise every read is a call to the system,
+    // and the reader reads large windows, so that a walk over many chunks takes few reads.
+    virtual bool smallReadsAreCheap() const { return false; }
 };
 
 // Reads bytes the caller keeps alive for as long as the source is used.
@@ -24,6 +28,7 @@ class MemorySource final : public ByteSource {
 
     std::uint64_t size() const override { return size_; }
     bool readAt(std::uint64_t offset, void* buffer, std::size_t n) override;
+    bool smallReadsAreCheap() const override { return true; }
 
   private:
     const std::uint8_t* data_;

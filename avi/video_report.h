@@ -1,4 +1,5 @@
-// What inspect() finds in a recorder video: its format, how much of it is there, what is wrong.
+// What a reading of a recorder video tells in brief: its format, how much of it is there,
+// what is wrong with it.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "avi/byte_source.h"
+#include "avi/finding.h"
 
 namespace kovra::avi {
 
@@ -28,18 +30,19 @@ struct VideoReport {
     std::uint64_t frames = 0;   // complete video frames actually present in the data
     double durationSeconds = 0; // frames / fps (0 when fps is 0)
     std::optional<AudioInfo> audio;
-    std::vector<std::string> problems; // short texts, e.g. "no index", "last chunk cut off"
-    // Ok: sound (repair would be a plain copy with RIFF); Unreadable: no readable hdrl, no
-    // complete frame, or a repaired file that would not fit in 4 GiB.
+    // In the order found. Unreadable: exactly one finding, the reason (isFailure); Repairable:
+    // what a repair mends; Ok: none.
+    std::vector<Finding> findings;
+    // Ok: sound (a repair would be the file's own bytes with RIFF).
     VideoState state = VideoState::Unreadable;
-    std::uint64_t repairedSize = 0; // the exact size repair() would write (0 when Unreadable)
+    std::uint64_t repairedSize = 0; // the exact size a repair writes (0 when Unreadable)
 };
 
 const char* signatureName(Signature); // "MARS", "RIFF", "other"
 const char* stateName(VideoState);    // "ok", "repairable", "unreadable"
 
-// Reads the headers and the index where there is one; walks the movi data only where the
-// index is missing or disagrees with the data.
+// Reads the headers, and the index where there is one, checking it against every chunk header
+// it names; walks the movi data only where the index is missing or disagrees with the data.
 VideoReport inspect(ByteSource& source);
 
 } // namespace kovra::avi

@@ -1,27 +1,17 @@
 // The operating-system services Kovra uses, behind one small interface. The build links
 // exactly one implementation (platform/win32 or platform/posix); tests may derive from
-// Platform to script an answer or record a call.
+// Platform to script an answer, record a call or make one fail.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/os_error.h"
 
 namespace kovra {
-
-// GetLastError and errno both fold onto this set.
-enum class OsError {
-    None,
-    NotFound,         // no such file, folder or drive
-    AccessDenied,     // permissions, read-only medium, a folder where a file was expected
-    SharingViolation, // another handle holds the file without sharing it
-    ShortRead,        // the file ended before the requested bytes arrived
-    ShortWrite,       // fewer bytes were written than were given
-    TooLong,          // a path or a result did not fit its buffer
-    Other,
-};
-
-const char* osErrorName(OsError error);
 
 // The drive kinds GetDriveTypeA reports; only Removable counts as the recorder's card.
 enum class DriveType { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamDisk };
@@ -42,16 +32,64 @@ enum class OpenMode {
     ReadShared,         // reading, others may read too; the file must exist
     WriteTruncate,      // writing, no sharing; created, or an existing file emptied
     ReadWriteExclusive, // reading and writing, no sharing; opened, or created empty
+    CreateNew,          // reading and writing, no sharing; created, never an existing file
+                        // or a link (Exists)
 };
 
 using FileId = std::intptr_t;
 
+// What a name in a folder is. A link is reported only by linkInfo() and forEachEntry();
+// everywhere else links are followed.
+enum class FileKind {
+    File,   // a regular file: the only kind Kovra reads or replaces
+    Folder, // a folder (directory)
+    Link,   // a symbolic link itself
+    Other,  // a FIFO, a device, a socket: never opened for reading or writing
+};
+
 // What a path names, read without opening it.
 struct FileInfo {
-    bool isFolder = false;
+    FileKind kind = FileKind::File;
     std::uint64_t size = 0;
     std::int64_t modified = 0; // seconds since 1970-01-01 UTC
+
+    bool isFolder() const { return kind == FileKind::Folder; }
+    bool isFile() const { return kind == FileKind::File; }
 };
+
+// Which file system object a path reaches, the same for every path to it (links, "..",
+// another spelling): POSIX device and inode, Windows volume serial and file index.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t node = 0;
+    bool operator==(const FileIdentity& other) const {
+        return device == other.device && node == other.node;
+    }
+    bool operator!=(const FileIdentity& other) const { return !(*this == other); }
+};
+
+// One entry of a folder listing.
+struct FolderEntry {
+    const char* name; // no folder part
+    FileKind kind;    // of what the name reaches, links followed; Other for a link to nothing
+    bool isLink;      // the entry itself is a symbolic link
+};
+
+// A mounted filesystem that lies on a removable medium (a card in a reader, a USB stick), as
+// the mount table and sysfs tell on Linux.
+struct MountedMedium {
+    std::string mountPoint;
+    std::string device; // "/dev/mmcblk0p1"
+    std::string reason; // why it counts, e.g. "SD card reader device mmcblk0"
+};
+
+// A whole file mapped for reading, where the system can map it.
+struct MappedFile {
+    const std::uint8_t* data = nullptr;
+    std::uint64_t size = 0;
+};
+
+enum class StandardStream { Output, Error };
 
 class Platform {
   public:
@@ -59,10 +97,12 @@ class Platform {
 
     virtual DriveType driveType(const char* root) = 0;
 
+    // Opens only regular files: anything else that is there (a FIFO, a device) is NotAFile,
+    // found without blocking, and a folder is IsFolder.
     virtual OsError open(const char* path, OpenMode mode, FileId& file) = 0;
     // Reads exactly size bytes in one request; fewer is ShortRead.
     virtual OsError read(FileId file, void* buffer, std::size_t size) = 0;
-    // Writes size bytes in one request; fewer is ShortWrite.
+    // Writes size bytes in one request; fewer is ShortWrite, a full disk DiskFull.
     virtual OsError write(FileId file, const void* data, std::size_t size) = 0;
     virtual OsError seek(FileId file, std::uint32_t offset) = 0;
     // Reads exactly size bytes at offset in one request, wherever the file position is; fewer
@@ -76,9 +116,22 @@ class Platform {
     // Cuts the file to size bytes (or extends it with zeros) and puts its position at the end.
     virtual OsError setSize(FileId file, std::uint64_t size) = 0;
     // Appends size bytes of from, starting at offset, to to (at its position), by the system
-    // where it can copy between files itself.
+    // where it can copy between files itself. A failure says which side it met (Side::Source
+    // for a read, Side::Target for a write).
     virtual OsError copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) = 0;
+    // Everything written to the file, and its size, reaches the storage before this returns
+    // (fsync; FlushFileBuffers).
+    virtual OsError flush(FileId file) = 0;
     virtual void close(FileId file) = 0;
+
+    // Maps a whole open file for reading; Unsupported where the system gives no such view
+    // (a 32-bit process, Windows), and the caller reads instead.
+    virtual OsError map(FileId file, std::uint64_t size, MappedFile& view) = 0;
+    // Copies size bytes at offset of a mapped file. A fault while copying (the card pulled
+    // out, the file cut short by another program) is an error here, never a crash.
+    virtual OsError readMapped(const MappedFile& view, std::uint64_t offset, void* buffer,
+                               std::size_t size) = 0;
+    virtual void unmap(MappedFile& view) = 0;
 
     // The user's temporary folder, ending in a backslash; TooLong when capacity (including
     // the terminating zero) cannot hold it.
@@ -91,28 +144,60 @@ class Platform {
     // A file or folder of that name is there; path holds no wildcards.
     virtual bool exists(const char* path) = 0;
     virtual OsError remove(const char* path) = 0;
-    // Copies source over target, replacing a file that is already there.
+    // Copies source over target, replacing a file that is already there. A failure says which
+    // side it met.
     virtual OsError copy(const char* source, const char* target) = 0;
-    // Moves source over target in one step, replacing a file that is already there. A target
+    // Moves source over target in one step, replacing a file that is already there, and makes
+    // the move durable (the folder flushed on POSIX, a write-through move on Windows). A target
     // marked read-only is refused (AccessDenied) and both files stay as they were.
     virtual OsError replace(const char* source, const char* target) = 0;
 
+    // What path reaches, links followed.
     virtual OsError info(const char* path, FileInfo& info) = 0;
+    // What path is, a final link not followed (kind Link).
+    virtual OsError linkInfo(const char* path, FileInfo& info) = 0;
+    virtual OsError identity(const char* path, FileIdentity& identity) = 0;
+    // The absolute path with every link, "." and ".." resolved; the path must exist.
+    virtual OsError realPath(const char* path, std::string& real) = 0;
+    // Gives the file this modification time, and makes it durable.
     virtual OsError setModified(const char* path, std::int64_t modified) = 0;
     // A folder that is already there is not an error.
     virtual OsError makeFolder(const char* path) = 0;
-    // Calls visit with the name of every file and folder in folder ("." and ".." aside).
-    virtual OsError
-    forEachEntry(const char* folder,
-                 const std::function<void(const char* name, bool isFolder)>& visit) = 0;
+    // Calls visit with every file and folder in folder ("." and ".." aside).
+    virtual OsError forEachEntry(const char* folder,
+                                 const std::function<void(const FolderEntry& entry)>& visit) = 0;
+    // Opens (creating it) a file that stands for a resource and holds it exclusively until the
+    // file is closed, or until the process ends however it ends. SharingViolation at once when
+    // another process holds it.
+    virtual OsError lockFile(const char* path, FileId& file) = 0;
 
     virtual SystemTime localTime() = 0;
-    // Hands path to the desktop's "open" action and returns without waiting for the program.
+    // Hands path to the desktop's "open" action. NoHandler when nothing opens it; a program
+    // started and still running counts as opened.
     virtual OsError shellOpen(const char* path) = 0;
 
     // False where the OS has no mandatory share modes (POSIX): there a second open of a
     // file held without sharing succeeds.
     virtual bool enforcesSharing() const = 0;
+
+    virtual std::uint32_t processId() = 0;
+    virtual bool isTerminal(StandardStream stream) = 0;
+
+    // The mounted filesystems on removable media, sorted by mount point, each device once
+    // (bind mounts of a folder left out). Empty where the system has drive letters instead.
+    virtual OsError mountedMedia(std::vector<MountedMedium>& media) = 0;
+    // Where the system's own files are read from (the mount table, sysfs): "" for the real
+    // ones, a folder holding copies of them otherwise.
+    virtual void setSystemRoot(const std::string& root) = 0;
+
+    // While the count of deferrals is above zero, an interrupt (SIGINT, SIGTERM, SIGHUP;
+    // Ctrl+C, Ctrl+Break, the console closing) only marks the process interrupted: writes see
+    // it and fail with Interrupted, so that their temporary files are removed. When the count
+    // falls back to zero, a pending interrupt ends the process as it would have at first.
+    // Without deferrals an interrupt ends the process at once.
+    virtual void deferInterrupts() = 0;
+    virtual void allowInterrupts() = 0;
+    virtual bool interrupted() = 0;
 };
 
 // The implementation this build was made for.

@@ -1,0 +1,36 @@
+// One reading of a video: its format, its complete chunks in order and what is wrong with it.
+// Everything else in avi/ starts from one: inspect() keeps its report, a plan its chunks.
+#pragma once
+
+#include <cstdint>
+
+#include "avi/avi_header.h"
+#include "avi/byte_source.h"
+#include "avi/data_chunks.h"
+#include "avi/index_check.h"
+#include "avi/video_report.h"
+
+namespace kovra::avi {
+
+struct VideoReading {
+    VideoReport report;
+    AviHeader header;
+    Tally tally;      // the complete chunks, per stream
+    ChunkList chunks; // the complete chunks in file order, each with its old index flags where
+                      // an index listed it; only when asked for
+    bool chunksFromIndex = false; // the index was consistent and listed them
+    IndexLocation index;
+    bool intraOnly = false; // every video frame is a key frame
+
+    bool sound() const { return report.state == VideoState::Ok; }
+};
+
+// Reads the source once. keepChunks: the chunk list is filled (a plan needs it; a listing
+// does not, and spares its memory).
+VideoReading readVideo(ByteSource& source, bool keepChunks);
+
+// The length a stream's strh must give for the data: video frames (chunks), or audio samples
+// (bytes / block align) when the stream has a sample size.
+std::uint64_t strhLength(const StreamHeader& stream, const StreamTally& tally);
+
+} // namespace kovra::avi
