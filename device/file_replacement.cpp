@@ -2,80 +2,133 @@
 
 namespace kovra {
 
-FileReplacement::FileReplacement(Platform& platform, const std::string& target)
-    : platform_(platform), target_(target), temporary_(temporaryPathFor(target)) {
-    openError_ = platform_.open(temporary_.c_str(), OpenMode::WriteTruncate, file_);
-    open_ = openError_ == OsError::None;
+namespace {
+
+OsError onTarget(OsError error) {
+    return error.side() == OsError::Side::Either ? error.on(OsError::Side::Target) : error;
 }
 
-FileReplacement::FileReplacement(Platform& platform, const std::string& target, CopyOf copy)
-    : platform_(platform), target_(target), temporary_(temporaryPathFor(target)) {
-    openError_ = platform_.copy(copy.source.c_str(), temporary_.c_str());
-    if (openError_ == OsError::None)
-        openError_ = platform_.open(temporary_.c_str(), OpenMode::ReadWriteExclusive, file_);
+} // namespace
+
+std::string FileReplacement::temporaryPathFor(const std::string& target, std::uint32_t processId) {
+    return target + "." + std::to_string(processId) + kTemporarySuffix;
+}
+
+FileReplacement::FileReplacement(Platform& platform, const std::string& target)
+    : platform_(platform), target_(target),
+      temporary_(temporaryPathFor(target, platform.processId())) {
+    platform_.deferInterrupts();
+    deferring_ = true;
+    openError_ = platform_.open(temporary_.c_str(), OpenMode::CreateNew, file_);
+    // One this process left before (its number used again) is no one else's.
+    if (openError_ == OsError::Exists && platform_.remove(temporary_.c_str()) == OsError::None)
+        openError_ = platform_.open(temporary_.c_str(), OpenMode::CreateNew, file_);
+    openError_ = openError_ == OsError::None ? openError_ : onTarget(openError_);
     open_ = openError_ == OsError::None;
     if (!open_)
-        platform_.remove(temporary_.c_str()); // a cut copy, or none
+        release();
 }
 
 FileReplacement::~FileReplacement() {
     discard();
 }
 
+OsError FileReplacement::failed(OsError error) {
+    if (writeError_ == OsError::None && error != OsError::None)
+        writeError_ = onTarget(error);
+    return writeError_;
+}
+
 OsError FileReplacement::write(const void* data, std::size_t size) {
     if (!open_)
-        return openError_ == OsError::None ? OsError::Other : openError_;
-    if (writeError_ == OsError::None)
-        writeError_ = platform_.write(file_, data, size);
-    return writeError_;
+        return openError_ == OsError::None ? OsError(OsError::Other) : openError_;
+    if (writeError_ != OsError::None)
+        return writeError_;
+    return failed(platform_.write(file_, data, size));
 }
 
 OsError FileReplacement::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
     if (!open_)
-        return openError_ == OsError::None ? OsError::Other : openError_;
-    if (writeError_ == OsError::None)
-        writeError_ = platform_.writeAt(file_, offset, data, size);
-    return writeError_;
+        return openError_ == OsError::None ? OsError(OsError::Other) : openError_;
+    if (writeError_ != OsError::None)
+        return writeError_;
+    return failed(platform_.writeAt(file_, offset, data, size));
 }
 
 OsError FileReplacement::truncate(std::uint64_t size) {
     if (!open_)
-        return openError_ == OsError::None ? OsError::Other : openError_;
-    if (writeError_ == OsError::None)
-        writeError_ = platform_.setSize(file_, size);
-    return writeError_;
+        return openError_ == OsError::None ? OsError(OsError::Other) : openError_;
+    if (writeError_ != OsError::None)
+        return writeError_;
+    return failed(platform_.setSize(file_, size));
 }
 
 OsError FileReplacement::copyRange(FileId from, std::uint64_t offset, std::uint64_t size) {
     if (!open_)
-        return openError_ == OsError::None ? OsError::Other : openError_;
-    if (writeError_ == OsError::None)
-        writeError_ = platform_.copyRange(from, offset, file_, size);
-    return writeError_;
+        return openError_ == OsError::None ? OsError(OsError::Other) : openError_;
+    if (writeError_ != OsError::None)
+        return writeError_;
+    return failed(platform_.copyRange(from, offset, file_, size));
 }
 
 OsError FileReplacement::commit() {
     if (!open_)
-        return openError_ == OsError::None ? OsError::Other : openError_;
+        return openError_ == OsError::None ? OsError(OsError::Other) : openError_;
+    if (writeError_ == OsError::None && platform_.interrupted())
+        writeError_ = OsError::Interrupted;
+    // The bytes reach the storage before the name does: a power cut after the move must not
+    // leave the target empty or short.
+    if (writeError_ == OsError::None)
+        failed(platform_.flush(file_));
     platform_.close(file_);
     open_ = false;
     OsError result = writeError_;
-    if (result == OsError::None && keepModified_)
-        result = platform_.setModified(temporary_.c_str(), modified_);
     if (result == OsError::None)
-        result = platform_.replace(temporary_.c_str(), target_.c_str());
+        result = onTarget(platform_.replace(temporary_.c_str(), target_.c_str()));
     if (result != OsError::None)
         platform_.remove(temporary_.c_str());
+    else if (keepModified_)
+        result = onTarget(platform_.setModified(target_.c_str(), modified_));
     temporary_.clear();
+    release();
     return result;
 }
 
 void FileReplacement::discard() {
-    if (!open_)
-        return;
-    platform_.close(file_);
-    open_ = false;
-    platform_.remove(temporary_.c_str());
+    if (open_) {
+        platform_.close(file_);
+        open_ = false;
+        platform_.remove(temporary_.c_str());
+    }
+    release();
+}
+
+// Last, once the temporary file is gone: an interrupt that came meanwhile ends the program now.
+void FileReplacement::release() {
+    if (deferring_) {
+        deferring_ = false;
+        platform_.allowInterrupts();
+    }
+}
+
+TargetState targetState(Platform& platform, const std::string& path) {
+    FileInfo info;
+    OsError error = platform.linkInfo(path.c_str(), info);
+    if (error == OsError::NotFound)
+        return TargetState::Absent;
+    if (error != OsError::None)
+        return TargetState::Other; // what cannot be looked at is not replaced either
+    switch (info.kind) {
+    case FileKind::File:
+        return TargetState::File;
+    case FileKind::Folder:
+        return TargetState::Folder;
+    case FileKind::Link:
+        return TargetState::Link;
+    case FileKind::Other:
+        break;
+    }
+    return TargetState::Other;
 }
 
 } // namespace kovra

@@ -1,5 +1,6 @@
 // A file written under a temporary name beside its target and moved over it only once every
-// byte is down: the target is replaced whole or not at all, and a failure leaves no trace.
+// byte is on the storage: the target is replaced whole or not at all, and a failure, or the
+// user interrupting the program, leaves no trace.
 #pragma once
 
 #include <cstddef>
@@ -12,11 +13,13 @@ namespace kovra {
 
 class FileReplacement {
   public:
-    // Beside the target, so that the final move stays on one volume.
+    // Every temporary file ends so, whichever process wrote it: a later run finds those an
+    // interrupted one left.
     static constexpr const char* kTemporarySuffix = ".kovra-tmp";
 
     // Creates the temporary file at once: whatever the caller reads after this (a clock, a
-    // control) is read only once there is somewhere to put it.
+    // control) is read only once there is somewhere to put it. Until commit() or destruction
+    // an interrupt of the program only makes the writes fail, so that the file is removed.
     FileReplacement(Platform& platform, const std::string& target);
     ~FileReplacement();
     FileReplacement(const FileReplacement&) = delete;
@@ -25,16 +28,11 @@ class FileReplacement {
     bool isOpen() const { return open_; }
     // Why the temporary file could not be created; None when it was.
     OsError openError() const { return openError_; }
+    const std::string& target() const { return target_; }
     const std::string& temporaryPath() const { return temporary_; }
-    // The first error a write met; later writes are not tried.
+    // The first error a write met; later writes are not tried. A failed copy says whether
+    // its source or this file was to blame.
     OsError writeError() const { return writeError_; }
-
-    // Starts from a copy of source made by the system (which may copy without the bytes
-    // passing through this program); writes go over its first bytes.
-    struct CopyOf {
-        const std::string& source;
-    };
-    FileReplacement(Platform& platform, const std::string& target, CopyOf copy);
 
     OsError write(const void* data, std::size_t size);
     // Writes over bytes already written, at offset; later writes still append.
@@ -43,28 +41,35 @@ class FileReplacement {
     OsError truncate(std::uint64_t size);
     // Appends size bytes of the open file from, starting at offset, copied by the system.
     OsError copyRange(FileId from, std::uint64_t offset, std::uint64_t size);
-    // Gives the finished file this modification time (seconds since 1970 UTC) when it appears.
+    // Gives the finished file this modification time (seconds since 1970 UTC) once it has
+    // its name: some file systems (FAT on Linux) give a renamed file the time of the rename.
     void keepModified(std::int64_t modified) { modified_ = modified, keepModified_ = true; }
-    // Moves the finished file over the target. On any failure, now or in an earlier write,
-    // the temporary file is removed and the target keeps what it had.
+    // Flushes the file to the storage and moves it over the target. On any failure, now or
+    // in an earlier write, the temporary file is removed and the target keeps what it had.
     OsError commit();
 
-    static std::string temporaryPathFor(const std::string& target) {
-        return target + kTemporarySuffix;
-    }
+    // Unique to the writing process: two programs replacing one target never share it.
+    static std::string temporaryPathFor(const std::string& target, std::uint32_t processId);
 
   private:
+    OsError failed(OsError error);
     void discard();
+    void release();
 
     Platform& platform_;
     std::string target_;
     std::string temporary_;
     FileId file_ = 0;
     bool open_ = false;
+    bool deferring_ = false;
     OsError openError_ = OsError::None;
     OsError writeError_ = OsError::None;
     bool keepModified_ = false;
     std::int64_t modified_ = 0;
 };
+
+// What a path holds now, a final link not followed: what may be replaced is a caller's rule.
+enum class TargetState { Absent, File, Link, Folder, Other };
+TargetState targetState(Platform& platform, const std::string& path);
 
 } // namespace kovra

@@ -2,17 +2,6 @@
 
 namespace kovra {
 
-ClockFields ClockFields::fromLocalTime(const SystemTime& time) {
-    ClockFields fields;
-    fields.year = time.year;
-    fields.month = time.month;
-    fields.day = time.day;
-    fields.hour = time.hour;
-    fields.minute = time.minute;
-    fields.second = time.second;
-    return fields;
-}
-
 FieldRange clockFieldRange(ClockField field) {
     switch (field) {
     case ClockField::Day:

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
 
 namespace kovra {
 
@@ -26,6 +25,22 @@ struct RecorderSettings {
     std::int32_t sensitivityStep = kDefaultSensitivityStep; // slider step 2 to 40
 };
 
+// The radio indices the recorder's rules name.
+constexpr std::int32_t kResolutionQvga = 0;
+constexpr std::int32_t kResolutionVga = 1;
+constexpr std::int32_t kFrameRate30 = 0;
+constexpr std::int32_t kFrameRate24 = 1;
+constexpr std::int32_t kFrameRate15 = 2;
+constexpr std::int32_t kFrameRate13_3 = 3;
+
+// The recorder records VGA at 15 or 13.3 frames a second only; QVGA at any of the four.
+constexpr bool frameRateAllowed(std::int32_t triggerResolution, std::int32_t frameRate) {
+    return triggerResolution != kResolutionVga || frameRate == kFrameRate15 ||
+           frameRate == kFrameRate13_3;
+}
+// What choosing VGA does to a frame rate it does not allow, as the window does.
+constexpr std::int32_t kVgaFallbackFrameRate = kFrameRate15;
+
 struct ClockFields {
     std::int32_t day = 0;
     std::int32_t hour = 0;
@@ -34,7 +49,19 @@ struct ClockFields {
     std::int32_t second = 0;
     std::int32_t year = 0;
 
-    static ClockFields fromLocalTime(const SystemTime& time);
+    // From a local time record laid out as Windows' SYSTEMTIME (the platform's SystemTime):
+    // year, month, day, hour, minute and second widened; the day of the week and the
+    // milliseconds dropped.
+    template <class LocalTime> static ClockFields fromLocalTime(const LocalTime& time) {
+        ClockFields fields;
+        fields.year = time.year;
+        fields.month = time.month;
+        fields.day = time.day;
+        fields.hour = time.hour;
+        fields.minute = time.minute;
+        fields.second = time.second;
+        return fields;
+    }
 };
 
 enum class ClockField { Day, Hour, Minute, Month, Second, Year };

@@ -7,7 +7,7 @@
 
 #include "records/recorder_settings.h"
 
-namespace kovra::cli {
+namespace kovra {
 
 struct SettingLine {
     std::string label;
@@ -18,10 +18,13 @@ struct SettingLine {
 // "unknown (N)".
 std::vector<SettingLine> describeSettings(const RecorderSettings& settings);
 
+// The text of one choice, or "unknown (N)" for an index outside them.
+std::string choiceText(const std::vector<std::string>& choices, std::int32_t index);
+
 // The choices as the window names them, index for index.
 const std::vector<std::string>& triggerResolutionChoices(); // "QVGA", "VGA"
 const std::vector<std::string>& frameRateChoices();         // "30FPS" ... "13.3FPS"
 const std::vector<std::string>& loopResolutionChoices();
 const std::vector<std::string>& overwriteChoices(); // "Yes", "No"
 
-} // namespace kovra::cli
+} // namespace kovra

@@ -1,18 +1,14 @@
-#include "cli/settings_text.h"
+#include "records/settings_words.h"
 
 #include "records/config_record.h"
 
-namespace kovra::cli {
-
-namespace {
+namespace kovra {
 
 std::string choiceText(const std::vector<std::string>& choices, std::int32_t index) {
     if (index >= 0 && static_cast<std::size_t>(index) < choices.size())
         return choices[static_cast<std::size_t>(index)];
     return "unknown (" + std::to_string(index) + ")";
 }
-
-} // namespace
 
 const std::vector<std::string>& triggerResolutionChoices() {
     static const std::vector<std::string> choices{"QVGA", "VGA"};
@@ -49,4 +45,4 @@ std::vector<SettingLine> describeSettings(const RecorderSettings& s) {
     };
 }
 
-} // namespace kovra::cli
+} // namespace kovra

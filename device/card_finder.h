@@ -1,0 +1,24 @@
+// Finding the recorder's card, for the window and the command line alike: the first removable
+// drive from C: to Y: where the system has drive letters, and the mounted filesystems on
+// removable media where it has a mount table.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kovra {
+
+struct FoundCard {
+    std::string root;                // "E:\", "/media/user/CARD"
+    std::string device;              // "E:", "/dev/mmcblk0p1"; empty for a folder given by hand
+    std::string reason;              // why it counts as the card
+    std::vector<std::string> others; // other removable media passed over, "device at root"
+};
+
+// The first removable medium; the others are named in it. Nothing when there is none.
+std::optional<FoundCard> findCard(Platform& platform);
+
+} // namespace kovra

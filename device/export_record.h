@@ -1,0 +1,45 @@
+// What earlier exports wrote into a folder: for each video, the source's size and time against
+// the target it gave. Kept in the folder itself, so that a second export of the same card knows
+// its targets without reading a video, and written as every other file is, whole or not at all.
+// A record that is missing or damaged only costs a second look at each video.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace kovra {
+
+struct ExportedVideo {
+    std::uint64_t sourceSize = 0;
+    std::int64_t sourceModified = 0;
+    std::uint64_t targetSize = 0;
+    std::int64_t targetModified = 0;
+};
+
+class ExportRecord {
+  public:
+    static constexpr const char* kFileName = ".kovra-export";
+
+    // Reads dest's record; anything but a whole, well-formed one reads as empty.
+    void load(Platform& platform, const std::string& dest);
+    OsError save(Platform& platform, const std::string& dest) const;
+
+    // The entry for a path relative to dest ('/'-separated), or null.
+    const ExportedVideo* find(const std::string& relative) const;
+    void note(const std::string& relative, const ExportedVideo& video);
+    void forget(const std::string& relative) { videos_.erase(relative); }
+    std::size_t size() const { return videos_.size(); }
+
+    // The record as text, and back: false, with the record left empty, for text that is not
+    // a whole record.
+    std::string text() const;
+    bool parse(const std::string& text);
+
+  private:
+    std::map<std::string, ExportedVideo> videos_;
+};
+
+} // namespace kovra

@@ -1,0 +1,36 @@
+// One video written whole into a new file: as a standard, playable AVI (its own bytes with
+// "RIFF" when sound, repaired when broken), or, for one that cannot be made playable, its bytes
+// as they are, so that the owner keeps it. The file appears only complete, under its own name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "avi/video_report.h"
+#include "platform/platform.h"
+
+namespace kovra {
+
+struct VideoCopy {
+    // The first error met, with the file it concerns: the source for a failed read, the target
+    // for a failed write. None when the copy is in place, or when the video was found
+    // unplayable (report says why) and nothing was written.
+    OsError error = OsError::None;
+    std::string errorPath;
+    avi::VideoReport report; // what the reading found
+    bool written = false;    // the target holds the copy
+    std::uint64_t size = 0;  // of the copy
+};
+
+// Reads a video for its report; error (the source's) when it could not be read.
+VideoCopy inspectVideo(Platform& platform, const std::string& path);
+
+// A report from an earlier reading of a sound video spares it a second reading.
+VideoCopy writePlayable(Platform& platform, const std::string& source, const std::string& target,
+                        std::int64_t modified, const avi::VideoReport* soundReport = nullptr);
+
+// The source's bytes as they are.
+VideoCopy copyAsIs(Platform& platform, const std::string& source, const std::string& target,
+                   std::int64_t modified);
+
+} // namespace kovra

@@ -1,0 +1,278 @@
+#include "device/video_export.h"
+
+#include <algorithm>
+
+#include "device/file_paths.h"
+#include "device/file_replacement.h"
+#include "device/video_copy.h"
+
+namespace kovra {
+
+namespace {
+
+constexpr const char* kLockName = ".kovra-export.lock";
+// FAT keeps modification times to 2 seconds.
+constexpr std::int64_t kTimeResolution = 2;
+constexpr std::size_t kSignatureSize = 4;
+constexpr char kRiffSignature[] = "RIFF";
+
+// The folder a path lies in, or empty at a root ("/", "C:\").
+std::string parentOf(const std::string& path) {
+    std::size_t end = path.size();
+    while (end > 1 && (path[end - 1] == '/' || path[end - 1] == '\\'))
+        --end;
+    std::size_t slash = path.find_last_of("/\\", end - 1);
+    if (slash == std::string::npos || end <= 1)
+        return "";
+    // Keep the separator of a root: "/" and "C:\".
+    if (slash == 0 || (slash == 2 && path[1] == ':'))
+        return slash + 1 == end ? "" : path.substr(0, slash + 1);
+    return path.substr(0, slash);
+}
+
+bool sameObject(Platform& platform, const std::string& path, const FileIdentity& identity) {
+    FileIdentity other;
+    return platform.identity(path.c_str(), other) == OsError::None && other == identity;
+}
+
+bool withinSeconds(std::int64_t a, std::int64_t b) {
+    return a - b <= kTimeResolution && b - a <= kTimeResolution;
+}
+
+bool beginsWithRiff(Platform& platform, const std::string& path) {
+    FileId file;
+    if (platform.open(path.c_str(), OpenMode::ReadShared, file) != OsError::None)
+        return false;
+    char head[kSignatureSize];
+    bool riff = platform.read(file, head, sizeof head) == OsError::None &&
+                std::equal(head, head + kSignatureSize, kRiffSignature);
+    platform.close(file);
+    return riff;
+}
+
+} // namespace
+
+FolderRelation relationOf(Platform& platform, const std::string& dest, const std::string& source) {
+    FileIdentity sourceId;
+    std::string sourceReal;
+    if (platform.identity(source.c_str(), sourceId) != OsError::None ||
+        platform.realPath(source.c_str(), sourceReal) != OsError::None)
+        return FolderRelation::Apart;
+    // dest, or the nearest folder above it that is there, and every folder above that.
+    std::string there = dest;
+    bool destExists = true;
+    std::string real;
+    while (platform.realPath(there.c_str(), real) != OsError::None) {
+        destExists = false;
+        there = parentOf(there);
+        if (there.empty())
+            return FolderRelation::Apart;
+    }
+    for (std::string up = real; !up.empty(); up = parentOf(up))
+        if (sameObject(platform, up, sourceId))
+            return up == real && destExists ? FolderRelation::Same : FolderRelation::Inside;
+    FileIdentity destId;
+    if (destExists && platform.identity(dest.c_str(), destId) == OsError::None)
+        for (std::string up = parentOf(sourceReal); !up.empty(); up = parentOf(up))
+            if (sameObject(platform, up, destId))
+                return FolderRelation::Holds;
+    return FolderRelation::Apart;
+}
+
+VideoExport::VideoExport(Platform& platform, std::string source, std::string dest, bool dryRun)
+    : platform_(platform), source_(std::move(source)), dest_(std::move(dest)), dryRun_(dryRun) {}
+
+VideoExport::~VideoExport() {
+    if (locked_)
+        platform_.close(lock_);
+}
+
+ExportRefusal VideoExport::prepare(OsError& error) {
+    FileInfo info;
+    error = platform_.info(source_.c_str(), info);
+    if (error == OsError::None && !info.isFolder())
+        error = OsError::NotFound;
+    if (error != OsError::None)
+        return ExportRefusal::SourceMissing;
+    if (platform_.info(dest_.c_str(), info) == OsError::None && !info.isFolder())
+        return ExportRefusal::DestNotAFolder;
+    switch (relationOf(platform_, dest_, source_)) {
+    case FolderRelation::Same:
+        return ExportRefusal::DestIsSource;
+    case FolderRelation::Inside:
+        return ExportRefusal::DestInsideSource;
+    case FolderRelation::Holds:
+        return ExportRefusal::DestHoldsSource;
+    case FolderRelation::Apart:
+        break;
+    }
+    if (!dryRun_) {
+        error = platform_.makeFolder(dest_.c_str());
+        if (error == OsError::None)
+            error = platform_.lockFile(joinPath(dest_, kLockName).c_str(), lock_);
+        if (error == OsError::SharingViolation)
+            return ExportRefusal::DestInUse;
+        if (error != OsError::None)
+            return ExportRefusal::DestUnusable;
+        locked_ = true;
+    }
+    record_.load(platform_, dest_);
+    return ExportRefusal::None;
+}
+
+void VideoExport::plan() {
+    FoundVideos found = findVideos(platform_, source_);
+    passedOver_ = std::move(found.passedOver);
+    for (const std::string& relative : found.videos) {
+        ExportItem item;
+        item.relative = relative;
+        item.source = joinPath(source_, relative);
+        item.target = joinPath(dest_, relative);
+        decide(item);
+        items_.push_back(std::move(item));
+    }
+}
+
+// The record vouches for a target when the source is as it was then and so is the target.
+bool VideoExport::recordedAsThere(const ExportItem& item) {
+    const ExportedVideo* recorded = record_.find(item.relative);
+    FileInfo target;
+    return recorded && recorded->sourceSize == item.sourceInfo.size &&
+           recorded->sourceModified == item.sourceInfo.modified &&
+           platform_.info(item.target.c_str(), target) == OsError::None &&
+           target.isFile() && target.size == recorded->targetSize &&
+           target.modified == recorded->targetModified;
+}
+
+void VideoExport::noteThere(const ExportItem& item) {
+    FileInfo target;
+    if (platform_.info(item.target.c_str(), target) != OsError::None)
+        return record_.forget(item.relative);
+    record_.note(item.relative, {item.sourceInfo.size, item.sourceInfo.modified, target.size,
+                                 target.modified});
+}
+
+void VideoExport::decide(ExportItem& item) {
+    item.error = platform_.info(item.source.c_str(), item.sourceInfo);
+    if (item.error != OsError::None) {
+        item.action = ExportAction::Fail;
+        item.errorPath = item.source;
+        return;
+    }
+    if (recordedAsThere(item)) {
+        item.action = ExportAction::Skip;
+        item.size = record_.find(item.relative)->targetSize;
+        return;
+    }
+    // Without the record: a target of the right size and time that begins with "RIFF" is an
+    // earlier export. A sound video exports at its own size, told without reading it; a
+    // broken one at the size its repair has, which takes reading it.
+    FileInfo target;
+    bool targetThere = platform_.info(item.target.c_str(), target) == OsError::None &&
+                       target.isFile() && withinSeconds(target.modified, item.sourceInfo.modified);
+    auto earlierExport = [&](std::uint64_t size) {
+        return targetThere && target.size == size && beginsWithRiff(platform_, item.target);
+    };
+    if (earlierExport(item.sourceInfo.size)) {
+        item.action = ExportAction::Skip;
+        item.size = item.sourceInfo.size;
+        return noteThere(item);
+    }
+    VideoCopy read = inspectVideo(platform_, item.source);
+    item.report = read.report;
+    if (read.error != OsError::None) {
+        item.action = ExportAction::Fail;
+        item.error = read.error;
+        item.errorPath = item.source;
+        return;
+    }
+    if (item.report.state == avi::VideoState::Unreadable) {
+        item.action = ExportAction::Fail;
+        item.size = item.sourceInfo.size;
+        item.keptAsIs = targetThere && target.size == item.sourceInfo.size;
+        return;
+    }
+    item.size = item.report.repairedSize;
+    item.action =
+        item.report.state == avi::VideoState::Ok ? ExportAction::Export : ExportAction::Repair;
+    if (earlierExport(item.size)) {
+        item.action = ExportAction::Skip;
+        noteThere(item);
+    }
+}
+
+OsError VideoExport::makeFolders(const std::string& relative) {
+    for (std::size_t slash = relative.find('/'); slash != std::string::npos;
+         slash = relative.find('/', slash + 1)) {
+        std::string folder = relative.substr(0, slash);
+        if (std::find(madeFolders_.begin(), madeFolders_.end(), folder) != madeFolders_.end())
+            continue;
+        OsError error = platform_.makeFolder(joinPath(dest_, folder).c_str());
+        if (error != OsError::None)
+            return error.on(OsError::Side::Target);
+        madeFolders_.push_back(folder);
+    }
+    return OsError::None;
+}
+
+void VideoExport::run(ExportItem& item) {
+    bool unplayable = item.action == ExportAction::Fail && item.error == OsError::None;
+    if (dryRun_ || item.action == ExportAction::Skip ||
+        (item.action == ExportAction::Fail && !unplayable) || item.keptAsIs)
+        return;
+    OsError error = makeFolders(item.relative);
+    if (error != OsError::None) {
+        item.action = ExportAction::Fail;
+        item.error = error;
+        item.errorPath = joinPath(dest_, item.relative.substr(0, item.relative.rfind('/')));
+        return;
+    }
+    const std::int64_t modified = item.sourceInfo.modified;
+    VideoCopy copy = unplayable
+                         ? copyAsIs(platform_, item.source, item.target, modified)
+                         : writePlayable(platform_, item.source, item.target, modified,
+                                         item.action == ExportAction::Export ? &item.report
+                                                                             : nullptr);
+    if (copy.error != OsError::None) {
+        item.action = ExportAction::Fail;
+        item.error = copy.error;
+        item.errorPath = copy.errorPath;
+        item.keptAsIs = false;
+        return;
+    }
+    if (unplayable) {
+        item.keptAsIs = copy.written;
+        return;
+    }
+    if (!copy.written) { // the reading now finds what the plan did not: the file changed
+        item.action = ExportAction::Fail;
+        item.report = copy.report;
+        return;
+    }
+    item.size = copy.size;
+    noteThere(item);
+}
+
+OsError VideoExport::finish() {
+    if (dryRun_)
+        return OsError::None;
+    // Temporary files of runs that were stopped: no other export writes here while the lock
+    // is held.
+    std::vector<std::string> folders{""};
+    for (const ExportItem& item : items_) {
+        std::size_t slash = item.relative.rfind('/');
+        std::string folder = slash == std::string::npos ? "" : item.relative.substr(0, slash);
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
+    }
+    std::string pattern = std::string("*") + FileReplacement::kTemporarySuffix;
+    for (const std::string& folder : folders) {
+        std::string where = folder.empty() ? dest_ : joinPath(dest_, folder);
+        platform_.forEachMatch(joinPath(where, pattern).c_str(), [&](const char* name) {
+            platform_.remove(joinPath(where, name).c_str());
+        });
+    }
+    return record_.save(platform_, dest_);
+}
+
+} // namespace kovra

@@ -1,0 +1,94 @@
+// Every video below a folder (the card's, by default) copied into another folder as standard,
+// playable AVI files under the same paths, with their times. What an earlier export wrote is
+// known from the destination's record and not written again; a video that cannot be made
+// playable is kept as it is and counted as failed; nothing below the source is ever written,
+// and one export at a time writes into a destination.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "avi/video_report.h"
+#include "device/export_record.h"
+#include "device/video_finder.h"
+#include "platform/platform.h"
+
+namespace kovra {
+
+enum class ExportAction {
+    Export, // copied with "RIFF" (sound)
+    Repair, // repaired
+    Skip,   // an earlier export's target is there
+    Fail,   // not made playable, or not written
+};
+
+struct ExportItem {
+    std::string relative; // below source and dest, '/'-separated
+    std::string source, target;
+    FileInfo sourceInfo;
+    ExportAction action = ExportAction::Export;
+    std::uint64_t size = 0; // what the export writes, or wrote
+    avi::VideoReport report; // when the video was read
+    // For Fail: the error with the file it concerns, or None for a video that cannot be
+    // made playable (report says why; keptAsIs when its bytes were copied as they are).
+    OsError error = OsError::None;
+    std::string errorPath;
+    bool keptAsIs = false;
+};
+
+enum class ExportRefusal {
+    None,
+    SourceMissing,   // the source is not a folder (error says why)
+    DestNotAFolder,  // dest is there and is not a folder
+    DestIsSource,    // dest and the source are one folder
+    DestInsideSource, // writing there would write below the source
+    DestHoldsSource, // the source lies below dest: its videos would be exported over themselves
+    DestUnusable,    // dest could not be made, or its lock not opened (error says why)
+    DestInUse,       // another export is writing into dest
+};
+
+class VideoExport {
+  public:
+    VideoExport(Platform& platform, std::string source, std::string dest, bool dryRun);
+    ~VideoExport();
+    VideoExport(const VideoExport&) = delete;
+    VideoExport& operator=(const VideoExport&) = delete;
+
+    // Checks where the export reads and writes, makes dest, takes its lock and reads its
+    // record. A refusal writes nothing.
+    ExportRefusal prepare(OsError& error);
+    // Finds the videos and decides for each what it needs, reading only those that an earlier
+    // export's record does not vouch for.
+    void plan();
+    std::vector<ExportItem>& items() { return items_; }
+    const std::vector<PassedOverEntry>& passedOver() const { return passedOver_; }
+    // Writes one planned video; its action becomes Fail when that fails. Once this returns
+    // the file is on the storage under its name.
+    void run(ExportItem& item);
+    // Saves the record of what is there and removes temporary files interrupted runs left.
+    OsError finish();
+
+  private:
+    void decide(ExportItem& item);
+    bool recordedAsThere(const ExportItem& item);
+    void noteThere(const ExportItem& item);
+    OsError makeFolders(const std::string& relative);
+
+    Platform& platform_;
+    std::string source_, dest_;
+    bool dryRun_;
+    FileId lock_ = 0;
+    bool locked_ = false;
+    ExportRecord record_;
+    std::vector<ExportItem> items_;
+    std::vector<PassedOverEntry> passedOver_;
+    std::vector<std::string> madeFolders_;
+};
+
+// How two folders lie to each other, by what they are rather than how they are spelled:
+// links, "." and ".." and bind mounts resolved. dest need not exist yet.
+enum class FolderRelation { Apart, Same, Inside, Holds };
+FolderRelation relationOf(Platform& platform, const std::string& dest, const std::string& source);
+
+} // namespace kovra
