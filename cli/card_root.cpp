@@ -8,7 +8,7 @@ namespace kovra::cli {
 FoundCard requireCard(Platform& platform, const std::string& given) {
     if (!given.empty()) {
         FileInfo info;
-        if (platform.info(given.c_str(), info) != OsError::None || !info.isFolder)
+        if (platform.info(given.c_str(), info) != OsError::None || !info.isFolder())
             throw Failure(kNoCard, given + ": no such folder (--card names the card's folder)");
         return {given, "", "given with --card", {}};
     }

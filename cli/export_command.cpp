@@ -101,7 +101,7 @@ class Progress {
 // The target an export of this size would leave is there: same size, same time.
 bool alreadyExported(Platform& platform, const Planned& file, std::uint64_t size) {
     FileInfo there;
-    if (platform.info(file.target.c_str(), there) != OsError::None || there.isFolder)
+    if (platform.info(file.target.c_str(), there) != OsError::None || there.isFolder())
         return false;
     std::int64_t apart = there.modified - file.info.modified;
     return there.size == size && apart <= kTimeResolution && -apart <= kTimeResolution;
@@ -231,10 +231,10 @@ void addExportCommand(CLI::App& app, Context& context) {
         Platform& platform = context.platform;
         std::string root = options->from.empty() ? context.card().root : options->from;
         FileInfo info;
-        if (platform.info(root.c_str(), info) != OsError::None || !info.isFolder)
+        if (platform.info(root.c_str(), info) != OsError::None || !info.isFolder())
             throw fileFailure(root, "no such folder");
         const std::string& dest = options->dest;
-        if (platform.info(dest.c_str(), info) == OsError::None && !info.isFolder)
+        if (platform.info(dest.c_str(), info) == OsError::None && !info.isFolder())
             throw fileFailure(dest, "not a folder");
         if (!options->dryRun) {
             OsError error = platform.makeFolder(dest.c_str());

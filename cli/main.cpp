@@ -20,6 +20,11 @@ int run(int argc, char** argv) {
     app.add_option("--card", context.cardOption,
                    "The card's folder (default: the first removable medium found)")
         ->type_name("DIR");
+    app.add_option_function<std::string>(
+           "--system-root",
+           [&context](const std::string& root) { context.platform.setSystemRoot(root); },
+           "Read the mount table and sysfs below DIR instead of / (Linux)")
+        ->type_name("DIR");
     app.footer("Exit codes: 0 done; 1 a file could not be read or written, or its content will "
                "not do; 2 a usage error or a value refused (nothing written); 3 no card found.");
     addCardCommand(app, context);

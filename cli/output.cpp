@@ -12,8 +12,11 @@ void printJson(const nlohmann::json& document) {
     std::cout << document.dump(2) << '\n';
 }
 
-std::string describe(OsError error) {
-    switch (error) {
+namespace {
+
+// Our words for the kind; empty for Other, which the system's own words describe.
+const char* wordsFor(OsError error) {
+    switch (error.kind()) {
     case OsError::None:
         return "no error";
     case OsError::NotFound:
@@ -25,13 +28,41 @@ std::string describe(OsError error) {
     case OsError::ShortRead:
         return "ended early";
     case OsError::ShortWrite:
-        return "not all written (is the disk full?)";
+        return "not all written";
+    case OsError::DiskFull:
+        return "no room left (is the disk full?)";
+    case OsError::FileTooLarge:
+        return "file too large";
     case OsError::TooLong:
         return "path too long";
+    case OsError::IsFolder:
+        return "is a folder";
+    case OsError::NotAFile:
+        return "not a regular file";
+    case OsError::LinkLoop:
+        return "too many levels of links";
+    case OsError::Exists:
+        return "already there";
+    case OsError::Interrupted:
+        return "interrupted";
+    case OsError::NoHandler:
+        return "no program to open it with";
+    case OsError::Unsupported:
+        return "not supported here";
     case OsError::Other:
         break;
     }
-    return "cannot be read or written";
+    return "";
+}
+
+} // namespace
+
+std::string describe(OsError error) {
+    std::string words = wordsFor(error);
+    std::string system = osErrorText(error);
+    if (words.empty())
+        return system.empty() ? "cannot be read or written" : system;
+    return system.empty() ? words : words + " (" + system + ")";
 }
 
 } // namespace kovra::cli

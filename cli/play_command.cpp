@@ -53,8 +53,11 @@ void addPlayCommand(CLI::App& app, Context& context) {
         std::string shown = shownPath(copy.c_str());
         if (!*print) {
             OsError error = context.platform.shellOpen(copy.c_str());
+            // An opener that failed without a reason the system gives (Other, no code).
+            bool noReason = error == OsError::Other && osErrorText(error).empty();
             if (error != OsError::None)
-                throw fileFailure(shown, "no program to open it with (" + describe(error) + ")");
+                throw fileFailure(shown,
+                                  noReason ? "the desktop could not open it" : describe(error));
         }
         if (context.json)
             printJson({{"copy", shown}, {"opened", !*print}});

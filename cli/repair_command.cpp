@@ -40,7 +40,7 @@ void addRepairCommand(CLI::App& app, Context& context) {
         OsError error = platform.info(in.c_str(), source);
         if (error != OsError::None)
             throw fileFailure(in, describe(error));
-        if (source.isFolder)
+        if (source.isFolder())
             throw fileFailure(in, "a folder, not a video");
         if (in == out || sameFile(in, out))
             throw Failure(kUsage, out + ": the repair goes to a new file, not over IN");

@@ -80,7 +80,7 @@ void addVideosCommand(CLI::App& app, Context& context) {
             if (error != OsError::None) {
                 warn(path + ": " + describe(error));
                 failed = true;
-            } else if (info.isFolder) {
+            } else if (info.isFolder()) {
                 for (const std::string& relative : findVideos(platform, path))
                     list(joinPath(path, relative), relative);
             } else {

@@ -78,14 +78,13 @@ std::vector<std::string> findVideos(Platform& platform, const std::string& folde
                                                             int depth) {
         if (depth > kDeepestFolder || (!skip.empty() && relative == skip))
             return;
-        platform.forEachEntry(joinPath(folder, relative).c_str(),
-                              [&](const char* name, bool isFolder) {
-                                  std::string path = joinPath(relative, name);
-                                  if (isFolder)
-                                      walk(path, depth + 1);
-                                  else if (isVideoName(name))
-                                      videos.push_back(path);
-                              });
+        platform.forEachEntry(joinPath(folder, relative).c_str(), [&](const FolderEntry& entry) {
+            std::string path = joinPath(relative, entry.name);
+            if (entry.kind == FileKind::Folder)
+                walk(path, depth + 1);
+            else if (isVideoName(entry.name))
+                videos.push_back(path);
+        });
     };
     walk("", 0);
     std::sort(videos.begin(), videos.end());

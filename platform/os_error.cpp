@@ -1,9 +1,9 @@
-#include "platform/platform.h"
+#include "platform/os_error.h"
 
 namespace kovra {
 
 const char* osErrorName(OsError error) {
-    switch (error) {
+    switch (error.kind()) {
     case OsError::None:
         return "None";
     case OsError::NotFound:
@@ -16,8 +16,26 @@ const char* osErrorName(OsError error) {
         return "ShortRead";
     case OsError::ShortWrite:
         return "ShortWrite";
+    case OsError::DiskFull:
+        return "DiskFull";
+    case OsError::FileTooLarge:
+        return "FileTooLarge";
     case OsError::TooLong:
         return "TooLong";
+    case OsError::IsFolder:
+        return "IsFolder";
+    case OsError::NotAFile:
+        return "NotAFile";
+    case OsError::LinkLoop:
+        return "LinkLoop";
+    case OsError::Exists:
+        return "Exists";
+    case OsError::Interrupted:
+        return "Interrupted";
+    case OsError::NoHandler:
+        return "NoHandler";
+    case OsError::Unsupported:
+        return "Unsupported";
     case OsError::Other:
         return "Other";
     }

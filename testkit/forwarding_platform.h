@@ -23,9 +23,6 @@ class ForwardingPlatform : public Platform {
     OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) override {
         return real_.readAt(file, offset, buffer, size);
     }
-    OsError copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) override {
-        return real_.copyRange(from, offset, to, size);
-    }
     OsError writeAt(FileId file, std::uint64_t offset, const void* data,
                     std::size_t size) override {
         return real_.writeAt(file, offset, data, size);
@@ -34,7 +31,21 @@ class ForwardingPlatform : public Platform {
         return real_.fileSize(file, size);
     }
     OsError setSize(FileId file, std::uint64_t size) override { return real_.setSize(file, size); }
+    OsError copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) override {
+        return real_.copyRange(from, offset, to, size);
+    }
+    OsError flush(FileId file) override { return real_.flush(file); }
     void close(FileId file) override { real_.close(file); }
+
+    OsError map(FileId file, std::uint64_t size, MappedFile& view) override {
+        return real_.map(file, size, view);
+    }
+    OsError readMapped(const MappedFile& view, std::uint64_t offset, void* buffer,
+                       std::size_t size) override {
+        return real_.readMapped(view, offset, buffer, size);
+    }
+    void unmap(MappedFile& view) override { real_.unmap(view); }
+
     OsError tempPath(char* buffer, std::size_t capacity) override {
         return real_.tempPath(buffer, capacity);
     }
@@ -50,19 +61,42 @@ class ForwardingPlatform : public Platform {
     OsError replace(const char* source, const char* target) override {
         return real_.replace(source, target);
     }
+
     OsError info(const char* path, FileInfo& info) override { return real_.info(path, info); }
+    OsError linkInfo(const char* path, FileInfo& info) override {
+        return real_.linkInfo(path, info);
+    }
+    OsError identity(const char* path, FileIdentity& identity) override {
+        return real_.identity(path, identity);
+    }
+    OsError realPath(const char* path, std::string& real) override {
+        return real_.realPath(path, real);
+    }
     OsError setModified(const char* path, std::int64_t modified) override {
         return real_.setModified(path, modified);
     }
     OsError makeFolder(const char* path) override { return real_.makeFolder(path); }
-    OsError
-    forEachEntry(const char* folder,
-                 const std::function<void(const char* name, bool isFolder)>& visit) override {
+    OsError forEachEntry(const char* folder,
+                         const std::function<void(const FolderEntry& entry)>& visit) override {
         return real_.forEachEntry(folder, visit);
     }
+    OsError lockFile(const char* path, FileId& file) override { return real_.lockFile(path, file); }
+
     SystemTime localTime() override { return real_.localTime(); }
     OsError shellOpen(const char* path) override { return real_.shellOpen(path); }
     bool enforcesSharing() const override { return real_.enforcesSharing(); }
+
+    std::uint32_t processId() override { return real_.processId(); }
+    bool isTerminal(StandardStream stream) override { return real_.isTerminal(stream); }
+
+    OsError mountedMedia(std::vector<MountedMedium>& media) override {
+        return real_.mountedMedia(media);
+    }
+    void setSystemRoot(const std::string& root) override { real_.setSystemRoot(root); }
+
+    void deferInterrupts() override { real_.deferInterrupts(); }
+    void allowInterrupts() override { real_.allowInterrupts(); }
+    bool interrupted() override { return real_.interrupted(); }
 
   protected:
     Platform& real_;

@@ -5,9 +5,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
-#include <spawn.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,41 +18,26 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "platform/posix/errors.h"
+#include "platform/posix/file_copy.h"
+#include "platform/posix/guarded_copy.h"
+#include "platform/posix/interrupts.h"
+#include "platform/posix/mounted_media.h"
+#include "platform/posix/shell_open.h"
 
 namespace kovra {
 
 namespace {
 
-OsError fromErrno(int code) {
-    switch (code) {
-    case 0:
-        return OsError::None;
-    case ENOENT:
-    case ENOTDIR:
-        return OsError::NotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-        return OsError::AccessDenied;
-    case EBUSY:
-    case ETXTBSY:
-        return OsError::SharingViolation;
-    case ENAMETOOLONG:
-        return OsError::TooLong;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-        return OsError::ShortWrite; // the disk, the user's share of it or the file is full
-    default:
-        return OsError::Other;
-    }
-}
+using posix::fromErrno;
+using posix::interrupted;
+using posix::lastError;
 
-OsError lastError() {
-    return fromErrno(errno);
-}
+// Mapping needs the address space of a 64-bit process: a video may be larger than a 32-bit
+// one has free.
+constexpr std::size_t kMappingPointerSize = 8;
+constexpr mode_t kNewFileMode = 0666;
+constexpr mode_t kNewFolderMode = 0777;
 
 std::string nativePath(const char* path) {
     std::string native(path);
@@ -59,6 +45,14 @@ std::string nativePath(const char* path) {
         if (c == '\\')
             c = '/';
     return native;
+}
+
+// The folder a path lies in, for flushing its entries.
+std::string folderOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 int retryOpen(const std::string& path, int flags, mode_t mode = 0) {
@@ -69,67 +63,120 @@ int retryOpen(const std::string& path, int flags, mode_t mode = 0) {
     return fd;
 }
 
-bool isDirectory(int fd) {
+FileKind kindOf(mode_t mode) {
+    if (S_ISREG(mode))
+        return FileKind::File;
+    if (S_ISDIR(mode))
+        return FileKind::Folder;
+    if (S_ISLNK(mode))
+        return FileKind::Link;
+    return FileKind::Other;
+}
+
+void fillInfo(const struct stat& st, FileInfo& info) {
+    info.kind = kindOf(st.st_mode);
+    info.size = static_cast<std::uint64_t>(st.st_size);
+    info.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+}
+
+// Opens a regular file and nothing else. O_NONBLOCK keeps a FIFO from waiting for its other
+// end; once the file is known to be regular, its reads and writes block again as usual.
+OsError openRegular(const std::string& path, int flags, int& fd) {
+    fd = retryOpen(path, flags | O_NONBLOCK, kNewFileMode);
+    if (fd < 0) {
+        int code = errno;
+        // A FIFO without a reader, or a device without its hardware.
+        if (code == ENXIO || code == ENODEV)
+            return OsError(OsError::NotAFile, code);
+        return fromErrno(code);
+    }
     struct stat st;
-    return fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-OsError writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t put = ::write(fd, data, size);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0)
-            return lastError();
-        if (put == 0)
-            return OsError::ShortWrite;
-        data += put;
-        size -= static_cast<std::size_t>(put);
+    OsError refused = OsError::None;
+    if (fstat(fd, &st) != 0)
+        refused = lastError();
+    else if (S_ISDIR(st.st_mode))
+        refused = OsError::IsFolder;
+    else if (!S_ISREG(st.st_mode))
+        refused = OsError::NotAFile;
+    else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        refused = lastError();
+    if (refused != OsError::None) {
+        ::close(fd);
+        fd = -1;
     }
-    return OsError::None;
+    return refused;
 }
 
-// Appends size bytes of in, from offset, to out: by the kernel where it can copy between the
-// two files, as cp does, else through a buffer.
-OsError copyBytes(int in, std::uint64_t offset, int out, std::uint64_t size) {
-    bool inKernel = true;
-    std::vector<char> chunk;
-    static constexpr std::size_t kChunk = 1 << 20;
-    while (size > 0) {
-        std::size_t want = size < kChunk ? static_cast<std::size_t>(size) : kChunk;
-        ssize_t got;
-        if (inKernel) {
-            auto at = static_cast<off_t>(offset);
-            got = copy_file_range(in, &at, out, nullptr, want, 0);
-            // Not there, or not across these file systems: the buffer does it.
-            if (got < 0 &&
-                (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP)) {
-                inKernel = false;
-                continue;
-            }
-        } else {
-            chunk.resize(kChunk);
-            got = ::pread(in, chunk.data(), want, static_cast<off_t>(offset));
-            if (got > 0) {
-                OsError result = writeAll(out, chunk.data(), static_cast<std::size_t>(got));
-                if (result != OsError::None)
-                    return result;
-            }
+// Makes a folder's entries (a rename into it) durable.
+OsError flushFolder(const std::string& folder) {
+    int fd = retryOpen(folder, O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return lastError();
+    int result;
+    do {
+        result = fsync(fd);
+    } while (result != 0 && errno == EINTR);
+    OsError error = result == 0 ? OsError::None : lastError();
+    ::close(fd);
+    // Some file systems cannot flush a folder at all; the move itself has been made.
+    return error.native() == EINVAL ? OsError::None : error;
+}
+
+OsError flushFd(int fd) {
+    int result;
+    do {
+        result = fsync(fd);
+    } while (result != 0 && errno == EINTR);
+    return result == 0 ? OsError::None : lastError();
+}
+
+struct ListedEntry {
+    std::string name;
+    FileKind kind;
+    bool isLink;
+};
+
+// What a listed name is, from the listing itself where the file system says.
+ListedEntry listed(const std::string& dir, const dirent& entry) {
+    ListedEntry result{entry.d_name, FileKind::Other, false};
+    switch (entry.d_type) {
+    case DT_REG:
+        result.kind = FileKind::File;
+        return result;
+    case DT_DIR:
+        result.kind = FileKind::Folder;
+        return result;
+    case DT_LNK:
+    case DT_UNKNOWN:
+        break;
+    default: // a FIFO, a device, a socket
+        return result;
+    }
+    std::string full = dir + entry.d_name;
+    struct stat st;
+    if (entry.d_type == DT_UNKNOWN) {
+        if (lstat(full.c_str(), &st) != 0)
+            return result;
+        result.isLink = S_ISLNK(st.st_mode);
+        if (!result.isLink) {
+            result.kind = kindOf(st.st_mode);
+            return result;
         }
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return lastError();
-        if (got == 0)
-            return OsError::ShortRead;
-        offset += static_cast<std::uint64_t>(got);
-        size -= static_cast<std::uint64_t>(got);
+    } else {
+        result.isLink = true;
     }
-    return OsError::None;
+    // A link counts as what it leads to; one that leads nowhere is Other.
+    if (stat(full.c_str(), &st) == 0)
+        result.kind = kindOf(st.st_mode);
+    return result;
 }
 
 class PosixPlatform final : public Platform {
   public:
+    // A write past the limit set for the process (ulimit -f) fails with EFBIG instead of
+    // ending the process.
+    PosixPlatform() { signal(SIGXFSZ, SIG_IGN); }
+
     DriveType driveType(const char*) override { return DriveType::NoRootDir; }
 
     OsError open(const char* path, OpenMode mode, FileId& file) override {
@@ -144,17 +191,16 @@ class PosixPlatform final : public Platform {
         case OpenMode::ReadWriteExclusive:
             flags = O_RDWR | O_CREAT;
             break;
+        case OpenMode::CreateNew:
+            // O_EXCL refuses a link too, even one that leads nowhere.
+            flags = O_RDWR | O_CREAT | O_EXCL;
+            break;
         }
-        int fd = retryOpen(nativePath(path), flags, 0666);
-        if (fd < 0)
-            return lastError();
-        // Windows refuses to open a folder as a file; so do we.
-        if (isDirectory(fd)) {
-            ::close(fd);
-            return OsError::AccessDenied;
-        }
-        file = fd;
-        return OsError::None;
+        int fd = -1;
+        OsError error = openRegular(nativePath(path), flags, fd);
+        if (error == OsError::None)
+            file = fd;
+        return error;
     }
 
     OsError read(FileId file, void* buffer, std::size_t size) override {
@@ -190,6 +236,8 @@ class PosixPlatform final : public Platform {
 
     OsError writeAt(FileId file, std::uint64_t offset, const void* data,
                     std::size_t size) override {
+        if (interrupted())
+            return OsError::Interrupted;
         ssize_t put;
         do {
             put = ::pwrite(static_cast<int>(file), data, size, static_cast<off_t>(offset));
@@ -200,7 +248,9 @@ class PosixPlatform final : public Platform {
     }
 
     OsError write(FileId file, const void* data, std::size_t size) override {
-        return writeAll(static_cast<int>(file), static_cast<const char*>(data), size);
+        if (interrupted())
+            return OsError::Interrupted;
+        return posix::writeAll(static_cast<int>(file), data, size);
     }
 
     OsError seek(FileId file, std::uint32_t offset) override {
@@ -210,7 +260,7 @@ class PosixPlatform final : public Platform {
     }
 
     OsError copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) override {
-        return copyBytes(static_cast<int>(from), offset, static_cast<int>(to), size);
+        return posix::copyBytes(static_cast<int>(from), offset, static_cast<int>(to), size);
     }
 
     OsError fileSize(FileId file, std::uint64_t& size) override {
@@ -221,7 +271,43 @@ class PosixPlatform final : public Platform {
         return OsError::None;
     }
 
+    OsError flush(FileId file) override { return flushFd(static_cast<int>(file)); }
+
     void close(FileId file) override { ::close(static_cast<int>(file)); }
+
+    OsError map(FileId file, std::uint64_t size, MappedFile& view) override {
+        view = MappedFile{};
+        if (sizeof(void*) != kMappingPointerSize)
+            return OsError::Unsupported;
+        // mmap refuses a length of 0; an empty file is an empty view.
+        if (size == 0)
+            return OsError::None;
+        posix::prepareGuardedCopies();
+        void* data = mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_SHARED,
+                          static_cast<int>(file), 0);
+        if (data == MAP_FAILED)
+            return lastError();
+        view.data = static_cast<const std::uint8_t*>(data);
+        view.size = size;
+        return OsError::None;
+    }
+
+    OsError readMapped(const MappedFile& view, std::uint64_t offset, void* buffer,
+                       std::size_t size) override {
+        if (offset > view.size || size > view.size - offset)
+            return OsError::ShortRead;
+        if (size == 0)
+            return OsError::None;
+        if (!posix::guardedCopy(buffer, view.data + offset, size))
+            return OsError(OsError::Other, EIO);
+        return OsError::None;
+    }
+
+    void unmap(MappedFile& view) override {
+        if (view.data)
+            munmap(const_cast<std::uint8_t*>(view.data), static_cast<std::size_t>(view.size));
+        view = MappedFile{};
+    }
 
     OsError tempPath(char* buffer, std::size_t capacity) override {
         const char* dir = std::getenv("TMPDIR");
@@ -273,13 +359,15 @@ class PosixPlatform final : public Platform {
     }
 
     OsError copy(const char* source, const char* target) override {
-        int in = retryOpen(nativePath(source), O_RDONLY);
-        if (in < 0)
-            return lastError();
+        int in = -1;
+        OsError error = openRegular(nativePath(source), O_RDONLY, in);
+        if (error != OsError::None)
+            return error.on(OsError::Side::Source);
         struct stat from;
-        if (fstat(in, &from) != 0 || S_ISDIR(from.st_mode)) {
+        if (fstat(in, &from) != 0) {
+            error = lastError();
             ::close(in);
-            return OsError::AccessDenied;
+            return error.on(OsError::Side::Source);
         }
         std::string targetPath = nativePath(target);
         // Copying a file onto itself would empty it before reading it.
@@ -287,84 +375,130 @@ class PosixPlatform final : public Platform {
         if (stat(targetPath.c_str(), &to) == 0 && to.st_dev == from.st_dev &&
             to.st_ino == from.st_ino) {
             ::close(in);
-            return OsError::SharingViolation;
+            return OsError(OsError::SharingViolation).on(OsError::Side::Target);
         }
-        int out = retryOpen(targetPath, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        if (out < 0) {
-            OsError error = lastError();
+        int out = -1;
+        error = openRegular(targetPath, O_WRONLY | O_CREAT | O_TRUNC, out);
+        if (error != OsError::None) {
             ::close(in);
-            return error;
+            return error.on(OsError::Side::Target);
         }
-        OsError result = copyBytes(in, 0, out, static_cast<std::uint64_t>(from.st_size));
+        OsError result = posix::copyBytes(in, 0, out, static_cast<std::uint64_t>(from.st_size));
         ::close(in);
         if (::close(out) != 0 && result == OsError::None)
-            result = lastError();
+            result = lastError().on(OsError::Side::Target);
         return result;
     }
 
     OsError replace(const char* source, const char* target) override {
+        std::string from = nativePath(source);
         std::string to = nativePath(target);
         // rename() would replace a file nobody may write to; Windows refuses a read-only one.
         struct stat st;
         if (stat(to.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
             return OsError::AccessDenied;
-        return ::rename(nativePath(source).c_str(), to.c_str()) == 0 ? OsError::None : lastError();
+        if (::rename(from.c_str(), to.c_str()) != 0)
+            return lastError();
+        OsError error = flushFolder(folderOf(to));
+        if (error == OsError::None && folderOf(from) != folderOf(to))
+            error = flushFolder(folderOf(from));
+        return error;
     }
 
     OsError info(const char* path, FileInfo& info) override {
         struct stat st;
         if (stat(nativePath(path).c_str(), &st) != 0)
             return lastError();
-        info.isFolder = S_ISDIR(st.st_mode);
-        info.size = static_cast<std::uint64_t>(st.st_size);
-        info.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+        fillInfo(st, info);
         return OsError::None;
     }
 
+    OsError linkInfo(const char* path, FileInfo& info) override {
+        struct stat st;
+        if (lstat(nativePath(path).c_str(), &st) != 0)
+            return lastError();
+        fillInfo(st, info);
+        return OsError::None;
+    }
+
+    OsError identity(const char* path, FileIdentity& identity) override {
+        struct stat st;
+        if (stat(nativePath(path).c_str(), &st) != 0)
+            return lastError();
+        identity.device = static_cast<std::uint64_t>(st.st_dev);
+        identity.node = static_cast<std::uint64_t>(st.st_ino);
+        return OsError::None;
+    }
+
+    OsError realPath(const char* path, std::string& real) override {
+        char* resolved = ::realpath(nativePath(path).c_str(), nullptr);
+        if (!resolved)
+            return lastError();
+        real = resolved;
+        std::free(resolved);
+        return OsError::None;
+    }
+
+    // Read-only access is enough to set the time (the owner may) and to flush it.
     OsError setModified(const char* path, std::int64_t modified) override {
+        int fd = retryOpen(nativePath(path), O_RDONLY | O_NONBLOCK);
+        if (fd < 0)
+            return lastError();
         timespec times[2]{};
         times[0].tv_nsec = UTIME_OMIT;
         times[1].tv_sec = static_cast<time_t>(modified);
-        return utimensat(AT_FDCWD, nativePath(path).c_str(), times, 0) == 0 ? OsError::None
-                                                                            : lastError();
+        OsError result = futimens(fd, times) == 0 ? flushFd(fd) : lastError();
+        ::close(fd);
+        return result;
     }
 
     OsError makeFolder(const char* path) override {
         std::string native = nativePath(path);
-        if (mkdir(native.c_str(), 0777) == 0)
+        if (mkdir(native.c_str(), kNewFolderMode) == 0)
             return OsError::None;
         int code = errno;
         struct stat st;
         if (code == EEXIST && stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
             return OsError::None;
-        return code == EEXIST ? OsError::AccessDenied : fromErrno(code);
+        // Something that is not a folder holds the name.
+        return code == EEXIST ? OsError(OsError::AccessDenied, code) : fromErrno(code);
     }
 
-    OsError
-    forEachEntry(const char* folder,
-                 const std::function<void(const char* name, bool isFolder)>& visit) override {
+    OsError forEachEntry(const char* folder,
+                         const std::function<void(const FolderEntry& entry)>& visit) override {
         std::string dir = nativePath(folder);
         if (dir.empty() || dir.back() != '/')
             dir += '/';
         DIR* listing = opendir(dir.c_str());
         if (!listing)
             return lastError();
-        std::vector<std::pair<std::string, bool>> entries;
+        std::vector<ListedEntry> entries;
         while (dirent* entry = readdir(listing)) {
             if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
                 continue;
-            bool isFolder = entry->d_type == DT_DIR;
-            // Links, and file systems that do not say, are asked; a link counts as what it names.
-            if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-                struct stat st;
-                std::string full = dir + entry->d_name;
-                isFolder = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-            }
-            entries.emplace_back(entry->d_name, isFolder);
+            entries.push_back(listed(dir, *entry));
         }
         closedir(listing);
-        for (const auto& [name, isFolder] : entries)
-            visit(name.c_str(), isFolder);
+        // Visited once the listing is closed: the visitor may change the folder.
+        for (const ListedEntry& entry : entries)
+            visit(FolderEntry{entry.name.c_str(), entry.kind, entry.isLink});
+        return OsError::None;
+    }
+
+    OsError lockFile(const char* path, FileId& file) override {
+        int fd = retryOpen(nativePath(path), O_RDWR | O_CREAT | O_NONBLOCK, kNewFileMode);
+        if (fd < 0)
+            return lastError();
+        int result;
+        do {
+            result = flock(fd, LOCK_EX | LOCK_NB);
+        } while (result != 0 && errno == EINTR);
+        if (result != 0) {
+            int code = errno;
+            ::close(fd);
+            return code == EWOULDBLOCK ? OsError(OsError::SharingViolation, code) : fromErrno(code);
+        }
+        file = fd;
         return OsError::None;
     }
 
@@ -385,27 +519,30 @@ class PosixPlatform final : public Platform {
         return time;
     }
 
-    // Starts xdg-open without a shell and without waiting for it: a short-lived child spawns
-    // it and exits at once, so the opener is never left behind as a zombie of ours.
     OsError shellOpen(const char* path) override {
-        std::string native = nativePath(path);
-        pid_t child = fork();
-        if (child < 0)
-            return lastError();
-        if (child == 0) {
-            char* argv[] = {const_cast<char*>("xdg-open"), const_cast<char*>(native.c_str()),
-                            nullptr};
-            pid_t opener;
-            int rc = posix_spawnp(&opener, "xdg-open", nullptr, nullptr, argv, environ);
-            _exit(rc == 0 ? 0 : 1);
-        }
-        int status = 0;
-        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? OsError::None : OsError::NotFound;
+        return posix::shellOpen(nativePath(path).c_str());
     }
 
     bool enforcesSharing() const override { return false; }
+
+    std::uint32_t processId() override { return static_cast<std::uint32_t>(getpid()); }
+
+    bool isTerminal(StandardStream stream) override {
+        return isatty(stream == StandardStream::Output ? STDOUT_FILENO : STDERR_FILENO) == 1;
+    }
+
+    OsError mountedMedia(std::vector<MountedMedium>& media) override {
+        return posix::findMountedMedia(systemRoot_, media);
+    }
+
+    void setSystemRoot(const std::string& root) override { systemRoot_ = root; }
+
+    void deferInterrupts() override { posix::deferInterrupts(); }
+    void allowInterrupts() override { posix::allowInterrupts(); }
+    bool interrupted() override { return posix::interrupted(); }
+
+  private:
+    std::string systemRoot_;
 };
 
 } // namespace

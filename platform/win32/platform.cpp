@@ -7,49 +7,31 @@
 
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "platform/win32/errors.h"
+#include "platform/win32/interrupts.h"
 
 namespace kovra {
 
 namespace {
 
-OsError fromWin32(DWORD code) {
-    switch (code) {
-    case ERROR_SUCCESS:
-        return OsError::None;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_NOT_READY:
-    case ERROR_INVALID_NAME:
-        return OsError::NotFound;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_DIRECTORY:
-        return OsError::AccessDenied;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return OsError::SharingViolation;
-    case ERROR_FILENAME_EXCED_RANGE:
-    case ERROR_BUFFER_OVERFLOW:
-        return OsError::TooLong;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return OsError::ShortWrite;
-    default:
-        return OsError::Other;
-    }
-}
+using win32::fromWin32;
+using win32::interrupted;
+using win32::lastError;
 
-OsError lastError() {
-    return fromWin32(GetLastError());
-}
+constexpr std::size_t kCopyPiece = 1 << 20;
+constexpr unsigned kHighHalfShift = 32;
+constexpr DWORD kLowHalf = 0xFFFFFFFFu;
+// ShellExecuteA's answers above this are the program started; the others are error codes.
+constexpr INT_PTR kShellStarted = 32;
 
 HANDLE handleOf(FileId file) {
     return reinterpret_cast<HANDLE>(file);
+}
+
+std::uint64_t joined(DWORD high, DWORD low) {
+    return (static_cast<std::uint64_t>(high) << kHighHalfShift) | low;
 }
 
 // FILETIME counts 100 ns intervals since 1601-01-01 UTC.
@@ -57,8 +39,7 @@ constexpr std::int64_t kIntervalsPerSecond = 10000000;
 constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
 
 std::int64_t toUnixSeconds(const FILETIME& time) {
-    std::int64_t intervals = static_cast<std::int64_t>(
-        (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    auto intervals = static_cast<std::int64_t>(joined(time.dwHighDateTime, time.dwLowDateTime));
     return intervals / kIntervalsPerSecond - kSecondsFrom1601To1970;
 }
 
@@ -66,9 +47,25 @@ FILETIME fromUnixSeconds(std::int64_t seconds) {
     std::uint64_t intervals =
         static_cast<std::uint64_t>((seconds + kSecondsFrom1601To1970) * kIntervalsPerSecond);
     FILETIME time;
-    time.dwLowDateTime = static_cast<DWORD>(intervals & 0xFFFFFFFFu);
-    time.dwHighDateTime = static_cast<DWORD>(intervals >> 32);
+    time.dwLowDateTime = static_cast<DWORD>(intervals & kLowHalf);
+    time.dwHighDateTime = static_cast<DWORD>(intervals >> kHighHalfShift);
     return time;
+}
+
+FileKind kindOf(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileKind::Folder : FileKind::File;
+}
+
+// What path leads to, a link followed: the file opened (folders too) and asked.
+OsError followedInfo(const char* path, BY_HANDLE_FILE_INFORMATION& data) {
+    HANDLE handle = CreateFileA(path, FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return lastError();
+    OsError result = GetFileInformationByHandle(handle, &data) ? OsError::None : lastError();
+    CloseHandle(handle);
+    return result;
 }
 
 class Win32Platform final : public Platform {
@@ -108,11 +105,27 @@ class Win32Platform final : public Platform {
             access = GENERIC_READ | GENERIC_WRITE;
             disposition = OPEN_ALWAYS;
             break;
+        case OpenMode::CreateNew:
+            access = GENERIC_READ | GENERIC_WRITE;
+            disposition = CREATE_NEW;
+            break;
         }
         HANDLE handle =
             CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE)
-            return lastError();
+        if (handle == INVALID_HANDLE_VALUE) {
+            OsError error = lastError();
+            // A folder refuses a file's open as access denied; it is told apart here.
+            DWORD attributes = GetFileAttributesA(path);
+            if (error == OsError::AccessDenied && attributes != INVALID_FILE_ATTRIBUTES &&
+                (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                return OsError(OsError::IsFolder, error.native());
+            return error;
+        }
+        // CON, NUL, a pipe: nothing Kovra reads or replaces.
+        if (GetFileType(handle) != FILE_TYPE_DISK) {
+            CloseHandle(handle);
+            return OsError::NotAFile;
+        }
         file = reinterpret_cast<FileId>(handle);
         return OsError::None;
     }
@@ -127,8 +140,8 @@ class Win32Platform final : public Platform {
     // A synchronous handle reads at the offset an OVERLAPPED gives, and moves its position.
     OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) override {
         OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        at.Offset = static_cast<DWORD>(offset & kLowHalf);
+        at.OffsetHigh = static_cast<DWORD>(offset >> kHighHalfShift);
         DWORD got = 0;
         if (!ReadFile(handleOf(file), buffer, static_cast<DWORD>(size), &got, &at)) {
             DWORD code = GetLastError();
@@ -138,6 +151,8 @@ class Win32Platform final : public Platform {
     }
 
     OsError write(FileId file, const void* data, std::size_t size) override {
+        if (interrupted())
+            return OsError::Interrupted;
         DWORD put = 0;
         if (!WriteFile(handleOf(file), data, static_cast<DWORD>(size), &put, nullptr))
             return lastError();
@@ -145,10 +160,10 @@ class Win32Platform final : public Platform {
     }
 
     OsError setSize(FileId file, std::uint64_t size) override {
-        LONG high = static_cast<LONG>(size >> 32);
+        LONG high = static_cast<LONG>(size >> kHighHalfShift);
         SetLastError(ERROR_SUCCESS);
-        if (SetFilePointer(handleOf(file), static_cast<LONG>(size & 0xFFFFFFFFu), &high,
-                           FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+        if (SetFilePointer(handleOf(file), static_cast<LONG>(size & kLowHalf), &high, FILE_BEGIN) ==
+                INVALID_SET_FILE_POINTER &&
             GetLastError() != ERROR_SUCCESS)
             return lastError();
         return SetEndOfFile(handleOf(file)) ? OsError::None : lastError();
@@ -157,6 +172,8 @@ class Win32Platform final : public Platform {
     // An OVERLAPPED write moves the position too: it is put back for the appends that follow.
     OsError writeAt(FileId file, std::uint64_t offset, const void* data,
                     std::size_t size) override {
+        if (interrupted())
+            return OsError::Interrupted;
         HANDLE handle = handleOf(file);
         LONG high = 0;
         SetLastError(ERROR_SUCCESS);
@@ -164,8 +181,8 @@ class Win32Platform final : public Platform {
         if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS)
             return lastError();
         OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        at.Offset = static_cast<DWORD>(offset & kLowHalf);
+        at.OffsetHigh = static_cast<DWORD>(offset >> kHighHalfShift);
         DWORD put = 0;
         OsError result = OsError::None;
         if (!WriteFile(handle, data, static_cast<DWORD>(size), &put, &at))
@@ -190,17 +207,20 @@ class Win32Platform final : public Platform {
         return OsError::None;
     }
 
-    // Windows has no call that copies part of one open file into another: through a buffer.
+    // Windows has no call that copies part of one open file into another: through a buffer,
+    // which knows which file failed.
     OsError copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) override {
-        static constexpr std::size_t kChunk = 1 << 20;
-        std::vector<char> chunk(kChunk);
+        std::vector<char> piece(kCopyPiece);
         while (size > 0) {
-            std::size_t want = size < kChunk ? static_cast<std::size_t>(size) : kChunk;
-            OsError result = readAt(from, offset, chunk.data(), want);
-            if (result == OsError::None)
-                result = write(to, chunk.data(), want);
+            std::size_t want = size < kCopyPiece ? static_cast<std::size_t>(size) : kCopyPiece;
+            OsError result = readAt(from, offset, piece.data(), want);
             if (result != OsError::None)
+                return result.on(OsError::Side::Source);
+            result = write(to, piece.data(), want);
+            if (result == OsError::Interrupted)
                 return result;
+            if (result != OsError::None)
+                return result.on(OsError::Side::Target);
             offset += want;
             size -= want;
         }
@@ -213,11 +233,25 @@ class Win32Platform final : public Platform {
         DWORD low = GetFileSize(handleOf(file), &high);
         if (low == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS)
             return lastError();
-        size = (static_cast<std::uint64_t>(high) << 32) | low;
+        size = joined(high, low);
         return OsError::None;
     }
 
+    OsError flush(FileId file) override {
+        return FlushFileBuffers(handleOf(file)) ? OsError::None : lastError();
+    }
+
     void close(FileId file) override { CloseHandle(handleOf(file)); }
+
+    // No view of a file here: the callers read instead.
+    OsError map(FileId, std::uint64_t, MappedFile& view) override {
+        view = MappedFile{};
+        return OsError::Unsupported;
+    }
+    OsError readMapped(const MappedFile&, std::uint64_t, void*, std::size_t) override {
+        return OsError::Unsupported;
+    }
+    void unmap(MappedFile& view) override { view = MappedFile{}; }
 
     OsError tempPath(char* buffer, std::size_t capacity) override {
         DWORD length = GetTempPathA(static_cast<DWORD>(capacity), buffer);
@@ -260,8 +294,29 @@ class Win32Platform final : public Platform {
         return DeleteFileA(path) ? OsError::None : lastError();
     }
 
+    // Opened here rather than by CopyFileA, so that a failure says which file it was.
     OsError copy(const char* source, const char* target) override {
-        return CopyFileA(source, target, FALSE) ? OsError::None : lastError();
+        FileId in = 0;
+        OsError error = open(source, OpenMode::ReadShared, in);
+        if (error != OsError::None)
+            return error.on(OsError::Side::Source);
+        std::uint64_t size = 0;
+        error = fileSize(in, size);
+        if (error != OsError::None) {
+            close(in);
+            return error.on(OsError::Side::Source);
+        }
+        // Opening the source itself without sharing fails here, before it is emptied.
+        FileId out = 0;
+        error = open(target, OpenMode::WriteTruncate, out);
+        if (error != OsError::None) {
+            close(in);
+            return error.on(OsError::Side::Target);
+        }
+        error = copyRange(in, 0, out, size);
+        close(in);
+        close(out);
+        return error;
     }
 
     OsError replace(const char* source, const char* target) override {
@@ -277,19 +332,67 @@ class Win32Platform final : public Platform {
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
             return lastError();
-        info.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        info.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        info.modified = toUnixSeconds(data.ftLastWriteTime);
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            fillInfo(data, info);
+            return OsError::None;
+        }
+        // A link: what it leads to.
+        BY_HANDLE_FILE_INFORMATION target;
+        OsError error = followedInfo(path, target);
+        if (error != OsError::None)
+            return error;
+        info.kind = kindOf(target.dwFileAttributes);
+        info.size = joined(target.nFileSizeHigh, target.nFileSizeLow);
+        info.modified = toUnixSeconds(target.ftLastWriteTime);
         return OsError::None;
     }
 
+    OsError linkInfo(const char* path, FileInfo& info) override {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+            return lastError();
+        fillInfo(data, info);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            info.kind = FileKind::Link;
+        return OsError::None;
+    }
+
+    OsError identity(const char* path, FileIdentity& identity) override {
+        BY_HANDLE_FILE_INFORMATION data;
+        OsError error = followedInfo(path, data);
+        if (error != OsError::None)
+            return error;
+        identity.device = data.dwVolumeSerialNumber;
+        identity.node = joined(data.nFileIndexHigh, data.nFileIndexLow);
+        return OsError::None;
+    }
+
+    OsError realPath(const char* path, std::string& real) override {
+        std::string full;
+        OsError error = askForPath(
+            [&](char* buffer, DWORD capacity) {
+                return GetFullPathNameA(path, capacity, buffer, nullptr);
+            },
+            full);
+        if (error != OsError::None)
+            return error;
+        // Long names for 8.3 ones; it also finds out whether the path is there.
+        return askForPath(
+            [&](char* buffer, DWORD capacity) {
+                return GetLongPathNameA(full.c_str(), buffer, capacity);
+            },
+            real);
+    }
+
     OsError setModified(const char* path, std::int64_t modified) override {
-        HANDLE handle = CreateFileA(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        HANDLE handle = CreateFileA(path, GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
             return lastError();
         FILETIME time = fromUnixSeconds(modified);
-        OsError result = SetFileTime(handle, nullptr, nullptr, &time) ? OsError::None : lastError();
+        OsError result = SetFileTime(handle, nullptr, nullptr, &time) && FlushFileBuffers(handle)
+                             ? OsError::None
+                             : lastError();
         CloseHandle(handle);
         return result;
     }
@@ -302,16 +405,18 @@ class Win32Platform final : public Platform {
         if (code == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
             (attributes & FILE_ATTRIBUTE_DIRECTORY))
             return OsError::None;
-        return code == ERROR_ALREADY_EXISTS ? OsError::AccessDenied : fromWin32(code);
+        // Something that is not a folder holds the name.
+        return code == ERROR_ALREADY_EXISTS
+                   ? OsError(OsError::AccessDenied, static_cast<std::int32_t>(code))
+                   : fromWin32(code);
     }
 
-    OsError
-    forEachEntry(const char* folder,
-                 const std::function<void(const char* name, bool isFolder)>& visit) override {
-        std::string pattern(folder);
-        if (pattern.empty() || (pattern.back() != '\\' && pattern.back() != '/'))
-            pattern += '\\';
-        pattern += '*';
+    OsError forEachEntry(const char* folder,
+                         const std::function<void(const FolderEntry& entry)>& visit) override {
+        std::string prefix(folder);
+        if (prefix.empty() || (prefix.back() != '\\' && prefix.back() != '/'))
+            prefix += '\\';
+        std::string pattern = prefix + '*';
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA(pattern.c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) {
@@ -319,16 +424,39 @@ class Win32Platform final : public Platform {
             return code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES ? OsError::None
                                                                                : fromWin32(code);
         }
+        struct Listed {
+            std::string name;
+            FileKind kind;
+            bool isLink;
+        };
         // Collect first: the visitor may change the folder.
-        std::vector<std::pair<std::string, bool>> entries;
+        std::vector<Listed> entries;
         do {
-            if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
-                entries.emplace_back(found.cFileName,
-                                     (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+            if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0)
+                continue;
+            Listed entry{found.cFileName, kindOf(found.dwFileAttributes),
+                         (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
+            // A link counts as what it leads to; one that leads nowhere is Other.
+            BY_HANDLE_FILE_INFORMATION target;
+            if (entry.isLink)
+                entry.kind = followedInfo((prefix + entry.name).c_str(), target) == OsError::None
+                                 ? kindOf(target.dwFileAttributes)
+                                 : FileKind::Other;
+            entries.push_back(entry);
         } while (FindNextFileA(search, &found));
         FindClose(search);
-        for (const auto& [name, isFolder] : entries)
-            visit(name.c_str(), isFolder);
+        for (const Listed& entry : entries)
+            visit(FolderEntry{entry.name.c_str(), entry.kind, entry.isLink});
+        return OsError::None;
+    }
+
+    // No sharing at all: a second open, from any process, is a sharing violation.
+    OsError lockFile(const char* path, FileId& file) override {
+        HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return lastError();
+        file = reinterpret_cast<FileId>(handle);
         return OsError::None;
     }
 
@@ -349,15 +477,64 @@ class Win32Platform final : public Platform {
 
     OsError shellOpen(const char* path) override {
         HINSTANCE result = ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
-        // Values above 32 mean the program was started; the others are error codes.
         INT_PTR code = reinterpret_cast<INT_PTR>(result);
-        if (code > 32)
+        if (code > kShellStarted)
             return OsError::None;
-        return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? OsError::NotFound
-                                                                            : OsError::Other;
+        switch (code) {
+        case SE_ERR_NOASSOC:
+        case SE_ERR_ASSOCINCOMPLETE:
+            return OsError(OsError::NoHandler, static_cast<std::int32_t>(code));
+        case SE_ERR_FNF:
+        case SE_ERR_PNF:
+            return OsError(OsError::NotFound, static_cast<std::int32_t>(code));
+        default:
+            return OsError(OsError::Other, static_cast<std::int32_t>(code));
+        }
     }
 
     bool enforcesSharing() const override { return true; }
+
+    std::uint32_t processId() override { return GetCurrentProcessId(); }
+
+    bool isTerminal(StandardStream stream) override {
+        HANDLE handle =
+            GetStdHandle(stream == StandardStream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+        DWORD mode = 0;
+        return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode);
+    }
+
+    // Drive letters say which drive is removable; there is no mount table to read.
+    OsError mountedMedia(std::vector<MountedMedium>& media) override {
+        media.clear();
+        return OsError::None;
+    }
+    void setSystemRoot(const std::string&) override {}
+
+    void deferInterrupts() override { win32::deferInterrupts(); }
+    void allowInterrupts() override { win32::allowInterrupts(); }
+    bool interrupted() override { return win32::interrupted(); }
+
+  private:
+    static void fillInfo(const WIN32_FILE_ATTRIBUTE_DATA& data, FileInfo& info) {
+        info.kind = kindOf(data.dwFileAttributes);
+        info.size = joined(data.nFileSizeHigh, data.nFileSizeLow);
+        info.modified = toUnixSeconds(data.ftLastWriteTime);
+    }
+
+    // Calls that write a path into a buffer and, when it is too small, give the size needed.
+    template <typename Ask> static OsError askForPath(Ask ask, std::string& path) {
+        std::vector<char> buffer(MAX_PATH);
+        for (;;) {
+            DWORD length = ask(buffer.data(), static_cast<DWORD>(buffer.size()));
+            if (length == 0)
+                return lastError();
+            if (length < buffer.size()) {
+                path.assign(buffer.data(), length);
+                return OsError::None;
+            }
+            buffer.resize(length);
+        }
+    }
 };
 
 } // namespace

@@ -22,7 +22,7 @@ if [ "$mode" = native ]; then
   echo SD >"$fixture/sys/block/mmcblk0/device/type"
   echo 0 >"$fixture/sys/block/mmcblk0/removable"
   printf '30 1 179:1 / %s rw - vfat /dev/mmcblk0p1 rw\n' "$card" >"$fixture/proc/self/mountinfo"
-  export KOVRA_SYSTEM_ROOT=$fixture
+  system_root=$fixture
   on_card() { printf '%s/%s' "$card" "$1"; }
   card_root=$card
   given_card=$card
@@ -39,7 +39,7 @@ fi
 # kovra DRIVE-ARGS...: runs the program; sets out, err and rc.
 kovra() {
   if [ "$mode" = native ]; then
-    "$program" "$@" >"$work/out" 2>"$work/err"
+    "$program" --system-root "$system_root" "$@" >"$work/out" 2>"$work/err"
   else
     bash "$repo/cmake/wine-run.sh" "$mode" "$program" "$@" >"$work/out" 2>"$work/err"
   fi
@@ -200,7 +200,7 @@ check "play refuses other files" is "$rc|$out" "1|"
 
 # --- no card
 if [ "$mode" = native ]; then
-  export KOVRA_SYSTEM_ROOT=$work/empty-system
+  system_root=$work/empty-system
 else
   export KOVRA_DRIVES=""
 fi
@@ -217,7 +217,7 @@ if [ "$mode" = native ]; then
   echo 1 >"$fixture/sys/block/sdb/removable"
   printf '31 1 8:17 / %s rw - vfat /dev/sdb1 rw\n' "${work// /\\040}/a\\040card" \
     >>"$fixture/proc/self/mountinfo"
-  export KOVRA_SYSTEM_ROOT=$fixture
+  system_root=$fixture
   kovra card --json
   check "two cards: first by mount point" is "$(json 'd["root"]')" "$work/a card"
   check "two cards: the other named" has "$err" "/dev/mmcblk0p1"

@@ -110,8 +110,9 @@ TEST_F(PlatformContract, ReadAtSizeReplaceAndFolders) {
     EXPECT_EQ(platform.makeFolder(folder.c_str()), OsError::None) << "already there is fine";
     EXPECT_EQ(platform.makeFolder(path.c_str()), OsError::AccessDenied) << "a file is no folder";
     std::vector<std::string> entries;
-    platform.forEachEntry(dir.path().string().c_str(), [&](const char* name, bool isFolder) {
-        entries.push_back(std::string(name) + (isFolder ? "/" : ""));
+    platform.forEachEntry(dir.path().string().c_str(), [&](const FolderEntry& entry) {
+        entries.push_back(std::string(entry.name) + (entry.kind == FileKind::Folder ? "/" : "") +
+                          (entry.kind == FileKind::Other || entry.isLink ? "?" : ""));
     });
     std::sort(entries.begin(), entries.end());
     EXPECT_EQ(entries, (std::vector<std::string>{"DCIM/", "clip.avi"}));
@@ -145,12 +146,152 @@ TEST_F(PlatformContract, WriteTruncateEmptiesTheFile) {
     EXPECT_EQ(test::readAll(path).size(), 2u);
 }
 
-// Opening a folder as a file fails rather than giving a handle that reads nothing.
-TEST_F(PlatformContract, FolderIsNotAFile) {
-    File reader(platform, dir.path().string().c_str(), OpenMode::ReadShared);
-    EXPECT_FALSE(reader.isOpen());
-    File writer(platform, dir.path().string().c_str(), OpenMode::WriteTruncate);
-    EXPECT_FALSE(writer.isOpen());
+// Guards against a folder opened as a file that reads nothing, and a temporary file created
+// over something already there.
+TEST_F(PlatformContract, OpenRefusesWhatIsNoFileForIt) {
+    std::string folder = dir.file("DCIM"), file = dir.file("CONFIG.SYS");
+    ASSERT_EQ(platform.makeFolder(folder.c_str()), OsError::None);
+    test::writeAll(file, hexBytes("01 02"));
+    const struct {
+        std::string path;
+        OpenMode mode;
+        OsError::Kind expected;
+    } cases[] = {
+        {folder, OpenMode::ReadShared, OsError::IsFolder},
+        {folder, OpenMode::WriteTruncate, OsError::IsFolder},
+        {folder, OpenMode::ReadWriteExclusive, OsError::IsFolder},
+        {folder, OpenMode::CreateNew, OsError::Exists},
+        {file, OpenMode::CreateNew, OsError::Exists},
+        {dir.file("absent"), OpenMode::ReadShared, OsError::NotFound},
+    };
+    for (const auto& c : cases) {
+        File opened(platform, c.path.c_str(), c.mode);
+        EXPECT_FALSE(opened.isOpen()) << c.path << " mode " << static_cast<int>(c.mode);
+        EXPECT_EQ(opened.openError().kind(), c.expected)
+            << c.path << " mode " << static_cast<int>(c.mode) << ": " << opened.openError();
+    }
+    EXPECT_EQ(toHex(test::readAll(file)), "01 02");
+}
+
+// Guards against a new temporary file that cannot read back what was written to it, or
+// whose flush fails.
+TEST_F(PlatformContract, CreateNewReadsBackAndFlushes) {
+    std::string path = dir.file("~tmp.avi");
+    File file(platform, path.c_str(), OpenMode::CreateNew);
+    ASSERT_TRUE(file.isOpen()) << file.openError();
+    ASSERT_EQ(file.write("RIFF", 4), OsError::None);
+    char back[4] = {};
+    ASSERT_EQ(platform.readAt(file.id(), 0, back, 4), OsError::None);
+    EXPECT_EQ(std::string(back, 4), "RIFF");
+    EXPECT_EQ(platform.flush(file.id()), OsError::None);
+}
+
+// Guards against the system's code lost on the way: the message a user reads names it.
+TEST_F(PlatformContract, ErrorsCarryTheSystemsCodeAndWords) {
+    File file(platform, dir.file("absent").c_str(), OpenMode::ReadShared);
+    OsError error = file.openError();
+    ASSERT_EQ(error, OsError::NotFound);
+    ASSERT_NE(error.native(), 0);
+    std::string text = osErrorText(error), code = std::to_string(error.native());
+    EXPECT_NE(text.find(" " + code + ")"), std::string::npos) << text;
+    EXPECT_GT(text.size(), code.size() + 10) << "the system's words too: " << text;
+    EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos) << text;
+    EXPECT_EQ(osErrorText(OsError::ShortRead), "");
+}
+
+// Guards against a failed copy blamed on the wrong file: the one that cannot be read is the
+// source, the one that cannot be written the target.
+TEST_F(PlatformContract, CopiesSayWhichSideFailed) {
+    std::string source = dir.file("source"), readOnly = dir.file("read-only");
+    test::writeAll(source, hexBytes("4D 41 52 53 01 02 03 04"));
+    test::writeAll(readOnly, {});
+    File in(platform, source.c_str(), OpenMode::ReadShared);
+    File out(platform, dir.file("out").c_str(), OpenMode::WriteTruncate);
+    File unreadable(platform, dir.file("write-only").c_str(), OpenMode::WriteTruncate);
+    File unwritable(platform, readOnly.c_str(), OpenMode::ReadShared);
+    ASSERT_TRUE(in.isOpen() && out.isOpen() && unreadable.isOpen() && unwritable.isOpen());
+    ASSERT_EQ(unreadable.write("RIFF", 4), OsError::None);
+    // Either: the copy succeeds. What the system calls the failure differs (EBADF, access
+    // denied); which file it concerns does not.
+    const struct {
+        FileId from, to;
+        std::uint64_t offset, size;
+        OsError::Side side;
+    } cases[] = {
+        {in.id(), out.id(), 2, 4, OsError::Side::Either},
+        {in.id(), out.id(), 6, 4, OsError::Side::Source}, // the source ends first: ShortRead
+        {unreadable.id(), out.id(), 0, 4, OsError::Side::Source},
+        {in.id(), unwritable.id(), 0, 4, OsError::Side::Target},
+    };
+    for (const auto& c : cases) {
+        OsError error = platform.copyRange(c.from, c.offset, c.to, c.size);
+        EXPECT_EQ(error == OsError::None, c.side == OsError::Side::Either) << error;
+        EXPECT_EQ(error.side(), c.side) << error;
+    }
+    out.close();
+    // What a failed copy appended before it failed is not told; the good copy came first.
+    EXPECT_EQ(toHex(test::readAll(dir.file("out")).data(), 4), "52 53 01 02");
+    EXPECT_EQ(platform.copy(dir.file("absent").c_str(), dir.file("x").c_str()).side(),
+              OsError::Side::Source);
+    EXPECT_EQ(platform.copy(source.c_str(), (dir.file("absent") + "/x").c_str()).side(),
+              OsError::Side::Target);
+}
+
+// Guards against a time set on the temporary file lost in the move, or a move whose new
+// bytes the next look does not see.
+TEST_F(PlatformContract, SetModifiedAndReplaceShowInInfo) {
+    constexpr std::int64_t kRecorded = 1192522607; // 2007-10-16 08:16:47 UTC
+    std::string path = dir.file("CONFIG.SYS"), temporary = dir.file("~CONFIG.SYS");
+    test::writeAll(path, std::vector<unsigned char>(11, 0));
+    test::writeAll(temporary, hexBytes("01 01 14"));
+    ASSERT_EQ(platform.setModified(temporary.c_str(), kRecorded), OsError::None);
+    ASSERT_EQ(platform.replace(temporary.c_str(), path.c_str()), OsError::None);
+    FileInfo info;
+    ASSERT_EQ(platform.info(path.c_str(), info), OsError::None);
+    EXPECT_TRUE(info.isFile());
+    EXPECT_EQ(info.size, 3u);
+    EXPECT_EQ(info.modified, kRecorded);
+    ASSERT_EQ(platform.linkInfo(dir.path().string().c_str(), info), OsError::None);
+    EXPECT_TRUE(info.isFolder());
+}
+
+// Guards against one file taken for two (another spelling of its path) or two for one.
+TEST_F(PlatformContract, IdentityAndRealPathFollowTheFileNotTheSpelling) {
+    std::string folder = dir.file("DCIM");
+    ASSERT_EQ(platform.makeFolder(folder.c_str()), OsError::None);
+    test::writeAll(dir.file("DCIM/a.avi"), {1});
+    test::writeAll(dir.file("DCIM/b.avi"), {1});
+    std::string plain = dir.path().string() + "\\DCIM\\a.avi";
+    std::string roundabout = dir.path().string() + "\\DCIM\\..\\.\\DCIM\\a.avi";
+    FileIdentity a, again, b, dcim;
+    ASSERT_EQ(platform.identity(plain.c_str(), a), OsError::None);
+    ASSERT_EQ(platform.identity(roundabout.c_str(), again), OsError::None);
+    ASSERT_EQ(platform.identity(dir.file("DCIM/b.avi").c_str(), b), OsError::None);
+    ASSERT_EQ(platform.identity(folder.c_str(), dcim), OsError::None);
+    EXPECT_EQ(a, again);
+    EXPECT_NE(a, b);
+    EXPECT_NE(a, dcim);
+    std::string real, realAgain;
+    ASSERT_EQ(platform.realPath(plain.c_str(), real), OsError::None);
+    ASSERT_EQ(platform.realPath(roundabout.c_str(), realAgain), OsError::None);
+    EXPECT_EQ(real, realAgain);
+    EXPECT_EQ(real.find(".."), std::string::npos) << real;
+    EXPECT_EQ(platform.realPath(dir.file("absent").c_str(), real), OsError::NotFound);
+}
+
+// Guards against a deferral that makes writes fail though no interrupt came, or an allow
+// that ends the process without one.
+TEST_F(PlatformContract, DeferringWithoutAnInterruptChangesNothing) {
+    File file(platform, dir.file("out").c_str(), OpenMode::WriteTruncate);
+    ASSERT_TRUE(file.isOpen());
+    platform.deferInterrupts();
+    platform.deferInterrupts();
+    EXPECT_FALSE(platform.interrupted());
+    EXPECT_EQ(file.write("RIFF", 4), OsError::None);
+    platform.allowInterrupts();
+    platform.allowInterrupts();
+    EXPECT_EQ(platform.writeAt(file.id(), 0, "MARS", 4), OsError::None);
+    EXPECT_FALSE(platform.interrupted());
 }
 
 // The temporary folder ends in a backslash, and a buffer too small is refused, not cut.

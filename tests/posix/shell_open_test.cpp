@@ -1,5 +1,5 @@
-// The POSIX "open": xdg-open, started without a shell and without waiting for it. A script
-// named xdg-open, first on PATH, stands in for the desktop's.
+// The POSIX "open": xdg-open, started without a shell, its answer awaited a few seconds but
+// never its player. A script named xdg-open, first on PATH, stands in for the desktop's.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -32,8 +32,8 @@ class PosixShellOpen : public ::testing::Test {
     PosixShellOpen() : savedPath_(std::getenv("PATH") ? std::getenv("PATH") : "") {}
     ~PosixShellOpen() override { setenv("PATH", savedPath_.c_str(), 1); }
 
-    void installOpener() {
-        std::ofstream(dir.file("xdg-open")) << kOpener;
+    void installOpener(const std::string& script = kOpener) {
+        std::ofstream(dir.file("xdg-open")) << script;
         ASSERT_EQ(chmod(dir.file("xdg-open").c_str(), 0755), 0);
         setenv("PATH", (dir.path().string() + ":" + savedPath_).c_str(), 1);
     }
@@ -54,7 +54,7 @@ class PosixShellOpen : public ::testing::Test {
 };
 
 // The path reaches the opener as one argument, with backslashes as '/' and nothing in it
-// run by a shell, and the call returns before the opener ends.
+// run by a shell, and the call returns while the opener still runs (a player in front).
 TEST_F(PosixShellOpen, HandsThePathToXdgOpen) {
     installOpener();
     std::string name = "~mrMOV 0001 $(touch ran) 'q';`touch ran`.avi";
@@ -65,10 +65,21 @@ TEST_F(PosixShellOpen, HandsThePathToXdgOpen) {
     EXPECT_FALSE(test::fileExists(dir.file("ran")));
 }
 
-// No opener on PATH is reported, not ignored and not a crash.
-TEST_F(PosixShellOpen, MissingOpener) {
-    setenv("PATH", dir.path().string().c_str(), 1);
-    EXPECT_EQ(systemPlatform().shellOpen(dir.file("x.avi").c_str()), OsError::NotFound);
+// Guards against a refusal taken for success, and a missing opener not reported (or a crash):
+// xdg-open says 3 when it knows no program for the file.
+TEST_F(PosixShellOpen, TellsTheOpenersAnswer) {
+    const struct {
+        const char* exit;
+        OsError::Kind expected;
+    } cases[] = {{"0", OsError::None}, {"3", OsError::NoHandler}, {"4", OsError::Other}};
+    for (const auto& c : cases) {
+        installOpener(std::string("#!/bin/sh\nexit ") + c.exit + "\n");
+        OsError error = systemPlatform().shellOpen(dir.file("x.avi").c_str());
+        EXPECT_EQ(error.kind(), c.expected) << "exit " << c.exit << ": " << error;
+        EXPECT_EQ(error.native(), 0) << "xdg-open gives no code the system can word";
+    }
+    setenv("PATH", dir.file("empty").c_str(), 1);
+    EXPECT_EQ(systemPlatform().shellOpen(dir.file("x.avi").c_str()), OsError::NoHandler);
 }
 
 } // namespace

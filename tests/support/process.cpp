@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -30,9 +31,32 @@ int runProgram(const std::vector<std::string>& args, const std::string& out) {
     if (rc != 0)
         return -1;
     int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
+    // Only a signal's interruption is worth another wait; any other failure would recur.
+    pid_t waited;
+    while ((waited = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
     }
+    if (waited < 0)
+        return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+ChildEnd runInChild(const std::function<int()>& body) {
+    pid_t child = fork();
+    if (child < 0)
+        return {};
+    if (child == 0)
+        _exit(body());
+    int status = 0;
+    pid_t waited;
+    while ((waited = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
+    }
+    if (waited < 0)
+        return {};
+    if (WIFEXITED(status))
+        return {ChildEnd::Exited, WEXITSTATUS(status)};
+    if (WIFSIGNALED(status))
+        return {ChildEnd::Killed, WTERMSIG(status)};
+    return {};
 }
 
 bool onPath(const std::string& program) {

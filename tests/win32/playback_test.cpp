@@ -80,5 +80,15 @@ TEST(ShellOpen, StartsTheAssociatedPlayer) {
     EXPECT_EQ(*lines, (std::vector<std::string>{"arguments 1", "show 1", video}));
 }
 
+// Guards against a file no program opens reported as opened, or as missing.
+TEST(ShellOpen, NoProgramForTheFileIsNoHandler) {
+    KOVRA_REQUIRE_DRIVES(test::kDrivesNone);
+    test::ScratchDir dir;
+    std::string notes = dir.file("notes.kovra-unknown");
+    test::writeAll(notes, {1});
+    OsError error = systemPlatform().shellOpen(notes.c_str());
+    EXPECT_EQ(error.kind(), OsError::NoHandler) << error;
+}
+
 } // namespace
 } // namespace kovra

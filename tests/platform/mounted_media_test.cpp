@@ -1,6 +1,6 @@
 // Which mounted filesystems count as the recorder's card on Linux, from a fixture tree of
-// mount table and sysfs files.
-#include "device/removable_mounts.h"
+// mount table and sysfs files that the platform reads as its system root.
+#include "platform/posix/mounted_media.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RemovableMounts : public ::testing::Test {
+class MountedMedia : public ::testing::Test {
   protected:
+    ~MountedMedia() override { platform.setSystemRoot(""); }
+
+    Platform& platform = systemPlatform();
     test::ScratchDir root;
 
     void disk(const std::string& name, const std::string& removable,
@@ -36,9 +39,12 @@ class RemovableMounts : public ::testing::Test {
         for (const std::string& line : lines)
             table << line << '\n';
     }
-    std::vector<std::string> found() {
+    std::vector<std::string> found(OsError expected = OsError::None) {
+        platform.setSystemRoot(root.path().string());
+        std::vector<MountedMedium> media;
+        EXPECT_EQ(platform.mountedMedia(media), expected);
         std::vector<std::string> points;
-        for (const RemovableMount& m : findRemovableMounts(root.path().string()))
+        for (const MountedMedium& m : media)
             points.push_back(m.mountPoint + " " + m.device);
         return points;
     }
@@ -52,7 +58,7 @@ std::string line(int id, const std::string& root, const std::string& point,
 
 // Guards against cards missed (SD readers report removable 0) or fixed, loop and eMMC disks
 // taken for the card, bind mounts counted twice, and escaped mount points left escaped.
-TEST_F(RemovableMounts, TellsCardsFromOtherDisks) {
+TEST_F(MountedMedia, TellsCardsFromOtherDisks) {
     disk("sda", "0", {"sda1", "sda2"});
     disk("sdb", "1", {"sdb1"});
     disk("mmcblk0", "0", {"mmcblk0p1"}, "SD");
@@ -75,21 +81,21 @@ TEST_F(RemovableMounts, TellsCardsFromOtherDisks) {
 }
 
 // Guards against a crash or a made-up card when the mount table or sysfs is missing.
-TEST_F(RemovableMounts, NothingToReadFindsNothing) {
-    EXPECT_EQ(found(), std::vector<std::string>{});
+TEST_F(MountedMedia, NothingToReadFindsNothing) {
+    EXPECT_EQ(found(OsError::NotFound), std::vector<std::string>{});
     mounts({line(22, "/", "/media/x", "/dev/sdz1")});
     EXPECT_EQ(found(), std::vector<std::string>{});
 }
 
 // Guards against the kernel's octal escapes read as text.
 TEST(MountInfoLine, UndoesEscapes) {
-    MountEntry entry;
-    ASSERT_TRUE(
-        parseMountInfoLine("36 35 98:0 /a\\134b /mnt/a\\040b\\011c rw - vfat /dev/sdc1 rw", entry));
+    posix::MountEntry entry;
+    ASSERT_TRUE(posix::parseMountInfoLine(
+        "36 35 98:0 /a\\134b /mnt/a\\040b\\011c rw - vfat /dev/sdc1 rw", entry));
     EXPECT_EQ(entry.root, "/a\\b");
     EXPECT_EQ(entry.mountPoint, "/mnt/a b\tc");
     EXPECT_EQ(entry.source, "/dev/sdc1");
-    EXPECT_FALSE(parseMountInfoLine("36 35 98:0 / /mnt rw vfat /dev/sdc1", entry));
+    EXPECT_FALSE(posix::parseMountInfoLine("36 35 98:0 / /mnt rw vfat /dev/sdc1", entry));
 }
 
 } // namespace

@@ -1,17 +1,13 @@
 // Linux: the mounted filesystems that lie on removable media (a card in a reader, a USB
-// stick), read from the mount table and sysfs under a root that tests can point elsewhere.
+// stick), read from the mount table and sysfs below a root that tests point elsewhere.
 #pragma once
 
 #include <string>
 #include <vector>
 
-namespace kovra {
+#include "platform/platform.h"
 
-struct RemovableMount {
-    std::string mountPoint;
-    std::string device; // "/dev/mmcblk0p1"
-    std::string reason; // why it counts, e.g. "SD card reader device mmcblk0"
-};
+namespace kovra::posix {
 
 // One line of /proc/self/mountinfo, the fields this needs.
 struct MountEntry {
@@ -24,7 +20,8 @@ struct MountEntry {
 bool parseMountInfoLine(const std::string& line, MountEntry& entry);
 
 // Every removable mount, sorted by mount point. A filesystem mounted more than once counts
-// once, at its first mount point; a bind mount of a folder inside it does not count.
-std::vector<RemovableMount> findRemovableMounts(const std::string& systemRoot = "");
+// once, at its first mount point; a bind mount of a folder inside it does not count. A mount
+// table that cannot be read is an error, and nothing is found.
+OsError findMountedMedia(const std::string& systemRoot, std::vector<MountedMedium>& media);
 
-} // namespace kovra
+} // namespace kovra::posix

@@ -1,0 +1,13 @@
+// SIGINT, SIGTERM and SIGHUP held back while files are being written, so that a write in
+// progress fails (Interrupted) and its temporary file is removed before the process ends.
+#pragma once
+
+namespace kovra::posix {
+
+void deferInterrupts();
+// At the last allow, a signal that came meanwhile ends the process as it would have at once.
+void allowInterrupts();
+// A signal came while deferred: an atomic load, cheap enough for every write.
+bool interrupted();
+
+} // namespace kovra::posix

@@ -1,0 +1,171 @@
+// The real platform with faults a test sets, so that the code that meets them can be seen to
+// cope: a file that stops reading at some offset (a bad sector, a card pulled out), a disk that
+// fills up after so many bytes, a source that vanished before it could be opened.
+//
+// Files are told by a part of their path, which open() records for every file it gives. Only
+// positional reads fail (readAt, and the reading side of copyRange); map() of such a file is
+// Unsupported, so that its reader falls back to readAt. Writes count the bytes appended (write,
+// copyRange) to each file; writeAt, which overwrites bytes in place, takes no room and is left
+// alone.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "testkit/forwarding_platform.h"
+
+namespace kovra::test {
+
+class FaultyPlatform : public ForwardingPlatform {
+  public:
+    using ForwardingPlatform::ForwardingPlatform;
+
+    // Any positional read of a file whose path contains pathPart that reaches the byte at
+    // offset, or one past it, fails with error (e.g. OsError(OsError::Other, EIO)).
+    void failReads(const std::string& pathPart, std::uint64_t offset, OsError error) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        readFaults_.push_back({pathPart, offset, error});
+    }
+    // Once limit bytes have been appended to a file whose path contains pathPart, the append
+    // that would pass it writes up to the limit and fails with error, as a full disk does.
+    void failWrites(const std::string& pathPart, std::uint64_t limit,
+                    OsError error = OsError::DiskFull) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        writeFaults_.push_back({pathPart, limit, error});
+    }
+    // Opening exactly this path fails with NotFound, whatever is there.
+    void vanish(const std::string& path) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        vanished_.insert(path);
+    }
+
+    OsError open(const char* path, OpenMode mode, FileId& file) override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (vanished_.count(path))
+                return OsError::NotFound;
+        }
+        OsError error = real_.open(path, mode, file);
+        if (error == OsError::None) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            files_[file] = {path, 0};
+        }
+        return error;
+    }
+    void close(FileId file) override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            files_.erase(file);
+        }
+        real_.close(file);
+    }
+
+    OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) override {
+        std::optional<ReadFault> fault = readFaultOf(file);
+        if (fault && offset + size > fault->offset)
+            return fault->error;
+        return real_.readAt(file, offset, buffer, size);
+    }
+    OsError map(FileId file, std::uint64_t size, MappedFile& view) override {
+        if (readFaultOf(file))
+            return OsError::Unsupported;
+        return real_.map(file, size, view);
+    }
+
+    OsError write(FileId file, const void* data, std::size_t size) override {
+        std::uint64_t room = size;
+        std::optional<WriteFault> fault = writeFaultOf(file, size, room);
+        if (!fault) {
+            OsError error = real_.write(file, data, size);
+            if (error == OsError::None)
+                appended(file, size);
+            return error;
+        }
+        OsError error =
+            room > 0 ? real_.write(file, data, static_cast<std::size_t>(room)) : OsError::None;
+        appended(file, room);
+        return error != OsError::None ? error : fault->error;
+    }
+    OsError copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) override {
+        // The part before either fault is copied as the system would before meeting it.
+        std::uint64_t readable = size;
+        std::optional<ReadFault> readFault = readFaultOf(from);
+        if (readFault && offset + size > readFault->offset)
+            readable = readFault->offset > offset ? readFault->offset - offset : 0;
+        std::uint64_t room = readable;
+        std::optional<WriteFault> writeFault = writeFaultOf(to, readable, room);
+        std::uint64_t copied = writeFault ? room : readable;
+        OsError error = copied > 0 ? real_.copyRange(from, offset, to, copied) : OsError::None;
+        appended(to, copied);
+        if (error != OsError::None)
+            return error;
+        if (writeFault)
+            return writeFault->error.on(OsError::Side::Target);
+        if (readable < size)
+            return readFault->error.on(OsError::Side::Source);
+        return OsError::None;
+    }
+
+  private:
+    struct ReadFault {
+        std::string pathPart;
+        std::uint64_t offset;
+        OsError error;
+    };
+    struct WriteFault {
+        std::string pathPart;
+        std::uint64_t limit;
+        OsError error;
+    };
+    struct OpenFile {
+        std::string path;
+        std::uint64_t appended;
+    };
+
+    std::optional<ReadFault> readFaultOf(FileId file) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto found = files_.find(file);
+        if (found == files_.end())
+            return std::nullopt;
+        for (const ReadFault& fault : readFaults_)
+            if (found->second.path.find(fault.pathPart) != std::string::npos)
+                return fault;
+        return std::nullopt;
+    }
+    // The fault an append of size bytes meets, with the room left before it; none when the
+    // append fits.
+    std::optional<WriteFault> writeFaultOf(FileId file, std::uint64_t size, std::uint64_t& room) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto found = files_.find(file);
+        if (found == files_.end())
+            return std::nullopt;
+        for (const WriteFault& fault : writeFaults_) {
+            if (found->second.path.find(fault.pathPart) == std::string::npos)
+                continue;
+            std::uint64_t done = found->second.appended;
+            room = fault.limit > done ? fault.limit - done : 0;
+            if (size > room)
+                return fault;
+        }
+        return std::nullopt;
+    }
+    void appended(FileId file, std::uint64_t size) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto found = files_.find(file);
+        if (found != files_.end())
+            found->second.appended += size;
+    }
+
+    std::mutex mutex_;
+    std::vector<ReadFault> readFaults_;
+    std::vector<WriteFault> writeFaults_;
+    std::set<std::string> vanished_;
+    std::map<FileId, OpenFile> files_;
+};
+
+} // namespace kovra::test
