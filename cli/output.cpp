@@ -1,5 +1,6 @@
 #include "cli/output.h"
 
+#include <cctype>
 #include <iostream>
 
 namespace kovra::cli {
@@ -55,14 +56,26 @@ const char* wordsFor(OsError error) {
     return "";
 }
 
+std::string lowerCase(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
 } // namespace
 
 std::string describe(OsError error) {
     std::string words = wordsFor(error);
-    std::string system = osErrorText(error);
+    std::string system = osErrorText(error); // "File too large, errno 27"
     if (words.empty())
-        return system.empty() ? "cannot be read or written" : system;
-    return system.empty() ? words : words + " (" + system + ")";
+        return system.empty() ? "failed, the system gave no reason" : system;
+    if (system.empty())
+        return words;
+    // The system's words where they say what ours do add only its code.
+    std::size_t comma = system.rfind(", ");
+    if (comma != std::string::npos && lowerCase(system.substr(0, comma)) == lowerCase(words))
+        return words + " (" + system.substr(comma + 2) + ")";
+    return words + " (" + system + ")";
 }
 
 } // namespace kovra::cli

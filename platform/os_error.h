@@ -59,8 +59,8 @@ class OsError {
 // "NotFound", "DiskFull" ...: the kind's name, for logs and test output.
 const char* osErrorName(OsError error);
 
-// The system's own words for the native code, with the code: "Input/output error (errno 5)",
-// "The device is not ready. (error 21)"; empty when there is no native code. One
+// The system's own words for the native code, with the code: "Input/output error, errno 5",
+// "The device is not ready., error 21"; empty when there is no native code. One
 // implementation per system.
 std::string osErrorText(OsError error);
 

@@ -67,7 +67,7 @@ std::string osErrorText(OsError error) {
     char buffer[kMessageCapacity] = {};
     std::string text = messageOf(strerror_r(error.native(), buffer, sizeof buffer), buffer);
     std::string code = "errno " + std::to_string(error.native());
-    return text.empty() ? code : text + " (" + code + ")";
+    return text.empty() ? code : text + ", " + code;
 }
 
 } // namespace kovra

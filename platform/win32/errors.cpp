@@ -75,7 +75,7 @@ std::string osErrorText(OsError error) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
         text.pop_back();
     std::string code = "error " + std::to_string(error.native());
-    return text.empty() ? code : text + " (" + code + ")";
+    return text.empty() ? code : text + ", " + code;
 }
 
 } // namespace kovra

@@ -90,7 +90,7 @@ for name in sound cut_in_frame; do
   rc=$? out=$(cat "$work/stdout") err=$(cat "$work/stderr")
   check "$name past the size limit: exit 1, OUT named, no OUT or temporary file" is \
     "$rc|$err|$(ls "$work" | grep -c '^full\.avi')" \
-    "1|kovra-cli: $work/full.avi: file too large (File too large (errno 27))|0"
+    "1|kovra-cli: $work/full.avi: file too large (errno 27)|0"
 done
 
 # Export: every video playable under the same path, the card untouched, times kept.
