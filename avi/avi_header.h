@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
+#include "avi/finding.h"
 #include "avi/riff.h"
 #include "avi/source_reader.h"
 #include "avi/video_report.h"
@@ -40,8 +40,8 @@ struct AviHeader {
     std::uint32_t moviSize = 0;
 };
 
-// Fills header; false with failure set ("not an AVI file", "no readable header (hdrl)",
-// "no video stream", "no movi list") when the file cannot be read as a video.
-bool readHeader(SourceReader& reader, AviHeader& header, std::string& failure);
+// Fills header; false with failure set (NotAvi, NoHeader, NoVideoStream, NoMovi) when the file
+// cannot be read as a video.
+bool readHeader(SourceReader& reader, AviHeader& header, FindingKind& failure);
 
 } // namespace kovra::avi

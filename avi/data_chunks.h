@@ -24,10 +24,10 @@ class DataChunk {
     // Of the chunk's header in the source; 40 bits reach past any 4 GiB file.
     std::uint64_t offset() const { return offsetLow_ | std::uint64_t{offsetHigh_} << 32; }
     // The old index's key-frame flag, where it listed the chunk.
-    bool flagsKnown() const { return (indexFlags_ & kKnown) != 0; }
-    std::uint32_t flags() const { return indexFlags_ & kIndexKeyFrame; }
+    bool flagsKnown() const { return (bits_ & kKnown) != 0; }
+    std::uint32_t flags() const { return bits_ & kIndexKeyFrame; }
     void setFlags(std::uint32_t indexFlags) {
-        indexFlags_ = static_cast<std::uint8_t>(kKnown | (indexFlags & kIndexKeyFrame));
+        bits_ = static_cast<std::uint8_t>(kKnown | (indexFlags & kIndexKeyFrame));
     }
 
   private:
@@ -42,7 +42,7 @@ class DataChunk {
     static constexpr std::uint8_t kKnown = 0x01; // a bit kIndexKeyFrame leaves free
 
     std::uint8_t offsetHigh_ = 0;
-    std::uint8_t indexFlags_ = 0;
+    std::uint8_t bits_ = 0;
 };
 static_assert(sizeof(DataChunk) == 12, "the chunk list's cost per chunk");
 static_assert((kIndexKeyFrame & 0x01) == 0 && kIndexKeyFrame <= 0xFF, "the flags share a byte");

@@ -60,9 +60,9 @@ struct Walk {
         std::uint64_t pos = from;
         while (pos < limit && limit - pos >= kChunkHeaderSize) {
             std::uint64_t left = limit - pos;
-            std::size_t n = left < SourceReader::kScanWindow ? static_cast<std::size_t>(left)
-                                                             : SourceReader::kScanWindow;
-            const std::uint8_t* window = reader.view(pos, n, SourceReader::kScanWindow);
+            std::size_t n = left < SourceReader::kMostViewed ? static_cast<std::size_t>(left)
+                                                             : SourceReader::kMostViewed;
+            const std::uint8_t* window = reader.view(pos, n);
             if (!window)
                 return limit;
             // Candidates are checked through copy(), which leaves this window in place.
@@ -76,20 +76,11 @@ struct Walk {
     }
 };
 
-} // namespace
-
-// A chunk's header is read with the start of its payload, where a JPEG frame's marker lies;
-// the rest of the payload only where it is checked. Reading whole windows would read the
-// file through once more than the repair's copy does.
-constexpr std::size_t kHeaderWindow = 64;
-// Sound chunks are small and come between frames: once one is seen, every header is read with
-// as many bytes as one of them and the next header's window take, which brings that next
-// header along when the chunk is sound, for a few bytes copied in vain when it is a frame.
-constexpr std::size_t kSmallChunk = 4096;
-
 // Past this many unverified frames (a video without sound), the newest one's end is looked
 // for: found, it vouches for all before it, and the list starts again.
 constexpr std::size_t kMostUnverified = 64;
+
+} // namespace
 
 WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::uint64_t from,
                       std::uint64_t limit, bool limitTrusted, Tally& tally, ChunkList* chunks,
@@ -127,7 +118,6 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
         pending.reset();
     };
     std::uint64_t pos = from;
-    std::size_t window = kHeaderWindow;
     while (pos < limit) {
         if (limit - pos < kChunkHeaderSize) {
             // A header the file's end cut in half, or leftover bytes before movi's own end.
@@ -138,7 +128,7 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
             pos = limit;
             break;
         }
-        const std::uint8_t* h = reader.view(pos, kChunkHeaderSize, window);
+        const std::uint8_t* h = reader.view(pos, kChunkHeaderSize);
         if (!h)
             break; // unreadable: the rest is lost, and readFailed() says so
         FourCC id = le32(h);
@@ -158,8 +148,6 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
         bool known = isData || isSkippedMoviChunk(id) || id == kJunk || id == kList;
         if (known && walk.fits(pos, size)) {
             settle(isData);
-            if (size <= kSmallChunk)
-                window = kChunkHeaderSize + padded(size) + kHeaderWindow;
             std::uint64_t payload = pos + kChunkHeaderSize;
             if (isData) {
                 DataChunk chunk(pos, size, stream, kind);

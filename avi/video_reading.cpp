@@ -1,4 +1,4 @@
-#include "avi/analysis.h"
+#include "avi/video_reading.h"
 
 #include <algorithm>
 
@@ -11,10 +11,6 @@ namespace {
 
 constexpr double kMicrosecondsPerSecond = 1e6;
 
-std::string number(std::uint64_t n) {
-    return std::to_string(n);
-}
-
 // What a top-level walk past movi finds.
 struct Tail {
     std::uint64_t firstRiffEnd = 0; // the end of the first RIFF's last chunk
@@ -22,9 +18,9 @@ struct Tail {
     std::uint64_t avixParts = 0;
 };
 
-class Analyser {
+class Reading {
   public:
-    Analyser(ByteSource& source, bool keepChunks, Analysis& a)
+    Reading(ByteSource& source, bool keepChunks, VideoReading& a)
         : reader_(source), a_(a), out_(keepChunks ? &a.chunks : nullptr) {}
 
     void run();
@@ -37,20 +33,20 @@ class Analyser {
     Tail walkTail(std::uint64_t pos);
     void fillStreams();
     void judge(const Tail& tail, std::uint64_t moviEnd, bool indexAgrees);
-    void problem(std::string text, std::string fix) {
-        a_.report.problems.push_back(std::move(text));
-        a_.fixes.push_back(std::move(fix));
+    void problem(FindingKind kind, std::uint64_t stated, std::uint64_t found, std::uint64_t fixed,
+                 std::uint32_t stream = 0) {
+        a_.report.findings.push_back({kind, stream, stated, found, fixed});
     }
-    void fail(std::string reason) {
-        a_.failure = reason;
-        a_.report.problems.push_back(std::move(reason));
+    void fail(Finding reason) {
+        a_.report.findings = {reason};
         a_.report.state = VideoState::Unreadable;
         a_.report.repairedSize = 0;
         a_.chunks.clear();
     }
+    void fail(FindingKind kind, std::uint64_t found = 0) { fail(Finding{kind, 0, 0, found, 0}); }
 
     SourceReader reader_;
-    Analysis& a_;
+    VideoReading& a_;
     ChunkList* out_;
     StreamContext context_;
     std::uint64_t garbageBytes_ = 0, damagedFrames_ = 0;
@@ -59,7 +55,7 @@ class Analyser {
 };
 
 // A LIST rec there belongs to movi still: a stale size may end just before one.
-bool Analyser::topLevelIdAt(std::uint64_t pos) {
+bool Reading::topLevelIdAt(std::uint64_t pos) {
     std::uint8_t h[kListHeaderSize];
     if (!reader_.copy(pos, h, kFourccSize))
         return false;
@@ -71,7 +67,7 @@ bool Analyser::topLevelIdAt(std::uint64_t pos) {
 
 // A movi size is believed when its end is the file's end or the start of a top-level chunk;
 // a power cut leaves it zero, or stale from an earlier point of the recording.
-bool Analyser::moviEndTrusted(std::uint64_t moviList, std::uint32_t moviSize) {
+bool Reading::moviEndTrusted(std::uint64_t moviList, std::uint32_t moviSize) {
     std::uint64_t fourcc = moviList + kChunkHeaderSize;
     if (moviSize < kFourccSize || !reader_.fits(fourcc, moviSize))
         return false;
@@ -79,14 +75,14 @@ bool Analyser::moviEndTrusted(std::uint64_t moviList, std::uint32_t moviSize) {
     return fourcc + moviSize == reader_.size() || next == reader_.size() || topLevelIdAt(next);
 }
 
-void Analyser::noteWalk(const WalkFindings& walk) {
+void Reading::noteWalk(const WalkFindings& walk) {
     garbageBytes_ += walk.garbageBytes;
     damagedFrames_ += walk.damagedFrames;
     cutOff_ = cutOff_ || walk.cutOff;
 }
 
 // An AVIX part's movi: walked, as it has no idx1 of its own.
-void Analyser::walkPart(std::uint64_t moviList, std::uint32_t moviSize, std::uint64_t& next) {
+void Reading::walkPart(std::uint64_t moviList, std::uint32_t moviSize, std::uint64_t& next) {
     std::uint64_t data = moviList + kListHeaderSize;
     if (moviEndTrusted(moviList, moviSize)) {
         std::uint64_t end = moviList + kChunkHeaderSize + moviSize;
@@ -101,7 +97,7 @@ void Analyser::walkPart(std::uint64_t moviList, std::uint32_t moviSize, std::uin
 }
 
 // After the first movi: idx1, other chunks of the first RIFF, OpenDML's RIFF AVIX parts.
-Tail Analyser::walkTail(std::uint64_t pos) {
+Tail Reading::walkTail(std::uint64_t pos) {
     Tail tail;
     tail.firstRiffEnd = pos;
     const std::uint64_t size = reader_.size();
@@ -153,7 +149,7 @@ Tail Analyser::walkTail(std::uint64_t pos) {
     return tail;
 }
 
-void Analyser::fillStreams() {
+void Reading::fillStreams() {
     const AviHeader& h = a_.header;
     const StreamHeader& video = h.streams[h.videoStream];
     FourCC codec = video.handler;
@@ -178,7 +174,7 @@ void Analyser::fillStreams() {
     a_.tally = Tally(h.streams.size());
 }
 
-void Analyser::judge(const Tail& tail, std::uint64_t moviEnd, bool indexAgrees) {
+void Reading::judge(const Tail& tail, std::uint64_t moviEnd, bool indexAgrees) {
     const AviHeader& h = a_.header;
     VideoReport& r = a_.report;
     std::uint64_t moviFourcc = h.moviList + kChunkHeaderSize;
@@ -187,58 +183,50 @@ void Analyser::judge(const Tail& tail, std::uint64_t moviEnd, bool indexAgrees) 
                      a_.tally.chunks * kIndexEntrySize;
 
     if (reader_.readFailed())
-        problem("read error at offset " + number(reader_.failedAt()),
-                "the unreadable rest left out");
-    std::string rebuilt = "index rebuilt: " + number(a_.tally.chunks) + " entries";
+        problem(FindingKind::ReadError, 0, reader_.failedAt(), 0);
+    std::uint64_t entries = a_.tally.chunks;
     if (!a_.index.present)
-        problem("no index", rebuilt);
+        problem(FindingKind::NoIndex, 0, 0, entries);
     else if (a_.index.cutOff)
-        problem("index cut off", rebuilt);
+        problem(FindingKind::IndexCutOff, 0, 0, entries);
     else if (!indexAgrees)
-        problem("index disagrees with the data", rebuilt);
+        problem(FindingKind::IndexDisagrees, 0, 0, entries);
     else if (!(h.flags & kAvifHasIndex))
-        problem("avih has-index flag not set", "avih has-index flag set");
+        problem(FindingKind::HasIndexFlagMissing, 0, 0, 0);
     if (cutOff_)
-        problem("last chunk cut off", "cut-off last chunk left out");
+        problem(FindingKind::LastChunkCutOff, 0, 0, 0);
     if (garbageBytes_ != 0)
-        problem("garbage between chunks: " + number(garbageBytes_) + " bytes", "garbage left out");
+        problem(FindingKind::Garbage, 0, garbageBytes_, 0);
     if (damagedFrames_ != 0)
-        problem(number(damagedFrames_) + " damaged frames", "damaged frames left out");
+        problem(FindingKind::DamagedFrames, 0, damagedFrames_, 0);
     if (tail.trailingBytes != 0)
-        problem(number(tail.trailingBytes) + " bytes after the end",
-                "bytes after the end left out");
+        problem(FindingKind::TrailingBytes, 0, tail.trailingBytes, 0);
     if (tail.avixParts != 0)
-        problem("OpenDML continuation: " + number(tail.avixParts) + " AVIX parts",
-                "AVIX parts merged into one RIFF");
+        problem(FindingKind::OpenDmlParts, 0, tail.avixParts, 0);
     std::uint64_t riffHolds = tail.firstRiffEnd - kChunkHeaderSize;
     if (h.riffSize != riffHolds)
-        problem("RIFF size " + number(h.riffSize) + ", data holds " + number(riffHolds),
-                "RIFF size " + number(r.repairedSize - kChunkHeaderSize));
+        problem(FindingKind::RiffSize, h.riffSize, riffHolds, r.repairedSize - kChunkHeaderSize);
     if (h.moviSize != moviEnd - moviFourcc)
-        problem("movi size " + number(h.moviSize) + ", data holds " + number(moviEnd - moviFourcc),
-                "movi size " + number(writtenMovi));
+        problem(FindingKind::MoviSize, h.moviSize, moviEnd - moviFourcc, writtenMovi);
     if (h.totalFrames != r.frames)
-        problem("avih total frames " + number(h.totalFrames) + ", data holds " + number(r.frames),
-                "avih total frames " + number(r.frames));
+        problem(FindingKind::TotalFrames, h.totalFrames, r.frames, r.frames);
     if (h.streamsDeclared != h.streams.size())
-        problem("avih streams " + number(h.streamsDeclared) + ", header holds " +
-                    number(h.streams.size()),
-                "avih streams " + number(h.streams.size()));
+        problem(FindingKind::StreamCount, h.streamsDeclared, h.streams.size(), h.streams.size());
     for (std::size_t i = 0; i < h.streams.size(); ++i) {
         std::uint64_t length = strhLength(h.streams[i], a_.tally.streams[i]);
         if (h.streams[i].length != length)
-            problem("strh length of stream " + number(i) + " " + number(h.streams[i].length) +
-                        ", data holds " + number(length),
-                    "strh length of stream " + number(i) + " " + number(length));
+            problem(FindingKind::StreamLength, h.streams[i].length, length, length,
+                    static_cast<std::uint32_t>(i));
     }
 }
 
-void Analyser::run() {
+void Reading::run() {
     VideoReport& r = a_.report;
-    if (!readHeader(reader_, a_.header, a_.failure)) {
+    a_.size = reader_.size();
+    FindingKind failure = FindingKind::NotAvi;
+    if (!readHeader(reader_, a_.header, failure)) {
         r.signature = a_.header.signature;
-        fail(a_.failure);
-        return;
+        return fail(failure);
     }
     const AviHeader& h = a_.header;
     r.signature = h.signature;
@@ -254,8 +242,11 @@ void Analyser::run() {
         tailStart = std::min(moviFourcc + padded(h.moviSize), reader_.size());
         a_.index = locateIndex(reader_, tailStart);
         if (a_.index.present && !a_.index.cutOff) {
+            IndexedChunks listed(h.streams.size());
             a_.chunksFromIndex =
-                checkIndex(reader_, context_, a_.index, moviFourcc, moviEnd, &a_.tally, out_);
+                checkIndex(reader_, context_, a_.index, moviFourcc, moviEnd, listed, out_);
+            if (a_.chunksFromIndex)
+                a_.tally.add(listed.tally);
             indexChecked = true;
         }
         if (!a_.chunksFromIndex)
@@ -277,8 +268,9 @@ void Analyser::run() {
     bool indexAgrees = a_.chunksFromIndex;
     // An idx1 first found past walked data is checked against where that data ended.
     if (!indexChecked && a_.index.present && !a_.index.cutOff) {
+        IndexedChunks listed(h.streams.size());
         bool consistent =
-            checkIndex(reader_, context_, a_.index, moviFourcc, moviEnd, nullptr, nullptr);
+            checkIndex(reader_, context_, a_.index, moviFourcc, moviEnd, listed, nullptr);
         indexAgrees = consistent && a_.index.entries == firstMoviChunks;
     }
     r.frames = a_.tally.streams[h.videoStream].chunks;
@@ -286,16 +278,19 @@ void Analyser::run() {
     judge(tail, moviEnd, indexAgrees);
 
     if (r.frames == 0)
-        return fail("no complete frame");
-    if (r.problems.empty()) {
-        a_.sound = true;
+        return fail(FindingKind::NoCompleteFrame);
+    if (r.findings.empty()) {
         r.state = VideoState::Ok;
         r.repairedSize = reader_.size();
         return;
     }
     if (r.repairedSize > kMaxOutputSize)
-        return fail("repaired file would exceed 4 GiB");
+        return fail(FindingKind::TooLargeToRepair, r.repairedSize);
     r.state = VideoState::Repairable;
+    // Walked chunks keep the key-frame flags of an index that cannot be used as a whole. Read
+    // once the findings are made: a failed read here is the repair's to meet, not the report's.
+    if (out_ && !a_.intraOnly && !a_.chunksFromIndex && a_.index.present)
+        takeIndexFlags(reader_, a_.index, moviFourcc, a_.chunks);
 }
 
 } // namespace
@@ -307,10 +302,10 @@ std::uint64_t strhLength(const StreamHeader& stream, const StreamTally& tally) {
     return tally.bytes / unit;
 }
 
-Analysis analyse(ByteSource& source, bool keepChunks) {
-    Analysis a;
-    Analyser(source, keepChunks, a).run();
-    return a;
+VideoReading readVideo(ByteSource& source, bool keepChunks) {
+    VideoReading reading;
+    Reading(source, keepChunks, reading).run();
+    return reading;
 }
 
 } // namespace kovra::avi
