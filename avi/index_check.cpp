@@ -144,7 +144,7 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
         frame.reset();
         DataChunk chunk(pos, entry.size, stream, kind);
         chunk.setFlags(entry.flags);
-        bool isFrame = stream == context.videoStream && context.jpegFrames;
+        bool isFrame = stream == context.videoStream && context.jpegFrames && entry.size != 0;
         if (isFrame && !jpegFrameStarts(reader, pos + kChunkHeaderSize, entry.size))
             return fail();
         if (isFrame)

@@ -151,7 +151,8 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
             std::uint64_t payload = pos + kChunkHeaderSize;
             if (isData) {
                 DataChunk chunk(pos, size, stream, kind);
-                if (stream != context.videoStream || !context.jpegFrames)
+                bool frame = stream == context.videoStream && context.jpegFrames && size != 0;
+                if (!frame)
                     take(chunk, false);
                 else if (jpegFrameStarts(reader, payload, size))
                     pending = chunk;
