@@ -142,6 +142,8 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
         if (frame && !frameWhole(pos == previousEnd || pos == paddedEnd))
             return fail();
         frame.reset();
+        if (i != 0 && pos == previousEnd && previousEnd != paddedEnd)
+            ++found.unpadded;
         DataChunk chunk(pos, entry.size, stream, kind);
         chunk.setFlags(entry.flags);
         bool isFrame = stream == context.videoStream && context.jpegFrames && entry.size != 0;
@@ -161,6 +163,7 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
     if (previousEnd != moviEnd && paddedEnd != moviEnd)
         return fail();
     listed.tally.add(found.tally);
+    listed.unpadded += found.unpadded;
     return true;
 }
 

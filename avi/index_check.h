@@ -23,6 +23,7 @@ IndexLocation locateIndex(SourceReader& reader, std::uint64_t pos);
 struct IndexedChunks {
     explicit IndexedChunks(std::size_t streamCount) : tally(streamCount) {}
     Tally tally;
+    std::uint64_t unpadded = 0; // odd-sized chunks the next one follows without a pad byte
 };
 
 // Consistent: every entry a data chunk of a known stream, in order, inside movi, its chunk

@@ -13,6 +13,7 @@ struct WalkFindings {
     std::uint64_t end = 0;           // where movi's data ends
     std::uint64_t garbageBytes = 0;  // skipped over to find the next chunk
     std::uint64_t damagedFrames = 0; // whole chunks whose frame is not
+    std::uint64_t unpadded = 0;      // odd-sized chunks the next one follows without a pad byte
     bool cutOff = false;             // the file ends inside a chunk
 };
 

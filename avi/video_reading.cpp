@@ -49,7 +49,7 @@ class Reading {
     VideoReading& a_;
     ChunkList* out_;
     StreamContext context_;
-    std::uint64_t garbageBytes_ = 0, damagedFrames_ = 0;
+    std::uint64_t garbageBytes_ = 0, damagedFrames_ = 0, unpadded_ = 0;
     bool cutOff_ = false;
     Unverified unverified_;
 };
@@ -78,6 +78,7 @@ bool Reading::moviEndTrusted(std::uint64_t moviList, std::uint32_t moviSize) {
 void Reading::noteWalk(const WalkFindings& walk) {
     garbageBytes_ += walk.garbageBytes;
     damagedFrames_ += walk.damagedFrames;
+    unpadded_ += walk.unpadded;
     cutOff_ = cutOff_ || walk.cutOff;
 }
 
@@ -203,6 +204,8 @@ void Reading::judge(const Tail& tail, std::uint64_t moviEnd, bool indexAgrees) {
         problem(FindingKind::TrailingBytes, 0, tail.trailingBytes, 0);
     if (tail.avixParts != 0)
         problem(FindingKind::OpenDmlParts, 0, tail.avixParts, 0);
+    if (unpadded_ != 0)
+        problem(FindingKind::UnpaddedChunks, 0, unpadded_, 0);
     std::uint64_t riffHolds = tail.firstRiffEnd - kChunkHeaderSize;
     if (h.riffSize != riffHolds)
         problem(FindingKind::RiffSize, h.riffSize, riffHolds, r.repairedSize - kChunkHeaderSize);
@@ -245,8 +248,10 @@ void Reading::run() {
             IndexedChunks listed(h.streams.size());
             a_.chunksFromIndex =
                 checkIndex(reader_, context_, a_.index, moviFourcc, moviEnd, listed, out_);
-            if (a_.chunksFromIndex)
+            if (a_.chunksFromIndex) {
                 a_.tally.add(listed.tally);
+                unpadded_ += listed.unpadded;
+            }
             indexChecked = true;
         }
         if (!a_.chunksFromIndex)

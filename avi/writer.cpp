@@ -111,7 +111,8 @@ bool writeChunk(OutputPieces& out, std::size_t source, const VideoReading& readi
     if (!odd)
         return true;
     std::uint64_t pad = payload + chunk.size;
-    return pad < reading.size ? out.from(source, pad, 1) : out.bytes(&kPad, 1);
+    return !chunk.padMissing() && pad < reading.size ? out.from(source, pad, 1)
+                                                     : out.bytes(&kPad, 1);
 }
 
 bool writeIndex(OutputPieces& out, const Plan& plan,
