@@ -84,8 +84,11 @@ bool readStrl(SourceReader& reader, std::uint64_t from, std::uint64_t to, AviHea
     }
     if (!haveStrh)
         return false;
-    if (haveStrf)
+    if (haveStrf) {
+        stream.hasFormat = true;
+        stream.formatSize = strf.size;
         readStreamFormat(reader, strf, stream);
+    }
     header.streams.push_back(stream);
     return true;
 }

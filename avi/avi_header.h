@@ -17,6 +17,8 @@ struct StreamHeader {
     FourCC handler = 0;
     std::uint32_t scale = 0, rate = 0, length = 0, sampleSize = 0;
     std::uint64_t strhPayload = 0; // where a repair rewrites length and buffer size
+    bool hasFormat = false;        // a strf chunk is there, of formatSize bytes
+    std::uint32_t formatSize = 0;
     bool hasBitmapInfo = false;
     FourCC compression = 0;
     std::uint32_t width = 0, height = 0;

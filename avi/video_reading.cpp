@@ -1,7 +1,9 @@
 #include "avi/video_reading.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "avi/format_check.h"
 #include "avi/frame_check.h"
 #include "avi/movi_walk.h"
 
@@ -234,6 +236,8 @@ void Reading::run() {
     const AviHeader& h = a_.header;
     r.signature = h.signature;
     fillStreams();
+    if (std::optional<Finding> damaged = unreadableFormat(h))
+        return fail(*damaged);
 
     std::uint64_t moviFourcc = h.moviList + kChunkHeaderSize;
     std::uint64_t moviData = h.moviList + kListHeaderSize;
