@@ -27,8 +27,7 @@ class VideoFileSource final : public avi::ByteSource {
     VideoFileSource(const VideoFileSource&) = delete;
     VideoFileSource& operator=(const VideoFileSource&) = delete;
 
-    // NotFound, AccessDenied ... when the file could not be opened; TooLong past 4 GiB - 1,
-    // which no FAT32 card holds and the reader's offsets do not reach.
+    // NotFound, AccessDenied ... when the file could not be opened.
     OsError openError() const { return openError_; }
     // The first error a read met; the reader only sees that the bytes are not there.
     OsError readError() const { return readError_; }

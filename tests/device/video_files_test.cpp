@@ -1,5 +1,5 @@
 // Repair between two files, where the system copies the sources' bytes that the writer names,
-// against the same repair in memory.
+// against the same repair in memory; and sources past 4 GiB.
 #include "device/video_files.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +96,32 @@ TEST(VideoFiles, FailedCopyIsNotWrittenAndLeavesNothing) {
         EXPECT_FALSE(test::fileExists(out)) << name;
         EXPECT_FALSE(test::fileExists(FileReplacement::temporaryPathFor(out))) << name;
     }
+}
+
+// Guards against refusing a video past 4 GiB (an OpenDML recording on an exFAT card) before
+// the reader has seen it, and against reads past 4 GiB losing their high bits.
+TEST(VideoFiles, SourcePastFourGigabytesIsRead) {
+    constexpr std::uint64_t kSize = 0x100000000ull + 0x1000;
+    constexpr std::uint64_t kMarked = kSize - 8;
+    Platform& platform = systemPlatform();
+    test::ScratchDir dir;
+    std::string path = dir.file("large.avi");
+    FileId file;
+    ASSERT_EQ(platform.open(path.c_str(), OpenMode::WriteTruncate, file), OsError::None);
+    OsError grown = platform.setSize(file, kSize); // sparse: no gigabytes are written
+    OsError marked = platform.writeAt(file, kMarked, "00dcMARK", 8);
+    platform.close(file);
+    if (grown != OsError::None)
+        GTEST_SKIP() << "the file system holds no file past 4 GiB here";
+    ASSERT_EQ(marked, OsError::None);
+
+    VideoFileSource source(platform, path);
+    ASSERT_EQ(source.openError(), OsError::None);
+    EXPECT_EQ(source.size(), kSize);
+    char bytes[8] = {};
+    ASSERT_TRUE(source.readAt(kMarked, bytes, sizeof bytes));
+    EXPECT_EQ(std::string(bytes, sizeof bytes), "00dcMARK");
+    EXPECT_EQ(avi::inspect(source).state, avi::VideoState::Unreadable); // zeros: not an AVI
 }
 
 } // namespace
