@@ -1,7 +1,6 @@
 #include "avi/index_check.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "avi/frame_check.h"
 
@@ -120,11 +119,13 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
     };
     // The frame last listed, judged once what follows it is known: the next entry's chunk right
     // after it, some other data chunk there, or else its end marker.
-    std::optional<DataChunk> frame;
+    bool frameListed = false;
+    std::uint64_t framePayload = 0;
+    std::uint32_t frameSize = 0;
     std::uint64_t previousEnd = moviFourcc + kFourccSize, paddedEnd = previousEnd;
     auto frameWhole = [&](bool nextChunkAdjacent) {
         return nextChunkAdjacent || dataChunkAt(reader, context, paddedEnd, moviEnd) ||
-               jpegFrameEnds(reader, frame->offset() + kChunkHeaderSize, frame->size);
+               jpegFrameEnds(reader, framePayload, frameSize);
     };
     EntryStream entries(reader, index);
     Entry entry;
@@ -139,25 +140,26 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
         std::uint64_t end = pos + kChunkHeaderSize + entry.size;
         if (pos < previousEnd || end > moviEnd || !headerMatches(reader, pos, entry))
             return fail();
-        if (frame && !frameWhole(pos == previousEnd || pos == paddedEnd))
+        if (frameListed && !frameWhole(pos == previousEnd || pos == paddedEnd))
             return fail();
-        frame.reset();
         if (i != 0 && pos == previousEnd && previousEnd != paddedEnd)
             ++found.unpadded;
-        DataChunk chunk(pos, entry.size, stream, kind);
-        chunk.setFlags(entry.flags);
         bool isFrame = stream == context.videoStream && context.jpegFrames && entry.size != 0;
         if (isFrame && !jpegFrameStarts(reader, pos + kChunkHeaderSize, entry.size))
             return fail();
-        if (isFrame)
-            frame = chunk;
+        frameListed = isFrame;
+        framePayload = pos + kChunkHeaderSize;
+        frameSize = entry.size;
         found.tally.add(stream, entry.size);
-        if (chunks)
+        if (chunks) {
+            DataChunk chunk(pos, entry.size, stream, kind);
+            chunk.setFlags(entry.flags);
             chunks->push_back(chunk);
+        }
         previousEnd = end;
         paddedEnd = pos + kChunkHeaderSize + padded(entry.size);
     }
-    if (frame && !frameWhole(false))
+    if (frameListed && !frameWhole(false))
         return fail();
     // The last chunk, with or without its pad byte, ends where movi does.
     if (previousEnd != moviEnd && paddedEnd != moviEnd)
