@@ -18,6 +18,19 @@ void require(bool condition, const char* what) {
     }
 }
 
+// The same bytes read as a file is: every read a call, so the reader takes large windows.
+class WindowedSource final : public kovra::avi::ByteSource {
+  public:
+    explicit WindowedSource(kovra::avi::ByteSource& bytes) : bytes_(bytes) {}
+    std::uint64_t size() const override { return bytes_.size(); }
+    bool readAt(std::uint64_t offset, void* buffer, std::size_t n) override {
+        return bytes_.readAt(offset, buffer, n);
+    }
+
+  private:
+    kovra::avi::ByteSource& bytes_;
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -28,6 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(reading.report.findings == report.findings &&
                 reading.report.repairedSize == report.repairedSize,
             "a reading for a repair finds what inspect finds");
+    WindowedSource windowed(source);
+    VideoReading throughWindows = readVideo(windowed, true);
+    require(throughWindows.report.findings == report.findings &&
+                throughWindows.chunks.size() == reading.chunks.size(),
+            "reading through windows finds what reading just what is looked at finds");
     require(report.findings.empty() == (report.state == VideoState::Ok),
             "a video is sound exactly when nothing is found wrong");
     require(report.state != VideoState::Unreadable ||
