@@ -10,29 +10,17 @@
 namespace kovra::avi::test {
 namespace {
 
-// In the clip: stream 0 is the video, stream 1 the sound; each strf is followed by a JUNK.
-constexpr std::size_t kHeader = 8;
-constexpr std::size_t kStrhScale = 20, kStrhRate = 24;
-constexpr std::size_t kWfxChannels = 2, kWfxRate = 4, kWfxBlockAlign = 12, kWfxBits = 14;
+// In the clip, stream 0 is the video and stream 1 the sound, and a JUNK follows each strf.
+constexpr std::size_t kHeader = 8, kStrhRate = 24, kWfxChannels = 2, kWfxRate = 4;
 
-std::size_t strf(const Bytes& b, int stream) {
-    std::size_t at = findFourcc(b, "strf");
-    return stream == 0 ? at : findFourcc(b, "strf", at + 4);
-}
-std::size_t strh(const Bytes& b, int stream) {
-    std::size_t at = findFourcc(b, "strh");
-    return stream == 0 ? at : findFourcc(b, "strh", at + 4);
-}
-void put16(Bytes& b, std::size_t at, std::uint16_t value) {
-    b.at(at) = static_cast<std::uint8_t>(value);
-    b.at(at + 1) = static_cast<std::uint8_t>(value >> 8);
+std::size_t nth(const Bytes& b, const char* fourcc, int stream) {
+    std::size_t at = findFourcc(b, fourcc);
+    return stream == 0 ? at : findFourcc(b, fourcc, at + 4);
 }
 // The stream's strf made size bytes long, the JUNK after it grown to keep the layout.
 void shrinkStrf(Bytes& b, int stream, std::uint32_t size) {
-    std::size_t at = strf(b, stream);
-    std::size_t junk = at + kHeader + getLe32(b, at + 4);
-    std::size_t end = junk + kHeader + getLe32(b, junk + 4);
-    std::size_t moved = at + kHeader + size + size % 2;
+    std::size_t at = nth(b, "strf", stream), junk = at + kHeader + getLe32(b, at + 4);
+    std::size_t end = junk + kHeader + getLe32(b, junk + 4), moved = at + kHeader + size;
     putLe32(b, at + 4, size);
     std::copy_n("JUNK", 4, &b[moved]);
     putLe32(b, moved + 4, static_cast<std::uint32_t>(end - moved - kHeader));
@@ -46,38 +34,26 @@ struct FormatCase {
 
 const FormatCase kCases[] = {
     // Guards against a video without its codec passed on to a player with none to use.
-    {"video strf missing", [](Bytes& b) { std::copy_n("JUNK", 4, &b[strf(b, 0)]); },
+    {"video strf missing", [](Bytes& b) { std::copy_n("JUNK", 4, &b[nth(b, "strf", 0)]); },
      Finding{FindingKind::DamagedFormat, 0}},
     {"video strf too short for its compression code", [](Bytes& b) { shrinkStrf(b, 0, 16); },
      Finding{FindingKind::DamagedFormat, 0}},
     // Guards against refusing a short BITMAPINFOHEADER that ffmpeg plays.
     {"video strf of 20 bytes", [](Bytes& b) { shrinkStrf(b, 0, 20); }, std::nullopt},
-    // Guards against sound whose format ffmpeg refuses (and with it the whole file).
-    {"sound strf missing", [](Bytes& b) { std::copy_n("JUNK", 4, &b[strf(b, 1)]); },
-     Finding{FindingKind::DamagedFormat, 1}},
+    // Guards against sound whose format ffmpeg refuses, or cannot decode.
     {"sound strf of 14 bytes", [](Bytes& b) { shrinkStrf(b, 1, 14); },
      Finding{FindingKind::DamagedFormat, 1}},
-    {"sound of no channels", [](Bytes& b) { put16(b, strf(b, 1) + kHeader + kWfxChannels, 0); },
-     Finding{FindingKind::DamagedFormat, 1}},
-    {"PCM of 0 bits a sample", [](Bytes& b) { put16(b, strf(b, 1) + kHeader + kWfxBits, 0); },
+    {"sound of no channels", [](Bytes& b) { b[nth(b, "strf", 1) + kHeader + kWfxChannels] = 0; },
      Finding{FindingKind::DamagedFormat, 1}},
     // Guards against sound ffmpeg cannot time, or refuses for want of a rate.
-    {"sample rate 0", [](Bytes& b) { putLe32(b, strf(b, 1) + kHeader + kWfxRate, 0); },
+    {"sample rate 0", [](Bytes& b) { putLe32(b, nth(b, "strf", 1) + kHeader + kWfxRate, 0); },
      Finding{FindingKind::SoundWithoutRate, 1}},
-    {"sound strh rate 0", [](Bytes& b) { putLe32(b, strh(b, 1) + kHeader + kStrhRate, 0); },
+    {"sound strh rate 0", [](Bytes& b) { putLe32(b, nth(b, "strh", 1) + kHeader + kStrhRate, 0); },
      Finding{FindingKind::SoundWithoutRate, 1}},
-    {"sound strh scale 0", [](Bytes& b) { putLe32(b, strh(b, 1) + kHeader + kStrhScale, 0); },
-     Finding{FindingKind::SoundWithoutRate, 1}},
-    // Guards against refusing what ffmpeg plays as before.
-    {"block align 0", [](Bytes& b) { put16(b, strf(b, 1) + kHeader + kWfxBlockAlign, 0); },
+    // Guards against refusing a video whose frame period avih gives when strh does not.
+    {"video strh rate 0", [](Bytes& b) { putLe32(b, nth(b, "strh", 0) + kHeader + kStrhRate, 0); },
      std::nullopt},
-    {"video strh rate 0: avih's frame period stands in",
-     [](Bytes& b) { putLe32(b, strh(b, 0) + kHeader + kStrhRate, 0); }, std::nullopt},
 };
-
-void PrintTo(const FormatCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class AviStreamFormat : public ::testing::TestWithParam<FormatCase> {};
 
@@ -86,14 +62,10 @@ TEST_P(AviStreamFormat, UnreadableExactlyWhereFfmpegCannotOpenTheStream) {
     GetParam().damage(input);
     Repaired repaired = repairBytes(input);
     const std::optional<Finding>& failure = GetParam().failure;
-    if (failure) {
-        EXPECT_EQ(repaired.report.state, VideoState::Unreadable);
-        EXPECT_TRUE(repaired.report.findings == std::vector<Finding>{*failure});
-        EXPECT_FALSE(repaired.outcome.written);
-        return;
-    }
-    EXPECT_EQ(repaired.report.state, VideoState::Ok);
-    EXPECT_EQ(repaired.report.frames, 4u);
+    EXPECT_EQ(repaired.report.state, failure ? VideoState::Unreadable : VideoState::Ok);
+    EXPECT_TRUE(repaired.report.findings ==
+                (failure ? std::vector<Finding>{*failure} : std::vector<Finding>{}));
+    EXPECT_EQ(repaired.outcome.written, !failure);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, AviStreamFormat, ::testing::ValuesIn(kCases),
