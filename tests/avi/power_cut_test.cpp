@@ -118,6 +118,12 @@ const PowerCutCase kCases[] = {
      [](const Clip& c) {
          return Damage{c.idx1, frame(c, 10).offset + 300, frame(c, 25).offset + 4, false};
      }},
+    // Guards against an index checked at a sample of its entries passing a damaged header:
+    // the copy kept the damage, and ffprobe lost frames after it.
+    {"one frame's chunk header zeroed, idx1 kept",
+     [](const Clip& c) {
+         return Damage{c.bytes.size(), frame(c, 17).offset, frame(c, 17).offset + 8, false};
+     }},
     {"a zero run with valid chunks after it, idx1 kept",
      [](const Clip& c) {
          return Damage{c.bytes.size(), frame(c, 10).offset + 300, frame(c, 25).offset + 4, false};
