@@ -4,9 +4,6 @@ namespace kovra::avi {
 
 namespace {
 
-constexpr char kNotAvi[] = "not an AVI file";
-constexpr char kNoHdrl[] = "no readable header (hdrl)";
-
 struct ChunkAt {
     FourCC id = 0;
     std::uint32_t size = 0;
@@ -87,8 +84,11 @@ bool readStrl(SourceReader& reader, std::uint64_t from, std::uint64_t to, AviHea
     }
     if (!haveStrh)
         return false;
-    if (haveStrf)
+    if (haveStrf) {
+        stream.hasFormat = true;
+        stream.formatSize = strf.size;
         readStreamFormat(reader, strf, stream);
+    }
     header.streams.push_back(stream);
     return true;
 }
@@ -134,18 +134,18 @@ Signature signatureOf(FourCC code) {
 
 } // namespace
 
-bool readHeader(SourceReader& reader, AviHeader& header, std::string& failure) {
+bool readHeader(SourceReader& reader, AviHeader& header, FindingKind& failure) {
     const std::uint8_t* riff = reader.view(0, kListHeaderSize);
     if (!riff) {
         if (const std::uint8_t* sig = reader.view(0, kFourccSize))
             header.signature = signatureOf(le32(sig));
-        failure = kNotAvi;
+        failure = FindingKind::NotAvi;
         return false;
     }
     header.signature = signatureOf(le32(riff));
     header.riffSize = le32(riff + kSizeFieldOffset);
     if (le32(riff + kFormOffset) != kAviForm) {
-        failure = kNotAvi;
+        failure = FindingKind::NotAvi;
         return false;
     }
     // The RIFF size may be stale: the top level is walked up to the end of the file.
@@ -163,20 +163,20 @@ bool readHeader(SourceReader& reader, AviHeader& header, std::string& failure) {
                     header.videoStream = static_cast<unsigned>(&stream - header.streams.data());
                     return true;
                 }
-            failure = "no video stream";
+            failure = FindingKind::NoVideoStream;
             return false;
         }
         if (chunk.end > reader.size() || !isPrintableFourcc(chunk.id))
             break;
         if (chunk.id == kList && chunk.listType == kHdrl && !haveHdrl) {
             if (!readHdrl(reader, chunk.payload + kFourccSize, chunk.end, header)) {
-                failure = kNoHdrl;
+                failure = FindingKind::NoHeader;
                 return false;
             }
             haveHdrl = true;
         }
     }
-    failure = haveHdrl ? "no movi list" : kNoHdrl;
+    failure = haveHdrl ? FindingKind::NoMovi : FindingKind::NoHeader;
     return false;
 }
 

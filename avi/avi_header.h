@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
+#include "avi/finding.h"
 #include "avi/riff.h"
 #include "avi/source_reader.h"
 #include "avi/video_report.h"
@@ -17,6 +17,8 @@ struct StreamHeader {
     FourCC handler = 0;
     std::uint32_t scale = 0, rate = 0, length = 0, sampleSize = 0;
     std::uint64_t strhPayload = 0; // where a repair rewrites length and buffer size
+    bool hasFormat = false;        // a strf chunk is there, of formatSize bytes
+    std::uint32_t formatSize = 0;
     bool hasBitmapInfo = false;
     FourCC compression = 0;
     std::uint32_t width = 0, height = 0;
@@ -40,8 +42,8 @@ struct AviHeader {
     std::uint32_t moviSize = 0;
 };
 
-// Fills header; false with failure set ("not an AVI file", "no readable header (hdrl)",
-// "no video stream", "no movi list") when the file cannot be read as a video.
-bool readHeader(SourceReader& reader, AviHeader& header, std::string& failure);
+// Fills header; false with failure set (NotAvi, NoHeader, NoVideoStream, NoMovi) when the file
+// cannot be read as a video.
+bool readHeader(SourceReader& reader, AviHeader& header, FindingKind& failure);
 
 } // namespace kovra::avi

@@ -24,11 +24,16 @@ class DataChunk {
     // Of the chunk's header in the source; 40 bits reach past any 4 GiB file.
     std::uint64_t offset() const { return offsetLow_ | std::uint64_t{offsetHigh_} << 32; }
     // The old index's key-frame flag, where it listed the chunk.
-    bool flagsKnown() const { return (indexFlags_ & kKnown) != 0; }
-    std::uint32_t flags() const { return indexFlags_ & kIndexKeyFrame; }
+    bool flagsKnown() const { return (bits_ & kKnown) != 0; }
+    std::uint32_t flags() const { return bits_ & kIndexKeyFrame; }
     void setFlags(std::uint32_t indexFlags) {
-        indexFlags_ = static_cast<std::uint8_t>(kKnown | (indexFlags & kIndexKeyFrame));
+        bits_ = static_cast<std::uint8_t>((bits_ & kPadMissing) | kKnown |
+                                          (indexFlags & kIndexKeyFrame));
     }
+    // An odd-sized chunk the writer left without its pad byte: the next one begins right
+    // after its payload.
+    bool padMissing() const { return (bits_ & kPadMissing) != 0; }
+    void setPadMissing() { bits_ = static_cast<std::uint8_t>(bits_ | kPadMissing); }
 
   private:
     std::uint32_t offsetLow_ = 0; // first, so that the members pack into 12 bytes
@@ -39,13 +44,15 @@ class DataChunk {
     DataKind kind = DataKind::Compressed;
 
   private:
-    static constexpr std::uint8_t kKnown = 0x01; // a bit kIndexKeyFrame leaves free
+    // Bits kIndexKeyFrame leaves free.
+    static constexpr std::uint8_t kKnown = 0x01;
+    static constexpr std::uint8_t kPadMissing = 0x02;
 
     std::uint8_t offsetHigh_ = 0;
-    std::uint8_t indexFlags_ = 0;
+    std::uint8_t bits_ = 0;
 };
 static_assert(sizeof(DataChunk) == 12, "the chunk list's cost per chunk");
-static_assert((kIndexKeyFrame & 0x01) == 0 && kIndexKeyFrame <= 0xFF, "the flags share a byte");
+static_assert((kIndexKeyFrame & 0x03) == 0 && kIndexKeyFrame <= 0xFF, "the flags share a byte");
 
 // The chunks of a file, in blocks of a fixed size: a list that doubled its storage as it grew
 // would, while moving, hold its old and new copies at once, half again the index's size.

@@ -8,16 +8,17 @@ namespace kovra::avi {
 
 enum class FindingKind : std::uint8_t {
     // The file cannot be made playable; the first of these found is the only finding.
-    NotAvi,              // not a RIFF/MARS 'AVI ' file
-    NoHeader,            // no readable hdrl
-    NoVideoStream,       // hdrl holds no "vids" stream
-    NoMovi,              // no LIST movi after the header
-    DamagedFormat,       // stream's strf missing or too short for its kind (BITMAPINFOHEADER,
-                         // WAVEFORMATEX)
-    SoundWithoutRate,    // stream is sound whose sample rate, block align or strh rate is 0
-    NoCompleteFrame,     // not one whole video frame
-    TooLargeToRepair,    // found: the size the repaired file would have, past the largest
-                         // file the output may be
+    NotAvi,           // not a RIFF/MARS 'AVI ' file
+    NoHeader,         // no readable hdrl
+    NoVideoStream,    // hdrl holds no "vids" stream
+    NoMovi,           // no LIST movi after the header
+    DamagedFormat,    // stream's strf missing or too short for its kind (a BITMAPINFOHEADER
+                      // to its compression code, a WAVEFORMATEX), or sound of no channels,
+                      // format tag 0 or PCM of 0 bits
+    SoundWithoutRate, // stream is sound whose sample rate, strh rate or strh scale is 0
+    NoCompleteFrame,  // not one whole video frame
+    TooLargeToRepair, // found: the size the repaired file would have, past the largest
+                      // file the output may be
 
     // Damage a repair mends; each names what the file says (stated) against what its data
     // holds (found), and what the repair writes (fixed) where that is a number.

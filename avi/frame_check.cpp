@@ -46,7 +46,7 @@ bool jpegFrameEnds(SourceReader& reader, std::uint64_t payload, std::uint32_t si
     if (size < 2 * kMarkerSize)
         return false;
     std::size_t tail = std::min<std::size_t>(size - kMarkerSize, kEoiSearch);
-    const std::uint8_t* t = reader.view(payload + size - tail, tail, tail);
+    const std::uint8_t* t = reader.view(payload + size - tail, tail);
     if (!t)
         return false;
     // Entropy-coded data never holds FF D9, so any one found here is the picture's end.

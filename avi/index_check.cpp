@@ -9,10 +9,6 @@ namespace kovra::avi {
 namespace {
 
 constexpr std::size_t kEntriesPerRead = 4096;
-// Entries whose chunk header is read back: the first, the last, and this many between.
-constexpr std::uint64_t kSampledEntries = 8;
-// A chunk header is read with the bytes after it, where a JPEG frame's start marker lies.
-constexpr std::size_t kProbeWindow = 16;
 // Entries tried for telling offsets from the movi fourcc and from the file's start apart.
 constexpr std::uint64_t kBaseProbes = 8;
 
@@ -61,7 +57,7 @@ class EntryStream {
 };
 
 bool headerMatches(SourceReader& reader, std::uint64_t pos, const Entry& entry) {
-    const std::uint8_t* h = reader.view(pos, kChunkHeaderSize, kProbeWindow);
+    const std::uint8_t* h = reader.view(pos, kChunkHeaderSize);
     return h && le32(h) == entry.id && le32(h + kFourccSize) == entry.size;
 }
 
@@ -80,22 +76,15 @@ bool findBase(SourceReader& reader, const IndexLocation& index, std::uint64_t mo
     return false;
 }
 
-// A sampled frame is whole as the walk judges one: its start marker there, and either a data
-// chunk right after it (written whole before the next began) or its end marker.
-bool frameWhole(SourceReader& reader, const StreamContext& context, std::uint64_t pos,
-                std::uint32_t size, std::uint64_t moviEnd) {
-    std::uint64_t payload = pos + kChunkHeaderSize;
-    if (!jpegFrameStarts(reader, payload, size))
-        return false;
-    std::uint64_t next = payload + padded(size);
+// Whether a data chunk of a known stream that fits in movi starts at pos.
+bool dataChunkAt(SourceReader& reader, const StreamContext& context, std::uint64_t pos,
+                 std::uint64_t moviEnd) {
     std::uint8_t h[kChunkHeaderSize];
     unsigned stream;
     DataKind kind;
-    bool followedByData = next <= moviEnd && moviEnd - next >= kChunkHeaderSize &&
-                          reader.copy(next, h, sizeof h) &&
-                          parseDataId(le32(h), context.streamCount, stream, kind) &&
-                          le32(h + kFourccSize) <= moviEnd - next - kChunkHeaderSize;
-    return followedByData || jpegFrameEnds(reader, payload, size);
+    return pos <= moviEnd && moviEnd - pos >= kChunkHeaderSize && reader.copy(pos, h, sizeof h) &&
+           parseDataId(le32(h), context.streamCount, stream, kind) &&
+           le32(h + kFourccSize) <= moviEnd - pos - kChunkHeaderSize;
 }
 
 } // namespace
@@ -115,21 +104,30 @@ IndexLocation locateIndex(SourceReader& reader, std::uint64_t pos) {
 }
 
 bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexLocation& index,
-                std::uint64_t moviFourcc, std::uint64_t moviEnd, Tally* tally, ChunkList* chunks) {
+                std::uint64_t moviFourcc, std::uint64_t moviEnd, IndexedChunks& listed,
+                ChunkList* chunks) {
     std::uint64_t base;
     if (!index.present || index.entries == 0 || !findBase(reader, index, moviFourcc, base))
         return false;
 
-    Tally found(context.streamCount);
+    IndexedChunks found(context.streamCount);
     std::size_t chunksBefore = chunks ? chunks->size() : 0;
     auto fail = [&] {
         if (chunks)
             chunks->truncate(chunksBefore);
         return false;
     };
+    // The frame last listed, judged once what follows it is known: the next entry's chunk right
+    // after it, some other data chunk there, or else its end marker.
+    bool frameListed = false;
+    std::uint64_t framePayload = 0;
+    std::uint32_t frameSize = 0;
+    std::uint64_t previousEnd = moviFourcc + kFourccSize, paddedEnd = previousEnd;
+    auto frameWhole = [&](bool nextChunkAdjacent) {
+        return nextChunkAdjacent || dataChunkAt(reader, context, paddedEnd, moviEnd) ||
+               jpegFrameEnds(reader, framePayload, frameSize);
+    };
     EntryStream entries(reader, index);
-    std::uint64_t step = std::max<std::uint64_t>(1, entries.count() / kSampledEntries);
-    std::uint64_t previousEnd = moviFourcc + kFourccSize, lastPaddedEnd = 0;
     Entry entry;
     for (std::uint64_t i = 0; i < entries.count(); ++i) {
         if (!entries.next(entry))
@@ -140,28 +138,34 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
             return fail();
         std::uint64_t pos = base + entry.offset;
         std::uint64_t end = pos + kChunkHeaderSize + entry.size;
-        if (pos < previousEnd || end > moviEnd)
+        if (pos < previousEnd || end > moviEnd || !headerMatches(reader, pos, entry))
             return fail();
-        bool sampled = i % step == 0 || i + 1 == entries.count();
-        if (sampled && !headerMatches(reader, pos, entry))
+        if (frameListed && !frameWhole(pos == previousEnd || pos == paddedEnd))
             return fail();
-        if (sampled && stream == context.videoStream && context.jpegFrames &&
-            !frameWhole(reader, context, pos, entry.size, moviEnd))
+        if (i != 0 && pos == previousEnd && previousEnd != paddedEnd)
+            ++found.unpadded;
+        bool isFrame = stream == context.videoStream && context.jpegFrames && entry.size != 0;
+        if (isFrame && !jpegFrameStarts(reader, pos + kChunkHeaderSize, entry.size))
             return fail();
-        found.add(stream, entry.size);
+        frameListed = isFrame;
+        framePayload = pos + kChunkHeaderSize;
+        frameSize = entry.size;
+        found.tally.add(stream, entry.size);
         if (chunks) {
             DataChunk chunk(pos, entry.size, stream, kind);
             chunk.setFlags(entry.flags);
             chunks->push_back(chunk);
         }
         previousEnd = end;
-        lastPaddedEnd = pos + kChunkHeaderSize + padded(entry.size);
+        paddedEnd = pos + kChunkHeaderSize + padded(entry.size);
     }
-    // The last chunk, with or without its pad byte, ends where movi does.
-    if (previousEnd != moviEnd && lastPaddedEnd != moviEnd)
+    if (frameListed && !frameWhole(false))
         return fail();
-    if (tally)
-        tally->add(found);
+    // The last chunk, with or without its pad byte, ends where movi does.
+    if (previousEnd != moviEnd && paddedEnd != moviEnd)
+        return fail();
+    listed.tally.add(found.tally);
+    listed.unpadded += found.unpadded;
     return true;
 }
 

@@ -1,4 +1,4 @@
-// Checks an idx1 against the data cheaply: without walking movi.
+// Checks an idx1 against the chunk headers it names, without walking movi.
 #pragma once
 
 #include <cstdint>
@@ -19,11 +19,20 @@ struct IndexLocation {
 // The idx1 chunk at pos, if that is one.
 IndexLocation locateIndex(SourceReader& reader, std::uint64_t pos);
 
-// Consistent: every entry a data chunk of a known stream, in order, inside movi; the chunk
-// headers at a few entries (the first, the last, some between) as the index says; the last
-// chunk ending where movi ends. When consistent, the entries are added to tally and chunks.
+// What a consistent index lists.
+struct IndexedChunks {
+    explicit IndexedChunks(std::size_t streamCount) : tally(streamCount) {}
+    Tally tally;
+    std::uint64_t unpadded = 0; // odd-sized chunks the next one follows without a pad byte
+};
+
+// Consistent: every entry a data chunk of a known stream, in order, inside movi, its chunk
+// header there as the entry says; every video frame whole as the walk judges one (its start
+// marker, then a data chunk right after it or its end marker); the last chunk ending where
+// movi ends. When consistent, the entries go into listed, and into chunks when given.
 bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexLocation& index,
-                std::uint64_t moviFourcc, std::uint64_t moviEnd, Tally* tally, ChunkList* chunks);
+                std::uint64_t moviFourcc, std::uint64_t moviEnd, IndexedChunks& listed,
+                ChunkList* chunks);
 
 // Copies the key-frame flags of an index that cannot be used as a whole (cut off, or
 // disagreeing with the data) onto the chunks, in file order, that it lists by offset and id.

@@ -29,6 +29,18 @@ struct Walk {
                size <= limit - pos - kChunkHeaderSize;
     }
 
+    // A data chunk that fits, or what ends movi, at pos.
+    bool dataOrEndAt(std::uint64_t pos) {
+        std::uint8_t h[kChunkHeaderSize];
+        if (!fits(pos, 0) || !reader.copy(pos, h, sizeof h))
+            return false;
+        FourCC id = le32(h);
+        unsigned stream;
+        DataKind kind;
+        return endsMovi(id) || (parseDataId(id, context.streamCount, stream, kind) &&
+                                fits(pos, le32(h + kFourccSize)));
+    }
+
     // A chunk header found by scanning is believed when its chunk fits and is followed by
     // another known chunk id or by the limit; JPEG bytes rarely pass both.
     bool plausibleAt(std::uint64_t pos, const std::uint8_t* h) {
@@ -60,9 +72,9 @@ struct Walk {
         std::uint64_t pos = from;
         while (pos < limit && limit - pos >= kChunkHeaderSize) {
             std::uint64_t left = limit - pos;
-            std::size_t n = left < SourceReader::kScanWindow ? static_cast<std::size_t>(left)
-                                                             : SourceReader::kScanWindow;
-            const std::uint8_t* window = reader.view(pos, n, SourceReader::kScanWindow);
+            std::size_t n = left < SourceReader::kMostViewed ? static_cast<std::size_t>(left)
+                                                             : SourceReader::kMostViewed;
+            const std::uint8_t* window = reader.view(pos, n);
             if (!window)
                 return limit;
             // Candidates are checked through copy(), which leaves this window in place.
@@ -76,20 +88,13 @@ struct Walk {
     }
 };
 
-} // namespace
-
-// A chunk's header is read with the start of its payload, where a JPEG frame's marker lies;
-// the rest of the payload only where it is checked. Reading whole windows would read the
-// file through once more than the repair's copy does.
-constexpr std::size_t kHeaderWindow = 64;
-// Sound chunks are small and come between frames: once one is seen, every header is read with
-// as many bytes as one of them and the next header's window take, which brings that next
-// header along when the chunk is sound, for a few bytes copied in vain when it is a frame.
-constexpr std::size_t kSmallChunk = 4096;
-
 // Past this many unverified frames (a video without sound), the newest one's end is looked
 // for: found, it vouches for all before it, and the list starts again.
 constexpr std::size_t kMostUnverified = 64;
+// Where no odd-sized chunk was just passed.
+constexpr std::uint64_t kNoOddChunk = 0;
+
+} // namespace
 
 WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::uint64_t from,
                       std::uint64_t limit, bool limitTrusted, Tally& tally, ChunkList* chunks,
@@ -126,10 +131,31 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
             ++found.damagedFrames;
         pending.reset();
     };
+    // Where the chunk just passed would have its pad byte, when its size is odd, and whether
+    // it went into the list (as the last one there, or as the frame pending).
+    std::uint64_t afterOddChunk = kNoOddChunk;
+    bool oddChunkListed = false;
+    // An odd-sized chunk some writers leave without its pad byte: nothing known at the padded
+    // end, a data chunk a byte before it.
+    auto unpaddedAt = [&](std::uint64_t pos, FourCC id, std::uint32_t size) {
+        bool knownThere = (walk.isKnownId(id) && walk.fits(pos, size)) || walk.endsMovi(id);
+        if (pos != afterOddChunk || knownThere || !walk.dataOrEndAt(pos - 1))
+            return false;
+        ++found.unpadded;
+        if (oddChunkListed && pending)
+            pending->setPadMissing();
+        else if (oddChunkListed && chunks && !chunks->empty())
+            (*chunks)[chunks->size() - 1].setPadMissing();
+        return true;
+    };
     std::uint64_t pos = from;
-    std::size_t window = kHeaderWindow;
     while (pos < limit) {
         if (limit - pos < kChunkHeaderSize) {
+            if (unpaddedAt(pos, 0, 0)) {
+                --pos;
+                afterOddChunk = kNoOddChunk;
+                continue;
+            }
             // A header the file's end cut in half, or leftover bytes before movi's own end.
             if (limitTrusted)
                 found.garbageBytes += limit - pos;
@@ -138,11 +164,17 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
             pos = limit;
             break;
         }
-        const std::uint8_t* h = reader.view(pos, kChunkHeaderSize, window);
+        const std::uint8_t* h = reader.view(pos, kChunkHeaderSize);
         if (!h)
             break; // unreadable: the rest is lost, and readFailed() says so
         FourCC id = le32(h);
         std::uint32_t size = le32(h + kFourccSize);
+        if (unpaddedAt(pos, id, size)) {
+            --pos;
+            afterOddChunk = kNoOddChunk;
+            continue;
+        }
+        afterOddChunk = kNoOddChunk;
         if (walk.endsMovi(id))
             break;
         if (id == kList && limit - pos >= kListHeaderSize) {
@@ -158,19 +190,24 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
         bool known = isData || isSkippedMoviChunk(id) || id == kJunk || id == kList;
         if (known && walk.fits(pos, size)) {
             settle(isData);
-            if (size <= kSmallChunk)
-                window = kChunkHeaderSize + padded(size) + kHeaderWindow;
             std::uint64_t payload = pos + kChunkHeaderSize;
+            oddChunkListed = false;
             if (isData) {
                 DataChunk chunk(pos, size, stream, kind);
-                if (stream != context.videoStream || !context.jpegFrames)
+                bool frame = stream == context.videoStream && context.jpegFrames && size != 0;
+                if (!frame) {
                     take(chunk, false);
-                else if (jpegFrameStarts(reader, payload, size))
+                    oddChunkListed = true;
+                } else if (jpegFrameStarts(reader, payload, size)) {
                     pending = chunk;
-                else
+                    oddChunkListed = true;
+                } else {
                     ++found.damagedFrames;
+                }
             }
             std::uint64_t next = payload + padded(size);
+            if (size & 1)
+                afterOddChunk = next;
             pos = next < limit ? next : limit;
             continue;
         }

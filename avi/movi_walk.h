@@ -13,6 +13,7 @@ struct WalkFindings {
     std::uint64_t end = 0;           // where movi's data ends
     std::uint64_t garbageBytes = 0;  // skipped over to find the next chunk
     std::uint64_t damagedFrames = 0; // whole chunks whose frame is not
+    std::uint64_t unpadded = 0;      // odd-sized chunks the next one follows without a pad byte
     bool cutOff = false;             // the file ends inside a chunk
 };
 
@@ -22,7 +23,9 @@ using Unverified = std::vector<DataChunk>;
 
 // Walks from `from` to `limit`. A trusted limit is movi's own end. An untrusted one is the end
 // of the file; the walk then also ends at an idx1 or RIFF chunk, which start what follows
-// movi. Complete data chunks go into tally, and into chunks when given.
+// movi. Complete data chunks go into tally, and into chunks when given. A video chunk of no
+// bytes is a frame the recorder dropped: kept, as an index keeps it, so that the frames after
+// it keep their time.
 WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::uint64_t from,
                       std::uint64_t limit, bool limitTrusted, Tally& tally, ChunkList* chunks,
                       Unverified& unverified);

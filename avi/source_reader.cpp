@@ -5,17 +5,41 @@
 
 namespace kovra::avi {
 
-SourceReader::SourceReader(ByteSource& source)
-    : source_(source), size_(source.size()), buffer_(new std::uint8_t[kScanWindow]) {}
+namespace {
 
-const std::uint8_t* SourceReader::view(std::uint64_t offset, std::size_t n, std::size_t window) {
-    if (n > kScanWindow || !fits(offset, n))
+// A listing or an export reads file after file: the window outlives each reader, so that a
+// fresh one does not cost its pages' faults again. A reader made while another holds it (the
+// index's flags read during a reading) gets one of its own.
+std::unique_ptr<std::uint8_t[]>& spareWindow() {
+    static thread_local std::unique_ptr<std::uint8_t[]> spare;
+    return spare;
+}
+
+} // namespace
+
+SourceReader::SourceReader(ByteSource& source)
+    : source_(source), size_(source.size()),
+      capacity_(source.smallReadsAreCheap() ? kMostViewed : kWindow) {
+    if (capacity_ == kWindow && spareWindow())
+        buffer_ = std::move(spareWindow());
+    else
+        buffer_.reset(new std::uint8_t[capacity_]);
+}
+
+SourceReader::~SourceReader() {
+    if (capacity_ == kWindow && !spareWindow())
+        spareWindow() = std::move(buffer_);
+}
+
+const std::uint8_t* SourceReader::view(std::uint64_t offset, std::size_t n) {
+    if (n > kMostViewed || !fits(offset, n))
         return nullptr;
-    if (offset >= bufferStart_ && offset - bufferStart_ <= bufferLength_ &&
-        n <= bufferLength_ - (offset - bufferStart_))
+    if (holds(offset, n))
         return buffer_.get() + (offset - bufferStart_);
-    std::size_t want = std::max(n, std::min(window, kScanWindow));
-    std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(want, size_ - offset));
+    std::size_t length =
+        capacity_ == kWindow
+            ? static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, size_ - offset))
+            : n;
     bufferLength_ = 0;
     // A bad sector ahead must not hide the bytes asked for: retry with just those.
     if (!source_.readAt(offset, buffer_.get(), length) &&
@@ -31,8 +55,7 @@ const std::uint8_t* SourceReader::view(std::uint64_t offset, std::size_t n, std:
 bool SourceReader::copy(std::uint64_t offset, void* out, std::size_t n) {
     if (!fits(offset, n))
         return false;
-    if (offset >= bufferStart_ && offset - bufferStart_ <= bufferLength_ &&
-        n <= bufferLength_ - (offset - bufferStart_)) {
+    if (holds(offset, n)) {
         std::memcpy(out, buffer_.get() + (offset - bufferStart_), n);
         return true;
     }

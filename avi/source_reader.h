@@ -1,4 +1,8 @@
-// Buffered, bounds-checked access to a ByteSource for the reader's many small reads.
+// Bounds-checked access to a ByteSource for the reader's many small looks. Where every read
+// is a call to the system, a look outside the bytes at hand reads a large window from there
+// on: the reader goes through a file front to back, so a walk over many chunks costs one read
+// a window, not one a chunk. Where reads cost no more than their bytes (memory), a look reads
+// just what it looks at.
 #pragma once
 
 #include <cstddef>
@@ -11,17 +15,22 @@ namespace kovra::avi {
 
 class SourceReader {
   public:
-    static constexpr std::size_t kHeaderWindow = 16 * 1024;
-    static constexpr std::size_t kScanWindow = 64 * 1024;
+    // What one read from the system brings: large enough that the calls cost nothing next to
+    // the bytes, small enough to stay the reader's only buffer of the file.
+    static constexpr std::size_t kWindow = 1 << 20;
+    // The most one view() gives: a resync's scan, a frame's last bytes.
+    static constexpr std::size_t kMostViewed = 64 * 1024;
 
     explicit SourceReader(ByteSource& source);
+    ~SourceReader();
+    SourceReader(const SourceReader&) = delete;
+    SourceReader& operator=(const SourceReader&) = delete;
 
     std::uint64_t size() const { return size_; }
-    // n (at most kScanWindow) bytes at offset, valid until the next view(); null when they are
-    // not all in the source or cannot be read. A refill reads up to `window` bytes ahead.
-    const std::uint8_t* view(std::uint64_t offset, std::size_t n,
-                             std::size_t window = kHeaderWindow);
-    // Copies n bytes at offset without moving the buffered window.
+    // n (at most kMostViewed) bytes at offset, valid until the next view(); null when they are
+    // not all in the source or cannot be read.
+    const std::uint8_t* view(std::uint64_t offset, std::size_t n);
+    // Copies n bytes at offset, leaving what view() gave in place.
     bool copy(std::uint64_t offset, void* out, std::size_t n);
     // Whether offset + n lies inside the source, without overflow.
     bool fits(std::uint64_t offset, std::uint64_t n) const {
@@ -33,10 +42,15 @@ class SourceReader {
     std::uint64_t failedAt() const { return failedAt_; }
 
   private:
+    bool holds(std::uint64_t offset, std::size_t n) const {
+        return offset >= bufferStart_ && offset - bufferStart_ <= bufferLength_ &&
+               n <= bufferLength_ - (offset - bufferStart_);
+    }
     void noteFailure(std::uint64_t offset);
 
     ByteSource& source_;
     std::uint64_t size_;
+    std::size_t capacity_;
     std::unique_ptr<std::uint8_t[]> buffer_; // not cleared: only bytes read are looked at
     std::uint64_t bufferStart_ = 0;
     std::size_t bufferLength_ = 0;

@@ -14,6 +14,7 @@ namespace kovra::avi {
 
 struct VideoReading {
     VideoReport report;
+    std::uint64_t size = 0; // the source's bytes
     AviHeader header;
     Tally tally;      // the complete chunks, per stream
     ChunkList chunks; // the complete chunks in file order, each with its old index flags where

@@ -1,6 +1,6 @@
 #include "avi/video_report.h"
 
-#include "avi/analysis.h"
+#include "avi/video_reading.h"
 
 namespace kovra::avi {
 
@@ -29,7 +29,7 @@ const char* stateName(VideoState state) {
 }
 
 VideoReport inspect(ByteSource& source) {
-    return analyse(source, false).report;
+    return readVideo(source, false).report;
 }
 
 } // namespace kovra::avi

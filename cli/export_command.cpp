@@ -148,9 +148,9 @@ std::vector<Planned> plan(Platform& platform, const std::string& root, const std
             file.reason = describe(error);
         } else if (report.state == avi::VideoState::Unreadable) {
             file.action = Action::Fail;
-            file.reason =
-                "cannot be made playable: " +
-                (report.problems.empty() ? std::string("not a video") : report.problems.front());
+            file.reason = "cannot be made playable: " +
+                          (report.findings.empty() ? std::string("not a video")
+                                                   : problemText(report.findings.front()));
         } else {
             file.size = report.repairedSize;
             file.action = report.state == avi::VideoState::Ok ? Action::Export : Action::Repair;

@@ -52,7 +52,7 @@ void addRepairCommand(CLI::App& app, Context& context) {
             throw fileFailure(copy.errorPath, describe(copy.error));
         if (!copy.result.written)
             throw fileFailure(in, "cannot be repaired: " + copy.result.reason);
-        const avi::RepairResult& r = copy.result;
+        const CopyResult& r = copy.result;
         if (context.json) {
             printJson({{"path", out},
                        {"source", in},

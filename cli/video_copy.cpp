@@ -1,11 +1,28 @@
 #include "cli/video_copy.h"
 
+#include "avi/video_reading.h"
+#include "avi/writer.h"
+#include "cli/video_text.h"
 #include "device/file_replacement.h"
 #include "device/video_files.h"
+#include "device/video_output.h"
 
 namespace kovra::cli {
 
 namespace {
+
+// What was fixed, in words: the signature first, then what each finding's repair did.
+CopyResult writtenResult(const avi::VideoReport& report, std::uint64_t frames) {
+    CopyResult result;
+    result.written = true;
+    result.wasSound = report.state == avi::VideoState::Ok;
+    result.frames = frames;
+    if (report.signature != avi::Signature::Riff)
+        result.fixed.push_back("signature RIFF");
+    for (const avi::Finding& finding : report.findings)
+        result.fixed.push_back(fixText(finding));
+    return result;
+}
 
 // A sound video is the system's copy of it with "RIFF": no need to read it here.
 VideoCopy copySound(Platform& platform, const std::string& source, const std::string& target,
@@ -20,7 +37,7 @@ VideoCopy copySound(Platform& platform, const std::string& source, const std::st
         out.keepModified(modified);
         copy.error = out.commit();
     }
-    copy.result = avi::soundCopyResult(report);
+    copy.result = writtenResult(report, report.frames);
     return copy;
 }
 
@@ -43,15 +60,24 @@ VideoCopy writePlayable(Platform& platform, const std::string& source, const std
         copy.errorPath = target;
         return copy;
     }
-    ReplacementSink sink(out);
-    copy.result = avi::repair(in, sink);
+    avi::VideoReading reading = avi::readVideo(in, true);
+    avi::WriteOutcome outcome;
+    if (reading.report.state == avi::VideoState::Unreadable) {
+        copy.result.reason = problemText(reading.report.findings.front());
+    } else if (in.readError() == OsError::None) {
+        VideoOutput sink(out, {&in});
+        outcome = avi::writeRepair(reading, sink);
+        if (!outcome.written)
+            copy.result.reason = "the output could not be written";
+    }
     copy.error = in.readError();
     copy.errorPath = source;
     if (copy.error == OsError::None && out.writeError() != OsError::None) {
         copy.error = out.writeError(); // a full disk: the target is to blame, not the video
         copy.errorPath = target;
     }
-    if (copy.error == OsError::None && copy.result.written) {
+    if (copy.error == OsError::None && outcome.written) {
+        copy.result = writtenResult(reading.report, outcome.frames);
         out.keepModified(modified);
         copy.error = out.commit();
         copy.errorPath = target;

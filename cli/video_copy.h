@@ -4,17 +4,25 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
-#include "avi/repair.h"
 #include "avi/video_report.h"
 #include "platform/platform.h"
 
 namespace kovra::cli {
 
+struct CopyResult {
+    bool written = false;     // false: nothing usable was written, and nothing is left at target
+    std::string reason;       // when !written and no OS error: why, e.g. "no complete frame"
+    bool wasSound = false;    // the output is a byte-for-byte copy with "RIFF"
+    std::uint64_t frames = 0; // video frames the output holds
+    std::vector<std::string> fixed; // what was fixed, short texts
+};
+
 struct VideoCopy {
     OsError error = OsError::None; // reading the source or writing the target
     std::string errorPath;         // the file the error concerns
-    avi::RepairResult result;
+    CopyResult result;
 };
 
 // Writes source to target, giving target the modification time given. When the source cannot

@@ -40,6 +40,127 @@ std::string frameRateText(double fps) {
     return shown;
 }
 
+namespace {
+
+std::string number(std::uint64_t n) {
+    return std::to_string(n);
+}
+
+std::string streamName(const avi::Finding& finding) {
+    return "stream " + number(finding.stream);
+}
+
+} // namespace
+
+std::string problemText(const avi::Finding& f) {
+    using avi::FindingKind;
+    switch (f.kind) {
+    case FindingKind::NotAvi:
+        return "not an AVI file";
+    case FindingKind::NoHeader:
+        return "no readable header (hdrl)";
+    case FindingKind::NoVideoStream:
+        return "no video stream";
+    case FindingKind::NoMovi:
+        return "no movi list";
+    case FindingKind::DamagedFormat:
+        return "format (strf) of " + streamName(f) + " missing or damaged";
+    case FindingKind::SoundWithoutRate:
+        return "sound " + streamName(f) + " has no sample rate";
+    case FindingKind::NoCompleteFrame:
+        return "no complete frame";
+    case FindingKind::TooLargeToRepair:
+        return "repaired file would exceed 4 GiB";
+    case FindingKind::ReadError:
+        return "read error at offset " + number(f.found);
+    case FindingKind::NoIndex:
+        return "no index";
+    case FindingKind::IndexCutOff:
+        return "index cut off";
+    case FindingKind::IndexDisagrees:
+        return "index disagrees with the data";
+    case FindingKind::HasIndexFlagMissing:
+        return "avih has-index flag not set";
+    case FindingKind::LastChunkCutOff:
+        return "last chunk cut off";
+    case FindingKind::Garbage:
+        return "garbage between chunks: " + number(f.found) + " bytes";
+    case FindingKind::DamagedFrames:
+        return number(f.found) + " damaged frames";
+    case FindingKind::TrailingBytes:
+        return number(f.found) + " bytes after the end";
+    case FindingKind::OpenDmlParts:
+        return "OpenDML continuation: " + number(f.found) + " AVIX parts";
+    case FindingKind::UnpaddedChunks:
+        return number(f.found) + " odd-sized chunks without their pad byte";
+    case FindingKind::RiffSize:
+        return "RIFF size " + number(f.stated) + ", data holds " + number(f.found);
+    case FindingKind::MoviSize:
+        return "movi size " + number(f.stated) + ", data holds " + number(f.found);
+    case FindingKind::TotalFrames:
+        return "avih total frames " + number(f.stated) + ", data holds " + number(f.found);
+    case FindingKind::StreamCount:
+        return "avih streams " + number(f.stated) + ", header holds " + number(f.found);
+    case FindingKind::StreamLength:
+        return "strh length of " + streamName(f) + " " + number(f.stated) + ", data holds " +
+               number(f.found);
+    }
+    return "unknown damage";
+}
+
+std::string fixText(const avi::Finding& f) {
+    using avi::FindingKind;
+    switch (f.kind) {
+    case FindingKind::ReadError:
+        return "the unreadable rest left out";
+    case FindingKind::NoIndex:
+    case FindingKind::IndexCutOff:
+    case FindingKind::IndexDisagrees:
+        return "index rebuilt: " + number(f.fixed) + " entries";
+    case FindingKind::HasIndexFlagMissing:
+        return "avih has-index flag set";
+    case FindingKind::LastChunkCutOff:
+        return "cut-off last chunk left out";
+    case FindingKind::Garbage:
+        return "garbage left out";
+    case FindingKind::DamagedFrames:
+        return "damaged frames left out";
+    case FindingKind::TrailingBytes:
+        return "bytes after the end left out";
+    case FindingKind::OpenDmlParts:
+        return "AVIX parts merged into one RIFF";
+    case FindingKind::UnpaddedChunks:
+        return "pad bytes written";
+    case FindingKind::RiffSize:
+        return "RIFF size " + number(f.fixed);
+    case FindingKind::MoviSize:
+        return "movi size " + number(f.fixed);
+    case FindingKind::TotalFrames:
+        return "avih total frames " + number(f.fixed);
+    case FindingKind::StreamCount:
+        return "avih streams " + number(f.fixed);
+    case FindingKind::StreamLength:
+        return "strh length of " + streamName(f) + " " + number(f.fixed);
+    case FindingKind::NotAvi:
+    case FindingKind::NoHeader:
+    case FindingKind::NoVideoStream:
+    case FindingKind::NoMovi:
+    case FindingKind::DamagedFormat:
+    case FindingKind::SoundWithoutRate:
+    case FindingKind::NoCompleteFrame:
+    case FindingKind::TooLargeToRepair:
+        break;
+    }
+    return "nothing written"; // a failure: no repair is written
+}
+
+std::vector<std::string> problemTexts(const avi::VideoReport& report) {
+    std::vector<std::string> texts;
+    for (const avi::Finding& finding : report.findings)
+        texts.push_back(problemText(finding));
+    return texts;
+}
+
 nlohmann::json reportJson(const std::string& path, std::uint64_t size,
                           const avi::VideoReport& report) {
     return {{"path", path},
@@ -52,7 +173,7 @@ nlohmann::json reportJson(const std::string& path, std::uint64_t size,
             {"frames", report.frames},
             {"durationSeconds", report.durationSeconds},
             {"state", avi::stateName(report.state)},
-            {"problems", report.problems}};
+            {"problems", problemTexts(report)}};
 }
 
 } // namespace kovra::cli

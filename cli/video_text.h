@@ -3,9 +3,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "avi/finding.h"
 #include "avi/video_report.h"
 
 namespace kovra::cli {
@@ -13,6 +15,12 @@ namespace kovra::cli {
 std::string sizeText(std::uint64_t bytes); // "1.6 MiB"
 std::string durationText(double seconds);  // "1:02:03", "2:05", "0:06"
 std::string frameRateText(double fps);     // "15", "13.33"
+// A finding in words: what is wrong ("no index", "RIFF size 0, data holds 11876"), and what a
+// repair does about it ("index rebuilt: 4 entries", "RIFF size 11868").
+std::string problemText(const avi::Finding& finding);
+std::string fixText(const avi::Finding& finding);
+// The report's findings, each as problemText() says it.
+std::vector<std::string> problemTexts(const avi::VideoReport& report);
 nlohmann::json reportJson(const std::string& path, std::uint64_t size,
                           const avi::VideoReport& report);
 

@@ -39,7 +39,7 @@ void printTable(const std::vector<Listed>& videos) {
             readable ? std::to_string(r.frames) : "-",
             r.width ? std::to_string(r.width) + "x" + std::to_string(r.height) : "-",
             r.fps > 0 ? frameRateText(r.fps) : "-", avi::stateName(r.state));
-        for (const std::string& problem : r.problems)
+        for (const std::string& problem : problemTexts(r))
             std::cout << "    " << problem << '\n';
     }
 }

@@ -11,7 +11,6 @@ namespace kovra {
 
 namespace {
 
-constexpr std::uint64_t kLargestOffset = 0xFFFFFFFFu; // FAT32's largest file, less one
 constexpr int kDeepestFolder = 32;
 constexpr const char* kVideoSuffix = ".avi";
 
@@ -34,8 +33,6 @@ VideoFileSource::VideoFileSource(Platform& platform, const std::string& path)
         return;
     open_ = true;
     openError_ = platform_.fileSize(file_, size_);
-    if (openError_ == OsError::None && size_ > kLargestOffset + 1)
-        openError_ = OsError::TooLong;
 }
 
 VideoFileSource::~VideoFileSource() {

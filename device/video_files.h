@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "avi/byte_sink.h"
 #include "avi/byte_source.h"
 #include "device/file_replacement.h"
 #include "platform/platform.h"
@@ -28,8 +27,7 @@ class VideoFileSource final : public avi::ByteSource {
     VideoFileSource(const VideoFileSource&) = delete;
     VideoFileSource& operator=(const VideoFileSource&) = delete;
 
-    // NotFound, AccessDenied ... when the file could not be opened; TooLong past 4 GiB - 1,
-    // which no FAT32 card holds and the reader's offsets do not reach.
+    // NotFound, AccessDenied ... when the file could not be opened.
     OsError openError() const { return openError_; }
     // The first error a read met; the reader only sees that the bytes are not there.
     OsError readError() const { return readError_; }
@@ -46,28 +44,6 @@ class VideoFileSource final : public avi::ByteSource {
     std::uint64_t size_ = 0;
     OsError openError_ = OsError::None;
     OsError readError_ = OsError::None;
-};
-
-class ReplacementSink final : public avi::ByteSink {
-  public:
-    explicit ReplacementSink(FileReplacement& file) : file_(file) {}
-    bool write(const void* data, std::size_t n) override {
-        return file_.write(data, n) == OsError::None;
-    }
-    bool writeAt(std::uint64_t offset, const void* data, std::size_t n) override {
-        return file_.writeAt(offset, data, n) == OsError::None;
-    }
-    bool truncate(std::uint64_t n) override { return file_.truncate(n) == OsError::None; }
-    bool copiesFrom(const avi::ByteSource& source) const override {
-        return dynamic_cast<const VideoFileSource*>(&source) != nullptr;
-    }
-    bool copyRange(avi::ByteSource& source, std::uint64_t offset, std::uint64_t n) override {
-        auto* file = dynamic_cast<VideoFileSource*>(&source);
-        return file && file->copyTo(file_, offset, n);
-    }
-
-  private:
-    FileReplacement& file_;
 };
 
 // The *.avi files (any case) below folder, as paths relative to it with '/' between

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <fstream>
@@ -9,9 +10,24 @@
 
 namespace kovra::avi::test {
 
+namespace {
+
+constexpr std::size_t kHeader = 8, kEntry = 16;
+
+void appendLe32(Bytes& bytes, std::uint32_t value) {
+    bytes.resize(bytes.size() + 4);
+    putLe32(bytes, bytes.size() - 4, value);
+}
+
+} // namespace
+
+Bytes readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 Bytes corpusVideo(const std::string& name) {
-    std::ifstream in(std::string(KOVRA_AVI_CORPUS) + "/" + name + ".avi", std::ios::binary);
-    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Bytes bytes = readFile(std::string(KOVRA_AVI_CORPUS) + "/" + name + ".avi");
     EXPECT_FALSE(bytes.empty()) << "corpus video " << name << " is missing";
     return bytes;
 }
@@ -36,17 +52,74 @@ void putLe32(Bytes& bytes, std::size_t offset, std::uint32_t value) {
         bytes.at(offset + i) = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
+std::vector<IndexedChunk> indexedChunks(const Bytes& clip) {
+    std::size_t moviFourcc = findFourcc(clip, "movi");
+    std::size_t idx1 = findFourcc(clip, "idx1", moviFourcc);
+    std::vector<IndexedChunk> chunks;
+    for (std::size_t e = idx1 + kHeader; e + kEntry <= idx1 + kHeader + getLe32(clip, idx1 + 4);
+         e += kEntry)
+        chunks.push_back({moviFourcc + getLe32(clip, e + 8), getLe32(clip, e + 12),
+                          clip[e + 2] == 'd' && clip[e + 3] == 'c'});
+    return chunks;
+}
+
+std::vector<Rebuilt> asIndexed(const Bytes& clip) {
+    std::vector<IndexedChunk> indexed = indexedChunks(clip);
+    std::vector<Rebuilt> chunks;
+    for (std::size_t i = 0; i < indexed.size(); ++i)
+        chunks.push_back({i, indexed[i].size});
+    return chunks;
+}
+
+Bytes rebuildMovi(const Bytes& clip, const std::vector<Rebuilt>& chunks, bool padOdd,
+                  bool withIndex) {
+    std::vector<IndexedChunk> source = indexedChunks(clip);
+    std::size_t moviList = findFourcc(clip, "movi") - kHeader;
+    Bytes out(clip.begin(), clip.begin() + static_cast<std::ptrdiff_t>(moviList + 12));
+    Bytes index;
+    for (const Rebuilt& r : chunks) {
+        const IndexedChunk& from = source.at(r.sourceChunk);
+        appendLe32(index, getLe32(clip, from.offset));
+        appendLe32(index, 0x10);
+        appendLe32(index, static_cast<std::uint32_t>(out.size() - (moviList + kHeader)));
+        appendLe32(index, static_cast<std::uint32_t>(r.size));
+        out.insert(out.end(), clip.begin() + static_cast<std::ptrdiff_t>(from.offset),
+                   clip.begin() + static_cast<std::ptrdiff_t>(from.offset + kHeader));
+        putLe32(out, out.size() - 4, static_cast<std::uint32_t>(r.size));
+        std::size_t payload = from.offset + kHeader;
+        out.insert(out.end(), clip.begin() + static_cast<std::ptrdiff_t>(payload),
+                   clip.begin() + static_cast<std::ptrdiff_t>(payload + r.size));
+        if (padOdd && r.size % 2 == 1)
+            out.push_back(0);
+    }
+    putLe32(out, moviList + 4, static_cast<std::uint32_t>(out.size() - (moviList + kHeader)));
+    if (withIndex) {
+        out.insert(out.end(), {'i', 'd', 'x', '1'});
+        appendLe32(out, static_cast<std::uint32_t>(index.size()));
+        out.insert(out.end(), index.begin(), index.end());
+    }
+    putLe32(out, 4, static_cast<std::uint32_t>(out.size() - kHeader));
+    return out;
+}
+
 Repaired repairBytes(const Bytes& input) {
     MemorySource source(input);
-    MemorySink sink;
-    Repaired repaired{repair(source, sink), {}};
-    repaired.bytes = sink.take();
+    VideoReading reading = readVideo(source, true);
+    MemoryOutput output({&source});
+    Repaired repaired{reading.report, writeRepair(reading, output), {}};
+    repaired.bytes = output.take();
     return repaired;
 }
 
 VideoReport inspectBytes(const Bytes& input) {
     MemorySource source(input);
     return inspect(source);
+}
+
+const Finding* findingOf(const VideoReport& report, FindingKind kind) {
+    auto it = std::find_if(report.findings.begin(), report.findings.end(),
+                           [&](const Finding& f) { return f.kind == kind; });
+    return it == report.findings.end() ? nullptr : &*it;
 }
 
 std::string caseName(const char* description) {

@@ -5,18 +5,30 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 #include "tests/avi/avi_bytes.h"
 
 namespace kovra::avi::test {
 namespace {
 
+// What the report must hold: a finding of this kind, naming this stream and, where they are
+// not 0, these numbers.
+struct Expected {
+    FindingKind kind;
+    std::uint32_t stream;
+    std::uint64_t stated, found;
+};
+
 struct HostileCase {
     const char* name;
     std::function<void(Bytes&)> damage; // applied to the sound "MARS" clip
     VideoState state;
-    const char* problem; // a text the report must hold
+    std::optional<Expected> finding;
 };
+
+using K = FindingKind;
+constexpr std::uint64_t kMax = 0xFFFFFFFF;
 
 std::size_t avih(const Bytes& b) {
     return findFourcc(b, "avih") + 8;
@@ -41,63 +53,65 @@ void cutAt(Bytes& b, std::size_t at) {
 const HostileCase kCases[] = {
     // Sizes that lie.
     {"RIFF size huge", [](Bytes& b) { putLe32(b, 4, 0xFFFFFFFF); }, VideoState::Repairable,
-     "RIFF size 4294967295"},
-    {"RIFF size odd", [](Bytes& b) { putLe32(b, 4, 7); }, VideoState::Repairable, "RIFF size 7"},
+     Expected{K::RiffSize, 0, kMax, 0}},
+    {"RIFF size odd", [](Bytes& b) { putLe32(b, 4, 7); }, VideoState::Repairable,
+     Expected{K::RiffSize, 0, 7, 0}},
     {"movi size past the end: the data decides where movi ends",
      [](Bytes& b) { putLe32(b, firstChunk(b) - 8, 0xFFFFFFF0); }, VideoState::Repairable,
-     "movi size 4294967280"},
+     Expected{K::MoviSize, 0, 0xFFFFFFF0, 0}},
     {"movi size odd and short, ending inside a frame",
-     [](Bytes& b) { putLe32(b, firstChunk(b) - 8, 101); }, VideoState::Repairable, "movi size 101"},
+     [](Bytes& b) { putLe32(b, firstChunk(b) - 8, 101); }, VideoState::Repairable,
+     Expected{K::MoviSize, 0, 101, 0}},
     {"a chunk size of 4 GiB with valid chunks after it: resync",
      [](Bytes& b) {
          putLe32(b, firstChunk(b) + 4, 0xFFFFFFFF);
          cutAt(b, idx1(b));
      },
-     VideoState::Repairable, "garbage between chunks"},
+     VideoState::Repairable, Expected{K::Garbage, 0, 0, 0}},
     {"hdrl size past the end", [](Bytes& b) { putLe32(b, findFourcc(b, "hdrl") - 4, 0xFFFFFF00); },
-     VideoState::Unreadable, "no readable header (hdrl)"},
+     VideoState::Unreadable, Expected{K::NoHeader, 0, 0, 0}},
     {"strl size past its hdrl", [](Bytes& b) { putLe32(b, findFourcc(b, "strl") - 4, 0x10000); },
-     VideoState::Unreadable, "no readable header (hdrl)"},
+     VideoState::Unreadable, Expected{K::NoHeader, 0, 0, 0}},
     {"avih too short to hold its fields", [](Bytes& b) { putLe32(b, avih(b) - 4, 8); },
-     VideoState::Unreadable, "no readable header (hdrl)"},
+     VideoState::Unreadable, Expected{K::NoHeader, 0, 0, 0}},
     {"strh too short to hold its fields", [](Bytes& b) { putLe32(b, strh(b, 0) - 4, 4); },
-     VideoState::Unreadable, "no readable header (hdrl)"},
+     VideoState::Unreadable, Expected{K::NoHeader, 0, 0, 0}},
     // Counts that overflow or lie.
     {"avih total frames at its maximum", [](Bytes& b) { putLe32(b, avih(b) + 16, 0xFFFFFFFF); },
-     VideoState::Repairable, "avih total frames 4294967295, data holds 4"},
+     VideoState::Repairable, Expected{K::TotalFrames, 0, kMax, 4}},
     {"avih stream count 0", [](Bytes& b) { putLe32(b, avih(b) + 24, 0); }, VideoState::Repairable,
-     "avih streams 0, header holds 2"},
+     Expected{K::StreamCount, 0, 0, 2}},
     {"avih stream count 200", [](Bytes& b) { putLe32(b, avih(b) + 24, 200); },
-     VideoState::Repairable, "avih streams 200, header holds 2"},
+     VideoState::Repairable, Expected{K::StreamCount, 0, 200, 2}},
     {"strh length at its maximum", [](Bytes& b) { putLe32(b, strh(b, 1) + 32, 0xFFFFFFFF); },
-     VideoState::Repairable, "strh length of stream 1 4294967295, data holds 2160"},
+     VideoState::Repairable, Expected{K::StreamLength, 1, kMax, 2160}},
     {"no strl at all: a stream count of 0 in fact",
      [](Bytes& b) {
          rename(b, findFourcc(b, "strl"), "xxxx");
          rename(b, findFourcc(b, "strl"), "xxxx");
      },
-     VideoState::Unreadable, "no video stream"},
+     VideoState::Unreadable, Expected{K::NoVideoStream, 0, 0, 0}},
     // The index.
     {"idx1 entry pointing past the end", [](Bytes& b) { putLe32(b, idx1(b) + 8 + 24, 0x7FFFFFF0); },
-     VideoState::Repairable, "index disagrees with the data"},
+     VideoState::Repairable, Expected{K::IndexDisagrees, 0, 0, 0}},
     {"idx1 entry count past the end", [](Bytes& b) { putLe32(b, idx1(b) + 4, 0xFFFFFFF0); },
-     VideoState::Repairable, "index cut off"},
+     VideoState::Repairable, Expected{K::IndexCutOff, 0, 0, 0}},
     {"idx1 size not a multiple of an entry", [](Bytes& b) { putLe32(b, idx1(b) + 4, 16 * 6 + 3); },
-     VideoState::Repairable, "index disagrees with the data"},
+     VideoState::Repairable, Expected{K::IndexDisagrees, 0, 0, 0}},
     {"idx1 entries all zero", [](Bytes& b) { std::fill(b.begin() + idx1(b) + 8, b.end(), 0); },
-     VideoState::Repairable, "index disagrees with the data"},
+     VideoState::Repairable, Expected{K::IndexDisagrees, 0, 0, 0}},
     // Structure.
     {"idx1 offsets counted from the file's start, as some writers do",
-     [](Bytes& b) { b = corpusVideo("absolute_index"); }, VideoState::Ok, nullptr},
+     [](Bytes& b) { b = corpusVideo("absolute_index"); }, VideoState::Ok, std::nullopt},
     {"data chunks grouped in LIST rec", [](Bytes& b) { b = corpusVideo("rec_lists"); },
-     VideoState::Ok, nullptr},
+     VideoState::Ok, std::nullopt},
     {"nested LIST inside a strl, skipped",
      [](Bytes& b) {
          std::size_t junk = findFourcc(b, "JUNK");
          rename(b, junk, "LIST");
          rename(b, junk + 8, "strl");
      },
-     VideoState::Ok, nullptr},
+     VideoState::Ok, std::nullopt},
     {"OpenDML AVIX part whose sizes point past the end",
      [](Bytes& b) {
          b = corpusVideo("avix_part");
@@ -105,25 +119,27 @@ const HostileCase kCases[] = {
          putLe32(b, avix + 4, 0xFFFFFFF0);
          putLe32(b, avix + 16, 0xFFFFFFF0);
      },
-     VideoState::Repairable, "OpenDML continuation: 1 AVIX parts"},
+     VideoState::Repairable, Expected{K::OpenDmlParts, 0, 0, 1}},
     {"data chunks of a stream the header lacks",
      [](Bytes& b) {
          for (std::size_t at = firstChunk(b); at < idx1(b); at = findFourcc(b, "00dc", at + 1))
              if (b[at] == '0' && b[at + 1] == '0' && b[at + 2] == 'd')
                  rename(b, at, "07dc");
      },
-     VideoState::Unreadable, "no complete frame"},
+     VideoState::Unreadable, Expected{K::NoCompleteFrame, 0, 0, 0}},
     {"no LIST movi", [](Bytes& b) { rename(b, findFourcc(b, "movi"), "mova"); },
-     VideoState::Unreadable, "no movi list"},
+     VideoState::Unreadable, Expected{K::NoMovi, 0, 0, 0}},
     {"not an AVI form", [](Bytes& b) { rename(b, 8, "WAVE"); }, VideoState::Unreadable,
-     "not an AVI file"},
+     Expected{K::NotAvi, 0, 0, 0}},
     {"truncated hdrl", [](Bytes& b) { cutAt(b, avih(b) + 20); }, VideoState::Unreadable,
-     "no readable header (hdrl)"},
+     Expected{K::NoHeader, 0, 0, 0}},
     {"only a RIFF header", [](Bytes& b) { cutAt(b, 12); }, VideoState::Unreadable,
-     "no readable header (hdrl)"},
-    {"three bytes", [](Bytes& b) { cutAt(b, 3); }, VideoState::Unreadable, "not an AVI file"},
-    {"empty", [](Bytes& b) { b.clear(); }, VideoState::Unreadable, "not an AVI file"},
-    {"zeros", [](Bytes& b) { b.assign(4096, 0); }, VideoState::Unreadable, "not an AVI file"},
+     Expected{K::NoHeader, 0, 0, 0}},
+    {"three bytes", [](Bytes& b) { cutAt(b, 3); }, VideoState::Unreadable,
+     Expected{K::NotAvi, 0, 0, 0}},
+    {"empty", [](Bytes& b) { b.clear(); }, VideoState::Unreadable, Expected{K::NotAvi, 0, 0, 0}},
+    {"zeros", [](Bytes& b) { b.assign(4096, 0); }, VideoState::Unreadable,
+     Expected{K::NotAvi, 0, 0, 0}},
 };
 
 void PrintTo(const HostileCase& c, std::ostream* os) {
@@ -138,23 +154,28 @@ TEST_P(AviHostileInput, ReportsAndRepairsSafely) {
     c.damage(input);
     VideoReport report = inspectBytes(input);
     EXPECT_EQ(stateName(report.state), std::string(stateName(c.state)));
-    if (c.problem) {
-        bool found = false;
-        for (const std::string& p : report.problems)
-            found = found || p.find(c.problem) != std::string::npos;
-        EXPECT_TRUE(found) << "no problem \"" << c.problem << "\" among "
-                           << ::testing::PrintToString(report.problems);
+    if (c.finding) {
+        const Finding* f = findingOf(report, c.finding->kind);
+        ASSERT_NE(f, nullptr) << "no finding of kind " << static_cast<int>(c.finding->kind);
+        EXPECT_EQ(f->stream, c.finding->stream);
+        EXPECT_TRUE(c.finding->stated == 0 || f->stated == c.finding->stated) << f->stated;
+        EXPECT_TRUE(c.finding->found == 0 || f->found == c.finding->found) << f->found;
     }
     Repaired repaired = repairBytes(input);
-    ASSERT_EQ(repaired.result.written, c.state != VideoState::Unreadable) << repaired.result.reason;
-    if (!repaired.result.written) {
+    EXPECT_TRUE(repaired.report.findings == report.findings &&
+                repaired.report.repairedSize == report.repairedSize)
+        << "a reading for a repair judged otherwise than a listing";
+    ASSERT_EQ(repaired.outcome.written, c.state != VideoState::Unreadable);
+    if (!repaired.outcome.written) {
         EXPECT_EQ(report.repairedSize, 0u);
-        EXPECT_FALSE(repaired.result.reason.empty());
+        ASSERT_EQ(report.findings.size(), 1u);
+        EXPECT_TRUE(isFailure(report.findings.front().kind));
+        EXPECT_TRUE(repaired.bytes.empty());
         return;
     }
     EXPECT_EQ(repaired.bytes.size(), report.repairedSize);
     VideoReport again = inspectBytes(repaired.bytes);
-    EXPECT_EQ(again.state, VideoState::Ok) << ::testing::PrintToString(again.problems);
+    EXPECT_EQ(again.state, VideoState::Ok);
     EXPECT_EQ(again.frames, report.frames);
 }
 

@@ -65,44 +65,54 @@ MadeUpSource openDmlVideo(std::uint32_t frameSize) {
     return source;
 }
 
-class CountingSink final : public ByteSink {
+// Counts what the writer gives it, reading nothing.
+class CountingOutput final : public OutputSink {
   public:
-    bool write(const void*, std::size_t n) override {
+    bool append(const void*, std::size_t n) override {
         written += n;
         return true;
     }
-    bool writeAt(std::uint64_t offset, const void*, std::size_t n) override {
+    bool appendFrom(std::size_t, std::uint64_t, std::uint64_t n) override {
+        written += n;
+        return true;
+    }
+    bool overwrite(std::uint64_t offset, const void*, std::size_t n) override {
         return offset <= written && n <= written - offset;
     }
-    bool truncate(std::uint64_t n) override { return n <= written && (written = n, true); }
     std::uint64_t written = 0;
 };
 
-// Guards against a merged RIFF whose 32-bit sizes would wrap: refused, and nothing written.
+// Guards against a merged RIFF whose 32-bit sizes would wrap: refused, naming the size it
+// would have, and nothing written; and against a source past 4 GiB not being read at all.
 TEST(AviLargeFile, OpenDmlBeyondFourGigabytesIsRefused) {
     MadeUpSource source = openDmlVideo(0x90000000);
-    VideoReport report = inspect(source);
-    EXPECT_EQ(report.state, VideoState::Unreadable);
-    EXPECT_EQ(report.frames, 2u);
-    EXPECT_EQ(report.repairedSize, 0u);
-    CountingSink sink;
-    RepairResult result = repair(source, sink);
-    EXPECT_FALSE(result.written);
-    EXPECT_EQ(result.reason, "repaired file would exceed 4 GiB");
+    ASSERT_GT(source.size(), 0x100000000u);
+    VideoReading reading = readVideo(source, true);
+    EXPECT_EQ(reading.report.state, VideoState::Unreadable);
+    EXPECT_EQ(reading.report.frames, 2u);
+    EXPECT_EQ(reading.report.repairedSize, 0u);
+    ASSERT_EQ(reading.report.findings.size(), 1u);
+    const Finding& refusal = reading.report.findings.front();
+    EXPECT_EQ(refusal.kind, FindingKind::TooLargeToRepair);
+    // The clip's header and LIST movi, both frames, idx1 with two entries.
+    std::uint64_t header = findFourcc(corpusVideo("sound_mars"), "movi") + 4;
+    EXPECT_EQ(refusal.found, header + 2 * (8 + 0x90000000ull) + 8 + 2 * 16);
+    CountingOutput sink;
+    EXPECT_FALSE(writeRepair(reading, sink).written);
     EXPECT_EQ(sink.written, 0u);
 }
 
 // Guards against the AVIX part's frames being left out of a merge that fits.
 TEST(AviLargeFile, OpenDmlUnderFourGigabytesIsMergedIntoOneRiff) {
     MadeUpSource source = openDmlVideo(0x70000000);
-    VideoReport report = inspect(source);
-    EXPECT_EQ(report.state, VideoState::Repairable);
-    EXPECT_EQ(report.frames, 2u);
-    CountingSink sink;
-    RepairResult result = repair(source, sink);
-    EXPECT_TRUE(result.written) << result.reason;
-    EXPECT_EQ(result.frames, 2u);
-    EXPECT_EQ(sink.written, report.repairedSize);
+    VideoReading reading = readVideo(source, true);
+    EXPECT_EQ(reading.report.state, VideoState::Repairable);
+    EXPECT_EQ(reading.report.frames, 2u);
+    CountingOutput sink;
+    WriteOutcome outcome = writeRepair(reading, sink);
+    EXPECT_TRUE(outcome.written);
+    EXPECT_EQ(outcome.frames, 2u);
+    EXPECT_EQ(sink.written, reading.report.repairedSize);
 }
 
 } // namespace

@@ -10,7 +10,7 @@ TEST(AviSoundFile, ReportsWhatTheHeadersAndIndexHold) {
     Bytes mars = corpusVideo("sound_mars");
     VideoReport r = inspectBytes(mars);
     EXPECT_EQ(r.state, VideoState::Ok);
-    EXPECT_TRUE(r.problems.empty()) << r.problems.front();
+    EXPECT_TRUE(r.findings.empty());
     EXPECT_EQ(r.signature, Signature::Mars);
     EXPECT_EQ(r.codec, "MJPG");
     EXPECT_EQ(r.width, 64u);
@@ -26,40 +26,39 @@ TEST(AviSoundFile, ReportsWhatTheHeadersAndIndexHold) {
     EXPECT_EQ(r.repairedSize, mars.size());
 }
 
-// Guards against a repair that rewrites a sound file instead of copying it, and against a
-// second repair changing what the first wrote.
+// Guards against a repair that rewrites a sound file instead of copying it (one piece from
+// the first byte, "RIFF" written over "MARS"), and against a second repair changing what the
+// first wrote.
 TEST(AviSoundFile, RepairIsACopyWithRiffAndRepairsToItself) {
     Bytes mars = corpusVideo("sound_mars");
     Bytes expected = mars;
     std::copy_n("RIFF", 4, expected.begin());
     Repaired once = repairBytes(mars);
-    EXPECT_TRUE(once.result.written);
-    EXPECT_TRUE(once.result.wasSound);
-    EXPECT_EQ(once.result.frames, 4u);
-    EXPECT_EQ(once.result.fixed, std::vector<std::string>{"signature RIFF"});
+    EXPECT_TRUE(once.outcome.written);
+    EXPECT_EQ(once.report.state, VideoState::Ok);
+    EXPECT_EQ(once.outcome.frames, 4u);
+    EXPECT_EQ(once.outcome.size, mars.size());
     EXPECT_TRUE(once.bytes == expected);
     Repaired twice = repairBytes(once.bytes);
-    EXPECT_TRUE(twice.result.wasSound);
-    EXPECT_TRUE(twice.result.fixed.empty());
+    EXPECT_EQ(twice.report.signature, Signature::Riff);
     EXPECT_TRUE(twice.bytes == once.bytes);
+
+    MemorySource source(mars);
+    RecordingOutput calls;
+    ASSERT_TRUE(writeRepair(readVideo(source, true), calls).written);
+    EXPECT_EQ(calls.calls, (std::vector<std::string>{
+                               "appendFrom 0 0 " + std::to_string(mars.size()), "overwrite 0 4"}));
 }
 
-class FailingSink final : public ByteSink {
-  public:
-    bool write(const void*, std::size_t) override { return false; }
-    bool writeAt(std::uint64_t, const void*, std::size_t) override { return false; }
-    bool truncate(std::uint64_t) override { return false; }
-};
-
-// A full card or a pulled stick while writing: repair must not claim a written file.
+// A full card or a pulled stick while writing: the writer must not claim a written file.
 TEST(AviSoundFile, FailedSinkWriteIsNotWritten) {
     for (const char* name : {"sound_mars", "no_index"}) {
         Bytes video = corpusVideo(name);
         MemorySource source(video);
-        FailingSink sink;
-        RepairResult result = repair(source, sink);
-        EXPECT_FALSE(result.written) << name;
-        EXPECT_EQ(result.reason, "the output could not be written") << name;
+        RecordingOutput sink(true);
+        WriteOutcome outcome = writeRepair(readVideo(source, true), sink);
+        EXPECT_FALSE(outcome.written) << name;
+        EXPECT_EQ(sink.calls.size(), 1u) << name << ": went on after a failed call";
     }
 }
 

@@ -1,7 +1,9 @@
-#include "avi/analysis.h"
+#include "avi/video_reading.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "avi/format_check.h"
 #include "avi/frame_check.h"
 #include "avi/movi_walk.h"
 
@@ -11,10 +13,6 @@ namespace {
 
 constexpr double kMicrosecondsPerSecond = 1e6;
 
-std::string number(std::uint64_t n) {
-    return std::to_string(n);
-}
-
 // What a top-level walk past movi finds.
 struct Tail {
     std::uint64_t firstRiffEnd = 0; // the end of the first RIFF's last chunk
@@ -22,10 +20,10 @@ struct Tail {
     std::uint64_t avixParts = 0;
 };
 
-class Analyser {
+class VideoReader {
   public:
-    Analyser(ByteSource& source, bool keepChunks, Analysis& a)
-        : reader_(source), a_(a), out_(keepChunks ? &a.chunks : nullptr) {}
+    VideoReader(ByteSource& source, bool keepChunks, VideoReading& reading)
+        : reader_(source), reading_(reading), out_(keepChunks ? &reading.chunks : nullptr) {}
 
     void run();
 
@@ -37,29 +35,29 @@ class Analyser {
     Tail walkTail(std::uint64_t pos);
     void fillStreams();
     void judge(const Tail& tail, std::uint64_t moviEnd, bool indexAgrees);
-    void problem(std::string text, std::string fix) {
-        a_.report.problems.push_back(std::move(text));
-        a_.fixes.push_back(std::move(fix));
+    void problem(FindingKind kind, std::uint64_t stated, std::uint64_t found, std::uint64_t fixed,
+                 std::uint32_t stream = 0) {
+        reading_.report.findings.push_back({kind, stream, stated, found, fixed});
     }
-    void fail(std::string reason) {
-        a_.failure = reason;
-        a_.report.problems.push_back(std::move(reason));
-        a_.report.state = VideoState::Unreadable;
-        a_.report.repairedSize = 0;
-        a_.chunks.clear();
+    void fail(Finding reason) {
+        reading_.report.findings = {reason};
+        reading_.report.state = VideoState::Unreadable;
+        reading_.report.repairedSize = 0;
+        reading_.chunks.clear();
     }
+    void fail(FindingKind kind, std::uint64_t found = 0) { fail(Finding{kind, 0, 0, found, 0}); }
 
     SourceReader reader_;
-    Analysis& a_;
+    VideoReading& reading_;
     ChunkList* out_;
     StreamContext context_;
-    std::uint64_t garbageBytes_ = 0, damagedFrames_ = 0;
+    std::uint64_t garbageBytes_ = 0, damagedFrames_ = 0, unpadded_ = 0;
     bool cutOff_ = false;
     Unverified unverified_;
 };
 
 // A LIST rec there belongs to movi still: a stale size may end just before one.
-bool Analyser::topLevelIdAt(std::uint64_t pos) {
+bool VideoReader::topLevelIdAt(std::uint64_t pos) {
     std::uint8_t h[kListHeaderSize];
     if (!reader_.copy(pos, h, kFourccSize))
         return false;
@@ -71,7 +69,7 @@ bool Analyser::topLevelIdAt(std::uint64_t pos) {
 
 // A movi size is believed when its end is the file's end or the start of a top-level chunk;
 // a power cut leaves it zero, or stale from an earlier point of the recording.
-bool Analyser::moviEndTrusted(std::uint64_t moviList, std::uint32_t moviSize) {
+bool VideoReader::moviEndTrusted(std::uint64_t moviList, std::uint32_t moviSize) {
     std::uint64_t fourcc = moviList + kChunkHeaderSize;
     if (moviSize < kFourccSize || !reader_.fits(fourcc, moviSize))
         return false;
@@ -79,29 +77,30 @@ bool Analyser::moviEndTrusted(std::uint64_t moviList, std::uint32_t moviSize) {
     return fourcc + moviSize == reader_.size() || next == reader_.size() || topLevelIdAt(next);
 }
 
-void Analyser::noteWalk(const WalkFindings& walk) {
+void VideoReader::noteWalk(const WalkFindings& walk) {
     garbageBytes_ += walk.garbageBytes;
     damagedFrames_ += walk.damagedFrames;
+    unpadded_ += walk.unpadded;
     cutOff_ = cutOff_ || walk.cutOff;
 }
 
 // An AVIX part's movi: walked, as it has no idx1 of its own.
-void Analyser::walkPart(std::uint64_t moviList, std::uint32_t moviSize, std::uint64_t& next) {
+void VideoReader::walkPart(std::uint64_t moviList, std::uint32_t moviSize, std::uint64_t& next) {
     std::uint64_t data = moviList + kListHeaderSize;
     if (moviEndTrusted(moviList, moviSize)) {
         std::uint64_t end = moviList + kChunkHeaderSize + moviSize;
-        noteWalk(walkMovi(reader_, context_, data, end, true, a_.tally, out_, unverified_));
+        noteWalk(walkMovi(reader_, context_, data, end, true, reading_.tally, out_, unverified_));
         next = std::min(moviList + kChunkHeaderSize + padded(moviSize), reader_.size());
     } else {
-        WalkFindings walk =
-            walkMovi(reader_, context_, data, reader_.size(), false, a_.tally, out_, unverified_);
+        WalkFindings walk = walkMovi(reader_, context_, data, reader_.size(), false, reading_.tally,
+                                     out_, unverified_);
         noteWalk(walk);
         next = walk.end;
     }
 }
 
 // After the first movi: idx1, other chunks of the first RIFF, OpenDML's RIFF AVIX parts.
-Tail Analyser::walkTail(std::uint64_t pos) {
+Tail VideoReader::walkTail(std::uint64_t pos) {
     Tail tail;
     tail.firstRiffEnd = pos;
     const std::uint64_t size = reader_.size();
@@ -117,9 +116,10 @@ Tail Analyser::walkTail(std::uint64_t pos) {
         bool fits = reader_.fits(pos + kChunkHeaderSize, chunkSize);
         std::uint64_t next =
             fits ? std::min(pos + kChunkHeaderSize + padded(chunkSize), size) : size;
-        if (id == kIdx1 && tail.avixParts == 0 && (!a_.index.present || a_.index.offset == pos)) {
-            if (!a_.index.present)
-                a_.index = locateIndex(reader_, pos);
+        if (id == kIdx1 && tail.avixParts == 0 &&
+            (!reading_.index.present || reading_.index.offset == pos)) {
+            if (!reading_.index.present)
+                reading_.index = locateIndex(reader_, pos);
             pos = tail.firstRiffEnd = next;
             continue;
         }
@@ -153,96 +153,92 @@ Tail Analyser::walkTail(std::uint64_t pos) {
     return tail;
 }
 
-void Analyser::fillStreams() {
-    const AviHeader& h = a_.header;
+void VideoReader::fillStreams() {
+    const AviHeader& h = reading_.header;
     const StreamHeader& video = h.streams[h.videoStream];
     FourCC codec = video.handler;
     if (video.hasBitmapInfo && !fourccText(video.compression).empty())
         codec = video.compression;
-    a_.report.codec = fourccText(codec);
-    a_.intraOnly = isIntraOnlyCodec(codec) || (video.hasBitmapInfo && video.compression == 0);
-    a_.report.width = video.hasBitmapInfo ? video.width : h.width;
-    a_.report.height = video.hasBitmapInfo ? video.height : h.height;
+    reading_.report.codec = fourccText(codec);
+    reading_.intraOnly = isIntraOnlyCodec(codec) || (video.hasBitmapInfo && video.compression == 0);
+    reading_.report.width = video.hasBitmapInfo ? video.width : h.width;
+    reading_.report.height = video.hasBitmapInfo ? video.height : h.height;
     if (video.rate != 0 && video.scale != 0)
-        a_.report.fps = static_cast<double>(video.rate) / video.scale;
+        reading_.report.fps = static_cast<double>(video.rate) / video.scale;
     else if (h.microsecondsPerFrame != 0)
-        a_.report.fps = kMicrosecondsPerSecond / h.microsecondsPerFrame;
+        reading_.report.fps = kMicrosecondsPerSecond / h.microsecondsPerFrame;
     for (const StreamHeader& stream : h.streams)
         if (stream.type == kAuds && stream.hasWaveFormat) {
-            a_.report.audio = stream.audio;
+            reading_.report.audio = stream.audio;
             break;
         }
     context_.streamCount = h.streams.size();
     context_.videoStream = h.videoStream;
     context_.jpegFrames = isJpegCodec(codec);
-    a_.tally = Tally(h.streams.size());
+    reading_.tally = Tally(h.streams.size());
 }
 
-void Analyser::judge(const Tail& tail, std::uint64_t moviEnd, bool indexAgrees) {
-    const AviHeader& h = a_.header;
-    VideoReport& r = a_.report;
+void VideoReader::judge(const Tail& tail, std::uint64_t moviEnd, bool indexAgrees) {
+    const AviHeader& h = reading_.header;
+    VideoReport& r = reading_.report;
     std::uint64_t moviFourcc = h.moviList + kChunkHeaderSize;
-    std::uint64_t writtenMovi = kFourccSize + a_.tally.writtenBytes;
+    std::uint64_t writtenMovi = kFourccSize + reading_.tally.writtenBytes;
     r.repairedSize = h.moviList + kChunkHeaderSize + writtenMovi + kChunkHeaderSize +
-                     a_.tally.chunks * kIndexEntrySize;
+                     reading_.tally.chunks * kIndexEntrySize;
 
     if (reader_.readFailed())
-        problem("read error at offset " + number(reader_.failedAt()),
-                "the unreadable rest left out");
-    std::string rebuilt = "index rebuilt: " + number(a_.tally.chunks) + " entries";
-    if (!a_.index.present)
-        problem("no index", rebuilt);
-    else if (a_.index.cutOff)
-        problem("index cut off", rebuilt);
+        problem(FindingKind::ReadError, 0, reader_.failedAt(), 0);
+    std::uint64_t entries = reading_.tally.chunks;
+    if (!reading_.index.present)
+        problem(FindingKind::NoIndex, 0, 0, entries);
+    else if (reading_.index.cutOff)
+        problem(FindingKind::IndexCutOff, 0, 0, entries);
     else if (!indexAgrees)
-        problem("index disagrees with the data", rebuilt);
+        problem(FindingKind::IndexDisagrees, 0, 0, entries);
     else if (!(h.flags & kAvifHasIndex))
-        problem("avih has-index flag not set", "avih has-index flag set");
+        problem(FindingKind::HasIndexFlagMissing, 0, 0, 0);
     if (cutOff_)
-        problem("last chunk cut off", "cut-off last chunk left out");
+        problem(FindingKind::LastChunkCutOff, 0, 0, 0);
     if (garbageBytes_ != 0)
-        problem("garbage between chunks: " + number(garbageBytes_) + " bytes", "garbage left out");
+        problem(FindingKind::Garbage, 0, garbageBytes_, 0);
     if (damagedFrames_ != 0)
-        problem(number(damagedFrames_) + " damaged frames", "damaged frames left out");
+        problem(FindingKind::DamagedFrames, 0, damagedFrames_, 0);
     if (tail.trailingBytes != 0)
-        problem(number(tail.trailingBytes) + " bytes after the end",
-                "bytes after the end left out");
+        problem(FindingKind::TrailingBytes, 0, tail.trailingBytes, 0);
     if (tail.avixParts != 0)
-        problem("OpenDML continuation: " + number(tail.avixParts) + " AVIX parts",
-                "AVIX parts merged into one RIFF");
+        problem(FindingKind::OpenDmlParts, 0, tail.avixParts, 0);
+    if (unpadded_ != 0)
+        problem(FindingKind::UnpaddedChunks, 0, unpadded_, 0);
     std::uint64_t riffHolds = tail.firstRiffEnd - kChunkHeaderSize;
     if (h.riffSize != riffHolds)
-        problem("RIFF size " + number(h.riffSize) + ", data holds " + number(riffHolds),
-                "RIFF size " + number(r.repairedSize - kChunkHeaderSize));
+        problem(FindingKind::RiffSize, h.riffSize, riffHolds, r.repairedSize - kChunkHeaderSize);
     if (h.moviSize != moviEnd - moviFourcc)
-        problem("movi size " + number(h.moviSize) + ", data holds " + number(moviEnd - moviFourcc),
-                "movi size " + number(writtenMovi));
+        problem(FindingKind::MoviSize, h.moviSize, moviEnd - moviFourcc, writtenMovi);
     if (h.totalFrames != r.frames)
-        problem("avih total frames " + number(h.totalFrames) + ", data holds " + number(r.frames),
-                "avih total frames " + number(r.frames));
+        problem(FindingKind::TotalFrames, h.totalFrames, r.frames, r.frames);
     if (h.streamsDeclared != h.streams.size())
-        problem("avih streams " + number(h.streamsDeclared) + ", header holds " +
-                    number(h.streams.size()),
-                "avih streams " + number(h.streams.size()));
+        problem(FindingKind::StreamCount, h.streamsDeclared, h.streams.size(), h.streams.size());
     for (std::size_t i = 0; i < h.streams.size(); ++i) {
-        std::uint64_t length = strhLength(h.streams[i], a_.tally.streams[i]);
+        std::uint64_t length = strhLength(h.streams[i], reading_.tally.streams[i]);
         if (h.streams[i].length != length)
-            problem("strh length of stream " + number(i) + " " + number(h.streams[i].length) +
-                        ", data holds " + number(length),
-                    "strh length of stream " + number(i) + " " + number(length));
+            problem(FindingKind::StreamLength, h.streams[i].length, length, length,
+                    static_cast<std::uint32_t>(i));
     }
 }
 
-void Analyser::run() {
-    VideoReport& r = a_.report;
-    if (!readHeader(reader_, a_.header, a_.failure)) {
-        r.signature = a_.header.signature;
-        fail(a_.failure);
-        return;
+void VideoReader::run() {
+    VideoReport& r = reading_.report;
+    reading_.size = reader_.size();
+    FindingKind failure = FindingKind::NotAvi;
+    if (!readHeader(reader_, reading_.header, failure)) {
+        r.signature = reading_.header.signature;
+        return fail(failure);
     }
-    const AviHeader& h = a_.header;
+    const AviHeader& h = reading_.header;
     r.signature = h.signature;
     fillStreams();
+    if (std::optional<Finding> damaged = unreadableFormat(h))
+        return fail(*damaged);
 
     std::uint64_t moviFourcc = h.moviList + kChunkHeaderSize;
     std::uint64_t moviData = h.moviList + kListHeaderSize;
@@ -252,50 +248,59 @@ void Analyser::run() {
     if (trusted) {
         moviEnd = moviFourcc + h.moviSize;
         tailStart = std::min(moviFourcc + padded(h.moviSize), reader_.size());
-        a_.index = locateIndex(reader_, tailStart);
-        if (a_.index.present && !a_.index.cutOff) {
-            a_.chunksFromIndex =
-                checkIndex(reader_, context_, a_.index, moviFourcc, moviEnd, &a_.tally, out_);
+        reading_.index = locateIndex(reader_, tailStart);
+        if (reading_.index.present && !reading_.index.cutOff) {
+            IndexedChunks listed(h.streams.size());
+            reading_.chunksFromIndex =
+                checkIndex(reader_, context_, reading_.index, moviFourcc, moviEnd, listed, out_);
+            if (reading_.chunksFromIndex) {
+                reading_.tally.add(listed.tally);
+                unpadded_ += listed.unpadded;
+            }
             indexChecked = true;
         }
-        if (!a_.chunksFromIndex)
-            noteWalk(
-                walkMovi(reader_, context_, moviData, moviEnd, true, a_.tally, out_, unverified_));
+        if (!reading_.chunksFromIndex)
+            noteWalk(walkMovi(reader_, context_, moviData, moviEnd, true, reading_.tally, out_,
+                              unverified_));
     } else {
-        WalkFindings walk = walkMovi(reader_, context_, moviData, reader_.size(), false, a_.tally,
-                                     out_, unverified_);
+        WalkFindings walk = walkMovi(reader_, context_, moviData, reader_.size(), false,
+                                     reading_.tally, out_, unverified_);
         noteWalk(walk);
         moviEnd = tailStart = walk.end;
     }
-    std::uint64_t firstMoviChunks = a_.tally.chunks;
+    std::uint64_t firstMoviChunks = reading_.tally.chunks;
     Tail tail = walkTail(tailStart);
-    std::uint64_t dropped = dropUnendedLastFrames(reader_, unverified_, a_.tally, out_);
+    std::uint64_t dropped = dropUnendedLastFrames(reader_, unverified_, reading_.tally, out_);
     damagedFrames_ += dropped;
     if (tail.avixParts == 0)
         firstMoviChunks -= dropped;
 
-    bool indexAgrees = a_.chunksFromIndex;
+    bool indexAgrees = reading_.chunksFromIndex;
     // An idx1 first found past walked data is checked against where that data ended.
-    if (!indexChecked && a_.index.present && !a_.index.cutOff) {
+    if (!indexChecked && reading_.index.present && !reading_.index.cutOff) {
+        IndexedChunks listed(h.streams.size());
         bool consistent =
-            checkIndex(reader_, context_, a_.index, moviFourcc, moviEnd, nullptr, nullptr);
-        indexAgrees = consistent && a_.index.entries == firstMoviChunks;
+            checkIndex(reader_, context_, reading_.index, moviFourcc, moviEnd, listed, nullptr);
+        indexAgrees = consistent && reading_.index.entries == firstMoviChunks;
     }
-    r.frames = a_.tally.streams[h.videoStream].chunks;
+    r.frames = reading_.tally.streams[h.videoStream].chunks;
     r.durationSeconds = r.fps > 0 ? static_cast<double>(r.frames) / r.fps : 0;
     judge(tail, moviEnd, indexAgrees);
 
     if (r.frames == 0)
-        return fail("no complete frame");
-    if (r.problems.empty()) {
-        a_.sound = true;
+        return fail(FindingKind::NoCompleteFrame);
+    if (r.findings.empty()) {
         r.state = VideoState::Ok;
         r.repairedSize = reader_.size();
         return;
     }
     if (r.repairedSize > kMaxOutputSize)
-        return fail("repaired file would exceed 4 GiB");
+        return fail(FindingKind::TooLargeToRepair, r.repairedSize);
     r.state = VideoState::Repairable;
+    // Walked chunks keep the key-frame flags of an index that cannot be used as a whole. Read
+    // once the findings are made, so that a listing, which keeps no chunks, finds the same.
+    if (out_ && !reading_.intraOnly && !reading_.chunksFromIndex && reading_.index.present)
+        takeIndexFlags(reader_, reading_.index, moviFourcc, reading_.chunks);
 }
 
 } // namespace
@@ -307,10 +312,10 @@ std::uint64_t strhLength(const StreamHeader& stream, const StreamTally& tally) {
     return tally.bytes / unit;
 }
 
-Analysis analyse(ByteSource& source, bool keepChunks) {
-    Analysis a;
-    Analyser(source, keepChunks, a).run();
-    return a;
+VideoReading readVideo(ByteSource& source, bool keepChunks) {
+    VideoReading reading;
+    VideoReader(source, keepChunks, reading).run();
+    return reading;
 }
 
 } // namespace kovra::avi
