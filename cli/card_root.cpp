@@ -1,7 +1,9 @@
 #include "cli/card_root.h"
 
+#include "cli/context.h"
 #include "cli/failure.h"
 #include "cli/output.h"
+#include "device/file_replacement.h"
 
 namespace kovra::cli {
 
@@ -12,13 +14,40 @@ FoundCard requireCard(Platform& platform, const std::string& given) {
             throw Failure(kNoCard, given + ": no such folder (--card names the card's folder)");
         return {given, "", "given with --card", {}};
     }
-    std::optional<FoundCard> found = detectCard(platform);
+    std::optional<FoundCard> found = findCard(platform);
     if (!found)
         throw Failure(kNoCard, "no card found: insert the recorder's card, or give its folder "
                                "with --card DIR");
     for (const std::string& other : found->others)
         warn("also removable, not used: " + other + " (use --card to choose it)");
     return *found;
+}
+
+bool sameFile(Platform& platform, const std::string& a, const std::string& b) {
+    FileIdentity first, second;
+    return a == b || (platform.identity(a.c_str(), first) == OsError::None &&
+                      platform.identity(b.c_str(), second) == OsError::None && first == second);
+}
+
+void requireReplaceable(Platform& platform, const std::string& path, bool force,
+                        bool fileNeedsForce) {
+    switch (targetState(platform, path)) {
+    case TargetState::Absent:
+        return;
+    case TargetState::File:
+        if (fileNeedsForce && !force)
+            throw Failure(kUsage, path + ": already there (--force replaces it)");
+        return;
+    case TargetState::Link:
+        if (!force)
+            throw Failure(kUsage, path + ": a link (--force replaces the link itself)");
+        return;
+    case TargetState::Folder:
+        throw Failure(kUsage, path + ": is a folder");
+    case TargetState::Other:
+        break;
+    }
+    throw Failure(kUsage, path + ": not a regular file; only a regular file is ever replaced");
 }
 
 } // namespace kovra::cli

@@ -60,14 +60,20 @@ void addSet(CLI::App& clock, Context& context) {
     auto when = std::make_shared<std::string>(kNow);
     auto output = std::make_shared<std::string>();
     set->add_option("WHEN", *when, "\"now\" (the default) or \"YYYY-MM-DD HH:MM:SS\"");
-    set->add_option("--output", *output, "Write to this file instead of the card's TIME.txt");
+    auto force = std::make_shared<bool>(false);
+    set->add_option("--output", *output, "Write to this file instead of the card's TIME.txt")
+        ->type_name("FILE")
+        ->check(nonEmptyPath());
+    set->add_flag("--force", *force,
+                  "Replace the file written even when it is a link (the link itself)");
     addJsonFlag(*set, context);
-    set->callback([&context, when, output] {
+    set->callback([&context, when, output, force] {
         bool now = *when == kNow;
         std::optional<ClockFields> typed;
         if (!now)
             typed = parseDate(*when);
         std::string target = output->empty() ? context.onCard(kClockFileName) : *output;
+        requireReplaceable(context.platform, target, *force, false);
         ClockFields written;
         // The PC's clock is read once the file is there, just before the bytes go out.
         OsError error = writeRecord(context.platform, target, [&] {
@@ -100,7 +106,8 @@ void addShow(CLI::App& clock, Context& context) {
         if (read.error == OsError::ShortRead ||
             (read.error == OsError::None && read.length != ClockRecord::kSize))
             throw fileFailure(path, std::to_string(read.length) +
-                                        " bytes; a clock record holds exactly 7");
+                                        " bytes; a clock record holds exactly " +
+                                        std::to_string(ClockRecord::kSize));
         if (read.error != OsError::None)
             throw fileFailure(path, describe(read.error));
         ClockFields fields;
@@ -111,6 +118,9 @@ void addShow(CLI::App& clock, Context& context) {
             throw fileFailure(path, "byte " + std::to_string(bad) + " (" + byte +
                                         ") is not two decimal digits");
         }
+        // What the window lets through (hour 24, 31 February) is shown as it is, and said.
+        if (!ClockRecord::isCalendarDateTime(fields))
+            warn(path + ": " + dateText(fields) + " is no real date and time");
         if (context.json)
             printJson(fieldsJson(fields));
         else

@@ -7,15 +7,13 @@
 
 #include "cli/context.h"
 #include "cli/failure.h"
-#include "cli/settings_text.h"
 #include "device/card_files.h"
+#include "records/settings_words.h"
 
 namespace kovra::cli {
 
 namespace {
 
-constexpr std::int32_t kVgaIndex = 1;
-constexpr std::int32_t kFirstVgaFrameRate = 2; // 15FPS; 30FPS and 24FPS are QVGA only
 constexpr std::int32_t kHundredthsPerStep = 5;
 
 enum class ConfigState { Read, Missing, Short };
@@ -47,22 +45,49 @@ LoadedConfig loadConfig(Platform& platform, const std::string& path) {
 }
 
 std::string shortFileText(std::uint64_t length) {
-    return "only " + std::to_string(length) +
-           " bytes, a configuration needs 11 (the recorder's "
-           "window ignores such a file)";
+    return "only " + std::to_string(length) + " bytes, a configuration needs " +
+           std::to_string(ConfigRecord::kSize) + " (the recorder's window ignores such a file)";
+}
+
+// Values the recorder's window would never write: shown as they are, and said.
+void warnOfImpossibleValues(const RecorderSettings& s, const std::string& path) {
+    auto outside = [&](const char* what, std::int32_t index, const std::vector<std::string>& in) {
+        if (index < 0 || static_cast<std::size_t>(index) >= in.size())
+            warn(path + ": " + what + " holds " + std::to_string(index) +
+                 ", which is none of the recorder's choices");
+    };
+    outside("the trigger resolution", s.triggerResolution, triggerResolutionChoices());
+    outside("the frame rate", s.frameRate, frameRateChoices());
+    outside("the loop resolution", s.loopResolution, loopResolutionChoices());
+    if (s.sensitivityStep < ConfigRecord::kMinSensitivityStep ||
+        s.sensitivityStep > ConfigRecord::kMaxSensitivityStep)
+        warn(path + ": the G-sensor sensitivity " +
+             ConfigRecord::sensitivityText(s.sensitivityStep) +
+             " lies outside 0.10 to 2.00, where the recorder's window sets it");
+    else if (!frameRateAllowed(s.triggerResolution, s.frameRate))
+        warn(path + ": VGA at " + choiceText(frameRateChoices(), s.frameRate) +
+             ", which the recorder does not record (VGA: 15FPS or 13.3FPS)");
 }
 
 void showSettings(const RecorderSettings& settings, const std::string& path, bool json) {
     if (json) {
-        printJson({{"triggerResolution", settings.triggerResolution},
-                   {"loopResolution", settings.loopResolution},
-                   {"frameRate", settings.frameRate},
-                   {"overwrite", settings.overwrite},
-                   {"sensitivityStep", settings.sensitivityStep},
-                   {"maxGsensorFiles", settings.maxGsensorFiles},
-                   {"maxManualFiles", settings.maxManualFiles},
-                   {"maxCycleFiles", settings.maxCycleFiles},
-                   {"sensitivity", ConfigRecord::sensitivityText(settings.sensitivityStep)}});
+        // The stored indices as they are, and beside each the choice it means in the window's
+        // words ("overwrite": 0 is "Yes").
+        printJson(
+            {{"triggerResolution", settings.triggerResolution},
+             {"triggerResolutionText",
+              choiceText(triggerResolutionChoices(), settings.triggerResolution)},
+             {"loopResolution", settings.loopResolution},
+             {"loopResolutionText", choiceText(loopResolutionChoices(), settings.loopResolution)},
+             {"frameRate", settings.frameRate},
+             {"frameRateText", choiceText(frameRateChoices(), settings.frameRate)},
+             {"overwrite", settings.overwrite},
+             {"overwriteText", choiceText(overwriteChoices(), settings.overwrite)},
+             {"sensitivityStep", settings.sensitivityStep},
+             {"maxGsensorFiles", settings.maxGsensorFiles},
+             {"maxManualFiles", settings.maxManualFiles},
+             {"maxCycleFiles", settings.maxCycleFiles},
+             {"sensitivity", ConfigRecord::sensitivityText(settings.sensitivityStep)}});
         return;
     }
     std::cout << path << '\n';
@@ -122,14 +147,28 @@ std::int32_t sensitivityStep(const std::string& text) {
 struct ConfigChanges {
     bool defaults = false;
     std::optional<std::string> triggerResolution, frameRate, loopResolution, sensitivity, overwrite;
-    std::optional<std::int32_t> maxGsensor, maxManual, maxCycle;
+    std::optional<std::string> maxGsensor, maxManual, maxCycle;
     std::string output;
+    bool force = false;
 
     bool any() const {
         return defaults || triggerResolution || frameRate || loopResolution || sensitivity ||
                overwrite || maxGsensor || maxManual || maxCycle;
     }
 };
+
+// A count of files: decimal digits only ("010" is ten, never eight; no sign, no spaces, no
+// "0x"), 0 to 65535.
+std::int32_t fileCount(const std::string& option, const std::string& text) {
+    bool digits = !text.empty() && text.size() <= 5 &&
+                  text.find_first_not_of("0123456789") == std::string::npos;
+    long value = digits ? std::stol(text) : -1;
+    if (!kFileCountRange.contains(static_cast<std::int32_t>(value)))
+        throw Failure(kUsage, option + ": \"" + text + "\" is not a whole number from " +
+                                  std::to_string(kFileCountRange.min) + " to " +
+                                  std::to_string(kFileCountRange.max));
+    return static_cast<std::int32_t>(value);
+}
 
 // Every value is checked before anything is written: a refused one leaves the file alone.
 void applyChanges(const ConfigChanges& changes, RecorderSettings& settings) {
@@ -144,24 +183,25 @@ void applyChanges(const ConfigChanges& changes, RecorderSettings& settings) {
     if (changes.sensitivity)
         settings.sensitivityStep = sensitivityStep(*changes.sensitivity);
     if (changes.maxGsensor)
-        settings.maxGsensorFiles = *changes.maxGsensor;
+        settings.maxGsensorFiles = fileCount("--max-gsensor", *changes.maxGsensor);
     if (changes.maxManual)
-        settings.maxManualFiles = *changes.maxManual;
+        settings.maxManualFiles = fileCount("--max-manual", *changes.maxManual);
     if (changes.maxCycle)
-        settings.maxCycleFiles = *changes.maxCycle;
+        settings.maxCycleFiles = fileCount("--max-cycle", *changes.maxCycle);
 
-    bool vga = settings.triggerResolution == kVgaIndex;
     if (changes.frameRate) {
         std::int32_t rate = choiceIndex("--frame-rate", *changes.frameRate, frameRateChoices());
-        if (vga && rate < kFirstVgaFrameRate)
+        if (!frameRateAllowed(settings.triggerResolution, rate))
             throw Failure(kUsage, "--frame-rate: " + frameRateChoices()[rate] +
                                       " is not allowed with VGA (15FPS or 13.3FPS)");
         settings.frameRate = rate;
-    } else if (changes.triggerResolution && vga && settings.frameRate >= 0 &&
-               settings.frameRate < kFirstVgaFrameRate) {
+    } else if (changes.triggerResolution &&
+               (settings.frameRate == kFrameRate30 || settings.frameRate == kFrameRate24) &&
+               !frameRateAllowed(settings.triggerResolution, settings.frameRate)) {
         // As the window does when VGA is chosen.
-        settings.frameRate = kFirstVgaFrameRate;
-        warn("VGA records at 15FPS or 13.3FPS: the frame rate is now 15FPS");
+        settings.frameRate = kVgaFallbackFrameRate;
+        warn("VGA records at 15FPS or 13.3FPS: the frame rate is now " +
+             frameRateChoices()[kVgaFallbackFrameRate]);
     }
 }
 
@@ -177,6 +217,7 @@ void addShow(CLI::App& config, Context& context) {
             throw fileFailure(path, "no such file");
         if (loaded.state == ConfigState::Short)
             throw fileFailure(path, shortFileText(loaded.length));
+        warnOfImpossibleValues(loaded.settings, path);
         showSettings(loaded.settings, path, context.json);
     });
 }
@@ -201,10 +242,8 @@ void addSet(CLI::App& config, Context& context) {
     set->add_option("--sensitivity", changes.sensitivity,
                     "G-sensor sensitivity, 0.10 to 2.00 in steps of 0.05")
         ->type_name("0.10..2.00");
-    auto count = [&](const char* name, std::optional<std::int32_t>& value, const char* what) {
-        set->add_option(name, value, what)
-            ->check(CLI::Range(kFileCountRange.min, kFileCountRange.max))
-            ->type_name("N");
+    auto count = [&](const char* name, std::optional<std::string>& value, const char* what) {
+        set->add_option(name, value, what)->type_name("N");
     };
     count("--max-gsensor", changes.maxGsensor, "Most files kept of G-sensor recordings (0-65535)");
     count("--max-manual", changes.maxManual, "Most files kept of manual recordings (0-65535)");
@@ -213,7 +252,10 @@ void addSet(CLI::App& config, Context& context) {
         ->type_name("yes|no");
     set->add_option("--output", changes.output,
                     "Write to this file instead of the card's CONFIG.SYS")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->check(nonEmptyPath());
+    set->add_flag("--force", changes.force,
+                  "Replace the file written even when it is a link (the link itself)");
     addJsonFlag(*set, context);
     set->callback([&context, held] {
         if (!held->any())
@@ -232,6 +274,7 @@ void addSet(CLI::App& config, Context& context) {
         }
         applyChanges(*held, settings);
         std::string target = held->output.empty() ? context.onCard(kConfigFileName) : held->output;
+        requireReplaceable(context.platform, target, held->force, false);
         OsError error = writeConfig(context.platform, target, settings);
         if (error != OsError::None)
             throw fileFailure(target, "cannot write: " + describe(error));

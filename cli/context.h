@@ -28,6 +28,25 @@ struct Context {
     std::string onCard(const char* name) { return joinPath(card().root, name); }
 };
 
+// Refuses an empty text where a path is wanted: it names no file, and must not fall back to
+// a default one.
+inline CLI::Validator nonEmptyPath() {
+    return CLI::Validator(
+        [](std::string& text) {
+            return text.empty() ? std::string("an empty path names no file") : std::string();
+        },
+        "");
+}
+
+// Only a regular file, or nothing, is ever replaced by a command's output: a folder, a device,
+// a FIFO never; a link only when forced (the link is replaced, not what it leads to); an
+// existing file only when forced where fileNeedsForce. A refusal is a usage error.
+void requireReplaceable(Platform& platform, const std::string& path, bool force,
+                        bool fileNeedsForce);
+
+// Whether two paths reach one file (links and other spellings resolved).
+bool sameFile(Platform& platform, const std::string& a, const std::string& b);
+
 // Adds --json to a command that shows something.
 inline void addJsonFlag(CLI::App& command, Context& context) {
     command.add_flag("--json", context.json, "Print one JSON document on stdout instead of text");

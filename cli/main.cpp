@@ -19,7 +19,8 @@ int run(int argc, char** argv) {
     app.fallthrough();
     app.add_option("--card", context.cardOption,
                    "The card's folder (default: the first removable medium found)")
-        ->type_name("DIR");
+        ->type_name("DIR")
+        ->check(nonEmptyPath());
     app.add_option_function<std::string>(
            "--system-root",
            [&context](const std::string& root) { context.platform.setSystemRoot(root); },

@@ -37,7 +37,9 @@ void addPlayCommand(CLI::App& app, Context& context) {
         "play", "Open a video in the desktop's player, through a copy that begins with RIFF");
     auto video = std::make_shared<std::string>();
     auto print = std::make_shared<bool>(false);
-    play->add_option("VIDEO", *video, "The video to play; it is never changed")->required();
+    play->add_option("VIDEO", *video, "The video to play; it is never changed")
+        ->required()
+        ->check(nonEmptyPath());
     play->add_flag("--print", *print, "Print the prepared copy's path instead of opening it");
     addJsonFlag(*play, context);
     play->callback([&context, video, print] {

@@ -1,11 +1,13 @@
 // kovra-cli repair: a video a power cut left broken, rewritten whole into a new file.
-#include <filesystem>
 #include <iostream>
 #include <memory>
 
 #include "cli/context.h"
 #include "cli/failure.h"
-#include "cli/video_copy.h"
+#include "cli/names.h"
+#include "cli/video_text.h"
+#include "device/video_copy.h"
+#include "device/video_export.h"
 
 namespace kovra::cli {
 
@@ -16,11 +18,6 @@ struct RepairOptions {
     bool force = false;
 };
 
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error);
-}
-
 } // namespace
 
 void addRepairCommand(CLI::App& app, Context& context) {
@@ -28,46 +25,59 @@ void addRepairCommand(CLI::App& app, Context& context) {
         "repair", "Write a repaired copy of a video: its index rebuilt, its sizes and counts "
                   "corrected, a cut last frame left out");
     auto options = std::make_shared<RepairOptions>();
-    command->add_option("IN", options->in, "The broken video; it is only read")->required();
-    command->add_option("OUT", options->out, "The repaired video to write")->required();
-    command->add_flag("--force", options->force, "Replace OUT when it exists");
+    command->add_option("IN", options->in, "The broken video; it is only read")
+        ->required()
+        ->check(nonEmptyPath());
+    command->add_option("OUT", options->out, "The repaired video to write")
+        ->required()
+        ->check(nonEmptyPath());
+    command->add_flag("--force", options->force,
+                      "Replace OUT when it exists (a regular file, or a link)");
     addJsonFlag(*command, context);
     command->callback([&context, options] {
         Platform& platform = context.platform;
         const std::string& in = options->in;
         const std::string& out = options->out;
-        FileInfo source, target;
+        FileInfo source;
         OsError error = platform.info(in.c_str(), source);
         if (error != OsError::None)
             throw fileFailure(in, describe(error));
         if (source.isFolder())
-            throw fileFailure(in, "a folder, not a video");
-        if (in == out || sameFile(in, out))
+            throw fileFailure(in, "is a folder, not a video");
+        if (!source.isFile())
+            throw fileFailure(in, "not a regular file");
+        if (sameFile(platform, in, out))
             throw Failure(kUsage, out + ": the repair goes to a new file, not over IN");
-        if (platform.info(out.c_str(), target) == OsError::None && !options->force)
-            throw Failure(kUsage, out + ": already there (--force replaces it)");
+        requireReplaceable(platform, out, options->force, true);
 
         VideoCopy copy = writePlayable(platform, in, out, source.modified);
         if (copy.error != OsError::None)
-            throw fileFailure(copy.errorPath, describe(copy.error));
-        if (!copy.result.written)
-            throw fileFailure(in, "cannot be repaired: " + copy.result.reason);
-        const CopyResult& r = copy.result;
+            throw fileFailure(copy.errorPath,
+                              (copy.error.side() == OsError::Side::Source ? "cannot be read: "
+                                                                          : "cannot be written: ") +
+                                  describe(copy.error));
+        const avi::VideoReport& report = copy.report;
+        if (!copy.written)
+            throw fileFailure(in, "cannot be repaired: " + problemText(report.findings.front()));
+        bool wasSound = report.state == avi::VideoState::Ok;
+        std::vector<std::string> fixed = fixTexts(report);
         if (context.json) {
-            printJson({{"path", out},
-                       {"source", in},
-                       {"wasSound", r.wasSound},
-                       {"frames", r.frames},
-                       {"fixed", r.fixed}});
+            nlohmann::json document;
+            putName(document, "path", out);
+            putName(document, "source", in);
+            document["wasSound"] = wasSound;
+            document["frames"] = report.frames;
+            document["fixed"] = fixed;
+            printJson(document);
             return;
         }
-        if (r.wasSound) {
-            std::cout << in << ": already sound; copied to " << out << " with RIFF, " << r.frames
-                      << " frames\n";
+        if (wasSound) {
+            std::cout << shownName(in) << ": already sound; copied to " << shownName(out)
+                      << " with RIFF, " << report.frames << " frames\n";
             return;
         }
-        std::cout << out << ": repaired, " << r.frames << " frames\n";
-        for (const std::string& fix : r.fixed)
+        std::cout << shownName(out) << ": repaired, " << report.frames << " frames\n";
+        for (const std::string& fix : fixed)
             std::cout << "  " << fix << '\n';
     });
 }

@@ -1,5 +1,7 @@
 #include "cli/video_text.h"
 
+#include "cli/names.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -161,19 +163,30 @@ std::vector<std::string> problemTexts(const avi::VideoReport& report) {
     return texts;
 }
 
+std::vector<std::string> fixTexts(const avi::VideoReport& report) {
+    std::vector<std::string> texts;
+    if (report.signature != avi::Signature::Riff)
+        texts.push_back("signature RIFF");
+    for (const avi::Finding& finding : report.findings)
+        texts.push_back(fixText(finding));
+    return texts;
+}
+
 nlohmann::json reportJson(const std::string& path, std::uint64_t size,
                           const avi::VideoReport& report) {
-    return {{"path", path},
-            {"size", size},
-            {"signature", avi::signatureName(report.signature)},
-            {"codec", report.codec},
-            {"width", report.width},
-            {"height", report.height},
-            {"fps", report.fps},
-            {"frames", report.frames},
-            {"durationSeconds", report.durationSeconds},
-            {"state", avi::stateName(report.state)},
-            {"problems", problemTexts(report)}};
+    nlohmann::json object;
+    putName(object, "path", path);
+    object.update(nlohmann::json{{"size", size},
+                                 {"signature", avi::signatureName(report.signature)},
+                                 {"codec", report.codec},
+                                 {"width", report.width},
+                                 {"height", report.height},
+                                 {"fps", report.fps},
+                                 {"frames", report.frames},
+                                 {"durationSeconds", report.durationSeconds},
+                                 {"state", avi::stateName(report.state)},
+                                 {"problems", problemTexts(report)}});
+    return object;
 }
 
 } // namespace kovra::cli

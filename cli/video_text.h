@@ -21,6 +21,9 @@ std::string problemText(const avi::Finding& finding);
 std::string fixText(const avi::Finding& finding);
 // The report's findings, each as problemText() says it.
 std::vector<std::string> problemTexts(const avi::VideoReport& report);
+// What a repair of the video fixes, in words: "signature RIFF" for a file that did not begin
+// so, then each finding as fixText() says it.
+std::vector<std::string> fixTexts(const avi::VideoReport& report);
 nlohmann::json reportJson(const std::string& path, std::uint64_t size,
                           const avi::VideoReport& report);
 

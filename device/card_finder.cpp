@@ -11,7 +11,8 @@ std::optional<FoundCard> findCard(Platform& platform) {
     DeviceLocation first = DeviceLocator(platform).locate();
     if (first.devicePresent) {
         std::string drive(first.driveRoot.c_str(), 2);
-        found.push_back({first.driveRoot.c_str(), drive,
+        found.push_back({first.driveRoot.c_str(),
+                         drive,
                          "drive " + drive + " is removable, the first such from C: to Y:",
                          {}});
         char root[] = "C:\\";

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 #include <limits>
-#include <type_traits>
 #include <memory>
 #include <sstream>
+#include <type_traits>
 #include <vector>
 
 #include "device/file_paths.h"
@@ -85,8 +85,7 @@ template <class Number> bool parseNumber(const std::string& text, Number& value)
 bool parseLine(const std::string& line, std::string& name, ExportedVideo& video) {
     std::vector<std::string> fields;
     std::size_t start = 0;
-    for (std::size_t space; (space = line.find(' ', start)) != std::string::npos;
-         start = space + 1)
+    for (std::size_t space; (space = line.find(' ', start)) != std::string::npos; start = space + 1)
         fields.push_back(line.substr(start, space - start));
     fields.push_back(line.substr(start));
     return fields.size() == 5 && parseNumber(fields[0], video.sourceSize) &&

@@ -139,17 +139,16 @@ bool VideoExport::recordedAsThere(const ExportItem& item) {
     FileInfo target;
     return recorded && recorded->sourceSize == item.sourceInfo.size &&
            recorded->sourceModified == item.sourceInfo.modified &&
-           platform_.info(item.target.c_str(), target) == OsError::None &&
-           target.isFile() && target.size == recorded->targetSize &&
-           target.modified == recorded->targetModified;
+           platform_.info(item.target.c_str(), target) == OsError::None && target.isFile() &&
+           target.size == recorded->targetSize && target.modified == recorded->targetModified;
 }
 
 void VideoExport::noteThere(const ExportItem& item) {
     FileInfo target;
     if (platform_.info(item.target.c_str(), target) != OsError::None)
         return record_.forget(item.relative);
-    record_.note(item.relative, {item.sourceInfo.size, item.sourceInfo.modified, target.size,
-                                 target.modified});
+    record_.note(item.relative,
+                 {item.sourceInfo.size, item.sourceInfo.modified, target.size, target.modified});
 }
 
 void VideoExport::decide(ExportItem& item) {
@@ -228,11 +227,10 @@ void VideoExport::run(ExportItem& item) {
         return;
     }
     const std::int64_t modified = item.sourceInfo.modified;
-    VideoCopy copy = unplayable
-                         ? copyAsIs(platform_, item.source, item.target, modified)
-                         : writePlayable(platform_, item.source, item.target, modified,
-                                         item.action == ExportAction::Export ? &item.report
-                                                                             : nullptr);
+    VideoCopy copy =
+        unplayable ? copyAsIs(platform_, item.source, item.target, modified)
+                   : writePlayable(platform_, item.source, item.target, modified,
+                                   item.action == ExportAction::Export ? &item.report : nullptr);
     if (copy.error != OsError::None) {
         item.action = ExportAction::Fail;
         item.error = copy.error;

@@ -28,7 +28,7 @@ struct ExportItem {
     std::string source, target;
     FileInfo sourceInfo;
     ExportAction action = ExportAction::Export;
-    std::uint64_t size = 0; // what the export writes, or wrote
+    std::uint64_t size = 0;  // what the export writes, or wrote
     avi::VideoReport report; // when the video was read
     // For Fail: the error with the file it concerns, or None for a video that cannot be
     // made playable (report says why; keptAsIs when its bytes were copied as they are).
@@ -39,13 +39,13 @@ struct ExportItem {
 
 enum class ExportRefusal {
     None,
-    SourceMissing,   // the source is not a folder (error says why)
-    DestNotAFolder,  // dest is there and is not a folder
-    DestIsSource,    // dest and the source are one folder
+    SourceMissing,    // the source is not a folder (error says why)
+    DestNotAFolder,   // dest is there and is not a folder
+    DestIsSource,     // dest and the source are one folder
     DestInsideSource, // writing there would write below the source
-    DestHoldsSource, // the source lies below dest: its videos would be exported over themselves
-    DestUnusable,    // dest could not be made, or its lock not opened (error says why)
-    DestInUse,       // another export is writing into dest
+    DestHoldsSource,  // the source lies below dest: its videos would be exported over themselves
+    DestUnusable,     // dest could not be made, or its lock not opened (error says why)
+    DestInUse,        // another export is writing into dest
 };
 
 class VideoExport {

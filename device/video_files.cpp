@@ -1,41 +1,27 @@
 #include "device/video_files.h"
 
-#include "device/file_paths.h"
 #include "platform/file.h"
-
-#include <algorithm>
-#include <cctype>
-#include <functional>
 
 namespace kovra {
 
-namespace {
-
-constexpr int kDeepestFolder = 32;
-constexpr const char* kVideoSuffix = ".avi";
-
-bool isVideoName(const std::string& name) {
-    std::size_t n = std::char_traits<char>::length(kVideoSuffix);
-    if (name.size() <= n)
-        return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(name[name.size() - n + i])) != kVideoSuffix[i])
-            return false;
-    return true;
-}
-
-} // namespace
-
 VideoFileSource::VideoFileSource(Platform& platform, const std::string& path)
-    : platform_(platform) {
+    : platform_(platform), path_(path) {
     openError_ = platform_.open(path.c_str(), OpenMode::ReadShared, file_);
-    if (openError_ != OsError::None)
+    if (openError_ != OsError::None) {
+        openError_ = openError_.on(OsError::Side::Source);
         return;
+    }
     open_ = true;
     openError_ = platform_.fileSize(file_, size_);
+    // Where the system maps no file, reads are calls; the reader then reads large windows.
+    if (openError_ == OsError::None && size_ != 0 &&
+        platform_.map(file_, size_, mapped_) != OsError::None)
+        mapped_ = MappedFile{};
 }
 
 VideoFileSource::~VideoFileSource() {
+    if (mapped_.data)
+        platform_.unmap(mapped_);
     if (open_)
         platform_.close(file_);
 }
@@ -45,9 +31,10 @@ bool VideoFileSource::readAt(std::uint64_t offset, void* buffer, std::size_t n) 
         return false;
     if (n == 0)
         return true;
-    OsError error = platform_.readAt(file_, offset, buffer, n);
+    OsError error = mapped_.data ? platform_.readMapped(mapped_, offset, buffer, n)
+                                 : platform_.readAt(file_, offset, buffer, n);
     if (error != OsError::None && readError_ == OsError::None)
-        readError_ = error;
+        readError_ = error.on(OsError::Side::Source);
     return error == OsError::None;
 }
 
@@ -66,26 +53,6 @@ OsError readSignature(Platform& platform, const std::string& path, std::string& 
     if (error == OsError::None)
         signature.assign(head, sizeof head);
     return error;
-}
-
-std::vector<std::string> findVideos(Platform& platform, const std::string& folder,
-                                    const std::string& skip) {
-    std::vector<std::string> videos;
-    std::function<void(const std::string&, int)> walk = [&](const std::string& relative,
-                                                            int depth) {
-        if (depth > kDeepestFolder || (!skip.empty() && relative == skip))
-            return;
-        platform.forEachEntry(joinPath(folder, relative).c_str(), [&](const FolderEntry& entry) {
-            std::string path = joinPath(relative, entry.name);
-            if (entry.kind == FileKind::Folder)
-                walk(path, depth + 1);
-            else if (isVideoName(entry.name))
-                videos.push_back(path);
-        });
-    };
-    walk("", 0);
-    std::sort(videos.begin(), videos.end());
-    return videos;
 }
 
 } // namespace kovra

@@ -1,10 +1,10 @@
-// The recorder's videos as files: read through the platform for the AVI reader, written
-// through a replacement, and found in a folder tree.
+// The recorder's videos as files: read through the platform for the AVI reader (mapped where
+// the system can, so that looking at every chunk header costs no call per chunk), and copied
+// from by the system into a file being written.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "avi/byte_source.h"
 #include "device/file_replacement.h"
@@ -27,29 +27,29 @@ class VideoFileSource final : public avi::ByteSource {
     VideoFileSource(const VideoFileSource&) = delete;
     VideoFileSource& operator=(const VideoFileSource&) = delete;
 
-    // NotFound, AccessDenied ... when the file could not be opened.
+    // NotFound, NotAFile, AccessDenied ... when the file could not be opened.
     OsError openError() const { return openError_; }
-    // The first error a read met; the reader only sees that the bytes are not there.
+    // The first error a read met, the source's (the reader only sees that the bytes are not
+    // there).
     OsError readError() const { return readError_; }
+    const std::string& path() const { return path_; }
 
     std::uint64_t size() const override { return size_; }
     bool readAt(std::uint64_t offset, void* buffer, std::size_t n) override;
-    // Appends n bytes at offset to the file being written, copied by the system.
+    bool smallReadsAreCheap() const override { return mapped_.data != nullptr; }
+    // Appends n bytes at offset to the file being written, copied by the system; a failure is
+    // the file's writeError(), which says whether reading this source or writing it failed.
     bool copyTo(FileReplacement& file, std::uint64_t offset, std::uint64_t n);
 
   private:
     Platform& platform_;
+    std::string path_;
     FileId file_ = 0;
     bool open_ = false;
+    MappedFile mapped_;
     std::uint64_t size_ = 0;
     OsError openError_ = OsError::None;
     OsError readError_ = OsError::None;
 };
-
-// The *.avi files (any case) below folder, as paths relative to it with '/' between
-// folders, sorted. Folders deeper than a bound (a link that loops) are not entered; skip
-// names a folder (relative, '/'-separated) not to enter.
-std::vector<std::string> findVideos(Platform& platform, const std::string& folder,
-                                    const std::string& skip = "");
 
 } // namespace kovra

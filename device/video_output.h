@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "avi/output_sink.h"
+#include "device/copy_ahead.h"
 #include "device/file_replacement.h"
 #include "device/video_files.h"
 
@@ -15,17 +16,24 @@ namespace kovra {
 class VideoOutput final : public avi::OutputSink {
   public:
     // sources: the plan's sources, numbered as the plan numbers them. A failure is kept by
-    // file (its writeError()), whichever side of a copy it met.
-    VideoOutput(FileReplacement& file, std::vector<VideoFileSource*> sources)
-        : file_(file), sources_(std::move(sources)) {}
+    // file (its writeError()), with the side of a copy it met. ahead, when given, has been
+    // copying source 0 from its first byte since before the reading; the first piece says how
+    // much of that the output keeps.
+    VideoOutput(FileReplacement& file, std::vector<VideoFileSource*> sources,
+                CopyAhead* ahead = nullptr)
+        : file_(file), sources_(std::move(sources)), ahead_(ahead) {}
 
     bool append(const void* data, std::size_t n) override;
     bool appendFrom(std::size_t source, std::uint64_t offset, std::uint64_t n) override;
     bool overwrite(std::uint64_t offset, const void* data, std::size_t n) override;
 
   private:
+    // What the copy made ahead holds that the output begins with: all of it up to keep.
+    bool settleAhead(std::uint64_t keep);
+
     FileReplacement& file_;
     std::vector<VideoFileSource*> sources_;
+    CopyAhead* ahead_;
 };
 
 } // namespace kovra

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-
 namespace kovra {
 
 // A radio index is the zero-based position of the checked button in its group; -1 when none

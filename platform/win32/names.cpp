@@ -13,7 +13,8 @@ bool namesAreUtf8() {
 std::string nameToUtf8(const std::string& name) {
     if (name.empty())
         return name;
-    int wide = MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+    int wide =
+        MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
     if (wide <= 0)
         return name;
     std::vector<wchar_t> text(static_cast<std::size_t>(wide));

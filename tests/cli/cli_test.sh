@@ -80,10 +80,10 @@ check "a stored value outside its choices shows as unknown" has "$out" "unknown 
 check "an unknown frame rate shows its number" has "$out" "unknown (9)"
 put CONFIG.SYS "$example"
 kovra config show --json
+# The stored indices keep their keys; beside each, the choice it means ("overwrite": 1 is No).
 check "show --json" is "$(json 'd["triggerResolution"], d["frameRate"], d["maxGsensorFiles"],
-  d["sensitivity"], sorted(d)')" "1 3 10 1.00 ['frameRate', 'loopResolution', 'maxCycleFiles', \
-'maxGsensorFiles', 'maxManualFiles', 'overwrite', 'sensitivity', 'sensitivityStep', \
-'triggerResolution']"
+  d["sensitivity"], d["triggerResolutionText"], d["frameRateText"], d["loopResolutionText"],
+  d["overwrite"], d["overwriteText"], len(d)')" "1 3 10 1.00 VGA 13.3FPS VGA 6.375FPS 1 No 13"
 
 # Each change starts from the card's record; the last one writes the example from defaults.
 while IFS='|' read -r label args expected; do

@@ -90,7 +90,7 @@ for name in sound cut_in_frame; do
   rc=$? out=$(cat "$work/stdout") err=$(cat "$work/stderr")
   check "$name past the size limit: exit 1, OUT named, no OUT or temporary file" is \
     "$rc|$err|$(ls "$work" | grep -c '^full\.avi')" \
-    "1|kovra-cli: $work/full.avi: file too large (errno 27)|0"
+    "1|kovra-cli: $work/full.avi: cannot be written: file too large (errno 27)|0"
 done
 
 # Export: every video playable under the same path, the card untouched, times kept.
@@ -106,7 +106,15 @@ check "exported files are the repairs" cmp -s "$work/out/DCIM/cut_in_frame.avi" 
 check "the card is untouched" is "$(cd "$work/card" && find . -type f -exec md5sum {} + | sort)" "$before"
 kovra export "$work/out" --from "$work/card" --json
 check "second export copies nothing" is "$(json 'd["exported"], d["skipped"]')" "0 7"
-# A plain copy of a card's file (same size and time, still "MARS") is no export of it.
+# The record vouches for what an export wrote: a second export reads no video, and a target
+# changed since (another time) is written again.
+check "the record is kept in DEST" test -s "$work/out/.kovra-export"
+touch -d '2001-01-01' "$work/out/DCIM/cut_in_frame.avi"
+kovra export "$work/out" --from "$work/card" --json
+check "a changed target is exported again" is "$(json 'd["exported"], d["skipped"]')" "1 6"
+# Without the record, a plain copy of a card's file (same size and time, still "MARS") is no
+# export of it.
+rm "$work/out/.kovra-export"
 cp -p "$card/sound.avi" "$work/out/DCIM/sound.avi"
 kovra export "$work/out" --from "$work/card"
 check "a plain copy is exported over" cmp -s "$work/out/DCIM/sound.avi" "$work/sound.avi"

@@ -40,7 +40,7 @@ TEST_F(CardFiles, WritesReplaceALongerFile) {
     ASSERT_EQ(writeClock(platform, clock, october2007()), OsError::None);
     EXPECT_EQ(toHex(readAll(config)), "00 00 08 00 14 00 14 00 14 01 00");
     EXPECT_EQ(toHex(readAll(clock)), "20 07 10 16 08 16 47");
-    EXPECT_FALSE(test::fileExists(FileReplacement::temporaryPathFor(config)));
+    EXPECT_FALSE(test::fileExists(FileReplacement::temporaryPathFor(config, platform.processId())));
 }
 
 // A longer file is accepted: its first 11 bytes are the record, its length is told.
@@ -128,7 +128,8 @@ TEST_F(CardFiles, FailedWriteKeepsTheOldFileAndLeavesNoTrace) {
         if (c.fileExisted) {
             EXPECT_EQ(readAll(path), old);
         }
-        EXPECT_FALSE(test::fileExists(FileReplacement::temporaryPathFor(path)));
+        EXPECT_FALSE(
+            test::fileExists(FileReplacement::temporaryPathFor(path, platform.processId())));
     }
 }
 
@@ -141,7 +142,7 @@ TEST_F(CardFiles, ReadOnlyTargetIsRefusedAndKept) {
     EXPECT_EQ(writeConfig(platform, path, RecorderSettings{}), OsError::AccessDenied);
     EXPECT_EQ(readAll(path), old);
     test::setReadOnly(path, false);
-    EXPECT_FALSE(test::fileExists(FileReplacement::temporaryPathFor(path)));
+    EXPECT_FALSE(test::fileExists(FileReplacement::temporaryPathFor(path, platform.processId())));
 }
 
 // Guards against a replaced file losing the time it was asked to keep.

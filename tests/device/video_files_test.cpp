@@ -94,7 +94,8 @@ TEST(VideoFiles, FailedCopyIsNotWrittenAndLeavesNothing) {
         EXPECT_FALSE(repaired.outcome.written) << name;
         EXPECT_EQ(repaired.written, OsError::ShortWrite) << name;
         EXPECT_FALSE(test::fileExists(out)) << name;
-        EXPECT_FALSE(test::fileExists(FileReplacement::temporaryPathFor(out))) << name;
+        EXPECT_FALSE(test::fileExists(FileReplacement::temporaryPathFor(out, platform.processId())))
+            << name;
     }
 }
 

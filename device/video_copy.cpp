@@ -1,0 +1,104 @@
+#include "device/video_copy.h"
+
+#include "avi/video_reading.h"
+#include "avi/writer.h"
+#include "device/copy_ahead.h"
+#include "device/file_replacement.h"
+#include "device/video_files.h"
+#include "device/video_output.h"
+
+namespace kovra {
+
+namespace {
+
+VideoCopy failedOn(OsError error, const std::string& path) {
+    VideoCopy copy;
+    copy.error = error;
+    copy.errorPath = path;
+    return copy;
+}
+
+// Whose fault a failed write or copy was: the source's for a read, the target's otherwise.
+VideoCopy blame(const FileReplacement& out, const std::string& source) {
+    OsError error = out.writeError();
+    return failedOn(error, error.side() == OsError::Side::Source ? source : out.target());
+}
+
+VideoCopy commit(FileReplacement& out, const std::string& source, std::int64_t modified,
+                 VideoCopy copy) {
+    if (out.writeError() != OsError::None)
+        return blame(out, source);
+    out.keepModified(modified);
+    OsError error = out.commit();
+    if (error != OsError::None)
+        return failedOn(error, out.target());
+    copy.written = true;
+    return copy;
+}
+
+// The source's bytes from the first, by the system, with "RIFF" over its signature when asked.
+VideoCopy copyWhole(Platform& platform, const std::string& source, const std::string& target,
+                    std::int64_t modified, bool riff) {
+    VideoFileSource in(platform, source);
+    if (in.openError() != OsError::None)
+        return failedOn(in.openError(), source);
+    FileReplacement out(platform, target);
+    if (!out.isOpen())
+        return failedOn(out.openError(), target);
+    static constexpr char kRiff[] = "RIFF";
+    if (in.copyTo(out, 0, in.size()) && riff)
+        out.writeAt(0, kRiff, sizeof kRiff - 1);
+    VideoCopy copy;
+    copy.size = in.size();
+    return commit(out, source, modified, copy);
+}
+
+} // namespace
+
+VideoCopy inspectVideo(Platform& platform, const std::string& path) {
+    VideoFileSource in(platform, path);
+    if (in.openError() != OsError::None)
+        return failedOn(in.openError(), path);
+    VideoCopy copy;
+    copy.report = avi::inspect(in);
+    if (in.readError() != OsError::None)
+        return failedOn(in.readError(), path);
+    return copy;
+}
+
+VideoCopy writePlayable(Platform& platform, const std::string& source, const std::string& target,
+                        std::int64_t modified, const avi::VideoReport* soundReport) {
+    if (soundReport && soundReport->state == avi::VideoState::Ok) {
+        VideoCopy copy = copyWhole(platform, source, target, modified,
+                                   soundReport->signature != avi::Signature::Riff);
+        copy.report = *soundReport;
+        return copy;
+    }
+    VideoFileSource in(platform, source);
+    if (in.openError() != OsError::None)
+        return failedOn(in.openError(), source);
+    FileReplacement out(platform, target);
+    if (!out.isOpen())
+        return failedOn(out.openError(), target);
+    CopyAhead ahead(in, out);
+    avi::VideoReading reading = avi::readVideo(in, true);
+    if (in.readError() != OsError::None)
+        return failedOn(in.readError(), source);
+    VideoCopy copy;
+    copy.report = reading.report;
+    if (reading.report.state == avi::VideoState::Unreadable)
+        return copy; // nothing to write; the temporary file goes with out
+    VideoOutput sink(out, {&in}, &ahead);
+    avi::WriteOutcome outcome = avi::writeRepair(reading, sink);
+    if (!outcome.written && out.writeError() == OsError::None)
+        return failedOn(OsError(OsError::ShortWrite).on(OsError::Side::Target), target);
+    copy.size = outcome.size;
+    return commit(out, source, modified, copy);
+}
+
+VideoCopy copyAsIs(Platform& platform, const std::string& source, const std::string& target,
+                   std::int64_t modified) {
+    return copyWhole(platform, source, target, modified, false);
+}
+
+} // namespace kovra
