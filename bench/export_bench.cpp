@@ -1,8 +1,9 @@
-// kovra-cli export of a card against a plain recursive copy of the same files, and a second
-// export of the same card, which finds every file already there, in one run.
+// kovra-cli export of a card against a plain recursive copy of the same files flushed to the
+// disk, and a second export of the same card, which finds every file already there, in one
+// run; on a card where every recording was cut by a power cut, and on one where few were.
 //
 //   make bench                                     all benchmarks
-//   build/bench/bench/kovra_bench_export [files]   this one; 200 clips (about 300 MiB) by default
+//   build/bench/bench/kovra_bench_export [files]   this one; 40 recordings of 8 MiB a card
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "bench/support/card_copies.h"
 #include "bench/support/clip.h"
+#include "bench/support/cut_recording.h"
 #include "bench/support/side_by_side.h"
 #include "bench/support/work_folder.h"
 
@@ -18,41 +20,48 @@ namespace {
 namespace fs = std::filesystem;
 using namespace kovra::bench;
 
-constexpr std::size_t kDefaultFiles = 200;
-constexpr int kClipSeconds = 6;
-constexpr std::size_t kCutEvery = 20;
-constexpr int kRounds = 7;
+constexpr std::size_t kDefaultFiles = 40;
+constexpr std::uint64_t kRecordingBytes = 8u << 20;
+constexpr int kShortClipSeconds = 6;
+constexpr int kLongClipSeconds = 31; // about 8 MiB
+constexpr std::size_t kCutEvery = 10;
+constexpr int kRounds = 5;
 constexpr double kCopyGoal = 1.25, kSecondGoal = 0.05;
 constexpr double kMiB = 1 << 20;
 
 enum SideIndex : std::size_t { kCp, kStreamCopy, kExport };
 
-} // namespace
+std::string recordingName(std::size_t number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "MOV%04zu.avi", number);
+    return name;
+}
 
-int main(int argc, char** argv) {
-    std::size_t files = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : kDefaultFiles;
-    if (files == 0)
-        files = kDefaultFiles;
-    WorkFolder work("export");
-    const std::string card = (work / "card").string(), out = (work / "out").string();
-    const std::string report = (work / "export.json").string();
-    {
-        Clip clip;
-        CardCopies copies;
-        if (!makeClip(work / "clip.avi", kClipSeconds, clip) ||
-            !writeCopies(clip, work / "card" / "DCIM", files, kCutEvery, copies))
-            return 1;
-        std::printf("export: a card of %zu \"MARS\" clips in DCIM/ (%d s, %s), %zu of them cut "
-                    "without an index, %.0f MiB; every side reads from the page cache and writes "
-                    "to the same disk, the writeback of what it wrote left out\n",
-                    copies.files, kClipSeconds, kClipDescription, copies.cut, copies.bytes / kMiB);
-        files = copies.files;
+// Every recording cut by a power cut: no index, its last frame in half.
+bool writeCutCard(const WorkFolder& work, const fs::path& folder, std::size_t files) {
+    Clip clip;
+    if (!makeClip(work / "short.avi", kShortClipSeconds, clip))
+        return false;
+    fs::create_directories(folder);
+    for (std::size_t i = 1; i <= files; ++i) {
+        CutRecording written;
+        if (!writeCutRecording(clip, kRecordingBytes, folder / recordingName(i), written))
+            return false;
     }
+    return true;
+}
 
+// Compares export with cp -r and sync on the card in card/DCIM; false when a run failed.
+bool compare(WorkFolder& work, const std::string& card, std::size_t files, std::size_t cut) {
+    const std::string out = (work / "out").string();
+    const std::string report = (work / "export.json").string();
+    // Each side's files reach the disk before it counts as done, as an export's do.
     std::vector<Side> sides = {
-        {"cp -r CARD OUT (the kernel copies, copy_file_range)", {"cp", "-r", card, out}},
-        {"stream_copy CARD OUT (read and write, 1 MiB buffer)", {KOVRA_STREAM_COPY, card, out}},
-        {"kovra-cli export OUT --from CARD",
+        {"cp -r CARD OUT && sync (the kernel copies, copy_file_range)",
+         {"sh", "-c", "cp -r " + card + " " + out + " && sync"}},
+        {"stream_copy CARD OUT && sync (read and write, 1 MiB buffer)",
+         {"sh", "-c", std::string(KOVRA_STREAM_COPY) + " " + card + " " + out + " && sync"}},
+        {"kovra-cli export OUT --from CARD (each file flushed before its name)",
          {KOVRA_CLI, "export", out, "--from", card, "--json"},
          report},
     };
@@ -61,31 +70,60 @@ int main(int argc, char** argv) {
         work.settle();
     };
     if (!runAlternating(sides, kRounds, fresh, (work / "stderr.txt").string()))
-        return 1;
+        return false;
     // The last round's export is still in out: the check and the second export use it.
     std::string json = readText(report);
     if (json.find("\"exported\": " + std::to_string(files)) == std::string::npos ||
+        json.find("\"repaired\": " + std::to_string(cut)) == std::string::npos ||
         json.find("\"failed\": 0") == std::string::npos) {
-        std::fprintf(stderr, "export did not write every file:\n%s", json.c_str());
-        return 1;
+        std::fprintf(stderr, "export did not write every file as expected:\n%s", json.c_str());
+        return false;
     }
     std::vector<Side> again = {
         {"second kovra-cli export OUT --from CARD", sides[kExport].command, report}};
-    // No warm-up needed, but runAlternating's first round is not counted all the same.
     if (!runAlternating(
             again, kRounds, [&] { work.settle(); }, (work / "stderr.txt").string()))
-        return 1;
+        return false;
     if (readText(report).find("\"skipped\": " + std::to_string(files)) == std::string::npos) {
         std::fprintf(stderr, "the second export did not skip every file:\n%s",
                      readText(report).c_str());
-        return 1;
+        return false;
     }
-
     sides.push_back(again.front());
     printSides(sides, kRounds);
-    printRatio("export / cp -r", sides[kExport], sides[kCp], kCopyGoal, true);
-    printRatio("export / stream_copy", sides[kExport], sides[kStreamCopy], kCopyGoal, true);
+    printRatio("export / (cp -r && sync)", sides[kExport], sides[kCp], kCopyGoal, true);
+    printRatio("export / (stream_copy && sync)", sides[kExport], sides[kStreamCopy], kCopyGoal,
+               true);
     printRatio("second export (all skipped) / first", again.front(), sides[kExport], kSecondGoal,
                true);
-    return 0;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::size_t files = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : kDefaultFiles;
+    if (files == 0)
+        files = kDefaultFiles;
+    {
+        WorkFolder work("export-cut");
+        if (!writeCutCard(work, work / "card" / "DCIM", files))
+            return 1;
+        std::printf("export: a card of %zu \"MARS\" recordings of %.0f MiB in DCIM/ (%s), every "
+                    "one cut by a power cut (no index); every side reads from the page cache\n",
+                    files, kRecordingBytes / kMiB, kClipDescription);
+        if (!compare(work, (work / "card").string(), files, files))
+            return 1;
+    }
+    WorkFolder work("export-few-cut");
+    Clip clip;
+    CardCopies copies;
+    if (!makeClip(work / "long.avi", kLongClipSeconds, clip) ||
+        !writeCopies(clip, work / "card" / "DCIM", files, kCutEvery, copies))
+        return 1;
+    std::printf("export: a card of %zu \"MARS\" recordings of %.1f MiB in DCIM/ (%d s, %s), %zu "
+                "of them cut (no index); every side reads from the page cache\n",
+                copies.files, clip.bytes.size() / kMiB, kLongClipSeconds, kClipDescription,
+                copies.cut);
+    return compare(work, (work / "card").string(), copies.files, copies.cut) ? 0 : 1;
 }

@@ -81,19 +81,25 @@ int main(int argc, char** argv) {
     const fs::path smallIn = work / "small.avi";
     std::printf("repair: a %llu MiB \"MARS\" recording (%s) built from a %d s clip's chunks "
                 "repeated, no idx1, its last chunk cut: %llu whole chunks, %llu frames; every side "
-                "reads from the page cache, its output's writeback left out\n",
+                "reads from the page cache and flushes its output to the disk\n",
                 static_cast<unsigned long long>(largeMiB), kClipDescription, kClipSeconds,
                 static_cast<unsigned long long>(large.chunks),
                 static_cast<unsigned long long>(large.frames));
 
     const fs::path out = work / "out.avi";
     const std::string report = (work / "repair.json").string();
+    // Each side's output is flushed to the disk before it counts as done, as repair's is: a
+    // copy the page cache still holds is no copy a power cut leaves.
+    auto durable = [&](const std::string& command) {
+        return std::vector<std::string>{"sh", "-c", command + " && sync " + out.string()};
+    };
     std::vector<Side> sides = {
-        {"cp IN OUT (the kernel copies, copy_file_range)", {"cp", in.string(), out.string()}},
-        {"stream_copy IN OUT (read and write, 1 MiB buffer)",
-         {KOVRA_STREAM_COPY, in.string(), out.string()}},
-        {"ffmpeg -v error -i IN -c copy OUT (a \"RIFF\" twin)",
-         {"ffmpeg", "-v", "error", "-i", riffIn.string(), "-c", "copy", out.string()}},
+        {"cp IN OUT && sync OUT (the kernel copies, copy_file_range)",
+         durable("cp " + in.string() + " " + out.string())},
+        {"stream_copy IN OUT && sync OUT (read and write, 1 MiB buffer)",
+         durable(std::string(KOVRA_STREAM_COPY) + " " + in.string() + " " + out.string())},
+        {"ffmpeg -v error -i IN -c copy OUT && sync OUT (a \"RIFF\" twin)",
+         durable("ffmpeg -v error -i " + riffIn.string() + " -c copy " + out.string())},
         {"kovra-cli repair IN OUT",
          {KOVRA_CLI, "repair", in.string(), out.string(), "--json"},
          report},

@@ -177,6 +177,14 @@ void VideoExport::decide(ExportItem& item) {
         item.size = item.sourceInfo.size;
         return noteThere(item);
     }
+    // Nothing there to compare with: the one reading is the export's own, which tells a sound
+    // video from one to repair. Until then the source's size stands for what it writes.
+    if (!dryRun_ && !targetThere) {
+        item.action = ExportAction::Export;
+        item.size = item.sourceInfo.size;
+        item.readLater = true;
+        return;
+    }
     VideoCopy read = inspectVideo(platform_, item.source);
     item.report = read.report;
     if (read.error != OsError::None) {
@@ -227,10 +235,17 @@ void VideoExport::run(ExportItem& item) {
         return;
     }
     const std::int64_t modified = item.sourceInfo.modified;
-    VideoCopy copy =
-        unplayable ? copyAsIs(platform_, item.source, item.target, modified)
-                   : writePlayable(platform_, item.source, item.target, modified,
-                                   item.action == ExportAction::Export ? &item.report : nullptr);
+    bool knownSound = item.action == ExportAction::Export && !item.readLater;
+    VideoCopy copy = unplayable ? copyAsIs(platform_, item.source, item.target, modified)
+                                : writePlayable(platform_, item.source, item.target, modified,
+                                                knownSound ? &item.report : nullptr);
+    if (!unplayable && copy.error == OsError::None && !copy.written) {
+        // Its reading finds it cannot be played: planned without one, or changed since.
+        item.action = ExportAction::Fail;
+        item.report = copy.report;
+        unplayable = true;
+        copy = copyAsIs(platform_, item.source, item.target, modified);
+    }
     if (copy.error != OsError::None) {
         item.action = ExportAction::Fail;
         item.error = copy.error;
@@ -242,11 +257,11 @@ void VideoExport::run(ExportItem& item) {
         item.keptAsIs = copy.written;
         return;
     }
-    if (!copy.written) { // the reading now finds what the plan did not: the file changed
-        item.action = ExportAction::Fail;
-        item.report = copy.report;
-        return;
-    }
+    item.report = copy.report;
+    if (item.readLater)
+        item.action = item.report.state == avi::VideoState::Repairable ? ExportAction::Repair
+                                                                       : ExportAction::Export;
+    item.readLater = false;
     item.size = copy.size;
     noteThere(item);
 }

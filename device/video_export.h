@@ -35,6 +35,9 @@ struct ExportItem {
     OsError error = OsError::None;
     std::string errorPath;
     bool keptAsIs = false;
+    // Planned without a reading (nothing in dest to compare with): run() reads it once, and
+    // tells Export from Repair then.
+    bool readLater = false;
 };
 
 enum class ExportRefusal {

@@ -1,5 +1,7 @@
 #include "device/video_files.h"
 
+#include <algorithm>
+
 #include "platform/file.h"
 
 namespace kovra {
@@ -14,16 +16,35 @@ VideoFileSource::VideoFileSource(Platform& platform, const std::string& path)
     open_ = true;
     openError_ = platform_.fileSize(file_, size_);
     // Where the system maps no file, reads are calls; the reader then reads large windows.
-    if (openError_ == OsError::None && size_ != 0 &&
-        platform_.map(file_, size_, mapped_) != OsError::None)
-        mapped_ = MappedFile{};
+    mapping_ = openError_ == OsError::None && size_ != 0 && partHolding(0, 0) != nullptr;
 }
 
 VideoFileSource::~VideoFileSource() {
-    if (mapped_.data)
-        platform_.unmap(mapped_);
+    for (MappedFile& part : parts_)
+        if (part.data)
+            platform_.unmap(part);
     if (open_)
         platform_.close(file_);
+}
+
+const MappedFile* VideoFileSource::partHolding(std::uint64_t offset, std::size_t n) {
+    for (const MappedFile& part : parts_)
+        if (part.data && offset >= part.offset && offset - part.offset <= part.size &&
+            n <= part.size - (offset - part.offset))
+            return &part;
+    // Reads are small next to a part: one that crosses a part's end starts a part of its own.
+    std::uint64_t start = offset - offset % kMapAlignment;
+    std::uint64_t length = std::min<std::uint64_t>(
+        std::max<std::uint64_t>(kPartSize, offset + n - start), size_ - start);
+    MappedFile& part = parts_[nextPart_];
+    nextPart_ = (nextPart_ + 1) % kParts;
+    if (part.data)
+        platform_.unmap(part);
+    if (platform_.map(file_, start, length, part) != OsError::None) {
+        part = MappedFile{};
+        return nullptr;
+    }
+    return &part;
 }
 
 bool VideoFileSource::readAt(std::uint64_t offset, void* buffer, std::size_t n) {
@@ -31,8 +52,9 @@ bool VideoFileSource::readAt(std::uint64_t offset, void* buffer, std::size_t n) 
         return false;
     if (n == 0)
         return true;
-    OsError error = mapped_.data ? platform_.readMapped(mapped_, offset, buffer, n)
-                                 : platform_.readAt(file_, offset, buffer, n);
+    const MappedFile* part = mapping_ ? partHolding(offset, n) : nullptr;
+    OsError error = part ? platform_.readMapped(*part, offset, buffer, n)
+                         : platform_.readAt(file_, offset, buffer, n);
     if (error != OsError::None && readError_ == OsError::None)
         readError_ = error.on(OsError::Side::Source);
     return error == OsError::None;

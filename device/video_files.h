@@ -36,17 +36,29 @@ class VideoFileSource final : public avi::ByteSource {
 
     std::uint64_t size() const override { return size_; }
     bool readAt(std::uint64_t offset, void* buffer, std::size_t n) override;
-    bool smallReadsAreCheap() const override { return mapped_.data != nullptr; }
+    bool smallReadsAreCheap() const override { return mapping_; }
     // Appends n bytes at offset to the file being written, copied by the system; a failure is
     // the file's writeError(), which says whether reading this source or writing it failed.
     bool copyTo(FileReplacement& file, std::uint64_t offset, std::uint64_t n);
 
   private:
+    // The mapped part that holds the n bytes at offset, mapped now if none does; null where
+    // the system maps nothing.
+    const MappedFile* partHolding(std::uint64_t offset, std::size_t n);
+
+    // Two parts: a reading looks at the chunks ahead and, now and then, at the index at the
+    // end or a frame just behind; two parts of this size serve both without a map a look, and
+    // keep what the mapping adds to the process's memory bounded however long the recording.
+    static constexpr std::uint64_t kPartSize = 1 << 20;
+    static constexpr std::size_t kParts = 2;
+
     Platform& platform_;
     std::string path_;
     FileId file_ = 0;
     bool open_ = false;
-    MappedFile mapped_;
+    bool mapping_ = false;
+    MappedFile parts_[kParts];
+    std::size_t nextPart_ = 0;
     std::uint64_t size_ = 0;
     OsError openError_ = OsError::None;
     OsError readError_ = OsError::None;

@@ -71,10 +71,10 @@ class FaultyPlatform : public ForwardingPlatform {
             return fault->error;
         return real_.readAt(file, offset, buffer, size);
     }
-    OsError map(FileId file, std::uint64_t size, MappedFile& view) override {
+    OsError map(FileId file, std::uint64_t offset, std::uint64_t size, MappedFile& view) override {
         if (readFaultOf(file))
             return OsError::Unsupported;
-        return real_.map(file, size, view);
+        return real_.map(file, offset, size, view);
     }
 
     OsError write(FileId file, const void* data, std::size_t size) override {

@@ -37,8 +37,8 @@ class ForwardingPlatform : public Platform {
     OsError flush(FileId file) override { return real_.flush(file); }
     void close(FileId file) override { real_.close(file); }
 
-    OsError map(FileId file, std::uint64_t size, MappedFile& view) override {
-        return real_.map(file, size, view);
+    OsError map(FileId file, std::uint64_t offset, std::uint64_t size, MappedFile& view) override {
+        return real_.map(file, offset, size, view);
     }
     OsError readMapped(const MappedFile& view, std::uint64_t offset, void* buffer,
                        std::size_t size) override {

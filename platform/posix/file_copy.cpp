@@ -12,7 +12,11 @@ namespace kovra::posix {
 
 namespace {
 
+// What passes through the buffer at a time, and what the kernel is asked to copy at a time:
+// fewer, larger calls where no byte passes through this program, with an interrupt still
+// heeded within a moment.
 constexpr std::size_t kPiece = 1 << 20;
+constexpr std::size_t kKernelPiece = 16 << 20;
 
 // copy_file_range cannot copy between these two files at all: the buffer does it.
 bool kernelCannotCopy(int code) {
@@ -68,7 +72,8 @@ OsError copyBytes(int in, std::uint64_t offset, int out, std::uint64_t size) {
     while (size > 0) {
         if (interrupted())
             return OsError::Interrupted;
-        std::size_t want = size < kPiece ? static_cast<std::size_t>(size) : kPiece;
+        std::size_t piece = inKernel ? kKernelPiece : kPiece;
+        std::size_t want = size < piece ? static_cast<std::size_t>(size) : piece;
         std::size_t copied = 0;
         bool byKernel = false;
         if (inKernel) {
@@ -86,7 +91,8 @@ OsError copyBytes(int in, std::uint64_t offset, int out, std::uint64_t size) {
         // Nothing copied by the kernel (the end of the source, or a failure of either file):
         // the buffer copies this piece, and tells which file failed.
         if (!byKernel) {
-            OsError result = copyThroughBuffer(in, offset, out, want, buffer, copied);
+            OsError result =
+                copyThroughBuffer(in, offset, out, want < kPiece ? want : kPiece, buffer, copied);
             if (result != OsError::None)
                 return result;
         }

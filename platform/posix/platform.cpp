@@ -275,30 +275,34 @@ class PosixPlatform final : public Platform {
 
     void close(FileId file) override { ::close(static_cast<int>(file)); }
 
-    OsError map(FileId file, std::uint64_t size, MappedFile& view) override {
+    OsError map(FileId file, std::uint64_t offset, std::uint64_t size, MappedFile& view) override {
         view = MappedFile{};
         if (sizeof(void*) != kMappingPointerSize)
             return OsError::Unsupported;
+        if (offset % kMapAlignment != 0)
+            return OsError(OsError::Other, EINVAL);
         // mmap refuses a length of 0; an empty file is an empty view.
         if (size == 0)
             return OsError::None;
         posix::prepareGuardedCopies();
         void* data = mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_SHARED,
-                          static_cast<int>(file), 0);
+                          static_cast<int>(file), static_cast<off_t>(offset));
         if (data == MAP_FAILED)
             return lastError();
         view.data = static_cast<const std::uint8_t*>(data);
+        view.offset = offset;
         view.size = size;
         return OsError::None;
     }
 
     OsError readMapped(const MappedFile& view, std::uint64_t offset, void* buffer,
                        std::size_t size) override {
-        if (offset > view.size || size > view.size - offset)
+        if (offset < view.offset || offset - view.offset > view.size ||
+            size > view.size - (offset - view.offset))
             return OsError::ShortRead;
         if (size == 0)
             return OsError::None;
-        if (!posix::guardedCopy(buffer, view.data + offset, size))
+        if (!posix::guardedCopy(buffer, view.data + (offset - view.offset), size))
             return OsError(OsError::Other, EIO);
         return OsError::None;
     }

@@ -244,7 +244,7 @@ class Win32Platform final : public Platform {
     void close(FileId file) override { CloseHandle(handleOf(file)); }
 
     // No view of a file here: the callers read instead.
-    OsError map(FileId, std::uint64_t, MappedFile& view) override {
+    OsError map(FileId, std::uint64_t, std::uint64_t, MappedFile& view) override {
         view = MappedFile{};
         return OsError::Unsupported;
     }

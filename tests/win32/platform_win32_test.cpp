@@ -45,7 +45,7 @@ TEST_F(Win32Platform, FilesAreNotMapped) {
     test::writeAll(dir.file("clip.avi"), {1, 2, 3});
     File file(platform, dir.file("clip.avi").c_str(), OpenMode::ReadShared);
     MappedFile view;
-    EXPECT_EQ(platform.map(file.id(), 3, view), OsError::Unsupported);
+    EXPECT_EQ(platform.map(file.id(), 0, 3, view), OsError::Unsupported);
     EXPECT_EQ(view.data, nullptr);
 }
 

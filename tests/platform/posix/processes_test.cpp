@@ -109,7 +109,7 @@ TEST_F(PosixProcesses, MappedReadsSurviveTheFileBeingCut) {
     test::writeAll(path, bytes);
     File file(platform, path.c_str(), OpenMode::ReadShared);
     MappedFile view;
-    ASSERT_EQ(platform.map(file.id(), bytes.size(), view), OsError::None);
+    ASSERT_EQ(platform.map(file.id(), 0, bytes.size(), view), OsError::None);
     std::vector<unsigned char> read(16);
     ASSERT_EQ(platform.readMapped(view, 2 * kBlock, read.data(), read.size()), OsError::None);
     EXPECT_TRUE(std::equal(read.begin(), read.end(), bytes.begin() + 2 * kBlock));
@@ -127,15 +127,24 @@ TEST_F(PosixProcesses, MappedReadsSurviveTheFileBeingCut) {
     // A fault outside a mapped read is not ours to swallow: the crash it always was.
     ChildEnd end = test::runInChild([&] {
         MappedFile again;
-        platform.map(file.id(), bytes.size(), again);
+        platform.map(file.id(), 0, bytes.size(), again);
         volatile std::uint8_t past = again.data[2 * kBlock];
         return past == 0 ? kSurvived : kSurvived + 1;
     });
     EXPECT_EQ(end, (ChildEnd{ChildEnd::Killed, SIGBUS}));
 
+    // A part from an aligned offset reads the file's bytes there; an unaligned one is refused.
+    test::writeAll(path, bytes);
+    ASSERT_EQ(platform.map(file.id(), kMapAlignment, kBlock, view), OsError::None);
+    ASSERT_EQ(platform.readMapped(view, kMapAlignment + 5, read.data(), 4), OsError::None);
+    EXPECT_TRUE(std::equal(read.begin(), read.begin() + 4, bytes.begin() + kMapAlignment + 5));
+    EXPECT_EQ(platform.readMapped(view, kMapAlignment - 1, read.data(), 4), OsError::ShortRead);
+    platform.unmap(view);
+    EXPECT_NE(platform.map(file.id(), kMapAlignment + 1, kBlock, view), OsError::None);
+
     test::writeAll(path, {});
     File empty(platform, path.c_str(), OpenMode::ReadShared);
-    ASSERT_EQ(platform.map(empty.id(), 0, view), OsError::None);
+    ASSERT_EQ(platform.map(empty.id(), 0, 0, view), OsError::None);
     EXPECT_EQ(platform.readMapped(view, 0, read.data(), 0), OsError::None);
     platform.unmap(view);
 }
