@@ -109,8 +109,8 @@ TEST_F(CardFiles, FailedWriteKeepsTheOldFileAndLeavesNoTrace) {
         OsError writeError, replaceError;
         bool fileExisted;
     } cases[] = {
-        {"full card, new file", OsError::ShortWrite, OsError::None, false},
-        {"full card, old file", OsError::ShortWrite, OsError::None, true},
+        {"full card, new file", OsError::DiskFull, OsError::None, false},
+        {"full card, old file", OsError::DiskFull, OsError::None, true},
         {"move refused", OsError::None, OsError::AccessDenied, true},
     };
     const std::vector<unsigned char> old = hexBytes("20 01 02 03 04 05 06");
@@ -158,6 +158,65 @@ TEST_F(CardFiles, ReplacementKeepsTheModificationTimeAsked) {
     ASSERT_EQ(platform.info(path.c_str(), info), OsError::None);
     EXPECT_EQ(info.modified, kTime);
     EXPECT_EQ(info.size, 4u);
+}
+
+// Logs the calls that decide whether a replaced file survives a power cut, in order.
+class DurabilityLog final : public test::ForwardingPlatform {
+  public:
+    std::vector<std::string> calls;
+    bool interruptNow = false;
+    OsError flush(FileId file) override {
+        calls.push_back("flush");
+        return real_.flush(file);
+    }
+    OsError replace(const char* source, const char* target) override {
+        calls.push_back("replace");
+        return real_.replace(source, target);
+    }
+    OsError setModified(const char* path, std::int64_t modified) override {
+        calls.push_back(
+            std::string("setModified ") +
+            (std::string(path).find(".kovra-tmp") == std::string::npos ? "target" : "temporary"));
+        return real_.setModified(path, modified);
+    }
+    bool interrupted() override { return interruptNow; }
+};
+
+// Guards against a file named before its bytes are on the storage (a card pulled out right
+// after "done" left it empty), and a time set before the move that FAT on Linux then loses.
+TEST_F(CardFiles, BytesReachTheStorageBeforeTheNameAndTheTimeAfter) {
+    DurabilityLog log;
+    std::string path = dir.file("MOV0001.avi");
+    FileReplacement file(log, path);
+    ASSERT_EQ(file.write("RIFF", 4), OsError::None);
+    file.keepModified(1192522607);
+    ASSERT_EQ(file.commit(), OsError::None);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"flush", "replace", "setModified target"}));
+}
+
+// Guards against an interrupted program leaving its half-written file, or naming it done.
+TEST_F(CardFiles, AnInterruptedReplacementLeavesTheOldFile) {
+    DurabilityLog log;
+    std::string path = dir.file("CONFIG.SYS");
+    const std::vector<unsigned char> old = hexBytes("01 01 14 00 0A 00 1E 00 28 00 03");
+    test::writeAll(path, old);
+    FileReplacement file(log, path);
+    ASSERT_EQ(file.write("\0\0\0", 3), OsError::None);
+    std::string temporary = file.temporaryPath();
+    ASSERT_TRUE(test::fileExists(temporary));
+    log.interruptNow = true;
+    EXPECT_EQ(file.commit(), OsError::Interrupted);
+    EXPECT_EQ(readAll(path), old);
+    EXPECT_FALSE(test::fileExists(temporary));
+    EXPECT_EQ(log.calls, std::vector<std::string>{});
+}
+
+// Guards against two programs replacing one file through one temporary name, each taking the
+// other's half-written bytes.
+TEST_F(CardFiles, TemporaryNamesBelongToTheirProcess) {
+    EXPECT_NE(FileReplacement::temporaryPathFor("E:\\TIME.txt", 100),
+              FileReplacement::temporaryPathFor("E:\\TIME.txt", 101));
+    EXPECT_EQ(FileReplacement::temporaryPathFor("E:\\TIME.txt", 100), "E:\\TIME.txt.100.kovra-tmp");
 }
 
 } // namespace
