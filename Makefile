@@ -15,7 +15,7 @@ bench:
 cli:
 	bash cmake/install-deps.sh --cli
 	cmake --preset release
-	cmake --build --preset release --target kovra-cli
+	cmake --build --preset release --target kovra-cli kovra_cli_documents
 
 fuzz:
 	bash cmake/fuzz.sh

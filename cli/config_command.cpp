@@ -160,9 +160,12 @@ struct ConfigChanges {
 // A count of files: decimal digits only ("010" is ten, never eight; no sign, no spaces, no
 // "0x"), 0 to 65535.
 std::int32_t fileCount(const std::string& option, const std::string& text) {
-    bool digits = !text.empty() && text.size() <= 5 &&
-                  text.find_first_not_of("0123456789") == std::string::npos;
-    long value = digits ? std::stol(text) : -1;
+    bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    std::string significant = text.substr(std::min(text.find_first_not_of('0'), text.size()));
+    long value = !digits                  ? -1
+                 : significant.empty()    ? 0
+                 : significant.size() > 5 ? 1L << 20
+                                          : std::stol(significant);
     if (!kFileCountRange.contains(static_cast<std::int32_t>(value)))
         throw Failure(kUsage, option + ": \"" + text + "\" is not a whole number from " +
                                   std::to_string(kFileCountRange.min) + " to " +

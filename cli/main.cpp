@@ -8,6 +8,25 @@ namespace {
 
 using namespace kovra::cli;
 
+// The first word that should name a command and names none, or empty: CLI11 only says that a
+// command is missing.
+std::string unknownCommand(const CLI::App& app, int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        std::string word = argv[i];
+        if (word == "--card" || word == "--system-root") {
+            ++i; // the option's value
+            continue;
+        }
+        if (word.empty() || word[0] == '-')
+            continue;
+        for (const CLI::App* command : app.get_subcommands({}))
+            if (command->check_name(word))
+                return "";
+        return word;
+    }
+    return "";
+}
+
 int run(int argc, char** argv) {
     CLI::App app("The recorder's card from a terminal: its configuration (CONFIG.SYS), its "
                  "clock (TIME.txt) and its videos.",
@@ -45,7 +64,10 @@ int run(int argc, char** argv) {
     } catch (const CLI::CallForVersion& version) {
         return app.exit(version);
     } catch (const CLI::ParseError& error) {
-        warn(error.what());
+        std::string unknown = unknownCommand(app, argc, argv);
+        warn(unknown.empty()
+                 ? error.what()
+                 : "unknown command '" + unknown + "' (" + kProgramName + " --help lists them)");
         return kUsage;
     } catch (const Failure& failure) {
         // An empty message: every file concerned has been named already.

@@ -104,11 +104,18 @@ void addVideosCommand(CLI::App& app, Context& context) {
                 fail(path, describe(error));
             } else if (info.isFolder()) {
                 FoundVideos found = findVideos(platform, path);
-                for (const PassedOverEntry& entry : found.passedOver)
-                    fail(joinPath(path, entry.relative),
-                         std::string("passed over: ") + passedOverText(entry.why) +
-                             (entry.error != OsError::None ? " (" + describe(entry.error) + ")"
-                                                           : ""));
+                // A file or folder that could not be read is listed with why; a link not
+                // followed, or a limit reached, is only said.
+                for (const PassedOverEntry& entry : found.passedOver) {
+                    std::string shown = joinPath(path, entry.relative);
+                    std::string why =
+                        std::string("passed over: ") + passedOverText(entry.why) +
+                        (entry.error != OsError::None ? " (" + describe(entry.error) + ")" : "");
+                    if (entry.why == PassedOver::NotAFile || entry.why == PassedOver::Unlisted)
+                        fail(shown, why);
+                    else
+                        warn(shownName(shown) + ": " + why);
+                }
                 for (const std::string& relative : found.videos)
                     list(joinPath(path, relative), relative);
             } else {

@@ -14,7 +14,7 @@ else
             g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64
             xvfb xauth x11-utils ffmpeg python3 python3-pefile fonts-dejavu-core
             libcli11-dev nlohmann-json3-dev clang libclang-rt-14-dev
-            dpkg-dev lintian)
+            dpkg-dev lintian dosfstools fusefat fuse3)
 fi
 for p in "${packages[@]}"; do
   have_pkg "$p" || need+=("$p")

@@ -448,8 +448,10 @@ class PosixPlatform final : public Platform {
         int fd = retryOpen(nativePath(path), O_RDONLY | O_NONBLOCK);
         if (fd < 0)
             return lastError();
+        // The access time is set too, to now: some FAT drivers (fusefat) drop a change that
+        // leaves it out.
         timespec times[2]{};
-        times[0].tv_nsec = UTIME_OMIT;
+        times[0].tv_nsec = UTIME_NOW;
         times[1].tv_sec = static_cast<time_t>(modified);
         OsError result = futimens(fd, times) == 0 ? flushFd(fd) : lastError();
         ::close(fd);

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# cli_test.sh MODE PROGRAM: the built kovra-cli run as a user runs it, every command, with the
+# cli_test.sh MODE PROGRAM VERSION: the built kovra-cli run as a user runs it, every command, with the
 # card's bytes checked after each. MODE is native (the card found through a fixture mount
 # table) or win32/win64 (kovra-cli.exe under Wine, the card a folder mapped as removable E:).
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 mode=$1
 program=$2
+version=$3
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/kovra-cli-test.XXXXXX")
 card=$work/card
@@ -54,13 +55,22 @@ put() { printf "$(printf '\\x%s' $2)" >"$card/$1"; }
 
 # --- the program itself
 kovra --version
-check "version" is "$out" "1.0.0.1"
+check "version" is "$out" "$version"
 kovra --help
 check "help lists the commands" has "$out" "config"
 kovra config set --help
 check "command help" has "$out" "--max-cycle"
 kovra frobnicate
-check "unknown command is a usage error" is "$rc" 2
+check "unknown command is a usage error, named" is "$rc|$err" \
+  "2|kovra-cli: unknown command 'frobnicate' (kovra-cli --help lists them)"
+# An empty path names no file: never the card's by default, never a card found instead.
+put CONFIG.SYS "$example"
+for args in '--card "" config show' 'config set --max-cycle 1 --output ""' \
+  'clock set --output ""' 'videos ""'; do
+  eval "kovra $args"
+  check "empty path refused: $args" is "$rc|$(hex "$card/CONFIG.SYS")|$(ls "$card")" \
+    "2|$example|CONFIG.SYS"
+done
 kovra config
 check "config without a command is a usage error" is "$rc" 2
 
@@ -124,8 +134,27 @@ done <<'CASES'
 --trigger-resolution svga|--trigger-resolution
 --frame-rate 30|--frame-rate
 --trigger-resolution vga --frame-rate 24|--frame-rate
+--max-cycle 0x10|--max-cycle
+--max-cycle " 5"|--max-cycle
+--max-cycle +5|--max-cycle
+--max-cycle 1e3|--max-cycle
 |config set
 CASES
+# Counts are decimal whatever their leading zeros: 010 is ten, never eight.
+put CONFIG.SYS "$example"
+kovra config set --max-cycle 010 --max-gsensor 00065535
+check "leading zeros are decimal" is "$rc|$(hex "$card/CONFIG.SYS")" \
+  "0|01 01 14 FF FF 00 1E 00 0A 00 03"
+
+# Values the window never writes are shown as they are, and said.
+put CONFIG.SYS "01 01 50 00 0A 00 1E 00 28 00 00"
+kovra config show
+check "impossible sensitivity shown and warned" is \
+  "$rc|$(has "$out" "4.00" && echo shown)|$(has "$err" "outside 0.10 to 2.00" && echo warned)" \
+  "0|shown|warned"
+put CONFIG.SYS "01 01 14 00 0A 00 1E 00 28 00 00"
+kovra config show
+check "VGA at 30FPS warned" has "$err" "VGA at 30FPS"
 
 # A read-only CONFIG.SYS: exit 1, its bytes kept.
 put CONFIG.SYS "$example"
@@ -173,6 +202,13 @@ for typed in "2007-02-31 08:16:47" "2007-10-16 24:00:00" "0000-01-01 00:00:00" "
 done
 kovra clock set "2024-02-29 23:59:59"
 check "leap day" is "$rc|$(hex "$card/TIME.txt")" "0|20 24 02 29 23 59 59"
+# Dates the window lets through are shown as they are, and said.
+for record in "20 07 02 30 08 16 47" "20 07 13 01 00 00 00" "20 07 10 16 24 00 00"; do
+  put TIME.txt "$record"
+  kovra clock show
+  check "impossible date shown and warned: $record" is \
+    "$rc|$(has "$err" "is no real date and time" && echo warned)" "0|warned"
+done
 kovra clock set --json
 check "clock set now" is "$rc|$(json 'd["year"]')" "0|$(date +%Y)"
 put TIME.txt "20 07 10 16 08 16"
@@ -221,6 +257,30 @@ if [ "$mode" = native ]; then
   kovra card --json
   check "two cards: first by mount point" is "$(json 'd["root"]')" "$work/a card"
   check "two cards: the other named" has "$err" "/dev/mmcblk0p1"
+
+  # Only a regular file, or nothing, is replaced: a device, a folder never; a link when forced.
+  kovra --card "$card" config set --defaults --output /dev/null
+  check "a device is no output" is "$rc|$(stat -c %F /dev/null)" "2|character special file"
+  check "a device is named" has "$err" "not a regular file"
+  mkdir -p "$work/folder"
+  kovra --card "$card" clock set --output "$work/folder"
+  check "a folder is no output" is "$rc|$err" "2|kovra-cli: $work/folder: is a folder"
+  ln -s "$work/nowhere" "$work/dangling"
+  kovra --card "$card" clock set --output "$work/dangling"
+  check "a dangling link needs --force" is "$rc|$(readlink "$work/dangling")" "2|$work/nowhere"
+  kovra --card "$card" clock set "2007-10-16 08:16:47" --output "$work/dangling" --force
+  check "--force replaces the link itself" is "$rc|$(hex "$work/dangling")|$(ls "$work/nowhere" 2>&1 | grep -c 'No such')" \
+    "0|20 07 10 16 08 16 47|1"
+
+  # An opener that finds no program fails, and says so; one that works opens.
+  mkdir -p "$work/bin"
+  printf '#!/bin/sh\nexit 3\n' >"$work/bin/xdg-open"
+  chmod +x "$work/bin/xdg-open"
+  PATH="$work/bin:$PATH" kovra play "$(on_card MOV0001.avi)"
+  check "a failed opener is exit 1, named" is "$rc|$(has "$err" "no program to open it with" && echo said)" "1|said"
+  printf '#!/bin/sh\nexit 0\n' >"$work/bin/xdg-open"
+  PATH="$work/bin:$PATH" kovra play "$(on_card MOV0001.avi)"
+  check "an opener that worked" is "$rc" 0
 fi
 
 finish

@@ -103,6 +103,8 @@ check "export summary" has "$out" "7 exported (6 repaired), 0 skipped as already
 check "export keeps the time" is "$(stat -c %Y "$work/out/DCIM/sound.avi")" \
   "$(stat -c %Y "$card/sound.avi")"
 check "exported files are the repairs" cmp -s "$work/out/DCIM/cut_in_frame.avi" "$work/cut_in_frame.avi"
+check "a file that cannot be played is kept as it is" cmp -s "$work/out/DCIM/NOTES.AVI" "$card/NOTES.AVI"
+check "and said so" has "$err" "kept as it is"
 check "the card is untouched" is "$(cd "$work/card" && find . -type f -exec md5sum {} + | sort)" "$before"
 kovra export "$work/out" --from "$work/card" --json
 check "second export copies nothing" is "$(json 'd["exported"], d["skipped"]')" "0 7"
@@ -129,5 +131,56 @@ check "dry run writes nothing" is "$(ls "$work/out/DCIM" | grep -c kovra-tmp)|$o
 kovra export "$work/out" --from "$work/card"
 check "the rest is finished" cmp -s "$work/out/DCIM/zeros_at_end.avi" "$work/zeros_at_end.avi"
 check "no temporary file is left" is "$(find "$work/out" -name '*.kovra-tmp')" ""
+
+# Export never writes where it reads: into the card, the card itself however spelled, or a
+# folder that holds it. Exit 2, nothing written.
+ln -s "$work/card" "$work/card-link"
+for dest in "$work/card" "$work/card/./" "$work/card-link" "$work/card/DCIM" "$work/card/new" \
+  "$work"; do
+  kovra export "$dest" --from "$work/card"
+  check "export into $dest refused" is \
+    "$rc|$(cd "$work/card" && find . -type f -exec md5sum {} + | sort)|$(ls -A "$work/card")" \
+    "2|$before|DCIM"
+done
+# One export at a time into a destination: one that finds it busy says so and writes nothing.
+exec 9>"$work/out/.kovra-export.lock"
+flock -n 9
+rm "$work/out/DCIM/sound.avi"
+kovra export "$work/out" --from "$work/card"
+check "a busy destination is refused" is "$rc|$(ls "$work/out/DCIM" | grep -c '^sound.avi$')" "1|0"
+check "and said so" has "$err" "another export"
+exec 9>&-
+
+# Hostile names and files on a card: nothing hangs, loops or reaches the terminal raw.
+hostile=$work/hostile
+mkdir -p "$hostile/DCIM"
+cp "$card/sound.avi" "$hostile/DCIM/"
+mkfifo "$hostile/DCIM/pipe.avi"
+ln -s . "$hostile/DCIM/loop"
+ln -s "$work/card" "$hostile/away"
+cp "$card/cut_in_frame.avi" "$hostile/DCIM/$(printf 'esc\033[31m\nred.avi')"
+cp "$card/cut_in_frame.avi" "$hostile/DCIM/$(printf 'latin1-\xe9.avi')"
+timeout 20 "$program" videos "$hostile" --json >"$work/stdout" 2>"$work/stderr"
+rc=$? out=$(cat "$work/stdout") err=$(cat "$work/stderr")
+check "videos: no hang, every file once, the FIFO unreadable" is \
+  "$rc|$(json 'len(d), sorted(v["state"] for v in d)')" \
+  "1|4 ['ok', 'repairable', 'repairable', 'unreadable']"
+check "videos --json: a name that is no UTF-8 kept in bytes" is \
+  "$(json '[v["pathBytes"] for v in d if "pathBytes" in v]')" "['4443494d2f6c6174696e312de92e617669']"
+check "videos: the loop and the link out said" is \
+  "$(has "$err" "a folder reached again" && has "$err" "a link out of" && echo said)" said
+timeout 20 "$program" videos "$hostile" >"$work/stdout" 2>"$work/stderr"
+check "videos: control characters never reach the terminal raw" is \
+  "$(grep -c $'\033' "$work/stdout")|$(grep -c 'esc\\x1B\[31m\\x0Ared.avi' "$work/stdout")" "0|1"
+timeout 60 "$program" export "$work/hostile-out" --from "$hostile" --json >"$work/stdout" 2>"$work/stderr"
+rc=$? out=$(cat "$work/stdout")
+check "export: no hang, each video once, valid JSON" is "$rc|$(json 'd["exported"], d["failed"]')" \
+  "0|3 0"
+check "export: the FIFO named, not exported" is "$(ls "$work/hostile-out/DCIM" | grep -c pipe)" 0
+timeout 20 "$program" repair "$hostile/DCIM/pipe.avi" "$work/pipe-out.avi" >/dev/null 2>"$work/stderr"
+check "repair of a FIFO: refused at once" is "$?|$(cat "$work/stderr")" \
+  "1|kovra-cli: $hostile/DCIM/pipe.avi: not a regular file"
+timeout 20 "$program" play --print "$hostile/DCIM/pipe.avi" >/dev/null 2>&1
+check "play of a FIFO: refused at once" is "$?" 1
 
 finish
