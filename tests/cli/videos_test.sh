@@ -83,6 +83,14 @@ kovra repair "$card/sound.avi" "$work/sound.avi"
 check "existing OUT refused" is "$rc" 2
 kovra repair "$card/sound.avi" "$card/../DCIM/sound.avi" --force
 check "OUT over IN refused" is "$rc" 2
+kovra repair "$card/sound.avi" /dev/null --force
+check "a device is never replaced, --force or not" is "$rc|$(stat -c %F /dev/null)" \
+  "2|character special file"
+ln -s self.avi "$work/self.avi"
+kovra videos "$work/self.avi"
+check "a link to itself said in words" is "$rc|$(has "$err" "too many levels of links" && echo said)" \
+  "1|said"
+rm "$work/self.avi"
 # A limit on the size of the files written (64 KiB; SIGXFSZ left as it kills): the program
 # survives it, names OUT and the system's reason, and leaves nothing behind.
 for name in sound cut_in_frame; do

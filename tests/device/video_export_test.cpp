@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "device/file_paths.h"
 #include "device/file_replacement.h"
 #include "device/video_copy.h"
 #include "testkit/faulty_platform.h"
@@ -142,8 +143,10 @@ TEST(VideoExport, ExportBlamesTheFileThatFailed) {
     for (const Fault& fault : kFaults) {
         Card card({fault.video});
         test::FaultyPlatform platform;
-        std::string source = card.card + "/DCIM/" + fault.video + ".avi";
-        arm(platform, fault, source, card.dest + "/DCIM/" + fault.video + ".avi");
+        // Named as the export names them, in the system's own form.
+        std::string relative = std::string("DCIM/") + fault.video + ".avi";
+        std::string source = joinPath(card.card, relative);
+        arm(platform, fault, source, joinPath(card.dest, relative));
         std::vector<ExportItem> items = card.run(platform);
         ASSERT_EQ(items.size(), 1u) << fault.name;
         EXPECT_EQ(items[0].action, ExportAction::Fail) << fault.name;

@@ -34,8 +34,10 @@ TEST_F(RecorderCommands, SetCurrentTimeWritesThePcClock) {
     dialog.answerFileDialog(drive.path("TIME.txt"));
     click(IDC_SET_CURRENT_TIME);
     EXPECT_EQ(dialog.fileDialogs(), std::vector<std::string>{kClockDialog});
-    EXPECT_EQ(platform.log.take(), (std::vector<std::string>{"write E:\\TIME.txt.kovra-tmp", "time",
-                                                             "replace E:\\TIME.txt"}));
+    // The clock read once the file is there; the bytes on the storage before the name.
+    EXPECT_EQ(platform.log.take(),
+              (std::vector<std::string>{"create E:\\TIME.txt.1234.kovra-tmp", "time", "flush",
+                                        "replace E:\\TIME.txt"}));
     EXPECT_EQ(toHex(drive.read("TIME.txt")), "20 09 12 31 23 59 58");
     EXPECT_EQ(text(IDC_YEAR), "not a year");
     EXPECT_EQ(clockOf(dialog.clockFields), std::make_tuple(2007, 10, 16, 8, 16, 47));
@@ -106,8 +108,9 @@ TEST_F(RecorderCommands, SetConfigWritesEveryValueAndTheTrackbar) {
     dialog.answerFileDialog(drive.path("CONFIG.SYS"));
     click(IDC_SET_CONFIG);
     EXPECT_EQ(dialog.fileDialogs(), std::vector<std::string>{kConfigDialog});
-    EXPECT_EQ(platform.log.take(), (std::vector<std::string>{"write E:\\CONFIG.SYS.kovra-tmp",
-                                                             "replace E:\\CONFIG.SYS"}));
+    EXPECT_EQ(platform.log.take(),
+              (std::vector<std::string>{"create E:\\CONFIG.SYS.1234.kovra-tmp", "flush",
+                                        "replace E:\\CONFIG.SYS"}));
     EXPECT_EQ(toHex(drive.read("CONFIG.SYS")), "01 01 28 01 2C FF FF 00 07 00 03");
     EXPECT_EQ(cancel(), IDCANCEL);
 }
@@ -218,7 +221,7 @@ TEST_F(RecorderCommands, OverlongRecordPathIsRefusedWhole) {
     for (int i = 0; i < 3; ++i)
         click(IDC_SET_CONFIG);
     EXPECT_EQ(platform.log.take(),
-              std::vector<std::string>{"write " + pathOfLength(511) + ".kovra-tmp"});
+              std::vector<std::string>{"create " + pathOfLength(511) + ".1234.kovra-tmp"});
     std::vector<std::string> asked = dialog.fileDialogs();
     ASSERT_EQ(asked.size(), 4u);
     EXPECT_EQ(asked[2], kConfigDialog);

@@ -52,7 +52,8 @@ class EventLog {
 
 // The real platform under the window, with the PC's clock scripted and the calls that matter
 // logged: "read", "write" or "readwrite" with the path opened, "time", "copy" with the
-// source, "replace" with the file replaced, "shell" with the path handed to the shell. Writes
+// source, "create" with a temporary file made new, "flush" as a file is flushed to the
+// storage, "replace" with the file replaced, "shell" with the path handed to the shell. Writes
 // can be made to fail, as on a full card.
 class RecorderPlatform : public ShellLogPlatform {
   public:
@@ -64,10 +65,17 @@ class RecorderPlatform : public ShellLogPlatform {
     EventLog log;
 
     OsError open(const char* path, OpenMode mode, FileId& file) override {
-        static const char* const kinds[] = {"read ", "write ", "readwrite "};
+        static const char* const kinds[] = {"read ", "write ", "readwrite ", "create "};
         log.add(kinds[static_cast<int>(mode)] + std::string(path));
         return real_.open(path, mode, file);
     }
+    OsError flush(FileId file) override {
+        log.add("flush");
+        return real_.flush(file);
+    }
+    // A process number of its own, so that temporary names are the same on every run.
+    std::uint32_t processId() override { return kProcessId; }
+    static constexpr std::uint32_t kProcessId = 1234;
     OsError write(FileId file, const void* data, std::size_t size) override {
         return writeError != OsError::None ? writeError : real_.write(file, data, size);
     }
