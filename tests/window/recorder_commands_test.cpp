@@ -108,9 +108,8 @@ TEST_F(RecorderCommands, SetConfigWritesEveryValueAndTheTrackbar) {
     dialog.answerFileDialog(drive.path("CONFIG.SYS"));
     click(IDC_SET_CONFIG);
     EXPECT_EQ(dialog.fileDialogs(), std::vector<std::string>{kConfigDialog});
-    EXPECT_EQ(platform.log.take(),
-              (std::vector<std::string>{"create E:\\CONFIG.SYS.1234.kovra-tmp", "flush",
-                                        "replace E:\\CONFIG.SYS"}));
+    EXPECT_EQ(platform.log.take(), (std::vector<std::string>{"create E:\\CONFIG.SYS.1234.kovra-tmp",
+                                                             "flush", "replace E:\\CONFIG.SYS"}));
     EXPECT_EQ(toHex(drive.read("CONFIG.SYS")), "01 01 28 01 2C FF FF 00 07 00 03");
     EXPECT_EQ(cancel(), IDCANCEL);
 }
