@@ -71,24 +71,6 @@ void refuse(ExportRefusal refusal, OsError error, const std::string& source,
     }
 }
 
-const char* passedOverText(PassedOver why) {
-    switch (why) {
-    case PassedOver::NotAFile:
-        return "not a regular file";
-    case PassedOver::LinkOutside:
-        return "a link out of the folder exported";
-    case PassedOver::WalkedAlready:
-        return "a folder reached again through a link";
-    case PassedOver::TooDeep:
-        return "too deep: folders are searched 32 levels down";
-    case PassedOver::TooMany:
-        return "too many entries: the search stopped here";
-    case PassedOver::Unlisted:
-        break;
-    }
-    return "cannot be listed";
-}
-
 } // namespace
 
 void addExportCommand(CLI::App& app, Context& context) {

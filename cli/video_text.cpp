@@ -172,6 +172,24 @@ std::vector<std::string> fixTexts(const avi::VideoReport& report) {
     return texts;
 }
 
+const char* passedOverText(PassedOver why) {
+    switch (why) {
+    case PassedOver::NotAFile:
+        return "not a regular file";
+    case PassedOver::LinkOutside:
+        return "a link out of the folder searched";
+    case PassedOver::WalkedAlready:
+        return "a folder reached again through a link";
+    case PassedOver::TooDeep:
+        return "too deep: folders are searched 32 levels down";
+    case PassedOver::TooMany:
+        return "too many entries: the search stopped here";
+    case PassedOver::Unlisted:
+        break;
+    }
+    return "cannot be listed";
+}
+
 nlohmann::json reportJson(const std::string& path, std::uint64_t size,
                           const avi::VideoReport& report) {
     nlohmann::json object;

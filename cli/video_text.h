@@ -9,6 +9,7 @@
 
 #include "avi/finding.h"
 #include "avi/video_report.h"
+#include "device/video_finder.h"
 
 namespace kovra::cli {
 
@@ -24,6 +25,9 @@ std::vector<std::string> problemTexts(const avi::VideoReport& report);
 // What a repair of the video fixes, in words: "signature RIFF" for a file that did not begin
 // so, then each finding as fixText() says it.
 std::vector<std::string> fixTexts(const avi::VideoReport& report);
+// Why the video search passed over a path: "not a regular file", "a link out of the folder
+// searched" ...
+const char* passedOverText(PassedOver why);
 nlohmann::json reportJson(const std::string& path, std::uint64_t size,
                           const avi::VideoReport& report);
 

@@ -1,5 +1,7 @@
 #include "device/video_copy.h"
 
+#include <optional>
+
 #include "avi/video_reading.h"
 #include "avi/writer.h"
 #include "device/copy_ahead.h"
@@ -36,15 +38,22 @@ VideoCopy commit(FileReplacement& out, const std::string& source, std::int64_t m
     return copy;
 }
 
+// Why either file could not be opened, or nothing.
+std::optional<VideoCopy> notOpened(const VideoFileSource& in, const FileReplacement& out) {
+    if (in.openError() != OsError::None)
+        return failedOn(in.openError(), in.path());
+    if (!out.isOpen())
+        return failedOn(out.openError(), out.target());
+    return std::nullopt;
+}
+
 // The source's bytes from the first, by the system, with "RIFF" over its signature when asked.
 VideoCopy copyWhole(Platform& platform, const std::string& source, const std::string& target,
                     std::int64_t modified, bool riff) {
     VideoFileSource in(platform, source);
-    if (in.openError() != OsError::None)
-        return failedOn(in.openError(), source);
     FileReplacement out(platform, target);
-    if (!out.isOpen())
-        return failedOn(out.openError(), target);
+    if (std::optional<VideoCopy> failed = notOpened(in, out))
+        return *failed;
     static constexpr char kRiff[] = "RIFF";
     if (in.copyTo(out, 0, in.size()) && riff)
         out.writeAt(0, kRiff, sizeof kRiff - 1);
@@ -75,11 +84,9 @@ VideoCopy writePlayable(Platform& platform, const std::string& source, const std
         return copy;
     }
     VideoFileSource in(platform, source);
-    if (in.openError() != OsError::None)
-        return failedOn(in.openError(), source);
     FileReplacement out(platform, target);
-    if (!out.isOpen())
-        return failedOn(out.openError(), target);
+    if (std::optional<VideoCopy> failed = notOpened(in, out))
+        return *failed;
     CopyAhead ahead(in, out);
     avi::VideoReading reading = avi::readVideo(in, true);
     if (in.readError() != OsError::None)
