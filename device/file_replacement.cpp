@@ -1,5 +1,7 @@
 #include "device/file_replacement.h"
 
+#include <algorithm>
+
 namespace kovra {
 
 namespace {
@@ -39,12 +41,23 @@ OsError FileReplacement::failed(OsError error) {
     return writeError_;
 }
 
+void FileReplacement::appended(std::uint64_t size) {
+    static constexpr std::uint64_t kWriteBehind = 8 << 20;
+    size_ += size;
+    if (size_ - flushStarted_ < kWriteBehind)
+        return;
+    platform_.startFlush(file_, flushStarted_, size_ - flushStarted_);
+    flushStarted_ = size_;
+}
+
 OsError FileReplacement::write(const void* data, std::size_t size) {
     if (!open_)
         return openError_ == OsError::None ? OsError(OsError::Other) : openError_;
     if (writeError_ != OsError::None)
         return writeError_;
-    return failed(platform_.write(file_, data, size));
+    if (failed(platform_.write(file_, data, size)) == OsError::None)
+        appended(size);
+    return writeError_;
 }
 
 OsError FileReplacement::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
@@ -60,7 +73,11 @@ OsError FileReplacement::truncate(std::uint64_t size) {
         return openError_ == OsError::None ? OsError(OsError::Other) : openError_;
     if (writeError_ != OsError::None)
         return writeError_;
-    return failed(platform_.setSize(file_, size));
+    if (failed(platform_.setSize(file_, size)) == OsError::None) {
+        size_ = size;
+        flushStarted_ = std::min(flushStarted_, size);
+    }
+    return writeError_;
 }
 
 OsError FileReplacement::copyRange(FileId from, std::uint64_t offset, std::uint64_t size) {
@@ -68,7 +85,9 @@ OsError FileReplacement::copyRange(FileId from, std::uint64_t offset, std::uint6
         return openError_ == OsError::None ? OsError(OsError::Other) : openError_;
     if (writeError_ != OsError::None)
         return writeError_;
-    return failed(platform_.copyRange(from, offset, file_, size));
+    if (failed(platform_.copyRange(from, offset, file_, size)) == OsError::None)
+        appended(size);
+    return writeError_;
 }
 
 OsError FileReplacement::commit() {
@@ -76,6 +95,10 @@ OsError FileReplacement::commit() {
         return openError_ == OsError::None ? OsError(OsError::Other) : openError_;
     if (writeError_ == OsError::None && platform_.interrupted())
         writeError_ = OsError::Interrupted;
+    // The time goes with the bytes where the file system keeps it through the move, so that
+    // one flush makes both durable.
+    if (writeError_ == OsError::None && keepModified_)
+        failed(platform_.setFileModified(file_, modified_));
     // The bytes reach the storage before the name does: a power cut after the move must not
     // leave the target empty or short.
     if (writeError_ == OsError::None)
@@ -85,9 +108,11 @@ OsError FileReplacement::commit() {
     OsError result = writeError_;
     if (result == OsError::None)
         result = onTarget(platform_.replace(temporary_.c_str(), target_.c_str()));
+    FileInfo moved;
     if (result != OsError::None)
         platform_.remove(temporary_.c_str());
-    else if (keepModified_)
+    else if (keepModified_ && (platform_.info(target_.c_str(), moved) != OsError::None ||
+                               moved.modified != modified_))
         result = onTarget(platform_.setModified(target_.c_str(), modified_));
     temporary_.clear();
     release();

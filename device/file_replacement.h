@@ -53,6 +53,10 @@ class FileReplacement {
 
   private:
     OsError failed(OsError error);
+    // Has the system start writing what was appended since it last did, every few megabytes:
+    // the writing then goes on while more is copied, and commit()'s flush waits only for
+    // the rest.
+    void appended(std::uint64_t size);
     void discard();
     void release();
 
@@ -66,6 +70,7 @@ class FileReplacement {
     OsError writeError_ = OsError::None;
     bool keepModified_ = false;
     std::int64_t modified_ = 0;
+    std::uint64_t size_ = 0, flushStarted_ = 0;
 };
 
 // What a path holds now, a final link not followed: what may be replaced is a caller's rule.

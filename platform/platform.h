@@ -127,6 +127,10 @@ class Platform {
     // Everything written to the file, and its size, reaches the storage before this returns
     // (fsync; FlushFileBuffers).
     virtual OsError flush(FileId file) = 0;
+    // Starts writing size bytes of the file from offset to the storage and returns without
+    // waiting, so that the flush() that follows finds little left to do; nothing where the
+    // system has no such call.
+    virtual void startFlush(FileId file, std::uint64_t offset, std::uint64_t size) = 0;
     virtual void close(FileId file) = 0;
 
     // Maps size bytes of an open file from offset (a multiple of kMapAlignment) for reading;
@@ -170,6 +174,10 @@ class Platform {
     virtual OsError realPath(const char* path, std::string& real) = 0;
     // Gives the file this modification time, and makes it durable.
     virtual OsError setModified(const char* path, std::int64_t modified) = 0;
+    // Gives an open file this modification time; the next flush() makes it durable. A file
+    // system may still give a moved file the time of the move (FAT on Linux): look again after
+    // one.
+    virtual OsError setFileModified(FileId file, std::int64_t modified) = 0;
     // A folder that is already there is not an error.
     virtual OsError makeFolder(const char* path) = 0;
     // Calls visit with every file and folder in folder ("." and ".." aside).

@@ -75,6 +75,12 @@ class ForwardingPlatform : public Platform {
     OsError setModified(const char* path, std::int64_t modified) override {
         return real_.setModified(path, modified);
     }
+    void startFlush(FileId file, std::uint64_t offset, std::uint64_t size) override {
+        real_.startFlush(file, offset, size);
+    }
+    OsError setFileModified(FileId file, std::int64_t modified) override {
+        return real_.setFileModified(file, modified);
+    }
     OsError makeFolder(const char* path) override { return real_.makeFolder(path); }
     OsError forEachEntry(const char* folder,
                          const std::function<void(const FolderEntry& entry)>& visit) override {

@@ -458,6 +458,18 @@ class PosixPlatform final : public Platform {
         return result;
     }
 
+    void startFlush(FileId file, std::uint64_t offset, std::uint64_t size) override {
+        sync_file_range(static_cast<int>(file), static_cast<off_t>(offset),
+                        static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+    }
+
+    OsError setFileModified(FileId file, std::int64_t modified) override {
+        timespec times[2]{};
+        times[0].tv_nsec = UTIME_NOW;
+        times[1].tv_sec = static_cast<time_t>(modified);
+        return futimens(static_cast<int>(file), times) == 0 ? OsError::None : lastError();
+    }
+
     OsError makeFolder(const char* path) override {
         std::string native = nativePath(path);
         if (mkdir(native.c_str(), kNewFolderMode) == 0)

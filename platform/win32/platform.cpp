@@ -397,6 +397,14 @@ class Win32Platform final : public Platform {
         return result;
     }
 
+    // Windows writes back on its own schedule; FlushFileBuffers waits for all of it.
+    void startFlush(FileId, std::uint64_t, std::uint64_t) override {}
+
+    OsError setFileModified(FileId file, std::int64_t modified) override {
+        FILETIME time = fromUnixSeconds(modified);
+        return SetFileTime(handleOf(file), nullptr, nullptr, &time) ? OsError::None : lastError();
+    }
+
     OsError makeFolder(const char* path) override {
         if (CreateDirectoryA(path, nullptr))
             return OsError::None;

@@ -160,38 +160,56 @@ TEST_F(CardFiles, ReplacementKeepsTheModificationTimeAsked) {
     EXPECT_EQ(info.size, 4u);
 }
 
-// Logs the calls that decide whether a replaced file survives a power cut, in order.
+// Logs the calls that decide whether a replaced file survives a power cut, in order; as FAT
+// on Linux does, it can give a moved file the time of the move.
 class DurabilityLog final : public test::ForwardingPlatform {
   public:
     std::vector<std::string> calls;
     bool interruptNow = false;
+    bool moveResetsTime = false;
+    OsError setFileModified(FileId file, std::int64_t modified) override {
+        calls.push_back("setFileModified");
+        return real_.setFileModified(file, modified);
+    }
     OsError flush(FileId file) override {
         calls.push_back("flush");
         return real_.flush(file);
     }
     OsError replace(const char* source, const char* target) override {
         calls.push_back("replace");
-        return real_.replace(source, target);
+        OsError error = real_.replace(source, target);
+        if (error == OsError::None && moveResetsTime)
+            real_.setModified(target, kMoveTime);
+        return error;
     }
     OsError setModified(const char* path, std::int64_t modified) override {
-        calls.push_back(
-            std::string("setModified ") +
-            (std::string(path).find(".kovra-tmp") == std::string::npos ? "target" : "temporary"));
+        calls.push_back("setModified");
         return real_.setModified(path, modified);
     }
     bool interrupted() override { return interruptNow; }
+    static constexpr std::int64_t kMoveTime = 1700000000;
 };
 
 // Guards against a file named before its bytes are on the storage (a card pulled out right
-// after "done" left it empty), and a time set before the move that FAT on Linux then loses.
-TEST_F(CardFiles, BytesReachTheStorageBeforeTheNameAndTheTimeAfter) {
-    DurabilityLog log;
-    std::string path = dir.file("MOV0001.avi");
-    FileReplacement file(log, path);
-    ASSERT_EQ(file.write("RIFF", 4), OsError::None);
-    file.keepModified(1192522607);
-    ASSERT_EQ(file.commit(), OsError::None);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"flush", "replace", "setModified target"}));
+// after "done" left it empty), and a time that a move on FAT replaced left so.
+TEST_F(CardFiles, BytesReachTheStorageBeforeTheNameAndTheTimeSurvivesTheMove) {
+    constexpr std::int64_t kTime = 1192522607;
+    for (bool moveResetsTime : {false, true}) {
+        DurabilityLog log;
+        log.moveResetsTime = moveResetsTime;
+        std::string path = dir.file(moveResetsTime ? "fat.avi" : "ext4.avi");
+        FileReplacement file(log, path);
+        ASSERT_EQ(file.write("RIFF", 4), OsError::None);
+        file.keepModified(kTime);
+        ASSERT_EQ(file.commit(), OsError::None);
+        std::vector<std::string> expected{"setFileModified", "flush", "replace"};
+        if (moveResetsTime)
+            expected.push_back("setModified");
+        EXPECT_EQ(log.calls, expected);
+        FileInfo info;
+        ASSERT_EQ(platform.info(path.c_str(), info), OsError::None);
+        EXPECT_EQ(info.modified, kTime) << moveResetsTime;
+    }
 }
 
 // Guards against an interrupted program leaving its half-written file, or naming it done.
