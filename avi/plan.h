@@ -1,29 +1,98 @@
 // What an output video holds, said before a byte of it is written: ranges of complete chunks
-// taken from one or more readings, in order.
+// taken from one or more readings, in order, and at most one partial sound chunk at each end.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <vector>
 
 #include "avi/video_reading.h"
 
 namespace kovra::avi {
 
-// Chunks [first, last) of one source's reading, in its file order.
+// Of one stream's chunks in a source, those numbered [from, to) in that stream's own order
+// (its first chunk in the file is number 0).
+struct StreamWindow {
+    std::uint64_t from = 0;
+    std::uint64_t to = std::numeric_limits<std::uint64_t>::max();
+};
+
+// Chunks [first, last) of one source's reading, in its file order; of those, where streams is
+// not empty, only the chunks each stream's window holds (one window a stream).
 struct ChunkRange {
     std::size_t source = 0; // index into the readings the plan is written with
     std::size_t first = 0, last = 0;
+    std::vector<StreamWindow> streams;
+};
+
+// Part of a sound chunk's payload: whole sample frames (block align) of it.
+struct PartialChunk {
+    std::size_t source = 0;
+    std::size_t chunk = 0; // index into the source's chunk list
+    std::uint32_t offset = 0, size = 0;
 };
 
 struct Plan {
     // The first source's bytes as they are, "RIFF" written over its signature: what a repair
     // of a sound video writes.
     bool asIs = false;
+    std::optional<PartialChunk> head; // before the ranges' chunks
     std::vector<ChunkRange> ranges;
+    std::optional<PartialChunk> tail; // after them
+    // Up to this output size the writer writes one RIFF with idx1, the first source's header in
+    // place with its words corrected; past it, OpenDML (RIFF AVIX parts, indx and ix##
+    // indexes). A repair keeps today's one RIFF up to what a FAT32 card holds.
+    std::uint64_t singleRiffUpTo = std::uint64_t{1} << 30;
 };
 
 // A repair: the whole of one reading (which must hold its chunks, and not be Unreadable).
 Plan planWhole(const VideoReading& reading);
+
+// Part of one source, in milliseconds from its first frame: the video frames that start in
+// [fromMs, toMs), and the sound of the same span.
+struct SourceSpan {
+    std::size_t source = 0;
+    std::int64_t fromMs = 0;
+    std::int64_t toMs = std::numeric_limits<std::int64_t>::max();
+};
+
+// What a plan of spans takes of one source.
+struct SpanTaken {
+    std::size_t source = 0;
+    std::uint64_t firstFrame = 0, lastFrame = 0; // video frame numbers, lastFrame included
+    std::uint64_t frames = 0;                    // lastFrame - firstFrame + 1
+    std::uint64_t samples = 0;                   // sound sample frames taken (0 without sound)
+};
+
+enum class PlanRefusal {
+    None,
+    NothingInRange, // no frame of any source starts inside its span
+    FormatsDiffer,  // two sources are not one format (see difference)
+};
+
+enum class FormatDifference { None, Codec, FrameSize, FrameRate, Sound, Streams };
+
+struct SpanPlan {
+    PlanRefusal refusal = PlanRefusal::None;
+    Plan plan;
+    std::vector<SpanTaken> taken; // one a source that gives something, in order
+    // FormatsDiffer: the first source (by span order) unlike the one before it, and how.
+    std::size_t differingSource = 0;
+    FormatDifference difference = FormatDifference::None;
+    // Where the codec is not intra-only, the first frame moved back to the key frame at or
+    // before the span's start; how many frames that added.
+    std::uint64_t framesBeforeStart = 0;
+};
+
+// A plan of spans of consecutive sources, in order: from each, the video frames starting in
+// its span; the sound from the first frame taken to the source's end for the first span, the
+// whole sound of every span between, and from the source's start to the end of the last frame
+// taken for the last span (a span of one source is cut at both ends), each cut at the sample,
+// so that only the plan's first and last sound chunks are partial. Every source must be read
+// with its chunks and be of one format with the others (codec, frame size and rate, sound).
+SpanPlan planSpans(const std::vector<const VideoReading*>& readings,
+                   const std::vector<SourceSpan>& spans);
 
 } // namespace kovra::avi

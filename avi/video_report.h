@@ -9,6 +9,7 @@
 
 #include "avi/byte_source.h"
 #include "avi/finding.h"
+#include "avi/recording_date.h"
 
 namespace kovra::avi {
 
@@ -30,6 +31,9 @@ struct VideoReport {
     std::uint64_t frames = 0;   // complete video frames actually present in the data
     double durationSeconds = 0; // frames / fps (0 when fps is 0)
     std::optional<AudioInfo> audio;
+    // When the header's IDIT chunk says the recording began; nothing where there is none, or
+    // it holds no date.
+    std::optional<RecordingDate> recorded;
     // In the order found. Unreadable: exactly one finding, the reason (isFailure); Repairable:
     // what a repair mends; Ok: none.
     std::vector<Finding> findings;
