@@ -52,7 +52,8 @@ TEST(AviPlanWriter, JoinsTheChunksOfTwoReadings) {
     Bytes first = corpusVideo("sound_mars"), second = corpusVideo("no_index");
     MemorySource a(first), b(second);
     VideoReading readingA = readVideo(a, true), readingB = readVideo(b, true);
-    Plan plan{false, {{0, 0, readingA.chunks.size()}, {1, 0, readingB.chunks.size()}}};
+    Plan plan;
+    plan.ranges = {{0, 0, readingA.chunks.size(), {}}, {1, 0, readingB.chunks.size(), {}}};
     MemoryOutput output({&a, &b});
     WriteOutcome outcome = writePlan(plan, {&readingA, &readingB}, output);
     ASSERT_TRUE(outcome.written);
@@ -69,7 +70,8 @@ TEST(AviPlanWriter, WritesPartOfAReading) {
     Bytes video = corpusVideo("sound_mars");
     MemorySource source(video);
     VideoReading reading = readVideo(source, true);
-    Plan plan{false, {{0, 2, reading.chunks.size()}}}; // from the second frame on
+    Plan plan;
+    plan.ranges = {{0, 2, reading.chunks.size(), {}}}; // from the second frame on
     MemoryOutput output({&source});
     WriteOutcome outcome = writePlan(plan, {&reading}, output);
     ASSERT_TRUE(outcome.written);
