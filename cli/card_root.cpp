@@ -3,6 +3,7 @@
 #include "cli/context.h"
 #include "cli/failure.h"
 #include "cli/output.h"
+#include "clips/clock_time.h"
 #include "device/file_replacement.h"
 
 namespace kovra::cli {
@@ -48,6 +49,25 @@ void requireReplaceable(Platform& platform, const std::string& path, bool force,
         break;
     }
     throw Failure(kUsage, path + ": not a regular file; only a regular file is ever replaced");
+}
+
+void addClockOffsetOption(CLI::App& command, std::string& offset) {
+    command
+        .add_option("--clock-offset", offset,
+                    "What to add to the recorder's clock for the true time, ±[H:]MM:SS "
+                    "(times shown and given are then true times)")
+        ->type_name("±[H:]MM:SS")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                return clips::parseClockOffset(text)
+                           ? std::string()
+                           : "\"" + text + "\" is not ±[H:]MM:SS (for example +1:00:00 or -05:30)";
+            },
+            ""));
+}
+
+std::int64_t clockOffsetMillis(const std::string& offset) {
+    return offset.empty() ? 0 : clips::parseClockOffset(offset).value_or(0);
 }
 
 } // namespace kovra::cli

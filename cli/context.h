@@ -47,6 +47,11 @@ void requireReplaceable(Platform& platform, const std::string& path, bool force,
 // Whether two paths reach one file (links and other spellings resolved).
 bool sameFile(Platform& platform, const std::string& a, const std::string& b);
 
+// Adds --clock-offset to a command that takes or shows a recording time.
+void addClockOffsetOption(CLI::App& command, std::string& offset);
+// What --clock-offset says, in milliseconds (0 when not given); it is checked as it is read.
+std::int64_t clockOffsetMillis(const std::string& offset);
+
 // Adds --json to a command that shows something.
 inline void addJsonFlag(CLI::App& command, Context& context) {
     command.add_flag("--json", context.json, "Print one JSON document on stdout instead of text");
@@ -59,5 +64,6 @@ void addPlayCommand(CLI::App& app, Context& context);
 void addVideosCommand(CLI::App& app, Context& context);
 void addRepairCommand(CLI::App& app, Context& context);
 void addExportCommand(CLI::App& app, Context& context);
+void addClipCommands(CLI::App& app, Context& context);
 
 } // namespace kovra::cli

@@ -54,6 +54,7 @@ int run(int argc, char** argv) {
     addVideosCommand(app, context);
     addRepairCommand(app, context);
     addExportCommand(app, context);
+    addClipCommands(app, context);
 
     try {
         app.parse(argc, argv);

@@ -1,4 +1,6 @@
-// kovra-cli videos: every video with what it really holds, read from its headers and index.
+// kovra-cli videos: every video with what it really holds, read from its headers and index, and
+// when it was recorded.
+#include <algorithm>
 #include <iomanip>
 #include <iostream>
 #include <memory>
@@ -8,39 +10,46 @@
 #include "cli/failure.h"
 #include "cli/names.h"
 #include "cli/video_text.h"
-#include "device/video_copy.h"
+#include "clips/timed_video.h"
 #include "device/video_finder.h"
 
 namespace kovra::cli {
 
 namespace {
 
+struct VideosOptions {
+    std::vector<std::string> paths;
+    std::string sort = "path";
+    std::string clockOffset;
+};
+
 struct Listed {
-    std::string path;
-    std::uint64_t size = 0;
-    avi::VideoReport report;
+    std::string shown; // as given, or relative to the folder searched
+    clips::TimedVideo video;
     std::string failure; // why the file could not be read at all
 };
 
 void printTable(const std::vector<Listed>& videos) {
     std::size_t width = 4;
     for (const Listed& v : videos)
-        width = std::max(width, shownName(v.path).size());
-    auto row = [&](const std::string& path, const std::string& size, const std::string& length,
-                   const std::string& frames, const std::string& resolution, const std::string& fps,
+        width = std::max(width, shownName(v.shown).size());
+    auto row = [&](const std::string& path, const std::string& start, const std::string& size,
+                   const std::string& length, const std::string& frames,
+                   const std::string& resolution, const std::string& fps,
                    const std::string& state) {
-        std::cout << std::left << std::setw(static_cast<int>(width) + 2) << path << std::right
-                  << std::setw(10) << size << std::setw(9) << length << std::setw(8) << frames
-                  << "  " << std::left << std::setw(11) << resolution << std::setw(7) << fps
-                  << state << '\n';
+        std::cout << std::left << std::setw(static_cast<int>(width) + 2) << path << std::setw(21)
+                  << start << std::right << std::setw(10) << size << std::setw(9) << length
+                  << std::setw(8) << frames << "  " << std::left << std::setw(11) << resolution
+                  << std::setw(7) << fps << state << '\n';
     };
-    row("PATH", "SIZE", "LENGTH", "FRAMES", "RESOLUTION", "FPS", "STATE");
+    row("PATH", "START", "SIZE", "LENGTH", "FRAMES", "RESOLUTION", "FPS", "STATE");
     for (const Listed& v : videos) {
         if (!v.failure.empty())
             continue; // said on stderr
-        const avi::VideoReport& r = v.report;
+        const avi::VideoReport& r = v.video.report;
         bool readable = r.state != avi::VideoState::Unreadable;
-        row(shownName(v.path), sizeText(v.size), readable ? durationText(r.durationSeconds) : "-",
+        row(shownName(v.shown), v.video.time ? clips::shownText(v.video.time->start) : "-",
+            sizeText(v.video.size), readable ? durationText(r.durationSeconds) : "-",
             readable ? std::to_string(r.frames) : "-",
             r.width ? std::to_string(r.width) + "x" + std::to_string(r.height) : "-",
             r.fps > 0 ? frameRateText(r.fps) : "-", avi::stateName(r.state));
@@ -49,35 +58,59 @@ void printTable(const std::vector<Listed>& videos) {
     }
 }
 
+nlohmann::json listedJson(const Listed& v) {
+    if (!v.failure.empty()) {
+        // A file that could not be read is listed too, with why.
+        nlohmann::json entry;
+        putName(entry, "path", v.shown);
+        entry["state"] = avi::stateName(avi::VideoState::Unreadable);
+        entry["reason"] = utf8Name(v.failure);
+        return entry;
+    }
+    nlohmann::json entry = reportJson(v.shown, v.video.size, v.video.report);
+    const std::optional<clips::RecordingTime>& time = v.video.time;
+    entry["recordedStart"] = time ? nlohmann::json(clips::isoText(time->start)) : nlohmann::json();
+    entry["recordedEnd"] = time ? nlohmann::json(clips::isoText(time->end)) : nlohmann::json();
+    entry["timeSource"] =
+        time ? nlohmann::json(clips::timeSourceName(time->source)) : nlohmann::json();
+    return entry;
+}
+
 } // namespace
 
 void addVideosCommand(CLI::App& app, Context& context) {
     CLI::App* command = app.add_subcommand(
-        "videos", "List videos with their real length, frames and state (default: the card's)");
-    auto paths = std::make_shared<std::vector<std::string>>();
-    command->add_option("PATH", *paths, "Video files, or folders searched for *.avi")
+        "videos", "List videos with when they were recorded, their real length, frames and state "
+                  "(default: the card's)");
+    auto options = std::make_shared<VideosOptions>();
+    command->add_option("PATH", options->paths, "Video files, or folders searched for *.avi")
         ->check(nonEmptyPath());
+    command->add_option("--sort", options->sort, "Order by path (the default) or by time recorded")
+        ->check(CLI::IsMember({"path", "time"}))
+        ->type_name("path|time");
+    addClockOffsetOption(*command, options->clockOffset);
     addJsonFlag(*command, context);
-    command->callback([&context, paths] {
+    command->callback([&context, options] {
         Platform& platform = context.platform;
-        std::vector<std::string> given = *paths;
+        std::int64_t offset = clockOffsetMillis(options->clockOffset);
+        std::vector<std::string> given = options->paths;
         if (given.empty())
             given.push_back(context.card().root);
         std::vector<Listed> listed;
         auto fail = [&](const std::string& shown, const std::string& why) {
             warn(shownName(shown) + ": " + why);
             Listed failed;
-            failed.path = shown;
+            failed.shown = shown;
             failed.failure = why;
             listed.push_back(failed);
         };
         auto list = [&](const std::string& file, const std::string& shown) {
-            VideoCopy read = inspectVideo(platform, file);
-            if (read.error != OsError::None)
-                return fail(shown, describe(read.error));
-            FileInfo info;
-            platform.info(file.c_str(), info);
-            listed.push_back({shown, info.size, read.report, ""});
+            clips::TimedVideo video = clips::readTimedVideo(platform, file);
+            if (video.error != OsError::None)
+                return fail(shown, describe(video.error));
+            if (video.time)
+                video.time = clips::shifted(*video.time, offset);
+            listed.push_back({shown, video, ""});
         };
         for (const std::string& path : given) {
             FileInfo info;
@@ -104,23 +137,19 @@ void addVideosCommand(CLI::App& app, Context& context) {
                 list(path, path);
             }
         }
+        // By the time recorded: those with none last, each group in the order found.
+        if (options->sort == "time")
+            std::stable_sort(listed.begin(), listed.end(), [](const Listed& a, const Listed& b) {
+                const auto &ta = a.video.time, &tb = b.video.time;
+                return ta && (!tb || ta->start < tb->start);
+            });
         bool failed = false;
         for (const Listed& v : listed)
             failed = failed || !v.failure.empty();
         if (context.json) {
             nlohmann::json array = nlohmann::json::array();
-            for (const Listed& v : listed) {
-                if (v.failure.empty()) {
-                    array.push_back(reportJson(v.path, v.size, v.report));
-                    continue;
-                }
-                // A file that could not be read is listed too, with why.
-                nlohmann::json entry;
-                putName(entry, "path", v.path);
-                entry["state"] = avi::stateName(avi::VideoState::Unreadable);
-                entry["reason"] = utf8Name(v.failure);
-                array.push_back(entry);
-            }
+            for (const Listed& v : listed)
+                array.push_back(listedJson(v));
             printJson(array);
         } else {
             printTable(listed);

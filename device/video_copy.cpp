@@ -1,5 +1,6 @@
 #include "device/video_copy.h"
 
+#include <memory>
 #include <optional>
 
 #include "avi/video_reading.h"
@@ -101,6 +102,43 @@ VideoCopy writePlayable(Platform& platform, const std::string& source, const std
         return failedOn(OsError(OsError::ShortWrite).on(OsError::Side::Target), target);
     copy.size = outcome.size;
     return commit(out, source, modified, copy);
+}
+
+VideoCopy writePlanned(Platform& platform, const std::vector<std::string>& sources,
+                       const std::vector<const avi::VideoReading*>& readings, const avi::Plan& plan,
+                       const std::string& target) {
+    // Opened again for the copy: the sources were read earlier, and may have been read from
+    // mapped parts since given back.
+    std::vector<std::unique_ptr<VideoFileSource>> files;
+    std::vector<VideoFileSource*> pieces;
+    for (const std::string& source : sources) {
+        files.push_back(std::make_unique<VideoFileSource>(platform, source));
+        if (files.back()->openError() != OsError::None)
+            return failedOn(files.back()->openError(), source);
+        pieces.push_back(files.back().get());
+    }
+    FileReplacement out(platform, target);
+    if (!out.isOpen())
+        return failedOn(out.openError(), target);
+    VideoOutput sink(out, pieces);
+    VideoCopy copy;
+    copy.outcome = avi::writePlan(plan, readings, sink);
+    if (out.writeError() != OsError::None) {
+        OsError error = out.writeError();
+        // A copy that failed on reading names the source it read: the sink knows which.
+        std::string blamed = out.target();
+        if (error.side() == OsError::Side::Source && sink.failedSource() < sources.size())
+            blamed = sources[sink.failedSource()];
+        return failedOn(error, blamed);
+    }
+    if (!copy.outcome.written)
+        return failedOn(OsError(OsError::ShortWrite).on(OsError::Side::Target), target);
+    copy.size = copy.outcome.size;
+    OsError error = out.commit();
+    if (error != OsError::None)
+        return failedOn(error, target);
+    copy.written = true;
+    return copy;
 }
 
 VideoCopy copyAsIs(Platform& platform, const std::string& source, const std::string& target,

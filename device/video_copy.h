@@ -5,8 +5,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "avi/plan.h"
 #include "avi/video_report.h"
+#include "avi/writer.h"
 #include "platform/platform.h"
 
 namespace kovra {
@@ -17,9 +20,10 @@ struct VideoCopy {
     // unplayable (report says why) and nothing was written.
     OsError error = OsError::None;
     std::string errorPath;
-    avi::VideoReport report; // what the reading found
-    bool written = false;    // the target holds the copy
-    std::uint64_t size = 0;  // of the copy
+    avi::VideoReport report;   // what the reading found
+    bool written = false;      // the target holds the copy
+    std::uint64_t size = 0;    // of the copy
+    avi::WriteOutcome outcome; // what a written plan holds
 };
 
 // Reads a video for its report; error (the source's) when it could not be read.
@@ -28,6 +32,12 @@ VideoCopy inspectVideo(Platform& platform, const std::string& path);
 // A report from an earlier reading of a sound video spares it a second reading.
 VideoCopy writePlayable(Platform& platform, const std::string& source, const std::string& target,
                         std::int64_t modified, const avi::VideoReport* soundReport = nullptr);
+
+// A plan over several sources, each already read with its chunks (readings[i] of sources[i],
+// a path each), written as one new video. The target gets the time of its writing.
+VideoCopy writePlanned(Platform& platform, const std::vector<std::string>& sources,
+                       const std::vector<const avi::VideoReading*>& readings, const avi::Plan& plan,
+                       const std::string& target);
 
 // The source's bytes as they are.
 VideoCopy copyAsIs(Platform& platform, const std::string& source, const std::string& target,

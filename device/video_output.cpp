@@ -23,7 +23,10 @@ bool VideoOutput::appendFrom(std::size_t source, std::uint64_t offset, std::uint
         if (!settleAhead(0))
             return false;
     }
-    return sources_[source]->copyTo(file_, offset, n);
+    if (sources_[source]->copyTo(file_, offset, n))
+        return true;
+    failedSource_ = source;
+    return false;
 }
 
 bool VideoOutput::overwrite(std::uint64_t offset, const void* data, std::size_t n) {

@@ -26,6 +26,8 @@ class VideoOutput final : public avi::OutputSink {
     bool append(const void* data, std::size_t n) override;
     bool appendFrom(std::size_t source, std::uint64_t offset, std::uint64_t n) override;
     bool overwrite(std::uint64_t offset, const void* data, std::size_t n) override;
+    // The source whose copy failed last, where the file's error blames a source.
+    std::size_t failedSource() const { return failedSource_; }
 
   private:
     // What the copy made ahead holds that the output begins with: all of it up to keep.
@@ -34,6 +36,7 @@ class VideoOutput final : public avi::OutputSink {
     FileReplacement& file_;
     std::vector<VideoFileSource*> sources_;
     CopyAhead* ahead_;
+    std::size_t failedSource_ = 0;
 };
 
 } // namespace kovra

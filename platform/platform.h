@@ -189,6 +189,9 @@ class Platform {
     virtual OsError lockFile(const char* path, FileId& file) = 0;
 
     virtual SystemTime localTime() = 0;
+    // A moment (seconds since 1970-01-01 UTC, a file's modification time) as this PC's clock
+    // shows it: the form a FAT card keeps its times in, which the system converted from.
+    virtual SystemTime localTimeOf(std::int64_t utcSeconds) = 0;
     // Hands path to the desktop's "open" action. NoHandler when nothing opens it; a program
     // started and still running counts as opened.
     virtual OsError shellOpen(const char* path) = 0;

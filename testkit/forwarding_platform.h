@@ -89,6 +89,9 @@ class ForwardingPlatform : public Platform {
     OsError lockFile(const char* path, FileId& file) override { return real_.lockFile(path, file); }
 
     SystemTime localTime() override { return real_.localTime(); }
+    SystemTime localTimeOf(std::int64_t utcSeconds) override {
+        return real_.localTimeOf(utcSeconds);
+    }
     OsError shellOpen(const char* path) override { return real_.shellOpen(path); }
     bool enforcesSharing() const override { return real_.enforcesSharing(); }
 

@@ -523,8 +523,15 @@ class PosixPlatform final : public Platform {
     SystemTime localTime() override {
         timespec now{};
         clock_gettime(CLOCK_REALTIME, &now);
+        SystemTime time = localTimeOf(now.tv_sec);
+        time.milliseconds = static_cast<std::uint16_t>(now.tv_nsec / 1000000);
+        return time;
+    }
+
+    SystemTime localTimeOf(std::int64_t utcSeconds) override {
+        auto moment = static_cast<time_t>(utcSeconds);
         std::tm local{};
-        localtime_r(&now.tv_sec, &local);
+        localtime_r(&moment, &local);
         SystemTime time;
         time.year = static_cast<std::uint16_t>(local.tm_year + 1900);
         time.month = static_cast<std::uint16_t>(local.tm_mon + 1);
@@ -533,7 +540,6 @@ class PosixPlatform final : public Platform {
         time.hour = static_cast<std::uint16_t>(local.tm_hour);
         time.minute = static_cast<std::uint16_t>(local.tm_min);
         time.second = static_cast<std::uint16_t>(local.tm_sec);
-        time.milliseconds = static_cast<std::uint16_t>(now.tv_nsec / 1000000);
         return time;
     }
 

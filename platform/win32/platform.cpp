@@ -468,9 +468,25 @@ class Win32Platform final : public Platform {
         return OsError::None;
     }
 
-    SystemTime localTime() override {
+    SystemTime localTime() override { return fromSystemTime(currentLocalTime()); }
+
+    // As Explorer shows a file's time: the bias in force now, which is also the one the FAT
+    // driver converted the card's local time with.
+    SystemTime localTimeOf(std::int64_t utcSeconds) override {
+        FILETIME utc = fromUnixSeconds(utcSeconds), local;
+        SYSTEMTIME fields{};
+        if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &fields))
+            return SystemTime{};
+        return fromSystemTime(fields);
+    }
+
+    static SYSTEMTIME currentLocalTime() {
         SYSTEMTIME now;
         GetLocalTime(&now);
+        return now;
+    }
+
+    static SystemTime fromSystemTime(const SYSTEMTIME& now) {
         SystemTime time;
         time.year = now.wYear;
         time.month = now.wMonth;

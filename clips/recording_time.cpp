@@ -1,0 +1,42 @@
+#include "clips/recording_time.h"
+
+#include <cmath>
+
+namespace kovra::clips {
+
+const char* timeSourceName(TimeSource source) {
+    return source == TimeSource::Idit ? "idit" : "file time";
+}
+
+std::int64_t lengthMillis(const avi::VideoReport& report) {
+    return report.fps > 0
+               ? std::llround(static_cast<double>(report.frames) * kMillisPerSecond / report.fps)
+               : 0;
+}
+
+std::optional<RecordingTime> recordingTime(const avi::VideoReport& report,
+                                           const std::optional<SystemTime>& fileTime) {
+    if (report.state == avi::VideoState::Unreadable || report.fps <= 0)
+        return std::nullopt;
+    std::int64_t length = lengthMillis(report);
+    if (report.recorded) {
+        const avi::RecordingDate& d = *report.recorded;
+        ClockMillis start = toMillis({d.year, d.month, d.day, d.hour, d.minute, d.second, 0});
+        return RecordingTime{start, start + length, TimeSource::Idit};
+    }
+    if (!fileTime)
+        return std::nullopt;
+    CivilTime closed{fileTime->year,
+                     fileTime->month,
+                     fileTime->day,
+                     fileTime->hour,
+                     fileTime->minute,
+                     fileTime->second,
+                     0};
+    if (!isCivilTime(closed))
+        return std::nullopt;
+    ClockMillis end = toMillis(closed);
+    return RecordingTime{end - length, end, TimeSource::FileTime};
+}
+
+} // namespace kovra::clips

@@ -1,0 +1,29 @@
+// A video file as the commands about recording times see it: what its reading tells, and when
+// it was recorded.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "avi/video_report.h"
+#include "clips/recording_time.h"
+#include "platform/platform.h"
+
+namespace kovra::clips {
+
+struct TimedVideo {
+    std::string path;
+    std::uint64_t size = 0;
+    avi::VideoReport report;
+    std::optional<RecordingTime> time; // on the recorder's clock; none for no readable time
+    OsError error = OsError::None;     // the file could not be read (its own error)
+};
+
+// Reads the video's headers and index (not its data where the index holds) and its file time.
+TimedVideo readTimedVideo(Platform& platform, const std::string& path);
+
+// The recording time moved by what --clock-offset says the recorder's clock is off by.
+RecordingTime shifted(const RecordingTime& time, std::int64_t offsetMillis);
+
+} // namespace kovra::clips
