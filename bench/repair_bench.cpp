@@ -34,19 +34,6 @@ constexpr double kKiB = 1024;
 
 enum SideIndex : std::size_t { kCp, kStreamCopy, kFfmpeg, kRepair };
 
-// The median of a few fresh processes' peaks, or -1 when one of them fails.
-long medianPeakKiB(const std::vector<std::string>& command) {
-    std::vector<long> peaks;
-    for (int run = 0; run < kPeakRuns; ++run) {
-        long peak = peakMemoryKiB(command);
-        if (peak < 0)
-            return -1;
-        peaks.push_back(peak);
-    }
-    std::sort(peaks.begin(), peaks.end());
-    return peaks[peaks.size() / 2];
-}
-
 // The clip is let go before anything is measured: a forked child starts with a copy of it.
 bool makeRecordings(const WorkFolder& work, std::uint64_t largeMiB, std::uint64_t smallMiB,
                     CutRecording& large, CutRecording& small) {
@@ -132,9 +119,9 @@ int main(int argc, char** argv) {
         return std::vector<std::string>{KOVRA_CLI, "repair", from.string(), out.string(),
                                         "--force"};
     };
-    long smallPeak = medianPeakKiB(repair(smallIn));
-    long largePeak = medianPeakKiB(repair(in));
-    long floorPeak = medianPeakKiB({"true"});
+    long smallPeak = medianPeakKiB(repair(smallIn), kPeakRuns);
+    long largePeak = medianPeakKiB(repair(in), kPeakRuns);
+    long floorPeak = medianPeakKiB({"true"}, kPeakRuns);
     if (smallPeak < 0 || largePeak < 0 || floorPeak < 0) {
         std::fprintf(stderr, "repair failed while its memory was measured\n");
         return 1;

@@ -1,5 +1,6 @@
 #include "bench/support/process.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -84,6 +85,18 @@ long peakMemoryKiB(const std::vector<std::string>& argv) {
     while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss : -1;
+}
+
+long medianPeakKiB(const std::vector<std::string>& argv, int runs) {
+    std::vector<long> peaks;
+    for (int run = 0; run < runs; ++run) {
+        long peak = peakMemoryKiB(argv);
+        if (peak < 0)
+            return -1;
+        peaks.push_back(peak);
+    }
+    std::sort(peaks.begin(), peaks.end());
+    return peaks[peaks.size() / 2];
 }
 
 } // namespace kovra::bench

@@ -27,4 +27,7 @@ Measured runProcess(const std::vector<std::string>& argv,
 // with peakMemoryKiB({"true"})).
 long peakMemoryKiB(const std::vector<std::string>& argv);
 
+// The median of runs such peaks, or -1 when one run fails.
+long medianPeakKiB(const std::vector<std::string>& argv, int runs);
+
 } // namespace kovra::bench
