@@ -33,6 +33,8 @@ constexpr FourCC kAvih = makeFourcc("avih");
 constexpr FourCC kStrh = makeFourcc("strh");
 constexpr FourCC kStrf = makeFourcc("strf");
 constexpr FourCC kIndx = makeFourcc("indx");
+constexpr FourCC kIdit = makeFourcc("IDIT");
+constexpr FourCC kDmlh = makeFourcc("dmlh");
 constexpr FourCC kVids = makeFourcc("vids");
 constexpr FourCC kAuds = makeFourcc("auds");
 
