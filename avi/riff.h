@@ -99,6 +99,14 @@ inline void putLe32(std::uint8_t* p, std::uint32_t value) {
     for (int i = 0; i < 4; ++i)
         p[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
+inline void putLe16(std::uint8_t* p, std::uint16_t value) {
+    p[0] = static_cast<std::uint8_t>(value);
+    p[1] = static_cast<std::uint8_t>(value >> 8);
+}
+inline void putLe64(std::uint8_t* p, std::uint64_t value) {
+    putLe32(p, static_cast<std::uint32_t>(value));
+    putLe32(p + 4, static_cast<std::uint32_t>(value >> 32));
+}
 
 // A chunk's payload is followed by a pad byte when its size is odd.
 inline std::uint64_t padded(std::uint64_t size) {
