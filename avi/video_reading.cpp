@@ -305,6 +305,14 @@ void VideoReader::run() {
 
 } // namespace
 
+bool isKeyFrame(const VideoReading& reading, const DataChunk& chunk, std::uint64_t number) {
+    if (chunk.stream != reading.header.videoStream || reading.intraOnly)
+        return true;
+    if (chunk.flagsKnown())
+        return chunk.flags() != 0;
+    return number == 0;
+}
+
 std::uint64_t strhLength(const StreamHeader& stream, const StreamTally& tally) {
     if (stream.type != kAuds || stream.sampleSize == 0)
         return tally.chunks;

@@ -23,11 +23,7 @@ bool KeyFrames::next(const OutputChunk& c) {
         return true;
     bool first = firstVideo_;
     firstVideo_ = false;
-    if (first || c.reading->intraOnly)
-        return true;
-    if (c.chunk->flagsKnown())
-        return c.chunk->flags() != 0;
-    return c.number == 0;
+    return first || isKeyFrame(*c.reading, *c.chunk, c.number);
 }
 
 // A chunk an index listed is written from what the index says around its payload, and so is a

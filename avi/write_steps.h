@@ -18,10 +18,8 @@ struct Patch {
 };
 bool overwrite(OutputSink& sink, const std::vector<Patch>& patches);
 
-// Every audio chunk is a key frame, and so is every frame of an intra-only codec. Otherwise
-// the old index's flags hold where it listed the chunk; a chunk it did not list is flagged only
-// when it is its source's first video frame, where the recording began. The output's first
-// frame is flagged whatever its source says, as a player must be able to start there.
+// The key frames of the output: its sources' (isKeyFrame), and its first frame whatever its
+// source says, as a player must be able to start there.
 class KeyFrames {
   public:
     // atOutputStart: the chunks to come are the output's first.
