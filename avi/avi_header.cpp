@@ -30,6 +30,22 @@ bool headerAt(SourceReader& reader, std::uint64_t pos, std::uint64_t limit, Chun
     return true;
 }
 
+// ffmpeg reads no more of an IDIT than this; the date is at its start.
+constexpr std::size_t kMostDateBytes = 64;
+
+void keepChunk(std::vector<HeaderChunk>& kept, std::uint64_t pos, const ChunkAt& chunk) {
+    if (kept.size() < kMostCopiedChunks)
+        kept.push_back({pos, chunk.size});
+}
+
+void readRecordingDate(SourceReader& reader, const ChunkAt& idit, AviHeader& header) {
+    if (header.recorded)
+        return;
+    std::size_t n = idit.size < kMostDateBytes ? idit.size : kMostDateBytes;
+    if (const std::uint8_t* text = reader.view(idit.payload, n))
+        header.recorded = parseRecordingDate(reinterpret_cast<const char*>(text), n);
+}
+
 void readStreamFormat(SourceReader& reader, const ChunkAt& strf, StreamHeader& stream) {
     if (stream.type == kVids && strf.size >= kBmiMinSize) {
         const std::uint8_t* b = reader.view(strf.payload, kBmiMinSize);
@@ -75,17 +91,21 @@ bool readStrl(SourceReader& reader, std::uint64_t from, std::uint64_t to, AviHea
             stream.length = le32(s + kStrhLength);
             stream.sampleSize = le32(s + kStrhSampleSize);
             stream.strhPayload = chunk.payload;
+            stream.strhSize = chunk.size;
         } else if (chunk.id == kStrf && !haveStrf) {
             haveStrf = true;
             strf = chunk;
         } else if (chunk.id == kIndx) {
             header.openDmlHeaders.push_back(pos);
+        } else if (chunk.id != kJunk && chunk.id != kStrh && chunk.id != kStrf) {
+            keepChunk(stream.otherChunks, pos, chunk);
         }
     }
     if (!haveStrh)
         return false;
     if (haveStrf) {
         stream.hasFormat = true;
+        stream.formatPayload = strf.payload;
         stream.formatSize = strf.size;
         readStreamFormat(reader, strf, stream);
     }
@@ -107,6 +127,7 @@ bool readHdrl(SourceReader& reader, std::uint64_t from, std::uint64_t to, AviHea
                 return false;
             haveAvih = true;
             header.avihPayload = chunk.payload;
+            header.avihSize = chunk.size;
             header.microsecondsPerFrame = le32(a + kAvihMicrosecondsPerFrame);
             header.flags = le32(a + kAvihFlags);
             header.totalFrames = le32(a + kAvihTotalFrames);
@@ -119,6 +140,11 @@ bool readHdrl(SourceReader& reader, std::uint64_t from, std::uint64_t to, AviHea
                 return false;
         } else if (chunk.id == kList && chunk.listType == kOdml) {
             header.openDmlHeaders.push_back(pos);
+        } else if (chunk.id != kJunk && chunk.id != kAvih && chunk.id != kIndx &&
+                   chunk.id != kDmlh) {
+            if (chunk.id == kIdit)
+                readRecordingDate(reader, chunk, header);
+            keepChunk(header.otherHdrlChunks, pos, chunk);
         }
     }
     return haveAvih;
@@ -174,7 +200,14 @@ bool readHeader(SourceReader& reader, AviHeader& header, FindingKind& failure) {
                 return false;
             }
             haveHdrl = true;
+            continue;
         }
+        if (chunk.id == kIdit)
+            readRecordingDate(reader, chunk, header);
+        bool kept =
+            chunk.id != kJunk && chunk.id != kIdx1 && chunk.id != kRiff && chunk.listType != kHdrl;
+        if (haveHdrl && kept)
+            keepChunk(header.otherTopChunks, pos, chunk);
     }
     failure = haveHdrl ? FindingKind::NoMovi : FindingKind::NoHeader;
     return false;

@@ -51,7 +51,8 @@ struct Plan {
 Plan planWhole(const VideoReading& reading);
 
 // Part of one source, in milliseconds from its first frame: the video frames that start in
-// [fromMs, toMs), and the sound of the same span.
+// [fromMs, toMs), and the sound of the same span. Frame n starts at n x scale / rate seconds of
+// the video's strh (avih's microseconds per frame where strh gives none), compared exactly.
 struct SourceSpan {
     std::size_t source = 0;
     std::int64_t fromMs = 0;
@@ -70,6 +71,8 @@ enum class PlanRefusal {
     None,
     NothingInRange, // no frame of any source starts inside its span
     FormatsDiffer,  // two sources are not one format (see difference)
+    Unreadable,     // a span names a source that is missing, unreadable, or read without its
+                    // chunks (see differingSource)
 };
 
 enum class FormatDifference { None, Codec, FrameSize, FrameRate, Sound, Streams };
@@ -78,7 +81,8 @@ struct SpanPlan {
     PlanRefusal refusal = PlanRefusal::None;
     Plan plan;
     std::vector<SpanTaken> taken; // one a source that gives something, in order
-    // FormatsDiffer: the first source (by span order) unlike the one before it, and how.
+    // FormatsDiffer: the first source (by span order) unlike the one before it, and how;
+    // Unreadable: the first such source.
     std::size_t differingSource = 0;
     FormatDifference difference = FormatDifference::None;
     // Where the codec is not intra-only, the first frame moved back to the key frame at or
@@ -92,6 +96,15 @@ struct SpanPlan {
 // taken for the last span (a span of one source is cut at both ends), each cut at the sample,
 // so that only the plan's first and last sound chunks are partial. Every source must be read
 // with its chunks and be of one format with the others (codec, frame size and rate, sound).
+//
+// The first and last spans are those that give a frame; a span that gives none gives no sound
+// either. Sound sample s starts at s x scale / rate of the sound's strh; a cut falls on the
+// sample that starts nearest to when its frame starts (the end of the last frame: when the
+// next would start), and the sound stream cut is the first one with a WAVEFORMATEX, in sample
+// frames of its block align (in whole chunks where its strh gives no sample size). Where the
+// codec is not intra-only, each span's first frame moves back to the key frame at or before
+// it. Other streams (neither the video nor that sound) are taken whole between the first and
+// the last chunk a source gives. Joins are spans {source, 0, max} of each source.
 SpanPlan planSpans(const std::vector<const VideoReading*>& readings,
                    const std::vector<SourceSpan>& spans);
 

@@ -33,6 +33,8 @@ constexpr FourCC kAvih = makeFourcc("avih");
 constexpr FourCC kStrh = makeFourcc("strh");
 constexpr FourCC kStrf = makeFourcc("strf");
 constexpr FourCC kIndx = makeFourcc("indx");
+constexpr FourCC kIdit = makeFourcc("IDIT");
+constexpr FourCC kDmlh = makeFourcc("dmlh");
 constexpr FourCC kVids = makeFourcc("vids");
 constexpr FourCC kAuds = makeFourcc("auds");
 
@@ -96,6 +98,14 @@ inline std::uint32_t le32(const std::uint8_t* p) {
 inline void putLe32(std::uint8_t* p, std::uint32_t value) {
     for (int i = 0; i < 4; ++i)
         p[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+inline void putLe16(std::uint8_t* p, std::uint16_t value) {
+    p[0] = static_cast<std::uint8_t>(value);
+    p[1] = static_cast<std::uint8_t>(value >> 8);
+}
+inline void putLe64(std::uint8_t* p, std::uint64_t value) {
+    putLe32(p, static_cast<std::uint32_t>(value));
+    putLe32(p + 4, static_cast<std::uint32_t>(value >> 32));
 }
 
 // A chunk's payload is followed by a pad byte when its size is odd.

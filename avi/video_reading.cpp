@@ -230,12 +230,12 @@ void VideoReader::run() {
     VideoReport& r = reading_.report;
     reading_.size = reader_.size();
     FindingKind failure = FindingKind::NotAvi;
-    if (!readHeader(reader_, reading_.header, failure)) {
-        r.signature = reading_.header.signature;
-        return fail(failure);
-    }
+    bool headerRead = readHeader(reader_, reading_.header, failure);
     const AviHeader& h = reading_.header;
     r.signature = h.signature;
+    r.recorded = h.recorded;
+    if (!headerRead)
+        return fail(failure);
     fillStreams();
     if (std::optional<Finding> damaged = unreadableFormat(h))
         return fail(*damaged);
@@ -304,6 +304,14 @@ void VideoReader::run() {
 }
 
 } // namespace
+
+bool isKeyFrame(const VideoReading& reading, const DataChunk& chunk, std::uint64_t number) {
+    if (chunk.stream != reading.header.videoStream || reading.intraOnly)
+        return true;
+    if (chunk.flagsKnown())
+        return chunk.flags() != 0;
+    return number == 0;
+}
 
 std::uint64_t strhLength(const StreamHeader& stream, const StreamTally& tally) {
     if (stream.type != kAuds || stream.sampleSize == 0)

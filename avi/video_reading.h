@@ -30,6 +30,11 @@ struct VideoReading {
 // does not, and spares its memory).
 VideoReading readVideo(ByteSource& source, bool keepChunks);
 
+// Whether a player may start at the chunk, number `number` of its stream in the reading: every
+// sound chunk, every frame of an intra-only codec; otherwise a frame the old index flagged, or,
+// where no index listed it, the first, where the recording began.
+bool isKeyFrame(const VideoReading& reading, const DataChunk& chunk, std::uint64_t number);
+
 // The length a stream's strh must give for the data: video frames (chunks), or audio samples
 // (bytes / block align) when the stream has a sample size.
 std::uint64_t strhLength(const StreamHeader& stream, const StreamTally& tally);

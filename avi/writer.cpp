@@ -1,59 +1,18 @@
 #include "avi/writer.h"
 
+#include "avi/open_dml.h"
+#include "avi/output_layout.h"
 #include "avi/output_pieces.h"
+#include "avi/plan_walk.h"
+#include "avi/write_steps.h"
 
 namespace kovra::avi {
 
 namespace {
 
-constexpr std::uint8_t kPad = 0;
-
-struct Patch {
-    std::uint64_t offset;
-    std::uint32_t value;
-};
-
-// What the output holds, known before a byte of it is written.
-struct Layout {
-    Tally tally;
-    std::uint64_t frames = 0;
-    std::uint64_t moviSize = 0; // from the movi fourcc
-    std::uint64_t size = 0;
-};
-
-// A range that is the whole of its reading takes the reading's tally; any other is counted.
-bool wholeReading(const ChunkRange& range, const VideoReading& reading) {
-    return range.first == 0 && range.last == reading.chunks.size() &&
-           reading.chunks.size() == reading.tally.chunks;
-}
-
-bool layOut(const Plan& plan, const std::vector<const VideoReading*>& readings, Layout& layout) {
-    const AviHeader& header = readings.front()->header;
-    layout.tally = Tally(header.streams.size());
-    for (const ChunkRange& range : plan.ranges) {
-        if (range.source >= readings.size() || range.first > range.last)
-            return false;
-        const VideoReading& reading = *readings[range.source];
-        if (reading.report.state == VideoState::Unreadable || range.last > reading.chunks.size() ||
-            reading.header.streams.size() != header.streams.size())
-            return false;
-        if (wholeReading(range, reading)) {
-            layout.tally.add(reading.tally);
-            continue;
-        }
-        for (std::size_t i = range.first; i < range.last; ++i)
-            layout.tally.add(reading.chunks[i].stream, reading.chunks[i].size);
-    }
-    layout.frames = layout.tally.streams[header.videoStream].chunks;
-    layout.moviSize = kFourccSize + layout.tally.writtenBytes;
-    layout.size = header.moviList + kChunkHeaderSize + layout.moviSize + kChunkHeaderSize +
-                  layout.tally.chunks * kIndexEntrySize;
-    return layout.frames != 0 && layout.size <= kMaxOutputSize;
-}
-
 // The header as it was, with every size and count made to match what is written after it,
 // movi's size among them ("LIST" and "movi" are there already: that is how movi was found).
-std::vector<Patch> headerPatches(const AviHeader& h, const Layout& layout) {
+std::vector<Patch> headerPatches(const AviHeader& h, const OutputLayout& layout) {
     std::vector<Patch> patches = {
         {0, kRiff},
         {kSizeFieldOffset, static_cast<std::uint32_t>(layout.size - kChunkHeaderSize)},
@@ -75,66 +34,34 @@ std::vector<Patch> headerPatches(const AviHeader& h, const Layout& layout) {
     return patches;
 }
 
-bool overwrite(OutputSink& sink, const std::vector<Patch>& patches) {
-    for (const Patch& patch : patches) {
-        std::uint8_t b[sizeof patch.value];
-        putLe32(b, patch.value);
-        if (!sink.overwrite(patch.offset, b, sizeof b))
+// One RIFF: source 0's header in place, the chunks, a fresh idx1.
+bool writeOneRiff(OutputPieces& out, PlanWalk& walk, const AviHeader& header,
+                  const OutputLayout& layout) {
+    if (!out.from(0, 0, header.moviList + kListHeaderSize))
+        return false;
+    const PlanWalk::Position start = walk.position();
+    for (OutputChunk c; walk.next(c);)
+        if (!writeChunk(out, c))
             return false;
-    }
-    return true;
-}
-
-// Every audio chunk is a key frame, and so is every frame of an intra-only codec. Otherwise
-// the old index's flags hold where it listed the chunk; a chunk it did not list is flagged
-// only when it is the first video frame, which a player must be able to start from.
-std::uint32_t indexFlags(const VideoReading& reading, const DataChunk& chunk, bool firstVideo) {
-    if (chunk.stream != reading.header.videoStream || reading.intraOnly)
-        return kIndexKeyFrame;
-    if (chunk.flagsKnown())
-        return chunk.flags();
-    return firstVideo ? kIndexKeyFrame : 0;
-}
-
-// A chunk an index listed is written from what the index says around its payload. One the
-// walk found goes over as it lies, header and pad byte included, so that neighbours make one
-// piece; a pad byte the source lacks is written.
-bool writeChunk(OutputPieces& out, std::size_t source, const VideoReading& reading,
-                const DataChunk& chunk) {
-    std::uint64_t payload = chunk.offset() + kChunkHeaderSize;
-    bool odd = (chunk.size & 1) != 0;
-    if (reading.chunksFromIndex)
-        return out.le32(makeDataId(chunk.stream, chunk.kind)) && out.le32(chunk.size) &&
-               out.from(source, payload, chunk.size) && (!odd || out.bytes(&kPad, 1));
-    if (!out.from(source, chunk.offset(), kChunkHeaderSize + std::uint64_t{chunk.size}))
+    if (!out.le32(kIdx1) ||
+        !out.le32(static_cast<std::uint32_t>(layout.tally.chunks * kIndexEntrySize)))
         return false;
-    if (!odd)
-        return true;
-    std::uint64_t pad = payload + chunk.size;
-    return !chunk.padMissing() && pad < reading.size ? out.from(source, pad, 1)
-                                                     : out.bytes(&kPad, 1);
+    walk.seek(start);
+    KeyFrames keys(true);
+    return forEachIndexed(
+        walk, layout.tally.chunks, keys, [&](const OutputChunk& c, std::uint64_t offset, bool key) {
+            return out.le32(makeDataId(c.stream(), c.chunk->kind)) &&
+                   out.le32(key ? kIndexKeyFrame : 0) &&
+                   out.le32(static_cast<std::uint32_t>(offset)) && out.le32(c.size);
+        });
 }
 
-bool writeIndex(OutputPieces& out, const Plan& plan,
-                const std::vector<const VideoReading*>& readings, std::uint64_t entries) {
-    if (!out.le32(kIdx1) || !out.le32(static_cast<std::uint32_t>(entries * kIndexEntrySize)))
-        return false;
-    std::uint64_t offset = kFourccSize; // from the movi fourcc
-    bool firstVideo = true;
-    for (const ChunkRange& range : plan.ranges) {
-        const VideoReading& reading = *readings[range.source];
-        for (std::size_t i = range.first; i < range.last; ++i) {
-            const DataChunk& chunk = reading.chunks[i];
-            bool video = chunk.stream == reading.header.videoStream;
-            if (!out.le32(makeDataId(chunk.stream, chunk.kind)) ||
-                !out.le32(indexFlags(reading, chunk, video && firstVideo)) ||
-                !out.le32(static_cast<std::uint32_t>(offset)) || !out.le32(chunk.size))
-                return false;
-            firstVideo = firstVideo && !video;
-            offset += kChunkHeaderSize + padded(chunk.size);
-        }
-    }
-    return true;
+// Sample frames of the first sound stream, as its strh length counts them.
+std::uint64_t soundSamples(const AviHeader& header, const Tally& tally) {
+    for (std::size_t i = 0; i < header.streams.size(); ++i)
+        if (header.streams[i].type == kAuds)
+            return strhLength(header.streams[i], tally.streams[i]);
+    return 0;
 }
 
 WriteOutcome writeAsIs(const VideoReading& reading, OutputSink& sink) {
@@ -147,6 +74,7 @@ WriteOutcome writeAsIs(const VideoReading& reading, OutputSink& sink) {
     outcome.written = true;
     outcome.size = reading.size;
     outcome.frames = reading.report.frames;
+    outcome.samples = soundSamples(reading.header, reading.tally);
     return outcome;
 }
 
@@ -155,29 +83,29 @@ WriteOutcome writeAsIs(const VideoReading& reading, OutputSink& sink) {
 WriteOutcome writePlan(const Plan& plan, const std::vector<const VideoReading*>& readings,
                        OutputSink& sink) {
     WriteOutcome outcome;
-    if (readings.empty())
+    if (readings.empty() || !readings.front())
         return outcome;
     if (plan.asIs)
         return writeAsIs(*readings.front(), sink);
-    Layout layout;
+    OutputLayout layout;
     if (!layOut(plan, readings, layout))
         return outcome;
     const AviHeader& header = readings.front()->header;
     OutputPieces out(sink);
-    if (!out.from(0, 0, header.moviList + kListHeaderSize))
-        return outcome;
-    for (const ChunkRange& range : plan.ranges) {
-        const VideoReading& reading = *readings[range.source];
-        for (std::size_t i = range.first; i < range.last; ++i)
-            if (!writeChunk(out, range.source, reading, reading.chunks[i]))
-                return outcome;
-    }
-    if (!writeIndex(out, plan, readings, layout.tally.chunks) || !out.flush() ||
-        out.size() != layout.size || !overwrite(sink, headerPatches(header, layout)))
+    PlanWalk walk(plan, readings);
+    std::vector<Patch> patches;
+    bool written = layout.openDml ? writeRebuiltHeader(out, header, layout, patches) &&
+                                        writeParts(out, walk, header, layout)
+                                  : writeOneRiff(out, walk, header, layout);
+    if (!layout.openDml)
+        patches = headerPatches(header, layout);
+    if (!written || !out.flush() || out.size() != layout.size || !overwrite(sink, patches))
         return outcome;
     outcome.written = true;
     outcome.size = layout.size;
     outcome.frames = layout.frames;
+    outcome.samples = soundSamples(header, layout.tally);
+    outcome.riffParts = layout.openDml ? layout.parts.size() : 1;
     return outcome;
 }
 

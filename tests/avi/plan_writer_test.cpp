@@ -83,3 +83,60 @@ TEST(AviPlanWriter, WritesPartOfAReading) {
 
 } // namespace
 } // namespace kovra::avi::test
+
+namespace kovra::avi::test {
+namespace {
+
+struct UnfitCase {
+    const char* name;
+    Plan plan;
+};
+
+Plan unfit(std::vector<ChunkRange> ranges, std::optional<PartialChunk> head = std::nullopt) {
+    Plan plan;
+    plan.ranges = std::move(ranges);
+    plan.head = head;
+    return plan;
+}
+
+// The clip's 7 chunks: frame, sound of 2048 bytes, frame, sound, frame, frame, sound.
+const UnfitCase kUnfit[] = {
+    // Guards against reading past a reading's chunk list, or backwards through it.
+    {"a range past the chunks", unfit({{0, 0, 8, {}}})},
+    {"a range that ends before it begins", unfit({{0, 5, 2, {}}})},
+    // Guards against a source no reading was given for.
+    {"a source not read", unfit({{0, 0, 7, {}}, {3, 0, 7, {}}})},
+    // Guards against windows indexed by streams the reading does not have.
+    {"windows for one stream of two", unfit({{0, 0, 7, {StreamWindow{}}}})},
+    // Guards against a partial chunk that copies bytes beyond its chunk, or none at all.
+    {"a part larger than its chunk", unfit({{0, 0, 7, {}}}, PartialChunk{0, 1, 0, 2049})},
+    {"a part past its chunk's end", unfit({{0, 0, 7, {}}}, PartialChunk{0, 1, 2048, 2})},
+    {"a part of no bytes", unfit({{0, 0, 7, {}}}, PartialChunk{0, 1, 0, 0})},
+    {"a part of a chunk not there", unfit({{0, 0, 7, {}}}, PartialChunk{0, 7, 0, 2})},
+    // Guards against an output of sound alone, which no player opens as a video.
+    {"no frame", unfit({{0, 1, 2, {}}}, PartialChunk{0, 3, 0, 2})},
+};
+
+void PrintTo(const UnfitCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class AviUnfitPlan : public ::testing::TestWithParam<UnfitCase> {};
+
+TEST_P(AviUnfitPlan, IsRefusedBeforeAByteIsWritten) {
+    Bytes video = corpusVideo("sound_mars");
+    MemorySource source(video);
+    VideoReading reading = readVideo(source, true);
+    ASSERT_EQ(reading.chunks.size(), 7u);
+    RecordingOutput sink;
+    EXPECT_FALSE(writePlan(GetParam().plan, {&reading}, sink).written);
+    EXPECT_TRUE(sink.calls.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, AviUnfitPlan, ::testing::ValuesIn(kUnfit),
+                         [](const ::testing::TestParamInfo<UnfitCase>& param) {
+                             return caseName(param.param.name);
+                         });
+
+} // namespace
+} // namespace kovra::avi::test

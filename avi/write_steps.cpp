@@ -1,0 +1,48 @@
+#include "avi/write_steps.h"
+
+namespace kovra::avi {
+
+namespace {
+
+constexpr std::uint8_t kPad = 0;
+
+} // namespace
+
+bool overwrite(OutputSink& sink, const std::vector<Patch>& patches) {
+    for (const Patch& patch : patches) {
+        std::uint8_t b[sizeof patch.value];
+        putLe32(b, patch.value);
+        if (!sink.overwrite(patch.offset, b, sizeof b))
+            return false;
+    }
+    return true;
+}
+
+bool KeyFrames::next(const OutputChunk& c) {
+    if (!c.video())
+        return true;
+    bool first = firstVideo_;
+    firstVideo_ = false;
+    return first || isKeyFrame(*c.reading, *c.chunk, c.number);
+}
+
+// A chunk an index listed is written from what the index says around its payload, and so is a
+// part of one. One the walk found goes over as it lies, header and pad byte included, so that
+// neighbours make one piece; a pad byte the source lacks is written.
+bool writeChunk(OutputPieces& out, const OutputChunk& c) {
+    const DataChunk& chunk = *c.chunk;
+    std::uint64_t payload = chunk.offset() + kChunkHeaderSize;
+    bool odd = (c.size & 1) != 0;
+    if (c.partial || c.reading->chunksFromIndex)
+        return out.le32(makeDataId(chunk.stream, chunk.kind)) && out.le32(c.size) &&
+               out.from(c.source, payload + c.offset, c.size) && (!odd || out.bytes(&kPad, 1));
+    if (!out.from(c.source, chunk.offset(), kChunkHeaderSize + std::uint64_t{chunk.size}))
+        return false;
+    if (!odd)
+        return true;
+    std::uint64_t pad = payload + chunk.size;
+    return !chunk.padMissing() && pad < c.reading->size ? out.from(c.source, pad, 1)
+                                                        : out.bytes(&kPad, 1);
+}
+
+} // namespace kovra::avi
