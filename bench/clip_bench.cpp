@@ -36,14 +36,14 @@ constexpr std::uint64_t kIndexEntrySize = 16;
 constexpr std::uint64_t kMiB = 1 << 20;
 constexpr double kKiB = 1024;
 
-std::string quoted(const fs::path& path) {
+std::string shellQuoted(const fs::path& path) {
     return "'" + path.string() + "'";
 }
 
 // The side's command, its output flushed to the disk before it counts as done, as
 // kovra-cli's is.
 std::vector<std::string> durable(const std::string& command, const fs::path& out) {
-    return {"sh", "-c", command + " && sync " + quoted(out)};
+    return {"sh", "-c", command + " && sync " + shellQuoted(out)};
 }
 
 std::string recordingName(std::size_t number) {
@@ -55,7 +55,7 @@ std::string recordingName(std::size_t number) {
 // Sets the file's time to when the recorder closed it: the three recordings follow one another.
 void closedAt(const fs::path& path, int secondsAfterFirstEnd) {
     std::string touch = "touch -d '2007-10-16 14:05:00 UTC + " +
-                        std::to_string(secondsAfterFirstEnd) + " seconds' " + quoted(path);
+                        std::to_string(secondsAfterFirstEnd) + " seconds' " + shellQuoted(path);
     runProcess({"sh", "-c", touch});
 }
 
@@ -84,13 +84,13 @@ bool clipBench(WorkFolder& work, const Clip& clip) {
     std::vector<Side> sides = {
         {"kovra-cli clip OUT --start --end (60 s over two recordings)",
          {"sh", "-c",
-          "TZ=UTC " + std::string(KOVRA_CLI) + " clip " + quoted(out) + " --from " +
-              quoted(work / "card") + " --start '" + start + "' --end '" + end + "' --json"},
+          "TZ=UTC " + std::string(KOVRA_CLI) + " clip " + shellQuoted(out) + " --from " +
+              shellQuoted(work / "card") + " --start '" + start + "' --end '" + end + "' --json"},
          report},
         {"ffmpeg -ss -to -c copy OUT && sync OUT (60 s of one \"RIFF\" twin)",
          durable("ffmpeg -v error -y -ss " + std::to_string(first - 60) + " -to " +
-                     std::to_string(first) + " -i " + quoted(work / "riff1.avi") + " -c copy " +
-                     quoted(out),
+                     std::to_string(first) + " -i " + shellQuoted(work / "riff1.avi") + " -c copy " +
+                     shellQuoted(out),
                  out)},
     };
     auto fresh = [&] {
@@ -106,7 +106,7 @@ bool clipBench(WorkFolder& work, const Clip& clip) {
                 start, "--end", end},
                "/dev/null");
     std::vector<Side> copy = {{"cp FILE OUT && sync OUT (a file of the clip's size)",
-                               durable("cp " + quoted(clipOut) + " " + quoted(out), out)}};
+                               durable("cp " + shellQuoted(clipOut) + " " + shellQuoted(out), out)}};
     if (!runAlternating(copy, kRounds, fresh, (work / "stderr.txt").string()))
         return false;
     std::printf("clip: three %d-minute \"MARS\" recordings (%s) without their index, file times "
@@ -142,15 +142,15 @@ bool joinBench(WorkFolder& work, const Clip& clip, std::uint64_t joinMiB) {
     const fs::path out = work / "joined.avi";
     std::string all;
     for (const std::string& input : inputs)
-        all += " " + quoted(input);
+        all += " " + shellQuoted(input);
     std::vector<std::string> join = {KOVRA_CLI, "join", out.string(), "--force"};
     join.insert(join.end(), inputs.begin(), inputs.end());
     std::vector<Side> sides = {
         {"kovra-cli join OUT VIDEO... (ten recordings)", join},
-        {"cat VIDEO... > OUT && sync OUT", durable("cat" + all + " > " + quoted(out), out)},
+        {"cat VIDEO... > OUT && sync OUT", durable("cat" + all + " > " + shellQuoted(out), out)},
         {"ffmpeg -f concat -i LIST -c copy OUT && sync OUT (the \"RIFF\" twins)",
-         durable("ffmpeg -v error -y -f concat -safe 0 -i " + quoted(work / "concat.txt") +
-                     " -c copy " + quoted(out),
+         durable("ffmpeg -v error -y -f concat -safe 0 -i " + shellQuoted(work / "concat.txt") +
+                     " -c copy " + shellQuoted(out),
                  out)},
     };
     auto fresh = [&] {
