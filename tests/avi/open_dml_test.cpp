@@ -116,6 +116,7 @@ TEST(AviOpenDml, SuperIndexesNameEveryChunkAndTheFirstRiffPlaysAlone) {
     WriteOutcome outcome = writePlan(plan, readings, output);
     ASSERT_TRUE(outcome.written);
     EXPECT_EQ(outcome.frames, 40u);
+    EXPECT_TRUE(outcome.openDml);
     EXPECT_GE(outcome.riffParts, 3u);
     const Bytes& out = output.bytes();
     EXPECT_EQ(followSuperIndexes(out), (std::vector<std::uint64_t>{40, 30}));

@@ -194,6 +194,7 @@ TEST_P(AviSpanPlan, TakesTheFramesAndSamplesOfTheSpans) {
     EXPECT_EQ(outcome.frames, frames.size());
     EXPECT_EQ(outcome.samples, samples.size());
     EXPECT_EQ(outcome.riffParts, 1u);
+    EXPECT_FALSE(outcome.openDml);
     EXPECT_EQ(inspectBytes(output.bytes()).state, VideoState::Ok);
     std::vector<std::uint32_t> framesOut, samplesOut;
     contents(output.bytes(), framesOut, samplesOut);
