@@ -34,7 +34,7 @@ bool headerAt(SourceReader& reader, std::uint64_t pos, std::uint64_t limit, Chun
 constexpr std::size_t kMostDateBytes = 64;
 
 void keepChunk(std::vector<HeaderChunk>& kept, std::uint64_t pos, const ChunkAt& chunk) {
-    if (kept.size() < kMostCopiedChunks)
+    if (kept.size() < kMostCopiedChunks && chunk.size <= kMostCopiedChunkSize)
         kept.push_back({pos, chunk.size});
 }
 

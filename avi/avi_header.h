@@ -24,6 +24,9 @@ struct HeaderChunk {
 // The most chunks of one list kept for copying: enough for any writer's few (vprp, strn,
 // IDIT, LIST INFO), and a hostile header of many tiny chunks costs no more.
 constexpr std::size_t kMostCopiedChunks = 16;
+// And the largest kept: ffmpeg stops reading a header at a chunk it does not know of more than
+// a million bytes, and takes what follows for the data.
+constexpr std::uint32_t kMostCopiedChunkSize = 1 << 16;
 
 struct StreamHeader {
     FourCC type = 0;

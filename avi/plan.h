@@ -43,7 +43,8 @@ struct Plan {
     std::optional<PartialChunk> tail; // after them
     // Up to this output size the writer writes one RIFF with idx1, the first source's header in
     // place with its words corrected; past it, OpenDML (RIFF AVIX parts, indx and ix##
-    // indexes). A repair keeps today's one RIFF up to what a FAT32 card holds.
+    // indexes), each RIFF no larger than this unless one chunk is. A repair keeps today's one
+    // RIFF up to what a FAT32 card holds.
     std::uint64_t singleRiffUpTo = std::uint64_t{1} << 30;
 };
 

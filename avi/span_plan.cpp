@@ -34,13 +34,14 @@ int cutStream(const AviHeader& header) {
 // What one sample frame is in a sound chunk: block align bytes (the strh sample size where the
 // format gives none); without a sample size each chunk counts as one, never cut.
 struct SoundUnits {
+    SoundUnits() = default;
     explicit SoundUnits(const StreamHeader& stream)
         : bytes(stream.blockAlign != 0 ? stream.blockAlign : stream.sampleSize),
           cuttable(stream.sampleSize != 0 && bytes != 0) {}
     std::uint64_t of(std::uint32_t size) const { return cuttable ? size / bytes : 1; }
 
-    std::uint64_t bytes;
-    bool cuttable;
+    std::uint64_t bytes = 0;
+    bool cuttable = false;
 };
 
 // The frames of a source whose start lies in its span, the first moved back to a key frame.
@@ -98,8 +99,7 @@ SourcePart partOf(const VideoReading& r, std::size_t source, const Frames& frame
     std::size_t first = kNoChunk, last = 0;
     std::vector<std::uint64_t> numbers(h.streams.size());
     std::uint64_t wholeFrom = kAll, wholeTo = 0, samplesBefore = 0;
-    const std::optional<SoundUnits> units =
-        sound == kNoStream ? std::nullopt : std::optional<SoundUnits>(h.streams[sound]);
+    const SoundUnits units = sound == kNoStream ? SoundUnits() : SoundUnits(h.streams[sound]);
     auto take = [&](std::size_t i) {
         first = std::min(first, i);
         last = std::max(last, i + 1);
@@ -114,7 +114,7 @@ SourcePart partOf(const VideoReading& r, std::size_t source, const Frames& frame
         }
         if (static_cast<int>(chunk.stream) != sound)
             continue;
-        std::uint64_t start = samplesBefore, n = units->of(chunk.size);
+        std::uint64_t start = samplesBefore, n = units.of(chunk.size);
         samplesBefore += n;
         bool whole = n == 0 ? start >= soundFrom && start < soundTo
                             : start >= soundFrom && start + n <= soundTo;
@@ -128,8 +128,8 @@ SourcePart partOf(const VideoReading& r, std::size_t source, const Frames& frame
         std::uint64_t cutFrom = std::max(soundFrom, start), cutTo = std::min(soundTo, start + n);
         if (cutFrom >= cutTo)
             continue;
-        PartialChunk cut{source, i, static_cast<std::uint32_t>((cutFrom - start) * units->bytes),
-                         static_cast<std::uint32_t>((cutTo - cutFrom) * units->bytes)};
+        PartialChunk cut{source, i, static_cast<std::uint32_t>((cutFrom - start) * units.bytes),
+                         static_cast<std::uint32_t>((cutTo - cutFrom) * units.bytes)};
         part.samples += cutTo - cutFrom;
         // Cut at its start: the span's first sample is inside it; else only its end is cut.
         (cutFrom > start ? part.head : part.tail) = cut;

@@ -26,14 +26,14 @@ bool KeyFrames::next(const OutputChunk& c) {
     return first || isKeyFrame(*c.reading, *c.chunk, c.number);
 }
 
-// A chunk an index listed is written from what the index says around its payload, and so is a
-// part of one. One the walk found goes over as it lies, header and pad byte included, so that
-// neighbours make one piece; a pad byte the source lacks is written.
+// A part of a chunk gets a header of its own. A whole chunk goes over as it lies, header
+// included, so that neighbours make one piece: an index's chunk headers were each checked to
+// be what it lists. Its pad byte is copied where a walk found it, else written.
 bool writeChunk(OutputPieces& out, const OutputChunk& c) {
     const DataChunk& chunk = *c.chunk;
     std::uint64_t payload = chunk.offset() + kChunkHeaderSize;
     bool odd = (c.size & 1) != 0;
-    if (c.partial || c.reading->chunksFromIndex)
+    if (c.partial)
         return out.le32(makeDataId(chunk.stream, chunk.kind)) && out.le32(c.size) &&
                out.from(c.source, payload + c.offset, c.size) && (!odd || out.bytes(&kPad, 1));
     if (!out.from(c.source, chunk.offset(), kChunkHeaderSize + std::uint64_t{chunk.size}))
@@ -41,8 +41,8 @@ bool writeChunk(OutputPieces& out, const OutputChunk& c) {
     if (!odd)
         return true;
     std::uint64_t pad = payload + chunk.size;
-    return !chunk.padMissing() && pad < c.reading->size ? out.from(c.source, pad, 1)
-                                                        : out.bytes(&kPad, 1);
+    bool padThere = !c.reading->chunksFromIndex && !chunk.padMissing() && pad < c.reading->size;
+    return padThere ? out.from(c.source, pad, 1) : out.bytes(&kPad, 1);
 }
 
 } // namespace kovra::avi

@@ -75,6 +75,7 @@ WriteOutcome writeAsIs(const VideoReading& reading, OutputSink& sink) {
     outcome.size = reading.size;
     outcome.frames = reading.report.frames;
     outcome.samples = soundSamples(reading.header, reading.tally);
+    outcome.riffParts = 1;
     return outcome;
 }
 
@@ -105,6 +106,7 @@ WriteOutcome writePlan(const Plan& plan, const std::vector<const VideoReading*>&
     outcome.size = layout.size;
     outcome.frames = layout.frames;
     outcome.samples = soundSamples(header, layout.tally);
+    outcome.openDml = layout.openDml;
     outcome.riffParts = layout.openDml ? layout.parts.size() : 1;
     return outcome;
 }

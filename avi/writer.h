@@ -19,7 +19,8 @@ struct WriteOutcome {
     std::uint64_t size = 0;      // bytes written
     std::uint64_t frames = 0;    // video frames the output holds
     std::uint64_t samples = 0;   // sound sample frames (block align) of its first sound stream
-    std::uint64_t riffParts = 0; // 1 for one RIFF; more: OpenDML's parts
+    bool openDml = false;        // written as OpenDML: indx, ix## and LIST odml
+    std::uint64_t riffParts = 0; // RIFFs: the first 'AVI ', then OpenDML's 'AVIX' parts
 };
 
 // readings[i] is source i of the plan, each read with its chunks. Pieces go to the sink in

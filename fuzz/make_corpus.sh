@@ -104,4 +104,22 @@ st = bytearray(m)
 put(st, avih + 24, 200)
 save('avih_streams_200', st)
 PY
+# Pairs for the clip across two recordings: the first's length, the byte that places the spans
+# (low half: the first's start, high half: the second's end, in steps of 20 ms), the byte that
+# asks for OpenDML parts of a few KiB (top bit), then the two.
+python3 - "$out" <<'PY'
+import struct, sys
+
+out = sys.argv[1]
+def pair(name, first, second, spans, parts):
+    a = open(f'{out}/{first}.avi', 'rb').read()
+    b = open(f'{out}/{second}.avi', 'rb').read()
+    open(f'{out}/{name}.pair', 'wb').write(struct.pack('<IBB', len(a), spans, parts) + a + b)
+
+pair('clip_across_two', 'sound_mars', 'sound_riff', 0x85, 0x00)
+pair('clip_across_two_opendml', 'sound_mars', 'sound_riff', 0x85, 0x8A)
+pair('clip_of_cut_recordings', 'cut_in_frame', 'no_index', 0x63, 0x84)
+pair('clip_of_a_frame_and_rec_lists', 'zero_run_then_chunks', 'rec_lists', 0x1C, 0x81)
+pair('clip_with_an_unreadable_second', 'sound_mars', 'cut_in_hdrl', 0xF0, 0x00)
+PY
 ls -l "$out"

@@ -116,6 +116,46 @@ VideoReport inspectBytes(const Bytes& input) {
     return inspect(source);
 }
 
+bool MadeUpSource::readAt(std::uint64_t offset, void* buffer, std::size_t n) {
+    if (offset > size_ || n > size_ - offset)
+        return false;
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    std::memset(out, 0, n);
+    // The pieces lie in order: from the last one starting at or before offset.
+    auto it =
+        std::upper_bound(pieces_.begin(), pieces_.end(), offset,
+                         [](std::uint64_t at, const auto& piece) { return at < piece.first; });
+    for (it = it == pieces_.begin() ? it : it - 1; it != pieces_.end() && it->first < offset + n;
+         ++it) {
+        const auto& [at, bytes] = *it;
+        std::uint64_t from = std::max(at, offset), to = std::min(at + bytes.size(), offset + n);
+        if (from < to)
+            std::memcpy(out + (from - offset), bytes.data() + (from - at), to - from);
+    }
+    return true;
+}
+
+void MadeUpSource::append(const Bytes& bytes) {
+    pieces_.push_back({size_, bytes});
+    size_ += bytes.size();
+}
+
+void MadeUpSource::appendFrame(std::uint32_t size) {
+    append(header("00dc", size));
+    append({0xFF, 0xD8});
+    size_ += size - 4;
+    append({0xFF, 0xD9});
+}
+
+Bytes MadeUpSource::header(const char* id, std::uint32_t size, const char* type) {
+    Bytes b(id, id + 4);
+    b.resize(8);
+    putLe32(b, 4, size);
+    if (type)
+        b.insert(b.end(), type, type + 4);
+    return b;
+}
+
 const Finding* findingOf(const VideoReport& report, FindingKind kind) {
     auto it = std::find_if(report.findings.begin(), report.findings.end(),
                            [&](const Finding& f) { return f.kind == kind; });

@@ -75,6 +75,22 @@ class RecordingOutput final : public OutputSink {
     bool fail_;
 };
 
+// Zeros, with pieces of bytes laid over them in order: gigabytes that exist only as read.
+class MadeUpSource final : public ByteSource {
+  public:
+    std::uint64_t size() const override { return size_; }
+    bool readAt(std::uint64_t offset, void* buffer, std::size_t n) override;
+    void append(const Bytes& bytes);
+    void skip(std::uint64_t zeros) { size_ += zeros; }
+    // A chunk 00dc of size bytes holding a JPEG's first and last markers.
+    void appendFrame(std::uint32_t size);
+    static Bytes header(const char* id, std::uint32_t size, const char* type = nullptr);
+
+  private:
+    std::uint64_t size_ = 0;
+    std::vector<std::pair<std::uint64_t, Bytes>> pieces_;
+};
+
 // The first finding of that kind, or null.
 const Finding* findingOf(const VideoReport& report, FindingKind kind);
 

@@ -2,54 +2,10 @@
 // test writes gigabytes to disk.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
-
 #include "tests/avi/avi_bytes.h"
 
 namespace kovra::avi::test {
 namespace {
-
-// Zeros, with a few pieces of bytes laid over them.
-class MadeUpSource final : public ByteSource {
-  public:
-    std::uint64_t size() const override { return size_; }
-    bool readAt(std::uint64_t offset, void* buffer, std::size_t n) override {
-        if (offset > size_ || n > size_ - offset)
-            return false;
-        auto* out = static_cast<std::uint8_t*>(buffer);
-        std::memset(out, 0, n);
-        for (const auto& [at, bytes] : pieces_) {
-            std::uint64_t from = std::max(at, offset), to = std::min(at + bytes.size(), offset + n);
-            if (from < to)
-                std::memcpy(out + (from - offset), bytes.data() + (from - at), to - from);
-        }
-        return true;
-    }
-    void append(const Bytes& bytes) {
-        pieces_.push_back({size_, bytes});
-        size_ += bytes.size();
-    }
-    // A chunk 00dc of size bytes holding a JPEG's first and last markers.
-    void appendFrame(std::uint32_t size) {
-        append(header("00dc", size));
-        append({0xFF, 0xD8});
-        size_ += size - 4;
-        append({0xFF, 0xD9});
-    }
-    static Bytes header(const char* id, std::uint32_t size, const char* type = nullptr) {
-        Bytes b(id, id + 4);
-        b.resize(8);
-        putLe32(b, 4, size);
-        if (type)
-            b.insert(b.end(), type, type + 4);
-        return b;
-    }
-
-  private:
-    std::uint64_t size_ = 0;
-    std::vector<std::pair<std::uint64_t, Bytes>> pieces_;
-};
 
 // The clip's header, then one frame in the first RIFF and one in a RIFF AVIX part.
 MadeUpSource openDmlVideo(std::uint32_t frameSize) {
