@@ -94,7 +94,9 @@ struct SpanPlan {
 // A plan of spans of consecutive sources, in order: from each, the video frames starting in
 // its span; the sound from the first frame taken to the source's end for the first span, the
 // whole sound of every span between, and from the source's start to the end of the last frame
-// taken for the last span (a span of one source is cut at both ends), each cut at the sample,
+// taken for the last span unless that span runs to its source's end (toMs at its largest),
+// which takes the sound to the end as well (a span of one source is cut at both ends), each
+// cut at the sample,
 // so that only the plan's first and last sound chunks are partial. Every source must be read
 // with its chunks and be of one format with the others (codec, frame size and rate, sound).
 //

@@ -201,7 +201,10 @@ SpanPlan planSpans(const std::vector<const VideoReading*>& readings,
             continue;
         const VideoReading& r = *readings[spans[i].source];
         std::uint64_t from, to;
-        soundBounds(r, frames[i], i == firstGiving, i == lastGiving, from, to);
+        // A span that runs to its source's end (a join's, a clip's past the last recording)
+        // takes the sound to that end too, as it takes every frame there.
+        bool runsToEnd = spans[i].toMs == std::numeric_limits<std::int64_t>::max();
+        soundBounds(r, frames[i], i == firstGiving, i == lastGiving && !runsToEnd, from, to);
         SourcePart part = partOf(r, spans[i].source, frames[i], from, to);
         if (i == firstGiving)
             result.plan.head = part.head;
