@@ -89,8 +89,8 @@ bool clipBench(WorkFolder& work, const Clip& clip) {
          report},
         {"ffmpeg -ss -to -c copy OUT && sync OUT (60 s of one \"RIFF\" twin)",
          durable("ffmpeg -v error -y -ss " + std::to_string(first - 60) + " -to " +
-                     std::to_string(first) + " -i " + shellQuoted(work / "riff1.avi") + " -c copy " +
-                     shellQuoted(out),
+                     std::to_string(first) + " -i " + shellQuoted(work / "riff1.avi") +
+                     " -c copy " + shellQuoted(out),
                  out)},
     };
     auto fresh = [&] {
@@ -105,8 +105,9 @@ bool clipBench(WorkFolder& work, const Clip& clip) {
     runProcess({KOVRA_CLI, "clip", clipOut.string(), "--from", (work / "card").string(), "--start",
                 start, "--end", end},
                "/dev/null");
-    std::vector<Side> copy = {{"cp FILE OUT && sync OUT (a file of the clip's size)",
-                               durable("cp " + shellQuoted(clipOut) + " " + shellQuoted(out), out)}};
+    std::vector<Side> copy = {
+        {"cp FILE OUT && sync OUT (a file of the clip's size)",
+         durable("cp " + shellQuoted(clipOut) + " " + shellQuoted(out), out)}};
     if (!runAlternating(copy, kRounds, fresh, (work / "stderr.txt").string()))
         return false;
     std::printf("clip: three %d-minute \"MARS\" recordings (%s) without their index, file times "
