@@ -38,9 +38,11 @@ void keepChunk(std::vector<HeaderChunk>& kept, std::uint64_t pos, const ChunkAt&
         kept.push_back({pos, chunk.size});
 }
 
-void readRecordingDate(SourceReader& reader, const ChunkAt& idit, AviHeader& header) {
-    if (header.recorded)
+void readRecordingDate(SourceReader& reader, std::uint64_t pos, const ChunkAt& idit,
+                       AviHeader& header) {
+    if (header.idit.size != 0)
         return;
+    header.idit = {pos, idit.size};
     std::size_t n = idit.size < kMostDateBytes ? idit.size : kMostDateBytes;
     if (const std::uint8_t* text = reader.view(idit.payload, n))
         header.recorded = parseRecordingDate(reinterpret_cast<const char*>(text), n);
@@ -143,7 +145,7 @@ bool readHdrl(SourceReader& reader, std::uint64_t from, std::uint64_t to, AviHea
         } else if (chunk.id != kJunk && chunk.id != kAvih && chunk.id != kIndx &&
                    chunk.id != kDmlh) {
             if (chunk.id == kIdit)
-                readRecordingDate(reader, chunk, header);
+                readRecordingDate(reader, pos, chunk, header);
             keepChunk(header.otherHdrlChunks, pos, chunk);
         }
     }
@@ -203,7 +205,7 @@ bool readHeader(SourceReader& reader, AviHeader& header, FindingKind& failure) {
             continue;
         }
         if (chunk.id == kIdit)
-            readRecordingDate(reader, chunk, header);
+            readRecordingDate(reader, pos, chunk, header);
         bool kept =
             chunk.id != kJunk && chunk.id != kIdx1 && chunk.id != kRiff && chunk.listType != kHdrl;
         if (haveHdrl && kept)

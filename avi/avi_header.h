@@ -62,8 +62,10 @@ struct AviHeader {
     // What a rebuilt header keeps besides avih and the streams: hdrl's other chunks (IDIT) and
     // the top level's between hdrl and movi (LIST INFO), but no JUNK or OpenDML.
     std::vector<HeaderChunk> otherHdrlChunks, otherTopChunks;
-    // The first IDIT chunk's, in hdrl or at the top level before movi.
+    // The first IDIT chunk's, in hdrl or at the top level before movi, and where that chunk
+    // lies (size 0: none).
     std::optional<RecordingDate> recorded;
+    HeaderChunk idit;
     std::uint64_t moviList = 0; // the "LIST" of LIST movi
     std::uint32_t moviSize = 0;
 };

@@ -35,9 +35,9 @@ constexpr std::size_t kDmlhSize = 248;
 std::uint64_t rebuiltHeaderSize(const AviHeader& header, std::uint64_t parts);
 
 // The RIFF 'AVI ' header and the rebuilt header, with the words of source 0's chunks that must
-// change noted as patches.
+// change noted as patches, and where source 0's IDIT chunk lands (0: it does not).
 bool writeRebuiltHeader(OutputPieces& out, const AviHeader& header, const OutputLayout& layout,
-                        std::vector<Patch>& patches);
+                        std::vector<Patch>& patches, std::uint64_t& iditAt);
 
 // A layout's parts, after writeRebuiltHeader.
 bool writeParts(OutputPieces& out, PlanWalk& walk, const AviHeader& header,

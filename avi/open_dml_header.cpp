@@ -44,10 +44,15 @@ bool copyChunk(OutputPieces& out, const HeaderChunk& chunk) {
     return out.from(0, chunk.offset, kChunkHeaderSize + std::uint64_t{chunk.size}) &&
            ((chunk.size & 1) == 0 || out.bytes(&kPad, 1));
 }
-bool copyChunks(OutputPieces& out, const std::vector<HeaderChunk>& chunks) {
-    for (const HeaderChunk& chunk : chunks)
+// Copies the chunks; the one at source offset `watched` lands where `landed` says.
+bool copyChunks(OutputPieces& out, const std::vector<HeaderChunk>& chunks,
+                std::uint64_t watched = ~std::uint64_t{0}, std::uint64_t* landed = nullptr) {
+    for (const HeaderChunk& chunk : chunks) {
+        if (landed && chunk.offset == watched)
+            *landed = out.size();
         if (!copyChunk(out, chunk))
             return false;
+    }
     return true;
 }
 
@@ -103,7 +108,8 @@ std::uint64_t rebuiltHeaderSize(const AviHeader& header, std::uint64_t parts) {
 }
 
 bool writeRebuiltHeader(OutputPieces& out, const AviHeader& h, const OutputLayout& layout,
-                        std::vector<Patch>& patches) {
+                        std::vector<Patch>& patches, std::uint64_t& iditAt) {
+    iditAt = 0;
     const RiffPart& first = layout.parts.front();
     if (!listHeader(out, kRiff, first.riffSize, kAviForm) ||
         !listHeader(out, kList, hdrlPayload(h, layout.superEntries), kHdrl))
@@ -134,8 +140,9 @@ bool writeRebuiltHeader(OutputPieces& out, const AviHeader& h, const OutputLayou
             {strh + kStrhLength, static_cast<std::uint32_t>(strhLength(stream, tally))});
         patches.push_back({strh + kStrhSuggestedBuffer, tally.largest});
     }
-    return odml(out, layout) && copyChunks(out, h.otherHdrlChunks) &&
-           copyChunks(out, h.otherTopChunks);
+    std::uint64_t watched = h.idit.size != 0 ? h.idit.offset : ~std::uint64_t{0};
+    return odml(out, layout) && copyChunks(out, h.otherHdrlChunks, watched, &iditAt) &&
+           copyChunks(out, h.otherTopChunks, watched, &iditAt);
 }
 
 } // namespace kovra::avi

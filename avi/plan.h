@@ -46,6 +46,9 @@ struct Plan {
     // indexes), each RIFF no larger than this unless one chunk is. A repair keeps today's one
     // RIFF up to what a FAT32 card holds.
     std::uint64_t singleRiffUpTo = std::uint64_t{1} << 30;
+    // When the output's first frame was recorded: written over the first source's IDIT date
+    // where it has one (a clip begins later than its first source did). Nothing: left as is.
+    std::optional<RecordingDate> recorded;
 };
 
 // A repair: the whole of one reading (which must hold its chunks, and not be Unreadable).

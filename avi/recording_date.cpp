@@ -1,5 +1,7 @@
 #include "avi/recording_date.h"
 
+#include <cstdio>
+
 namespace kovra::avi {
 
 namespace {
@@ -150,6 +152,29 @@ std::optional<RecordingDate> parseRecordingDate(const char* text, std::size_t si
     if (slashedForm(fields, slashed) && possible(slashed))
         return slashed;
     return std::nullopt;
+}
+
+std::string recordingDateText(const RecordingDate& d, std::size_t room) {
+    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    constexpr std::size_t kAsctimeLength = 25; // with its line break
+    constexpr std::size_t kSlashLength = 19;
+    char text[32];
+    if (room >= kAsctimeLength - 1) {
+        // Zeller's congruence, for the weekday C's asctime writes first.
+        int m = d.month < 3 ? d.month + 12 : d.month, y = d.month < 3 ? d.year - 1 : d.year;
+        int weekday = (d.day + 13 * (m + 1) / 5 + y + y / 4 - y / 100 + y / 400 + 6) % 7;
+        std::snprintf(text, sizeof text, "%s %s %02d %02d:%02d:%02d %04d\n", kDays[weekday],
+                      kMonthNames[d.month - 1], d.day, d.hour, d.minute, d.second, d.year);
+        return std::string(text, room >= kAsctimeLength ? kAsctimeLength : kAsctimeLength - 1);
+    }
+    if (room >= kSlashLength) {
+        std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", d.year, d.month, d.day,
+                      d.hour, d.minute, d.second);
+        return text;
+    }
+    return "";
 }
 
 } // namespace kovra::avi

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 
 namespace kovra::avi {
 
@@ -19,5 +20,9 @@ struct RecordingDate {
 // The date the text holds, or nothing for a text in neither form or a date that is none
 // (month 13, 30 February, hour 24). The text may end in NULs, spaces or a line break.
 std::optional<RecordingDate> parseRecordingDate(const char* text, std::size_t size);
+
+// The date as an IDIT chunk of room bytes holds it: "Tue Oct 16 08:16:47 2007\n" where that
+// fits, else "2007/10/16 08:16:47"; empty where neither does.
+std::string recordingDateText(const RecordingDate& date, std::size_t room);
 
 } // namespace kovra::avi

@@ -1,5 +1,8 @@
 #include "avi/writer.h"
 
+#include <algorithm>
+#include <string>
+
 #include "avi/open_dml.h"
 #include "avi/output_layout.h"
 #include "avi/output_pieces.h"
@@ -64,6 +67,20 @@ std::uint64_t soundSamples(const AviHeader& header, const Tally& tally) {
     return 0;
 }
 
+// The date the plan gives over the IDIT chunk's text, NULs after it, where there is one.
+bool writeRecorded(OutputSink& sink, const Plan& plan, const AviHeader& header,
+                   std::uint64_t iditAt) {
+    constexpr std::size_t kMostDateBytes = 64;
+    if (!plan.recorded || header.idit.size == 0 || iditAt == 0)
+        return true;
+    std::size_t room = std::min<std::size_t>(header.idit.size, kMostDateBytes);
+    std::string text = recordingDateText(*plan.recorded, room);
+    if (text.empty())
+        return true;
+    text.resize(room, '\0');
+    return sink.overwrite(iditAt + kChunkHeaderSize, text.data(), text.size());
+}
+
 WriteOutcome writeAsIs(const VideoReading& reading, OutputSink& sink) {
     WriteOutcome outcome;
     std::uint8_t riff[kFourccSize];
@@ -95,12 +112,15 @@ WriteOutcome writePlan(const Plan& plan, const std::vector<const VideoReading*>&
     OutputPieces out(sink);
     PlanWalk walk(plan, readings);
     std::vector<Patch> patches;
-    bool written = layout.openDml ? writeRebuiltHeader(out, header, layout, patches) &&
+    // The one RIFF keeps source 0's header where it was: its IDIT too.
+    std::uint64_t iditAt = header.idit.size != 0 ? header.idit.offset : 0;
+    bool written = layout.openDml ? writeRebuiltHeader(out, header, layout, patches, iditAt) &&
                                         writeParts(out, walk, header, layout)
                                   : writeOneRiff(out, walk, header, layout);
     if (!layout.openDml)
         patches = headerPatches(header, layout);
-    if (!written || !out.flush() || out.size() != layout.size || !overwrite(sink, patches))
+    if (!written || !out.flush() || out.size() != layout.size || !overwrite(sink, patches) ||
+        !writeRecorded(sink, plan, header, iditAt))
         return outcome;
     outcome.written = true;
     outcome.size = layout.size;

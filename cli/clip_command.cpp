@@ -100,6 +100,18 @@ void writeSpans(Context& context, const std::string& out, Taken& taken,
                           std::string("not one format with ") + taken.paths[first] + ": " +
                               differenceText(planned.difference) + " changes; nothing was written");
     }
+    // The clip's own IDIT, where its first source has one: when its first frame was recorded,
+    // on the recorder's clock.
+    const avi::SpanTaken& opening = planned.taken.front();
+    const std::optional<clips::RecordingTime>& openingTime = taken.times[opening.source];
+    double openingFps = taken.readings[opening.source].report.fps;
+    if (openingTime && openingFps > 0) {
+        clips::CivilTime t = clips::toCivil(
+            openingTime->start +
+            static_cast<std::int64_t>(static_cast<double>(opening.firstFrame) * 1000 / openingFps));
+        planned.plan.recorded =
+            avi::RecordingDate{t.year, t.month, t.day, t.hour, t.minute, t.second};
+    }
     VideoCopy copy = writePlanned(context.platform, taken.paths, readings, planned.plan, out);
     if (copy.error != OsError::None)
         throw fileFailure(copy.errorPath,

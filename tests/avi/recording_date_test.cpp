@@ -5,6 +5,8 @@
 #include <optional>
 
 #include "avi/recording_date.h"
+#include "avi/video_reading.h"
+#include "avi/writer.h"
 #include "tests/avi/avi_bytes.h"
 
 namespace kovra::avi {
@@ -117,6 +119,31 @@ INSTANTIATE_TEST_SUITE_P(Table, AviRecordingDatePlaced, ::testing::ValuesIn(kPla
                          [](const ::testing::TestParamInfo<PlacedCase>& param) {
                              return caseName(param.param.name);
                          });
+
+// Guards against a clip that says it began when its first source did: the date given goes over
+// the IDIT's, in the form the chunk has room for, in one RIFF and in a rebuilt OpenDML header.
+TEST(AviRecordingDate, AClipSaysWhenItsFirstFrameWasRecorded) {
+    const RecordingDate later{2003, 3, 10, 15, 5, 1};
+    for (std::uint32_t size : {25u, 20u}) {
+        for (std::uint64_t singleRiffUpTo : {std::uint64_t{1} << 30, std::uint64_t{4096}}) {
+            Bytes video = withIdit(size, true);
+            MemorySource source(video);
+            VideoReading reading = readVideo(source, true);
+            Plan plan;
+            plan.ranges = {{0, 2, reading.chunks.size(), {}}};
+            plan.singleRiffUpTo = singleRiffUpTo;
+            plan.recorded = later;
+            MemoryOutput output({&source});
+            WriteOutcome outcome = writePlan(plan, {&reading}, output);
+            ASSERT_TRUE(outcome.written) << size;
+            EXPECT_EQ(outcome.openDml, singleRiffUpTo < (1u << 20)) << size;
+            EXPECT_EQ(inspectBytes(output.bytes()).recorded, later) << size;
+        }
+    }
+    EXPECT_EQ(recordingDateText(later, 25), "Mon Mar 10 15:05:01 2003\n");
+    EXPECT_EQ(recordingDateText(later, 20), "2003/03/10 15:05:01");
+    EXPECT_EQ(recordingDateText(later, 18), "");
+}
 
 } // namespace
 } // namespace kovra::avi::test
