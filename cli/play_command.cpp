@@ -48,13 +48,13 @@ void addPlayCommand(CLI::App& app, Context& context) {
         workspace.prepareTempDir();
         // Copies an earlier play left are gone first, as when the window starts.
         workspace.cleanup();
-        PlaybackWorkspace::CopyPath copy;
-        if (!workspace.prepare(video->c_str(), baseName(*video).c_str(), true, copy))
+        PlaybackWorkspace::Prepared prepared;
+        if (!workspace.prepare(video->c_str(), baseName(*video).c_str(), true, prepared))
             throw fileFailure(*video, "no copy could be prepared in the temporary folder " +
                                           shownPath(workspace.tempDir().c_str()));
-        std::string shown = shownPath(copy.c_str());
+        std::string shown = shownPath(prepared.path.c_str());
         if (!*print) {
-            OsError error = context.platform.shellOpen(copy.c_str());
+            OsError error = context.platform.shellOpen(prepared.path.c_str());
             // An opener that failed without a reason the system gives (Other, no code).
             bool noReason = error == OsError::Other && osErrorText(error).empty();
             if (error != OsError::None)
