@@ -10,8 +10,12 @@
 
 namespace kovra {
 
-// True when the one RIFF spans the whole file and ends with a whole idx1 right after movi.
-// False for anything else, also a file that cannot be read: those are for a full reading.
-bool closedByRecorder(Platform& platform, const std::string& path);
+enum class VideoClosing {
+    Closed,    // the one RIFF spans the file and ends with a whole idx1 right after movi
+    Unclosed,  // anything else a full reading must judge: a power cut's end, other damage
+    NotAVideo, // no AVI header under a "MARS" or "RIFF" signature, or no file to read
+};
+
+VideoClosing closingOf(Platform& platform, const std::string& path);
 
 } // namespace kovra

@@ -150,14 +150,10 @@ bool PlaybackWorkspace::prepare(const char* videoPath, const char* videoName, bo
 
 PlaybackWorkspace::Rewrite
 PlaybackWorkspace::writePlayableCopy(const char* source, const char* target, bool& repaired) {
-    // Anything else is copied and checked as any file is, and refused.
-    std::string signature;
-    if (readSignature(platform_, source, signature) != OsError::None ||
-        (signature != kMarsSignature && signature != kRiffSignature))
-        return Rewrite::PlainCopy;
     // The copy of a video the recorder closed is its own bytes: reading it through as well
-    // would make the owner wait longer for every sound video than a plain copy takes.
-    if (closedByRecorder(platform_, source))
+    // would make the owner wait longer for every sound video than a plain copy takes. One
+    // that is no video is copied and its signature checked as any file is, and maybe refused.
+    if (closingOf(platform_, source) != VideoClosing::Unclosed)
         return Rewrite::PlainCopy;
     // A temporary name the ANSI calls cannot address would fail the copy that a plain one
     // still makes.
