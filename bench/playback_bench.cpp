@@ -46,6 +46,7 @@ constexpr std::uint64_t kIndexEntrySize = 16;
 constexpr std::uint64_t kMiB = 1 << 20;
 constexpr std::uint64_t kKiB = 1 << 10;
 constexpr double kMsPerSecond = 1e3;
+constexpr char kMarsSignature[] = "MARS";
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -86,7 +87,7 @@ bool makeRecordings(const WorkFolder& work, std::uint64_t largeMiB, std::uint64_
             !kovra::writePlayable(kovra::systemPlatform(), cut, sound, 0).written)
             return false;
         std::fstream signature(sound, std::ios::binary | std::ios::in | std::ios::out);
-        if (!signature.write("MARS", 4))
+        if (!signature.write(kMarsSignature, sizeof kMarsSignature - 1))
             return false;
     }
     return true;
