@@ -1,4 +1,5 @@
-// kovra-cli play: a recorder video in the desktop's player, through a patched copy.
+// kovra-cli play: a recorder video in the desktop's player, through a copy that begins with
+// "RIFF", repaired where a power cut left the video without its index.
 #include <iostream>
 #include <memory>
 
@@ -34,7 +35,8 @@ void requireRecorderVideo(Platform& platform, const std::string& path) {
 
 void addPlayCommand(CLI::App& app, Context& context) {
     CLI::App* play = app.add_subcommand(
-        "play", "Open a video in the desktop's player, through a copy that begins with RIFF");
+        "play", "Open a video in the desktop's player, through a copy that begins with RIFF "
+                "(repaired where it needs it)");
     auto video = std::make_shared<std::string>();
     auto print = std::make_shared<bool>(false);
     play->add_option("VIDEO", *video, "The video to play; it is never changed")
@@ -48,13 +50,13 @@ void addPlayCommand(CLI::App& app, Context& context) {
         workspace.prepareTempDir();
         // Copies an earlier play left are gone first, as when the window starts.
         workspace.cleanup();
-        PlaybackWorkspace::CopyPath copy;
-        if (!workspace.prepare(video->c_str(), baseName(*video).c_str(), true, copy))
+        PlaybackWorkspace::Prepared prepared;
+        if (!workspace.prepare(video->c_str(), baseName(*video).c_str(), true, prepared))
             throw fileFailure(*video, "no copy could be prepared in the temporary folder " +
                                           shownPath(workspace.tempDir().c_str()));
-        std::string shown = shownPath(copy.c_str());
+        std::string shown = shownPath(prepared.path.c_str());
         if (!*print) {
-            OsError error = context.platform.shellOpen(copy.c_str());
+            OsError error = context.platform.shellOpen(prepared.path.c_str());
             // An opener that failed without a reason the system gives (Other, no code).
             bool noReason = error == OsError::Other && osErrorText(error).empty();
             if (error != OsError::None)
@@ -62,7 +64,7 @@ void addPlayCommand(CLI::App& app, Context& context) {
                                   noReason ? "the desktop could not open it" : describe(error));
         }
         if (context.json)
-            printJson({{"copy", shown}, {"opened", !*print}});
+            printJson({{"copy", shown}, {"opened", !*print}, {"repaired", prepared.repaired}});
         else
             std::cout << (*print ? "" : "opened ") << shown << '\n';
     });

@@ -1,6 +1,7 @@
 // Turns a recorder video into one the PC's player accepts: a copy in the user's temporary
-// folder named "~mr" + the video's name, its "MARS" signature rewritten to "RIFF", handed to
-// the shell's "open" verb. Also removes those copies again.
+// folder named "~mr" + the video's name, handed to the shell's "open" verb. The copy of a
+// video the recorder closed is its own bytes with "RIFF"; one a power cut left without its
+// index is written as a repair writes it. Also removes those copies again.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +24,8 @@ class PlaybackWorkspace {
 
     static constexpr const char* kCopyPrefix = "~mr";
     static constexpr const char* kCopyPattern = "~mr*.avi";
+    // What a Play cut short (the program ended while it wrote) leaves: a copy's temporary file.
+    static constexpr const char* kLeftoverPattern = "~mr*.kovra-tmp";
     // The ANSI file calls address no path of MAX_PATH (260) characters or more: a copy there
     // could be made but never opened, patched or removed again.
     static constexpr std::size_t kMaxCopyPathLength = 259;
@@ -35,21 +38,37 @@ class PlaybackWorkspace {
     // False when dir is empty or has no room for the backslash; dir is then unchanged.
     static bool ensureTrailingBackslash(TempDir& dir);
 
-    // Deletes the ~mr*.avi copies in the temporary folder; one a player still holds stays.
+    // Deletes the ~mr*.avi copies in the temporary folder, and what a Play cut short left of
+    // one; a copy a player still holds stays.
     void cleanup();
     // With a device the copy is prepared and opened and the chosen file is never written;
     // without one the chosen file itself is patched.
     PlayOutcome play(const char* videoPath, const char* videoName, bool devicePresent);
-    // Play without the shell: true when target names the file ready to be opened.
+    // What Play hands the shell.
+    struct Prepared {
+        CopyPath path;         // the file to open
+        bool repaired = false; // this Play wrote it as a repair writes the video
+    };
+    // Play without the shell: true when prepared names the file ready to be opened.
     bool prepare(const char* videoPath, const char* videoName, bool devicePresent,
-                 CopyPath& target);
+                 Prepared& prepared);
 
     TempDir& tempDir() { return tempDir_; }
     const TempDir& tempDir() const { return tempDir_; }
 
   private:
     enum class Signature { Unopened, Mars, Riff, Other };
+    enum class Rewrite {
+        Written,   // the copy is in place, whole
+        Failed,    // reading the video or writing the copy failed; nothing is left
+        PlainCopy, // closed by the recorder, neither MARS nor RIFF, unreadable, or no room for
+                   // the temporary file's name: copied as it is and its signature checked
+    };
 
+    void removeMatches(const char* pattern, bool (*ours)(const char* name));
+    // The copy of a video a power cut left unclosed, as a repair writes it, under a temporary
+    // name until it is whole.
+    Rewrite writePlayableCopy(const char* source, const char* target, bool& repaired);
     Signature checkAndPatch(const char* target);
 
     Platform& platform_;

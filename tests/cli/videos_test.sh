@@ -73,6 +73,17 @@ while read -r name expected; do
   check "repairing $name again changes nothing" cmp -s "$work/$name.avi" "$work/$name.again.avi"
 done <"$work/cases"
 check "a sound video's repair is the same bytes with RIFF" cmp -s "$clip" "$work/sound.avi"
+# play hands the player what repair writes: a cut recording repaired, a sound one as its own
+# bytes with RIFF; the card's file is never written.
+mkdir -p "$work/tmp"
+for name in cut_in_frame zeroed_sizes sound; do
+  before=$(md5sum <"$card/$name.avi")
+  TMPDIR=$work/tmp kovra play --print --json "$card/$name.avi"
+  check "play --print $name: the copy is the repair" cmp -s "$(json 'd["copy"]')" "$work/$name.avi"
+  check "play --print $name: repaired said, the card untouched" is \
+    "$(json 'd["repaired"]')|$(md5sum <"$card/$name.avi")" \
+    "$([ "$name" = sound ] && echo False || echo True)|$before"
+done
 check "unreadable listed as such" is \
   "$(listed "[v['state'] for v in d if v['path'] == 'DCIM/NOTES.AVI'][0]")" unreadable
 

@@ -9,8 +9,12 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "device/file_paths.h"
+#include "device/file_replacement.h"
+#include "device/video_copy.h"
 #include "platform/file.h"
 #include "testkit/shell_log_platform.h"
 #include "tests/support/bytes.h"
@@ -32,6 +36,7 @@ class PlaybackPlatform : public test::ShellLogPlatform {
     std::vector<std::string> extraMatches; // names the enumeration reports besides the real
     bool refuseOpen = false;
     bool refuseSeek = false;
+    OsError copyRangeFailure = OsError::None; // as a full disk fails the copy into a file
 
     OsError open(const char* path, OpenMode mode, FileId& file) override {
         fileCalls.push_back(std::string("open ") + path);
@@ -43,6 +48,11 @@ class PlaybackPlatform : public test::ShellLogPlatform {
     OsError copy(const char* source, const char* target) override {
         fileCalls.push_back(std::string("copy ") + source + " " + target);
         return ShellLogPlatform::copy(source, target);
+    }
+    OsError copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) override {
+        if (copyRangeFailure != OsError::None)
+            return copyRangeFailure;
+        return real_.copyRange(from, offset, to, size);
     }
     OsError remove(const char* path) override {
         fileCalls.push_back(std::string("remove ") + path);
@@ -58,6 +68,10 @@ class PlaybackPlatform : public test::ShellLogPlatform {
         return result;
     }
 };
+
+Bytes corpusVideo(const std::string& name) {
+    return test::readAll(std::string(KOVRA_AVI_CORPUS) + "/" + name + ".avi");
+}
 
 Bytes withSignature(Bytes bytes, const char* signature) {
     std::copy(signature, signature + 4, bytes.begin());
@@ -178,6 +192,101 @@ TEST_F(Playback, WithoutDeviceTheChosenFileIsPatched) {
     }
     EXPECT_EQ(platform.copies, 0);
     EXPECT_TRUE(filesIn(temp.path()).empty());
+}
+
+// Whether Play's copy of a real recorder video is the repair's bytes or, copied as it is, the
+// video's own with "RIFF".
+const std::pair<const char*, bool> kVideos[] = {
+    // A sound recording rewritten rather than copied.
+    {"sound_mars", false},
+    // A sound "RIFF" video changed at all.
+    {"sound_riff", false},
+    // A power cut inside a frame: no index, stale sizes, the last frame cut in half.
+    {"cut_in_frame", true},
+    // The sizes and counts a recording leaves zero until it is closed.
+    {"sizes_zeroed", true},
+    // An index cut off by the end of the file.
+    {"cut_in_index", true},
+    // The copy made ahead kept past the gap where the bytes in place end.
+    {"garbage_between_chunks", true},
+    // A second RIFF after the first taken for a closed recording.
+    {"avix_part", true},
+    // A closed recording read through (as every sound one then would be) for a header field.
+    {"avih_streams_200", false},
+    // Unreadable (a header cut short) refused rather than copied and patched.
+    {"cut_in_hdrl", false},
+};
+
+// What kovra-cli repair writes for the video.
+Bytes repairOf(const std::string& video, const test::ScratchDir& dir) {
+    std::string out = dir.file("repaired-" + baseName(video));
+    EXPECT_TRUE(writePlayable(systemPlatform(), video, out, 0).written) << video;
+    return test::readAll(out);
+}
+
+// With a device the player gets the repair of a video a power cut left unclosed and a closed
+// one's own bytes with "RIFF", nothing else stays in the temporary folder, the card's file is
+// never written,
+// and a second Play opens the copy whatever became of the card's file. Without a device the
+// chosen file is only patched in place, never repaired there.
+TEST_F(Playback, CopyOfARecorderVideo) {
+    test::ScratchDir repairs;
+    for (const auto& [video, repaired] : kVideos) {
+        SCOPED_TRACE(video);
+        std::string name = std::string(video) + ".avi";
+        Bytes original = putVideo(name, corpusVideo(video));
+        Bytes patched = withSignature(original, "RIFF");
+        Bytes expected = repaired ? repairOf(card.file(name), repairs) : patched;
+        int copies = platform.copies;
+        PlaybackWorkspace::Prepared prepared;
+        ASSERT_TRUE(workspace.prepare(card.file(name).c_str(), name.c_str(), true, prepared));
+        EXPECT_EQ(prepared.path.c_str(), copyName(name));
+        EXPECT_EQ(prepared.repaired, repaired);
+        EXPECT_EQ(platform.copies - copies, repaired ? 0 : 1);
+        EXPECT_EQ(firstDifference(copyBytes(name), expected), "");
+        EXPECT_EQ(filesIn(temp.path()), std::vector<std::string>{"~mr" + name});
+        EXPECT_EQ(firstDifference(cardBytes(name), original), "");
+
+        putVideo(name, sampleVideo("MARS", 100));
+        EXPECT_EQ(play(name, true), PlayOutcome::Opened);
+        EXPECT_EQ(firstDifference(copyBytes(name), expected), "");
+        workspace.cleanup();
+
+        putVideo(name, original);
+        EXPECT_EQ(play(name, false), PlayOutcome::Opened);
+        EXPECT_EQ(firstDifference(cardBytes(name), patched), "");
+    }
+}
+
+// Guards against a copy cut short by a failed write left under the copy's name, where the
+// next Play would open it as if it were whole.
+TEST_F(Playback, FailedRepairLeavesNoCopy) {
+    putVideo("MOV0001.avi", corpusVideo("cut_in_frame"));
+    platform.copyRangeFailure = OsError(OsError::DiskFull).on(OsError::Side::Target);
+    EXPECT_EQ(play("MOV0001.avi", true), PlayOutcome::Rejected);
+    EXPECT_TRUE(filesIn(temp.path()).empty());
+    platform.copyRangeFailure = OsError::None;
+    EXPECT_EQ(play("MOV0001.avi", true), PlayOutcome::Opened);
+    EXPECT_EQ(platform.opened, std::vector<std::string>{copyName("MOV0001.avi")});
+}
+
+// The repair's temporary name is longer than the copy's: where the ANSI calls could not
+// address it the copy is made as before, patched, rather than refused.
+TEST_F(Playback, TemporaryNameAtThePathLimit) {
+    Bytes original = putVideo("MOV0001.avi", corpusVideo("cut_in_frame"));
+    std::string source = card.file("MOV0001.avi");
+    std::size_t room = PlaybackWorkspace::kMaxCopyPathLength - platform.tempAnswer->size() -
+                       FileReplacement::temporaryPathFor("~mr", platform.processId()).size();
+    for (const std::string& name : {std::string(room, 'v'), std::string(room + 1, 'v')}) {
+        bool fits = name.size() == room;
+        PlaybackWorkspace::Prepared prepared;
+        ASSERT_TRUE(workspace.prepare(source.c_str(), name.c_str(), true, prepared));
+        EXPECT_EQ(prepared.repaired, fits);
+        test::ScratchDir repairs;
+        EXPECT_EQ(firstDifference(copyBytes(name), fits ? repairOf(source, repairs)
+                                                        : withSignature(original, "RIFF")),
+                  "");
+    }
 }
 
 // An earlier copy is opened without a device too, and the chosen file is then not touched.
@@ -304,8 +413,9 @@ TEST_F(Playback, OverlongNamesAreRefusedNotCut) {
     ASSERT_EQ(workspace.play(source.c_str(), name.c_str(), true), PlayOutcome::Opened);
     std::string target = dir + "~mr" + name;
     EXPECT_EQ(target.size(), 259u);
-    ASSERT_FALSE(platform.fileCalls.empty());
-    EXPECT_EQ(platform.fileCalls.front(), "copy " + source + " " + target);
+    EXPECT_EQ(std::count(platform.fileCalls.begin(), platform.fileCalls.end(),
+                         "copy " + source + " " + target),
+              1);
     EXPECT_EQ(platform.opened, std::vector<std::string>{target});
 
     // Guards against a copy made where it can never be opened, patched or removed.
@@ -338,11 +448,14 @@ TEST_F(Playback, OpenAndSeekFailures) {
     EXPECT_EQ(platform.opened, std::vector<std::string>(2, card.file("MOV0001.avi")));
 }
 
-// Cleanup deletes the ~mr*.avi files of the temporary folder, in any case, and nothing else:
+// Cleanup deletes the ~mr*.avi files of the temporary folder, in any case, and the temporary
+// files a Play cut short left of them (the copy's name, a process number), and nothing else:
 // not other names, not folders or what they hold, not the card's files.
 TEST_F(Playback, CleanupDeletesOnlyCopies) {
-    for (const char* name : {"~mrA.avi", "~MRB.AVI", "~mr.avi", "~mrC.avi.txt", "mrD.avi",
-                             "x~mrE.avi", "~mrclip.avix", "MOV0001.avi"})
+    for (const char* name :
+         {"~mrA.avi", "~MRB.AVI", "~mr.avi", "~mrC.avi.txt", "mrD.avi", "x~mrE.avi", "~mrclip.avix",
+          "MOV0001.avi", "~mrH.avi.123.kovra-tmp", "~MRI.AVI.7.KOVRA-TMP", "~mrJ.avi.kovra-tmp",
+          "~mrK.avi.12x.kovra-tmp", "~mrL.txt.123.kovra-tmp", "MOV0002.avi.123.kovra-tmp"})
         test::writeAll(temp.file(name), {1});
     fs::create_directory(temp.path() / "~mrDir.avi");
     test::writeAll((temp.path() / "~mrDir.avi" / "~mrF.avi").string(), {1});
@@ -350,8 +463,10 @@ TEST_F(Playback, CleanupDeletesOnlyCopies) {
 
     workspace.cleanup();
     EXPECT_EQ(filesIn(temp.path()),
-              (std::vector<std::string>{"MOV0001.avi", "mrD.avi", "x~mrE.avi", "~mrC.avi.txt",
-                                        "~mrDir.avi", "~mrclip.avix"}));
+              (std::vector<std::string>{"MOV0001.avi", "MOV0002.avi.123.kovra-tmp", "mrD.avi",
+                                        "x~mrE.avi", "~mrC.avi.txt", "~mrDir.avi",
+                                        "~mrJ.avi.kovra-tmp", "~mrK.avi.12x.kovra-tmp",
+                                        "~mrL.txt.123.kovra-tmp", "~mrclip.avix"}));
     EXPECT_EQ(filesIn(temp.path() / "~mrDir.avi"), std::vector<std::string>{"~mrF.avi"});
     EXPECT_EQ(filesIn(card.path()), std::vector<std::string>{"~mrG.avi"});
 }

@@ -25,6 +25,21 @@ make_mars_video() {
   { printf 'MARS\x10\x00\x00\x00AVI LIST'; head -c 4096 /dev/urandom; } >"$1"
 }
 
+# A recording as the recorder makes one (MJPEG with 8 kHz PCM), signed "MARS".
+make_recording() {
+  ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=320x240:rate=15 -f lavfi \
+    -i sine=frequency=440:sample_rate=8000 -t 4 -c:v mjpeg -q:v 5 -c:a pcm_s16le -ac 1 "$1"
+  printf 'MARS' | dd of="$1" bs=1 count=4 conv=notrunc status=none
+}
+
+# Waits for the test player to note what it was started on; it must be the copy of NAME.
+expect_player_on_copy() {
+  for _ in $(seq 100); do [ -f "$work/opened.log" ] && break; sleep 0.1; done
+  grep -qx "C:\\\\users\\\\.*\\\\Temp\\\\~mr$1" "$work/opened.log" 2>/dev/null &&
+    echo "ok    the player was started with the copy" ||
+    fail "the player's log: $(cat "$work/opened.log" 2>/dev/null || echo none)"
+}
+
 # The card's configuration appears in every control at start-up.
 scenario_startup_shows_card() {
   fresh_prefix "e=floppy:$card"
@@ -104,11 +119,12 @@ scenario_bad_entry() {
   expect_no_file "$card/TIME.txt"
 }
 
-# Play hands the player a "RIFF" copy in the temporary folder; the card's video is untouched.
+# Play hands the player a "RIFF" copy of a sound recording in the temporary folder; the card's
+# video is untouched.
 scenario_play_from_card() {
   fresh_prefix "e=floppy:$card"
   mkdir -p "$card/DCIM"
-  make_mars_video "$card/DCIM/MOV0001.avi"
+  make_recording "$card/DCIM/MOV0001.avi"
   cp "$card/DCIM/MOV0001.avi" "$work/original.avi"
   start_kovra
   drive wait "click $IDC_BROWSE" 'file E:\DCIM\MOV0001.avi' \
@@ -116,15 +132,45 @@ scenario_play_from_card() {
     "click $IDC_PLAY" "enabled $IDC_PLAY 1" "enabled $IDC_SET_CONFIG 1"
   local copy
   copy="$(temp_folder)/~mrMOV0001.avi"
-  for _ in $(seq 100); do [ -f "$work/opened.log" ] && break; sleep 0.1; done
-  grep -qx 'C:\\users\\.*\\Temp\\~mrMOV0001.avi' "$work/opened.log" 2>/dev/null &&
-    echo "ok    the player was started with the copy" ||
-    fail "the player's log: $(cat "$work/opened.log" 2>/dev/null || echo none)"
+  expect_player_on_copy MOV0001.avi
   [ "$(head -c 4 "$copy" 2>/dev/null)" = "RIFF" ] && echo "ok    the copy begins with RIFF" ||
     fail "the copy begins with $(head -c 4 "$copy" 2>/dev/null)"
   cmp -s <(tail -c +5 "$copy") <(tail -c +5 "$work/original.avi") &&
     echo "ok    the copy differs only in its signature" || fail "the copy's frames differ"
   expect_same "$card/DCIM/MOV0001.avi" "$work/original.avi"
+  drive wait "click $CLOSE" gone
+  expect_exit
+}
+
+# A recording a power cut ended inside a frame reaches the player repaired: the bytes kovra-cli
+# repair writes, beginning "RIFF", with an index and every complete frame; the card's video is
+# untouched.
+scenario_play_cut_from_card() {
+  fresh_prefix "e=floppy:$card"
+  mkdir -p "$card/DCIM"
+  make_recording "$work/whole.avi"
+  local size cut frames copy
+  size=$(stat -c %s "$work/whole.avi")
+  cut=$((size * 6 / 10))
+  frames=$(python3 "$repo/tests/cli/avi_layout.py" "$work/whole.avi" frames-before "$cut")
+  head -c "$cut" "$work/whole.avi" >"$card/DCIM/MOV0002.avi"
+  cp "$card/DCIM/MOV0002.avi" "$work/original.avi"
+  "$wine" "$BUILD/kovra-cli.exe" repair "$(winpath "$work/original.avi")" \
+    "$(winpath "$work/repaired.avi")" >/dev/null || fail "kovra-cli repair"
+  start_kovra
+  drive wait "click $IDC_BROWSE" 'file E:\DCIM\MOV0002.avi' "click $IDC_PLAY" "enabled $IDC_PLAY 1"
+  copy="$(temp_folder)/~mrMOV0002.avi"
+  expect_player_on_copy MOV0002.avi
+  cmp -s "$copy" "$work/repaired.avi" && echo "ok    the copy is what kovra-cli repair writes" ||
+    fail "the copy differs from kovra-cli repair's"
+  [ "$(head -c 4 "$copy" 2>/dev/null)" = "RIFF" ] && grep -qa idx1 "$copy" &&
+    echo "ok    the copy begins with RIFF and holds an index" || fail "no RIFF or no idx1"
+  local counted
+  counted=$(ffprobe -v error -count_frames -select_streams v:0 \
+    -show_entries stream=nb_read_frames -of csv=p=0 "$copy" </dev/null)
+  [ "$counted" = "$frames" ] && echo "ok    ffprobe counts the $frames complete frames" ||
+    fail "ffprobe counts $counted frames, not $frames"
+  expect_same "$card/DCIM/MOV0002.avi" "$work/original.avi"
   drive wait "click $CLOSE" gone
   expect_exit
 }

@@ -63,10 +63,10 @@ TEST_F(RecorderOnCard, PlaySwitchesTheBusySetAroundThePreparation) {
     busy.erase(std::find(busy.begin(), busy.end(), "disable 1005"));
     busy.erase(std::find(busy.begin(), busy.end(), "disable 1006"));
     std::string copy = tempFolder() + "~mrMOV0001.avi";
-    EXPECT_EQ(platform.log.take(),
-              concat({busy,
-                      {"copy E:\\MOV0001.avi", "readwrite " + copy, "shell " + copy},
-                      switched("enable", kOpenedOrder)}));
+    EXPECT_EQ(platform.log.take(), concat({busy,
+                                           {"read E:\\MOV0001.avi", "copy E:\\MOV0001.avi",
+                                            "readwrite " + copy, "shell " + copy},
+                                           switched("enable", kOpenedOrder)}));
     EXPECT_TRUE(checked(IDC_TRIGGER_VGA));
     EXPECT_EQ(enabledOf(kFrameRates), std::vector<int>(kFrameRates));
 
@@ -74,9 +74,10 @@ TEST_F(RecorderOnCard, PlaySwitchesTheBusySetAroundThePreparation) {
     platform.log.take();
     click(IDC_PLAY);
     std::string refused = tempFolder() + "~mrMOV0002.avi";
-    EXPECT_EQ(platform.log.take(), concat({switched("disable", kBusyOrder),
-                                           {"copy E:\\MOV0002.avi", "readwrite " + refused},
-                                           switched("enable", kBusyOrder)}));
+    EXPECT_EQ(platform.log.take(),
+              concat({switched("disable", kBusyOrder),
+                      {"read E:\\MOV0002.avi", "copy E:\\MOV0002.avi", "readwrite " + refused},
+                      switched("enable", kBusyOrder)}));
     EXPECT_EQ(cancel(), IDCANCEL);
 }
 
