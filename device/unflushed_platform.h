@@ -4,111 +4,17 @@
 // storage would only make the owner wait for the player longer than for a plain copy.
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/forwarding_platform.h"
 
 namespace kovra {
 
-class UnflushedPlatform final : public Platform {
+class UnflushedPlatform final : public ForwardingPlatform {
   public:
-    explicit UnflushedPlatform(Platform& real) : real_(real) {}
+    explicit UnflushedPlatform(Platform& real) : ForwardingPlatform(real) {}
 
     // What the system has not written yet it writes in its own time.
     OsError flush(FileId) override { return OsError::None; }
     void startFlush(FileId, std::uint64_t, std::uint64_t) override {}
-
-    DriveType driveType(const char* root) override { return real_.driveType(root); }
-    OsError open(const char* path, OpenMode mode, FileId& file) override {
-        return real_.open(path, mode, file);
-    }
-    OsError read(FileId file, void* buffer, std::size_t size) override {
-        return real_.read(file, buffer, size);
-    }
-    OsError write(FileId file, const void* data, std::size_t size) override {
-        return real_.write(file, data, size);
-    }
-    OsError seek(FileId file, std::uint32_t offset) override { return real_.seek(file, offset); }
-    OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) override {
-        return real_.readAt(file, offset, buffer, size);
-    }
-    OsError writeAt(FileId file, std::uint64_t offset, const void* data,
-                    std::size_t size) override {
-        return real_.writeAt(file, offset, data, size);
-    }
-    OsError fileSize(FileId file, std::uint64_t& size) override {
-        return real_.fileSize(file, size);
-    }
-    OsError setSize(FileId file, std::uint64_t size) override { return real_.setSize(file, size); }
-    OsError copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) override {
-        return real_.copyRange(from, offset, to, size);
-    }
-    void close(FileId file) override { real_.close(file); }
-
-    OsError map(FileId file, std::uint64_t offset, std::uint64_t size, MappedFile& view) override {
-        return real_.map(file, offset, size, view);
-    }
-    OsError readMapped(const MappedFile& view, std::uint64_t offset, void* buffer,
-                       std::size_t size) override {
-        return real_.readMapped(view, offset, buffer, size);
-    }
-    void unmap(MappedFile& view) override { real_.unmap(view); }
-
-    OsError tempPath(char* buffer, std::size_t capacity) override {
-        return real_.tempPath(buffer, capacity);
-    }
-    OsError forEachMatch(const char* pattern,
-                         const std::function<void(const char* name)>& visit) override {
-        return real_.forEachMatch(pattern, visit);
-    }
-    bool exists(const char* path) override { return real_.exists(path); }
-    OsError remove(const char* path) override { return real_.remove(path); }
-    OsError copy(const char* source, const char* target) override {
-        return real_.copy(source, target);
-    }
-    OsError replace(const char* source, const char* target) override {
-        return real_.replace(source, target);
-    }
-
-    OsError info(const char* path, FileInfo& info) override { return real_.info(path, info); }
-    OsError linkInfo(const char* path, FileInfo& info) override {
-        return real_.linkInfo(path, info);
-    }
-    OsError identity(const char* path, FileIdentity& identity) override {
-        return real_.identity(path, identity);
-    }
-    OsError realPath(const char* path, std::string& real) override {
-        return real_.realPath(path, real);
-    }
-    OsError setModified(const char* path, std::int64_t modified) override {
-        return real_.setModified(path, modified);
-    }
-    OsError setFileModified(FileId file, std::int64_t modified) override {
-        return real_.setFileModified(file, modified);
-    }
-    OsError makeFolder(const char* path) override { return real_.makeFolder(path); }
-    OsError forEachEntry(const char* folder,
-                         const std::function<void(const FolderEntry& entry)>& visit) override {
-        return real_.forEachEntry(folder, visit);
-    }
-    OsError lockFile(const char* path, FileId& file) override { return real_.lockFile(path, file); }
-
-    SystemTime localTime() override { return real_.localTime(); }
-    OsError shellOpen(const char* path) override { return real_.shellOpen(path); }
-    bool enforcesSharing() const override { return real_.enforcesSharing(); }
-
-    std::uint32_t processId() override { return real_.processId(); }
-    bool isTerminal(StandardStream stream) override { return real_.isTerminal(stream); }
-
-    OsError mountedMedia(std::vector<MountedMedium>& media) override {
-        return real_.mountedMedia(media);
-    }
-    void setSystemRoot(const std::string& root) override { real_.setSystemRoot(root); }
-
-    void deferInterrupts() override { real_.deferInterrupts(); }
-    void allowInterrupts() override { real_.allowInterrupts(); }
-    bool interrupted() override { return real_.interrupted(); }
-
-  private:
-    Platform& real_;
 };
 
 } // namespace kovra

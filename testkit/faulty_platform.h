@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "testkit/forwarding_platform.h"
+#include "platform/forwarding_platform.h"
 
 namespace kovra::test {
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "testkit/forwarding_platform.h"
+#include "platform/forwarding_platform.h"
 #include "tests/support/bytes.h"
 #include "tests/support/scratch_dir.h"
 
@@ -89,7 +89,7 @@ TEST_F(CardFiles, UncreatablePathReportsTheError) {
 }
 
 // A platform whose writes or moves fail, as on a full or write-protected card.
-class FailingPlatform : public test::ForwardingPlatform {
+class FailingPlatform : public ForwardingPlatform {
   public:
     OsError writeError = OsError::None;
     OsError replaceError = OsError::None;
@@ -162,7 +162,7 @@ TEST_F(CardFiles, ReplacementKeepsTheModificationTimeAsked) {
 
 // Logs the calls that decide whether a replaced file survives a power cut, in order; as FAT
 // on Linux does, it can give a moved file the time of the move.
-class DurabilityLog final : public test::ForwardingPlatform {
+class DurabilityLog final : public ForwardingPlatform {
   public:
     std::vector<std::string> calls;
     bool interruptNow = false;

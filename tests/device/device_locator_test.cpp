@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "testkit/forwarding_platform.h"
+#include "platform/forwarding_platform.h"
 
 namespace kovra {
 namespace {
 
 // Answers drive types from a table; letters not in it have no root. Records every probe.
-class ScriptedDrives : public test::ForwardingPlatform {
+class ScriptedDrives : public ForwardingPlatform {
   public:
     explicit ScriptedDrives(std::map<char, DriveType> drives) : drives_(std::move(drives)) {}
     DriveType driveType(const char* root) override {

@@ -10,7 +10,7 @@
 #include "avi/video_reading.h"
 #include "avi/writer.h"
 #include "device/video_output.h"
-#include "testkit/forwarding_platform.h"
+#include "platform/forwarding_platform.h"
 #include "tests/support/bytes.h"
 #include "tests/support/scratch_dir.h"
 
@@ -75,7 +75,7 @@ TEST(VideoFiles, RepairBetweenFilesWritesWhatMemoryWrites) {
     }
 }
 
-class FailingCopyPlatform final : public test::ForwardingPlatform {
+class FailingCopyPlatform final : public ForwardingPlatform {
   public:
     OsError copyRange(FileId, std::uint64_t, FileId, std::uint64_t) override {
         return OsError::ShortWrite; // a full disk

@@ -1,9 +1,10 @@
-// A platform that passes every call to the real one; a test overrides only what it scripts.
+// A platform that passes every call to another one; a wrapper overrides only what it changes
+// (a test scripts faults this way, Play leaves out flushes).
 #pragma once
 
 #include "platform/platform.h"
 
-namespace kovra::test {
+namespace kovra {
 
 class ForwardingPlatform : public Platform {
   public:
@@ -111,4 +112,4 @@ class ForwardingPlatform : public Platform {
     Platform& real_;
 };
 
-} // namespace kovra::test
+} // namespace kovra
