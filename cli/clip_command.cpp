@@ -45,20 +45,35 @@ std::string secondsText(std::int64_t millis) {
     return shown + " s";
 }
 
-// Reads each video whole (its chunks kept for the plan); one that cannot be read, or holds no
-// frame, ends the command naming it.
+// Reads a video whole, its chunks kept for the plan; error when it could not be read.
+avi::VideoReading readWithChunks(Platform& platform, const std::string& path, OsError& error) {
+    VideoFileSource source(platform, path);
+    error = source.openError();
+    if (error != OsError::None)
+        return avi::VideoReading();
+    avi::VideoReading reading = avi::readVideo(source, true);
+    error = source.readError();
+    return reading;
+}
+
+// Takes one reading of a video, with when it was recorded; one that cannot be read, or holds
+// no frame, ends the command naming it.
+void take(Platform& platform, Taken& taken, const std::string& path, avi::VideoReading reading,
+          OsError error) {
+    if (error != OsError::None)
+        throw fileFailure(path, "cannot be read: " + describe(error));
+    if (reading.report.state == avi::VideoState::Unreadable)
+        throw fileFailure(path, "cannot be used: " + problemText(reading.report.findings.front()));
+    taken.times.push_back(clips::timedVideo(platform, path, reading.report).time);
+    taken.readings.push_back(std::move(reading));
+}
+
+// Reads each of taken.paths once, in order.
 void readAll(Platform& platform, Taken& taken) {
     for (const std::string& path : taken.paths) {
-        VideoFileSource source(platform, path);
-        if (source.openError() != OsError::None)
-            throw fileFailure(path, "cannot be read: " + describe(source.openError()));
-        avi::VideoReading reading = avi::readVideo(source, true);
-        if (source.readError() != OsError::None)
-            throw fileFailure(path, "cannot be read: " + describe(source.readError()));
-        if (reading.report.state == avi::VideoState::Unreadable)
-            throw fileFailure(path,
-                              "cannot be used: " + problemText(reading.report.findings.front()));
-        taken.readings.push_back(std::move(reading));
+        OsError error;
+        avi::VideoReading reading = readWithChunks(platform, path, error);
+        take(platform, taken, path, std::move(reading), error);
     }
 }
 
@@ -252,8 +267,6 @@ void runClip(Context& context, const ClipOptions& options) {
             Taken taken;
             taken.paths = options.videos;
             readAll(platform, taken);
-            clips::TimedVideo timed = clips::readTimedVideo(platform, options.videos.front());
-            taken.times.push_back(timed.time);
             writeSpans(context, options.out, taken, {span}, {}, offset);
             return;
         }
@@ -272,14 +285,36 @@ void runClip(Context& context, const ClipOptions& options) {
 
     std::vector<std::string> paths = candidates(context, options);
     checkOut(platform, options.out, paths, options.force);
+    // Each video is read once, and only where it may hold some of the range: the chunks of
+    // those whose time comes near it are kept for the plan, the others' let go.
+    std::vector<std::optional<clips::ClockMillis>> closed;
+    for (const std::string& path : paths) {
+        FileInfo info;
+        closed.push_back(platform.info(path.c_str(), info) == OsError::None
+                             ? clips::closedAt(platform.localTimeOf(info.modified))
+                             : std::nullopt);
+    }
+    clips::RangeReading reach(from, to);
     std::vector<clips::RecordingTime> times;
     std::vector<std::string> timedPaths;
-    for (const std::string& path : paths) {
-        clips::TimedVideo video = clips::readTimedVideo(platform, path);
-        if (video.error == OsError::None && video.time) {
-            times.push_back(*video.time);
-            timedPaths.push_back(path);
-        }
+    std::vector<std::optional<avi::VideoReading>> kept;
+    for (std::size_t candidate : clips::RangeReading::order(closed)) {
+        if (!reach.needs(closed[candidate]))
+            continue;
+        const std::string& path = paths[candidate];
+        OsError error;
+        avi::VideoReading reading = readWithChunks(platform, path, error);
+        if (error != OsError::None)
+            continue;
+        clips::TimedVideo video = clips::timedVideo(platform, path, reading.report);
+        if (!video.time)
+            continue;
+        reach.read(*video.time);
+        times.push_back(*video.time);
+        timedPaths.push_back(path);
+        bool near = video.time->end >= from - clips::kTimeSlackMillis &&
+                    video.time->start <= to + clips::kTimeSlackMillis;
+        kept.push_back(near ? std::optional<avi::VideoReading>(std::move(reading)) : std::nullopt);
     }
     clips::Selection selection = clips::selectRange(times, from, to);
     if (selection.refusal != clips::SelectionRefusal::None)
@@ -292,8 +327,13 @@ void runClip(Context& context, const ClipOptions& options) {
     std::vector<std::size_t> index(times.size());
     for (const avi::SourceSpan& span : selection.spans) {
         index[span.source] = taken.paths.size();
-        taken.paths.push_back(timedPaths[span.source]);
-        taken.times.push_back(times[span.source]);
+        const std::string& path = timedPaths[span.source];
+        taken.paths.push_back(path);
+        OsError error;
+        avi::VideoReading reading = kept[span.source] ? std::move(*kept[span.source])
+                                                      : readWithChunks(platform, path, error);
+        take(platform, taken, path, std::move(reading), error);
+        taken.times.back() = times[span.source];
         avi::SourceSpan renumbered = span;
         renumbered.source = index[span.source];
         spans.push_back(renumbered);
@@ -307,7 +347,6 @@ void runClip(Context& context, const ClipOptions& options) {
     for (std::size_t overlapping : selection.overlapping)
         warn(shownName(timedPaths[overlapping]) +
              ": recorded over the same time as the one before; only what it adds is taken");
-    readAll(platform, taken);
     writeSpans(context, options.out, taken, spans, gaps, offset);
 }
 
@@ -316,6 +355,7 @@ void runJoin(Context& context, const ClipOptions& options) {
     checkOut(platform, options.out, options.videos, options.force);
     Taken taken;
     taken.paths = options.videos;
+    readAll(platform, taken);
     std::vector<avi::SourceSpan> spans;
     std::vector<clips::RecordingTime> times;
     bool allTimed = true;
@@ -323,13 +363,10 @@ void runJoin(Context& context, const ClipOptions& options) {
         avi::SourceSpan span;
         span.source = i;
         spans.push_back(span);
-        clips::TimedVideo video = clips::readTimedVideo(platform, taken.paths[i]);
-        taken.times.push_back(video.time);
-        allTimed = allTimed && video.time.has_value();
-        if (video.time)
-            times.push_back(*video.time);
+        allTimed = allTimed && taken.times[i].has_value();
+        if (taken.times[i])
+            times.push_back(*taken.times[i]);
     }
-    readAll(platform, taken);
     writeSpans(context, options.out, taken, spans,
                allTimed ? clips::gapsBetween(times) : std::vector<clips::Gap>{},
                clockOffsetMillis(options.clockOffset));

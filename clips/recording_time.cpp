@@ -24,19 +24,23 @@ std::optional<RecordingTime> recordingTime(const avi::VideoReport& report,
         ClockMillis start = toMillis({d.year, d.month, d.day, d.hour, d.minute, d.second, 0});
         return RecordingTime{start, start + length, TimeSource::Idit};
     }
-    if (!fileTime)
+    std::optional<ClockMillis> end = fileTime ? closedAt(*fileTime) : std::nullopt;
+    if (!end)
         return std::nullopt;
-    CivilTime closed{fileTime->year,
-                     fileTime->month,
-                     fileTime->day,
-                     fileTime->hour,
-                     fileTime->minute,
-                     fileTime->second,
+    return RecordingTime{*end - length, *end, TimeSource::FileTime};
+}
+
+std::optional<ClockMillis> closedAt(const SystemTime& fileTime) {
+    CivilTime closed{fileTime.year,
+                     fileTime.month,
+                     fileTime.day,
+                     fileTime.hour,
+                     fileTime.minute,
+                     fileTime.second,
                      0};
     if (!isCivilTime(closed))
         return std::nullopt;
-    ClockMillis end = toMillis(closed);
-    return RecordingTime{end - length, end, TimeSource::FileTime};
+    return toMillis(closed);
 }
 
 } // namespace kovra::clips

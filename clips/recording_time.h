@@ -25,6 +25,10 @@ const char* timeSourceName(TimeSource source); // "idit", "file time"
 std::optional<RecordingTime> recordingTime(const avi::VideoReport& report,
                                            const std::optional<SystemTime>& fileTime);
 
+// When the card's file was closed, on the recorder's clock, from its modification time as the
+// PC's clock shows it; nothing for a time no calendar holds.
+std::optional<ClockMillis> closedAt(const SystemTime& fileTime);
+
 // The video's length in milliseconds: its frames at its frame rate.
 std::int64_t lengthMillis(const avi::VideoReport& report);
 

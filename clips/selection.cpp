@@ -48,6 +48,29 @@ Selection selectRange(const std::vector<RecordingTime>& times, ClockMillis from,
     return selection;
 }
 
+std::vector<std::size_t>
+RangeReading::order(const std::vector<std::optional<ClockMillis>>& closed) {
+    std::vector<std::size_t> order(closed.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        if (!closed[a] || !closed[b])
+            return !closed[a] && closed[b];
+        return *closed[a] < *closed[b];
+    });
+    return order;
+}
+
+bool RangeReading::needs(const std::optional<ClockMillis>& closed) const {
+    if (!closed)
+        return true;
+    return *closed >= from_ - kTimeSlackMillis && covered_ < to_;
+}
+
+void RangeReading::read(const RecordingTime& time) {
+    if (time.start <= covered_ + kTimeSlackMillis && time.end > covered_)
+        covered_ = time.end;
+}
+
 std::vector<Gap> gapsBetween(const std::vector<RecordingTime>& times) {
     std::vector<Gap> gaps;
     for (std::size_t i = 1; i < times.size(); ++i) {

@@ -8,10 +8,18 @@ TimedVideo readTimedVideo(Platform& platform, const std::string& path) {
     TimedVideo video;
     video.path = path;
     VideoCopy read = inspectVideo(platform, path);
-    video.error = read.error;
-    video.report = read.report;
-    if (video.error != OsError::None)
+    if (read.error != OsError::None) {
+        video.error = read.error;
+        video.report = read.report;
         return video;
+    }
+    return timedVideo(platform, path, read.report);
+}
+
+TimedVideo timedVideo(Platform& platform, const std::string& path, const avi::VideoReport& report) {
+    TimedVideo video;
+    video.path = path;
+    video.report = report;
     FileInfo info;
     std::optional<SystemTime> closed;
     if (platform.info(path.c_str(), info) == OsError::None) {

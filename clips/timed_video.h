@@ -23,6 +23,9 @@ struct TimedVideo {
 // Reads the video's headers and index (not its data where the index holds) and its file time.
 TimedVideo readTimedVideo(Platform& platform, const std::string& path);
 
+// The same from a reading already made of the file: only its file time is asked for.
+TimedVideo timedVideo(Platform& platform, const std::string& path, const avi::VideoReport& report);
+
 // The recording time moved by what --clock-offset says the recorder's clock is off by.
 RecordingTime shifted(const RecordingTime& time, std::int64_t offsetMillis);
 

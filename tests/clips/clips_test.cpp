@@ -125,5 +125,39 @@ TEST(Selection, TheChainOfRecordingsARangeTakes) {
     EXPECT_EQ(gapsBetween({rec(0, 10), rec(11, 20), rec(40, 50)}).size(), 1u);
 }
 
+// Guards against a clip that reads every recording on the card, and against one that leaves
+// out a recording the range takes because its file was closed late or its time is unknown.
+TEST(Selection, OnlyTheRecordingsNearTheRangeAreRead) {
+    ClockMillis t0 = at("2007-10-16 14:02:00");
+    auto rec = [&](int from, int to) {
+        return RecordingTime{t0 + from * 1000, t0 + to * 1000, TimeSource::FileTime};
+    };
+    // Loop recordings closed as they end (the fourth's file time unknown), a gap, then one
+    // recorded before the gap whose file was closed (copied) long after.
+    std::vector<RecordingTime> times = {rec(0, 10),  rec(10, 20), rec(20, 30),
+                                        rec(30, 40), rec(60, 70), rec(41, 50)};
+    std::vector<std::optional<ClockMillis>> closed = {t0 + 10000,   t0 + 20000, t0 + 30000,
+                                                      std::nullopt, t0 + 70000, t0 + 900000};
+    struct Case {
+        int from, to;
+        std::vector<std::size_t> read; // in the order read
+    } cases[] = {
+        {13, 18, {3, 1}},               // the unknown one first, then the one that holds it all
+        {5, 25, {3, 0, 1, 2}},          // three in a row
+        {35, 65, {3, 4, 5}},            // a gap: read on until it is held, the late copy too
+        {-30, -20, {3, 0, 1, 2, 4, 5}}, // nothing holds it: every one that may is read
+    };
+    for (const Case& c : cases) {
+        RangeReading reach(t0 + c.from * 1000, t0 + c.to * 1000);
+        std::vector<std::size_t> read;
+        for (std::size_t i : RangeReading::order(closed))
+            if (reach.needs(closed[i])) {
+                read.push_back(i);
+                reach.read(times[i]);
+            }
+        EXPECT_EQ(read, c.read) << c.from << " to " << c.to;
+    }
+}
+
 } // namespace
 } // namespace kovra::clips
