@@ -59,6 +59,15 @@ void closedAt(const fs::path& path, int secondsAfterFirstEnd) {
     runProcess({"sh", "-c", touch});
 }
 
+// Runs the sides in alternating rounds, each from no OUT and settled storage.
+bool runEachFresh(WorkFolder& work, std::vector<Side>& sides, const fs::path& out) {
+    auto fresh = [&] {
+        fs::remove(out);
+        work.settle();
+    };
+    return runAlternating(sides, kRounds, fresh, (work / "stderr.txt").string());
+}
+
 bool clipBench(WorkFolder& work, const Clip& clip) {
     // Three recordings of 5 minutes, each as long as the clip's chunks repeated make it.
     double bytesPerSecond = static_cast<double>(clip.bytes.size()) / kClipSeconds;
@@ -93,11 +102,7 @@ bool clipBench(WorkFolder& work, const Clip& clip) {
                      " -c copy " + shellQuoted(out),
                  out)},
     };
-    auto fresh = [&] {
-        fs::remove(out);
-        work.settle();
-    };
-    if (!runAlternating(sides, kRounds, fresh, (work / "stderr.txt").string()))
+    if (!runEachFresh(work, sides, out))
         return false;
     // A plain copy of a file of the clip's size, read from the page cache as the clip's sources
     // are.
@@ -108,7 +113,7 @@ bool clipBench(WorkFolder& work, const Clip& clip) {
     std::vector<Side> copy = {
         {"cp FILE OUT && sync OUT (a file of the clip's size)",
          durable("cp " + shellQuoted(clipOut) + " " + shellQuoted(out), out)}};
-    if (!runAlternating(copy, kRounds, fresh, (work / "stderr.txt").string()))
+    if (!runEachFresh(work, copy, out))
         return false;
     std::printf("clip: three %d-minute \"MARS\" recordings (%s) without their index, file times "
                 "one after the other; 60 s from 4:30 into the first; every side reads from the "
@@ -154,11 +159,7 @@ bool joinBench(WorkFolder& work, const Clip& clip, std::uint64_t joinMiB) {
                      " -c copy " + shellQuoted(out),
                  out)},
     };
-    auto fresh = [&] {
-        fs::remove(out);
-        work.settle();
-    };
-    if (!runAlternating(sides, kRounds, fresh, (work / "stderr.txt").string()))
+    if (!runEachFresh(work, sides, out))
         return false;
     std::printf("join: ten %llu MiB \"MARS\" recordings (%s) without their index; every side "
                 "reads from the page cache and flushes its output\n",
