@@ -214,9 +214,10 @@ class Platform {
     // interrupt came while interrupts are deferred. A change may be reported that was none:
     // the caller looks again.
     virtual OsError waitForMountChange(int timeoutMilliseconds) = 0;
-    // What was written to the filesystem at root reaches the storage before this returns
-    // (syncfs); None without doing anything where the system allows no such call (a volume
-    // on Windows needs an administrator): there every file Kovra writes is flushed already.
+    // What was written to the filesystem at root reaches the storage before this returns:
+    // syncfs, or FlushFileBuffers on the volume where Windows allows it (an administrator's
+    // right). Where it does not, None: every file Kovra writes is flushed before its write
+    // returns.
     virtual OsError flushVolume(const char* root) = 0;
     // Shows a desktop notification where there is a way to (notify-send on PATH), without
     // waiting for it; nothing happens where there is none or it fails.

@@ -25,7 +25,10 @@ OsError scanMedia(Platform& platform, const std::string& givenCard, std::vector<
     char root[] = "C:\\";
     for (char letter = kFirstLetter; letter <= DeviceLocator::kLastLetter; ++letter) {
         root[0] = letter;
-        if (platform.driveType(root) == DriveType::Removable)
+        // An empty card reader is a removable drive too: only one with a volume in it counts.
+        bool mounted = false;
+        if (platform.driveType(root) == DriveType::Removable &&
+            platform.mountedAt(root, mounted) == OsError::None && mounted)
             media.push_back({root, std::string(root, 2), false});
     }
     std::vector<MountedMedium> mounted;

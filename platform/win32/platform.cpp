@@ -542,14 +542,13 @@ class Win32Platform final : public Platform {
     OsError mountedAt(const char* folder, bool& mounted) override {
         std::string path = folder;
         bool driveRoot = path.size() == kDriveRootLength && path[1] == ':' && path[2] == '\\';
-        if (driveRoot)
-            mounted = GetVolumeInformationA(folder, nullptr, 0, nullptr, nullptr, nullptr, nullptr,
-                                            0) != 0;
-        else {
-            DWORD attributes = GetFileAttributesA(folder);
-            mounted = attributes != INVALID_FILE_ATTRIBUTES &&
-                      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        }
+        // An empty reader has no volume (Windows) or no root folder (Wine, which makes up a
+        // volume for any drive it maps).
+        DWORD attributes = GetFileAttributesA(folder);
+        mounted =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+            (!driveRoot ||
+             GetVolumeInformationA(folder, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0) != 0);
         return OsError::None;
     }
 
@@ -569,11 +568,13 @@ class Win32Platform final : public Platform {
         HANDLE handle =
             CreateFileA(volume.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                         OPEN_EXISTING, 0, nullptr);
+        // Refused without an administrator's rights (and by Wine): nothing is lost, since
+        // every file Kovra writes has been flushed on its own before its write returned.
         if (handle == INVALID_HANDLE_VALUE)
             return OsError::None;
-        OsError result = FlushFileBuffers(handle) ? OsError::None : lastError();
+        FlushFileBuffers(handle);
         CloseHandle(handle);
-        return result;
+        return OsError::None;
     }
 
     void notify(const std::string&, const std::string&) override {}
