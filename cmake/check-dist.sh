@@ -98,8 +98,7 @@ if [ -f "$a/$zip" ]; then
     "$a/$zip")
   [ "$members" = "Kovra.exe README.txt kovra-cli.exe watch-at-log-in.cmd" ] && echo "ok    $zip holds $members" ||
     fail "$zip holds $members"
-  python3 - "$a/$zip" <<'EOF' && echo "ok    README.txt and the .cmd have CRLF line ends only" ||
-    fail "README.txt or the .cmd"
+  python3 - "$a/$zip" <<'EOF' && echo "ok    README.txt and the .cmd end their lines in CRLF" || fail "README.txt or the .cmd"
 import sys, zipfile
 for name in ("README.txt", "watch-at-log-in.cmd"):
     text = zipfile.ZipFile(sys.argv[1]).read(name)
