@@ -42,9 +42,15 @@ make_card() { # make_card FOLDER: CONFIG.SYS and one recording the recorder sign
   cp "$clip" "$1/DCIM/$2"
   printf 'MARS' | dd of="$1/DCIM/$2" bs=1 count=4 conv=notrunc status=none
 }
-# start ARGS...: the watcher in the background, nothing mounted yet, its words in watch.out and watch.err.
+# A notify-send of the test's own on PATH, which notes what it was asked to show.
+mkdir -p "$work/bin"
+printf '#!/bin/sh\nprintf "%%s|" "$@" >>"%s"\necho >>"%s"\n' "$work/notified" "$work/notified" \
+  >"$work/bin/notify-send"
+chmod +x "$work/bin/notify-send"
+# start ARGS...: the watcher in the background, its words in watch.out and watch.err.
 start() {
-  "$program" --system-root "$system" watch "$@" >"$work/watch.out" 2>"$work/watch.err" &
+  PATH=$work/bin:$PATH "$program" --system-root "$system" watch "$@" >"$work/watch.out" \
+    2>"$work/watch.err" &
   watcher=$!
   wait_for "watching for"
 }
@@ -113,6 +119,8 @@ check "the steps in order" is "$(grep -o 'wrote\|exported DCIM\|flushed\|may be 
 # A card handled again at every change of the mount table.
 check "handled once" is "$(grep -c ": the recorder's card$" <<<"$out")" 1
 check "SIGTERM while idle exits 0" is "$rc|$err" "0|"
+# No desktop notification, or one that is not the word to take the card out.
+check "notified once: take it out" is "$(grep -c 'may be taken out' "$work/notified")" 1
 check "each line has the time" is "$(grep -cvE '^[0-9]{2}:[0-9]{2}:[0-9]{2} ' <<<"$out")" 0
 
 # --- a card already in when it starts: handled at once; --once ends with the export's code
