@@ -9,6 +9,7 @@ namespace kovra::watcher {
 
 namespace {
 
+// kovra-cli's exit codes, which the watcher hands back as the command's own.
 constexpr int kDone = 0;
 constexpr int kFileProblem = 1;
 // No limit: a mount or an unmount ends the wait, and so does an interrupt.

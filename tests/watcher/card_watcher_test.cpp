@@ -102,24 +102,6 @@ watcher::WatchSteps everyStep() {
     return steps;
 }
 
-// A flush before the export, or the word to take it out before the flush.
-TEST(CardWatcher, DoesTheStepsInOrder) {
-    ScratchDir dir;
-    std::string root = card(dir, "card", kConfigSize);
-    ScriptedMedia platform;
-    platform.script = {{}, {{root, "/dev/sdb1", "removable"}}};
-    WatchRun run = watch(platform, everyStep());
-    ASSERT_EQ(run.code, 0);
-    std::vector<std::string> steps;
-    for (const std::string& call : run.calls)
-        for (const char* step : {"say wrote", "export", "flush", "notify"})
-            if (call.rfind(step, 0) == 0)
-                steps.push_back(step);
-    EXPECT_EQ(steps, (std::vector<std::string>{"say wrote", "export", "flush", "notify"}));
-    EXPECT_TRUE(test::fileExists(root + "/TIME.txt"));
-    EXPECT_EQ(countOf(run.said, "may be taken out"), 1);
-}
-
 // Someone's stick written to: a TIME.txt where CONFIG.SYS is missing or not the recorder's.
 TEST(CardWatcher, LeavesOtherMediaAlone) {
     struct Case {
@@ -139,18 +121,6 @@ TEST(CardWatcher, LeavesOtherMediaAlone) {
         EXPECT_EQ(countOf(run.calls, "flush"), 0) << c.name;
         EXPECT_EQ(countOf(run.said, "left alone"), 1) << c.name;
     }
-}
-
-// A card handled again at each look while it stays in, or not again once put back in.
-TEST(CardWatcher, HandlesACardOnceEachTimeItAppears) {
-    ScratchDir dir;
-    std::string root = card(dir, "card", kConfigSize);
-    ScriptedMedia platform;
-    MountedMedium inserted{root, "/dev/mmcblk0p1", "SD"};
-    platform.script = {{inserted}, {inserted}, {}, {inserted}, {inserted}};
-    WatchRun run = watch(platform, everyStep());
-    EXPECT_EQ(countOf(run.calls, "export"), 2);
-    EXPECT_EQ(countOf(run.said, "may be taken out"), 2);
 }
 
 // The word to take it out given for a card that went away before its videos were saved.
@@ -198,22 +168,6 @@ TEST(CardWatcher, OnceEndsWithTheExportsCode) {
         EXPECT_EQ(run.code, exportCode);
         EXPECT_EQ(countOf(run.calls, "export"), 1);
     }
-}
-
-// With --card the folder is the card whatever it holds, while something is mounted there.
-TEST(CardWatcher, AGivenFolderIsTheCardWhileMounted) {
-    ScratchDir dir;
-    std::string root = card(dir, "mounted", 0);
-    ScriptedMedia platform;
-    platform.script = {{}};
-    watcher::WatchSteps steps = everyStep();
-    steps.givenCard = root;
-    WatchRun run = watch(platform, steps);
-    // A scratch folder is no mount point on POSIX: nothing to do; Windows counts a folder.
-    bool mounted = false;
-    platform.mountedAt(root.c_str(), mounted);
-    EXPECT_EQ(countOf(run.calls, "export"), mounted ? 1 : 0);
-    EXPECT_EQ(test::fileExists(root + "/TIME.txt"), mounted);
 }
 
 } // namespace
