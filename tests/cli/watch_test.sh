@@ -54,11 +54,12 @@ start() {
   watcher=$!
   wait_for "watching for"
 }
-# wait_for TEXT [SECONDS]: until the watcher's stdout holds TEXT; false after the time.
+# wait_for TEXT [SECONDS [STREAM]]: until the watcher's stdout (or watch.err) holds TEXT;
+# false after the time.
 wait_for() {
   local tries=$((${2:-20} * 20))
   while [ $tries -gt 0 ]; do
-    grep -qF -- "$1" "$work/watch.out" 2>/dev/null && return 0
+    grep -qF -- "$1" "$work/watch.${3:-out}" 2>/dev/null && return 0
     sleep 0.05
     tries=$((tries - 1))
   done
@@ -183,7 +184,7 @@ if wait_for_temporary "$work/out"; then
   mounts
   mv "$work/card" "$work/card.out"
   truncate -s 0 "$work/card.out/DCIM/LARGE.AVI"
-  wait_for "watching" && sleep 1
+  wait_for "taken out too soon" 20 err
   check "the pull: no temporary file left" is "$(temporaries "$work/out")" 0
   check "the pull: what was not saved is said" has "$(cat "$work/watch.err")" "taken out too soon"
   check "the pull: the file is named" has "$(cat "$work/watch.err")" "LARGE.AVI"
