@@ -14,6 +14,8 @@ namespace kovra::cli {
 
 namespace {
 
+constexpr const char* kSeparators = "/\\";
+
 struct WatchOptions {
     std::string dest;
     bool setClock = false;
@@ -34,6 +36,7 @@ class CommandHost final : public watcher::WatchHost {
 
     watcher::ExportReport exportVideos(const std::string& root) override {
         watcher::ExportReport report;
+        makeParents();
         try {
             ExportOutcome outcome =
                 runExport(platform_, root, dest_, false, [this](const ExportItem& item) {
@@ -54,6 +57,14 @@ class CommandHost final : public watcher::WatchHost {
     }
 
   private:
+    // The folder a service was given (~/Videos/kovra) may lie in folders not made yet; export
+    // makes only the last. A folder that cannot be made is named by the export that follows.
+    void makeParents() {
+        for (std::size_t at = dest_.find_first_of(kSeparators, 1); at != std::string::npos;
+             at = dest_.find_first_of(kSeparators, at + 1))
+            platform_.makeFolder(dest_.substr(0, at).c_str());
+    }
+
     std::string stamp() {
         SystemTime now = platform_.localTime();
         char text[32];

@@ -154,11 +154,11 @@ check "the stick's bytes are as they were" is "$stick_after" "$stick_before"
 check "nothing exported from the stick" test ! -e "$work/stick-out"
 check "the stick named once" is "$(count "left alone")|$(count "/dev/sdb1 at $work/stick")" "1|1"
 
-# --- two cards one after the other
-rm -rf "$work/out"
+# --- two cards one after the other, into a folder whose parents are not there yet (a
+# service's ~/Videos/kovra where ~/Videos was never made)
 make_card "$work/card1" ONE.AVI
 make_card "$work/card2" TWO.AVI
-start --set-clock --export "$work/out"
+start --set-clock --export "$work/home/Videos/kovra"
 mounts "/dev/mmcblk0p1 $work/card1"
 wait_for "mmcblk0p1 at $work/card1: done"
 mounts
@@ -168,7 +168,7 @@ wait_for "mmcblk1p1 at $work/card2: done"
 stop
 mounts
 # The second card missed because the first one's was the last change seen.
-check "both cards handled" is "$(ls "$work/out/DCIM" | tr '\n' ' ')|$(ls "$work/card1" "$work/card2" | grep -c TIME.txt)" "ONE.AVI TWO.AVI |2"
+check "both cards handled" is "$(ls "$work/home/Videos/kovra/DCIM" | tr '\n' ' ')|$(ls "$work/card1" "$work/card2" | grep -c TIME.txt)" "ONE.AVI TWO.AVI |2"
 
 # --- the card pulled out in the middle of an export. Simulated: once the copy's temporary
 # file is there, the card's line leaves the mount table, its folder is moved away and the
