@@ -50,6 +50,7 @@ class RecordingHost final : public watcher::WatchHost {
     std::vector<std::string> said, warned;
     int exportCode = 0;
     std::size_t exportFailed = 0;
+    bool pulledDuringExport = false; // the next look finds nothing
 
     void say(const std::string& line) override {
         said.push_back(line);
@@ -59,6 +60,8 @@ class RecordingHost final : public watcher::WatchHost {
     std::string describe(OsError) override { return "error"; }
     watcher::ExportReport exportVideos(const std::string& root) override {
         platform_.calls.push_back("export " + root);
+        if (pulledDuringExport)
+            platform_.script.front().clear();
         return {exportCode, exportFailed};
     }
 
@@ -87,10 +90,11 @@ struct WatchRun {
 };
 
 WatchRun watch(ScriptedMedia& platform, watcher::WatchSteps steps, int exportCode = 0,
-               std::size_t exportFailed = 0) {
+               std::size_t exportFailed = 0, bool pulled = false) {
     RecordingHost host(platform);
     host.exportCode = exportCode;
     host.exportFailed = exportFailed;
+    host.pulledDuringExport = pulled;
     int code = watcher::CardWatcher(platform, host, steps).run();
     return {code, platform.calls, host.said, host.warned};
 }
@@ -129,29 +133,13 @@ TEST(CardWatcher, SaysWhatWasNotSavedWhenTheCardWentAway) {
     std::string root = card(dir, "card", kConfigSize);
     ScriptedMedia platform;
     platform.script = {{{root, "/dev/mmcblk0p1", "SD"}}};
-    RecordingHost host(platform);
-    host.exportFailed = 2;
-    host.exportCode = 1;
-    // The card leaves during the export: the next look finds nothing.
-    struct Pulling final : watcher::WatchHost {
-        RecordingHost& inner;
-        ScriptedMedia& media;
-        Pulling(RecordingHost& h, ScriptedMedia& m) : inner(h), media(m) {}
-        void say(const std::string& line) override { inner.say(line); }
-        void warn(const std::string& line) override { inner.warn(line); }
-        std::string describe(OsError error) override { return inner.describe(error); }
-        watcher::ExportReport exportVideos(const std::string& at) override {
-            media.script.front().clear();
-            return inner.exportVideos(at);
-        }
-    } pulling(host, platform);
     watcher::WatchSteps steps = everyStep();
     steps.once = true;
-    int code = watcher::CardWatcher(platform, pulling, steps).run();
-    EXPECT_EQ(code, 1);
-    EXPECT_EQ(countOf(host.warned, "taken out too soon: 2 videos not saved"), 1);
-    EXPECT_EQ(countOf(platform.calls, "flush"), 0);
-    EXPECT_EQ(countOf(host.said, "may be taken out"), 0);
+    WatchRun run = watch(platform, steps, 1, 2, true);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(countOf(run.warned, "taken out too soon: 2 videos not saved"), 1);
+    EXPECT_EQ(countOf(run.calls, "flush"), 0);
+    EXPECT_EQ(countOf(run.said, "may be taken out"), 0);
 }
 
 // --once hiding the export's failure behind its own success, or waiting for a second card.
