@@ -3,11 +3,10 @@
 #include <memory>
 
 #include "cli/context.h"
+#include "cli/export_run.h"
 #include "cli/failure.h"
 #include "cli/names.h"
-#include "cli/progress_line.h"
 #include "cli/video_text.h"
-#include "device/video_export.h"
 
 namespace kovra::cli {
 
@@ -32,45 +31,6 @@ const char* actionName(ExportAction action) {
     return "failed";
 }
 
-// "SOURCE: cannot be read: …", "TARGET: cannot be written: …", or why a video cannot be
-// played and where its bytes are kept.
-std::string failureText(const ExportItem& item) {
-    if (item.error != OsError::None) {
-        bool read = item.error.side() == OsError::Side::Source;
-        return shownName(item.errorPath) + (read ? ": cannot be read: " : ": cannot be written: ") +
-               describe(item.error);
-    }
-    std::string why = item.report.findings.empty() ? std::string("not a video")
-                                                   : problemText(item.report.findings.front());
-    return shownName(item.source) + ": cannot be made playable: " + why +
-           (item.keptAsIs ? "; kept as it is in " + shownName(item.target) : "");
-}
-
-void refuse(ExportRefusal refusal, OsError error, const std::string& source,
-            const std::string& dest) {
-    switch (refusal) {
-    case ExportRefusal::None:
-        return;
-    case ExportRefusal::SourceMissing:
-        throw fileFailure(source, "no such folder (" + describe(error) + ")");
-    case ExportRefusal::DestNotAFolder:
-        throw fileFailure(dest, "not a folder");
-    case ExportRefusal::DestIsSource:
-        throw Failure(kUsage, dest + ": the folder exported from; export to another folder");
-    case ExportRefusal::DestInsideSource:
-        throw Failure(kUsage, dest + ": inside " + source +
-                                  ", the folder exported from; export to a folder outside it");
-    case ExportRefusal::DestHoldsSource:
-        throw Failure(kUsage, dest + ": holds " + source +
-                                  ", the folder exported from; export to a folder outside it");
-    case ExportRefusal::DestUnusable:
-        throw fileFailure(dest, "cannot be written: " + describe(error));
-    case ExportRefusal::DestInUse:
-        throw fileFailure(dest, "another export is writing into it; try again once it has "
-                                "finished");
-    }
-}
-
 } // namespace
 
 void addExportCommand(CLI::App& app, Context& context) {
@@ -86,57 +46,19 @@ void addExportCommand(CLI::App& app, Context& context) {
     command->add_flag("--dry-run", options->dryRun, "Say what would be done; write nothing");
     addJsonFlag(*command, context);
     command->callback([&context, options] {
-        Platform& platform = context.platform;
         std::string source = options->from.empty() ? context.card().root : options->from;
-        const std::string& dest = options->dest;
-        VideoExport run(platform, source, dest, options->dryRun);
-        OsError error;
-        refuse(run.prepare(error), error, source, dest);
-        run.plan();
-        for (const PassedOverEntry& entry : run.passedOver())
-            warn(shownName(joinPath(source, entry.relative)) +
-                 ": passed over: " + passedOverText(entry.why) +
-                 (entry.error != OsError::None ? " (" + describe(entry.error) + ")" : ""));
-
-        std::vector<ExportItem>& items = run.items();
-        std::uint64_t total = 0;
-        for (const ExportItem& item : items)
-            total += item.size;
-        ProgressLine progress(platform);
-        std::uint64_t done = 0, written = 0;
-        std::size_t count[4] = {};
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            ExportItem& item = items[i];
-            run.run(item);
-            done += item.size;
-            bool wrote = item.action == ExportAction::Export || item.action == ExportAction::Repair;
-            if (wrote)
-                written += item.size;
-            ++count[static_cast<int>(item.action)];
-            // Said only once the file is on the storage under its name.
-            if (item.action == ExportAction::Fail) {
-                progress.clear();
-                warn(failureText(item));
-            } else if (wrote && !context.json) {
-                progress.clear();
-                std::cout << (options->dryRun ? "would export " : "") << shownName(item.relative)
-                          << (item.action == ExportAction::Repair ? " (repaired)" : "") << '\n'
-                          << std::flush;
-            }
-            progress.show(
-                exportProgressText(i + 1, items.size(), done, total, written, progress.seconds()));
-        }
-        progress.clear();
-        OsError finished = run.finish();
-        if (finished != OsError::None)
-            warn(joinPath(dest, ExportRecord::kFileName) +
-                 ": cannot be written (the next export looks at every video again): " +
-                 describe(finished));
-
-        std::size_t repaired = count[static_cast<int>(ExportAction::Repair)];
-        std::size_t exported = count[static_cast<int>(ExportAction::Export)] + repaired;
-        std::size_t skipped = count[static_cast<int>(ExportAction::Skip)];
-        std::size_t failed = count[static_cast<int>(ExportAction::Fail)];
+        bool dryRun = options->dryRun, json = context.json;
+        ExportOutcome outcome = runExport(
+            context.platform, source, options->dest, dryRun,
+            [dryRun, json](const ExportItem& item) {
+                if (!json)
+                    std::cout << (dryRun ? "would export " : "") << shownName(item.relative)
+                              << (item.action == ExportAction::Repair ? " (repaired)" : "") << '\n'
+                              << std::flush;
+            });
+        const std::vector<ExportItem>& items = outcome.items;
+        std::size_t repaired = outcome.repaired, exported = outcome.exported,
+                    skipped = outcome.skipped, failed = outcome.failed;
         if (context.json) {
             nlohmann::json list = nlohmann::json::array();
             for (const ExportItem& item : items) {
@@ -150,7 +72,7 @@ void addExportCommand(CLI::App& app, Context& context) {
                 list.push_back(entry);
             }
             nlohmann::json passed = nlohmann::json::array();
-            for (const PassedOverEntry& entry : run.passedOver()) {
+            for (const PassedOverEntry& entry : outcome.passedOver) {
                 nlohmann::json object;
                 putName(object, "path", entry.relative);
                 object["reason"] = passedOverText(entry.why);

@@ -4,8 +4,10 @@
 #    in each, one after the other, and every release file must be the same byte for byte; a
 #    file that differs is named, with the members inside it that differ;
 #  - the files are then checked as a user gets them: SHA256SUMS matches, the zip holds the two
-#    programs and a CRLF README.txt, the Debian package passes lintian without errors, holds
-#    exactly its files, and the kovra-cli unpacked from it prints the project's version;
+#    programs, a CRLF README.txt and the CRLF .cmd that starts the watcher at log-in, the Debian
+#    package passes lintian without errors, holds exactly its files, its systemd user unit
+#    passes systemd-analyze verify, and the kovra-cli unpacked from it prints the project's
+#    version;
 #  - the Kovra.exe shipped is the one make test has checked (build/windows/Kovra.exe).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -94,14 +96,15 @@ deb=kovra-cli_${version}_$(dpkg --print-architecture).deb
 if [ -f "$a/$zip" ]; then
   members=$(python3 -c 'import sys, zipfile; print(" ".join(zipfile.ZipFile(sys.argv[1]).namelist()))' \
     "$a/$zip")
-  [ "$members" = "Kovra.exe README.txt kovra-cli.exe" ] && echo "ok    $zip holds $members" ||
+  [ "$members" = "Kovra.exe README.txt kovra-cli.exe watch-at-log-in.cmd" ] && echo "ok    $zip holds $members" ||
     fail "$zip holds $members"
-  python3 - "$a/$zip" <<'EOF' && echo "ok    README.txt has CRLF line ends only" || fail "README.txt"
+  python3 - "$a/$zip" <<'EOF' && echo "ok    README.txt and the .cmd end their lines in CRLF" || fail "README.txt or the .cmd"
 import sys, zipfile
-text = zipfile.ZipFile(sys.argv[1]).read("README.txt")
-lines, crlf = text.count(b"\n"), text.count(b"\r\n")
-if lines == 0 or crlf != lines:
-    sys.exit(f"README.txt: {lines - crlf} of {lines} lines end in LF alone")
+for name in ("README.txt", "watch-at-log-in.cmd"):
+    text = zipfile.ZipFile(sys.argv[1]).read(name)
+    lines, crlf = text.count(b"\n"), text.count(b"\r\n")
+    if lines == 0 or crlf != lines:
+        sys.exit(f"{name}: {lines - crlf} of {lines} lines end in LF alone")
 EOF
   unpack "$a/$zip" "$root/zip"
   if [ ! -f build/windows/Kovra.exe ]; then
@@ -121,16 +124,29 @@ if [ -f "$a/$deb" ]; then
   grep -v 'running with root privileges' <<<"$report" | sed 's/^/        /' || true
   [ $status -eq 0 ] && echo "ok    lintian finds no error" || fail "lintian finds errors in $deb"
   expected="./usr/bin/kovra-cli
+./usr/lib/systemd/user/kovra-watch.service
 ./usr/share/bash-completion/completions/kovra-cli
 ./usr/share/doc/kovra-cli/changelog.gz
 ./usr/share/doc/kovra-cli/copyright
 ./usr/share/man/man1/kovra-cli.1.gz"
   files=$(dpkg-deb --contents "$a/$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
-  [ "$files" = "$expected" ] && echo "ok    $deb holds exactly its five files" ||
+  [ "$files" = "$expected" ] && echo "ok    $deb holds exactly its six files" ||
     fail "$deb holds: $(echo $files)"
   owners=$(dpkg-deb --contents "$a/$deb" | awk '{ print $2 }' | sort -u)
   [ "$owners" = root/root ] && echo "ok    every file belongs to root" || fail "owners: $owners"
   dpkg-deb -x "$a/$deb" "$root/deb"
+  unit=usr/lib/systemd/user/kovra-watch.service
+  grep -qx 'ExecStart=/usr/bin/kovra-cli watch --set-clock --export %h/Videos/kovra' \
+    "$root/deb/$unit" && echo "ok    the unit runs /usr/bin/kovra-cli watch" ||
+    fail "the unit's ExecStart: $(grep ExecStart "$root/deb/$unit")"
+  # verify wants the program the unit names to be there and a user manager's runtime folder:
+  # a copy of the unit names the unpacked program, and runs with a folder of its own. Unknown
+  # keys are only warned of, so anything it says fails too.
+  mkdir -m 700 "$root/runtime"
+  sed "s|/usr/bin/kovra-cli|$root/deb/usr/bin/kovra-cli|" "$root/deb/$unit" >"$root/kovra-watch.service"
+  verified=$(XDG_RUNTIME_DIR=$root/runtime systemd-analyze --user --man=no verify \
+    "$root/kovra-watch.service" 2>&1) && [ -z "$verified" ] &&
+    echo "ok    systemd-analyze verify accepts the unit" || fail "systemd-analyze verify: $verified"
   shown=$("$root/deb/usr/bin/kovra-cli" --version 2>&1) || true
   [ "$shown" = "$version" ] && echo "ok    the unpacked kovra-cli --version prints $shown" ||
     fail "the unpacked kovra-cli --version prints '$shown', not $version"

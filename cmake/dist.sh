@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # make dist: builds the release files from scratch into build/dist/:
-#   kovra-<version>-windows-x86.zip   Kovra.exe, kovra-cli.exe and a README.txt for Windows
+#   kovra-<version>-windows-x86.zip   Kovra.exe, kovra-cli.exe, a README.txt for Windows and
+#                                     watch-at-log-in.cmd
 #   kovra-cli_<version>_amd64.deb     kovra-cli for Debian and Ubuntu, made with CPack
 #   SHA256SUMS                        the sums of both, for checking a download
 # Two runs on the same commit give the same bytes, wherever and whenever they run: the files'

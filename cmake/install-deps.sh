@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs, with apt-get, whatever the build and the tests need and this machine lacks.
+# Installs, with apt-get, whatever the build and the tests need and this machine lacks
+# (systemd for systemd-analyze, which checks the card watcher's user unit).
 # A second run on the same machine installs nothing. With --cli, only what building kovra-cli
 # needs.
 set -euo pipefail
@@ -14,7 +15,7 @@ else
             g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64
             xvfb xauth x11-utils ffmpeg python3 python3-pefile fonts-dejavu-core
             libcli11-dev nlohmann-json3-dev clang libclang-rt-14-dev
-            dpkg-dev lintian dosfstools fusefat fuse3)
+            dpkg-dev lintian dosfstools fusefat fuse3 systemd)
 fi
 for p in "${packages[@]}"; do
   have_pkg "$p" || need+=("$p")

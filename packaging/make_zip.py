@@ -5,7 +5,7 @@
 
 Members are stored under NAME, sorted by name, each with the time SOURCE_DATE_EPOCH gives (the
 commit's time; it must be set) in UTC, as MS-DOS files with no owner or permission bits. A
-NAME ending in .txt is text: its lines end in CR LF, as Windows' own programs expect.
+NAME ending in .txt or .cmd is text: its lines end in CR LF, as Windows' own programs expect.
 """
 import os
 import sys
@@ -36,7 +36,7 @@ def main(argv):
         for name, path in members:
             with open(path, "rb") as source:
                 data = source.read()
-            if name.endswith(".txt"):
+            if name.endswith((".txt", ".cmd")):
                 data = data.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
             info = zipfile.ZipInfo(name, when)
             info.compress_type = zipfile.ZIP_DEFLATED

@@ -102,6 +102,16 @@ class ForwardingPlatform : public Platform {
     OsError mountedMedia(std::vector<MountedMedium>& media) override {
         return real_.mountedMedia(media);
     }
+    OsError mountedAt(const char* folder, bool& mounted) override {
+        return real_.mountedAt(folder, mounted);
+    }
+    OsError waitForMountChange(int timeoutMilliseconds) override {
+        return real_.waitForMountChange(timeoutMilliseconds);
+    }
+    OsError flushVolume(const char* root) override { return real_.flushVolume(root); }
+    void notify(const std::string& title, const std::string& text) override {
+        real_.notify(title, text);
+    }
     void setSystemRoot(const std::string& root) override { real_.setSystemRoot(root); }
 
     void deferInterrupts() override { real_.deferInterrupts(); }

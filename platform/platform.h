@@ -206,6 +206,22 @@ class Platform {
     // The mounted filesystems on removable media, sorted by mount point, each device once
     // (bind mounts of a folder left out). Empty where the system has drive letters instead.
     virtual OsError mountedMedia(std::vector<MountedMedium>& media) = 0;
+    // Whether a filesystem is mounted at folder itself (a drive letter's root: whether a
+    // volume is in it). The mount table is read afresh each time.
+    virtual OsError mountedAt(const char* folder, bool& mounted) = 0;
+    // Returns once the mounted filesystems (or the drives) may have changed, or after
+    // timeoutMilliseconds (-1: no limit), costing nothing meanwhile; Interrupted at once when an
+    // interrupt came while interrupts are deferred. A change may be reported that was none:
+    // the caller looks again.
+    virtual OsError waitForMountChange(int timeoutMilliseconds) = 0;
+    // What was written to the filesystem at root reaches the storage before this returns:
+    // syncfs, or FlushFileBuffers on the volume where Windows allows it (an administrator's
+    // right). Where it does not, None: every file Kovra writes is flushed before its write
+    // returns.
+    virtual OsError flushVolume(const char* root) = 0;
+    // Shows a desktop notification where there is a way to (notify-send on PATH), without
+    // waiting for it; nothing happens where there is none or it fails.
+    virtual void notify(const std::string& title, const std::string& text) = 0;
     // Where the system's own files are read from (the mount table, sysfs): "" for the real
     // ones, a folder holding copies of them otherwise.
     virtual void setSystemRoot(const std::string& root) = 0;

@@ -74,6 +74,12 @@ void allowInterrupts() {
         endBy(signal);
 }
 
+void interruptSignals(sigset_t& signals) {
+    sigemptyset(&signals);
+    for (int signal : kInterrupts)
+        sigaddset(&signals, signal);
+}
+
 bool interrupted() {
     return pendingSignal.load(std::memory_order_relaxed) != 0;
 }

@@ -2,6 +2,8 @@
 // progress fails (Interrupted) and its temporary file is removed before the process ends.
 #pragma once
 
+#include <signal.h>
+
 namespace kovra::posix {
 
 void deferInterrupts();
@@ -9,5 +11,7 @@ void deferInterrupts();
 void allowInterrupts();
 // A signal came while deferred: an atomic load, cheap enough for every write.
 bool interrupted();
+// The signals counted as interrupts, for a wait that lets them in only while it waits.
+void interruptSignals(sigset_t& signals);
 
 } // namespace kovra::posix

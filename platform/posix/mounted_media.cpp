@@ -184,4 +184,26 @@ OsError findMountedMedia(const std::string& systemRoot, std::vector<MountedMediu
     return OsError::None;
 }
 
+OsError findMountAt(const std::string& systemRoot, const std::string& folder, bool& mounted) {
+    mounted = false;
+    std::string table;
+    int code = 0;
+    if (!readFile(systemRoot + kMountInfo, table, code))
+        return fromErrno(code);
+    std::string wanted = folder;
+    while (wanted.size() > 1 && wanted.back() == '/')
+        wanted.pop_back();
+    std::size_t at = 0;
+    while (at < table.size() && !mounted) {
+        std::size_t end = table.find('\n', at);
+        if (end == std::string::npos)
+            end = table.size();
+        MountEntry entry;
+        mounted =
+            parseMountInfoLine(table.substr(at, end - at), entry) && entry.mountPoint == wanted;
+        at = end + 1;
+    }
+    return OsError::None;
+}
+
 } // namespace kovra::posix

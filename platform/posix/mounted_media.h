@@ -24,4 +24,7 @@ bool parseMountInfoLine(const std::string& line, MountEntry& entry);
 // table that cannot be read is an error, and nothing is found.
 OsError findMountedMedia(const std::string& systemRoot, std::vector<MountedMedium>& media);
 
+// Whether the mount table below systemRoot lists a mount at folder (a trailing '/' aside).
+OsError findMountAt(const std::string& systemRoot, const std::string& folder, bool& mounted);
+
 } // namespace kovra::posix

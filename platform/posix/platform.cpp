@@ -22,7 +22,9 @@
 #include "platform/posix/file_copy.h"
 #include "platform/posix/guarded_copy.h"
 #include "platform/posix/interrupts.h"
+#include "platform/posix/mount_watch.h"
 #include "platform/posix/mounted_media.h"
+#include "platform/posix/notify.h"
 #include "platform/posix/shell_open.h"
 
 namespace kovra {
@@ -559,6 +561,36 @@ class PosixPlatform final : public Platform {
         return posix::findMountedMedia(systemRoot_, media);
     }
 
+    OsError mountedAt(const char* folder, bool& mounted) override {
+        std::string path = nativePath(folder);
+        OsError error = posix::findMountAt(systemRoot_, path, mounted);
+        // The table lists mount points with their links resolved.
+        char* real =
+            error == OsError::None && !mounted ? ::realpath(path.c_str(), nullptr) : nullptr;
+        if (real) {
+            error = posix::findMountAt(systemRoot_, real, mounted);
+            std::free(real);
+        }
+        return error;
+    }
+
+    OsError waitForMountChange(int timeoutMilliseconds) override {
+        return mountWatch_.wait(systemRoot_, timeoutMilliseconds);
+    }
+
+    OsError flushVolume(const char* root) override {
+        int fd = ::open(nativePath(root).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return lastError();
+        OsError error = syncfs(fd) == 0 ? OsError::None : lastError();
+        ::close(fd);
+        return error;
+    }
+
+    void notify(const std::string& title, const std::string& text) override {
+        posix::notify(title, text);
+    }
+
     void setSystemRoot(const std::string& root) override { systemRoot_ = root; }
 
     void deferInterrupts() override { posix::deferInterrupts(); }
@@ -567,6 +599,7 @@ class PosixPlatform final : public Platform {
 
   private:
     std::string systemRoot_;
+    posix::MountWatch mountWatch_;
 };
 
 } // namespace

@@ -18,11 +18,14 @@ constexpr DWORD kCloseWaitStep = 20;
 
 std::atomic<int> deferrals{0};
 std::atomic<bool> pending{false};
+// Set with pending, for a wait to end at once; made before the handler is installed.
+HANDLE interruptEvent = nullptr;
 
 BOOL WINAPI onControl(DWORD event) {
     if (deferrals.load() == 0)
         return FALSE; // the default: the process ends at once
     pending.store(true);
+    SetEvent(interruptEvent);
     if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT)
         return TRUE;
     // The console closes (or the user logs off): the process ends when this returns, so wait
@@ -37,7 +40,10 @@ BOOL WINAPI onControl(DWORD event) {
 
 void deferInterrupts() {
     static std::once_flag installed;
-    std::call_once(installed, [] { SetConsoleCtrlHandler(onControl, TRUE); });
+    std::call_once(installed, [] {
+        interruptEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        SetConsoleCtrlHandler(onControl, TRUE);
+    });
     deferrals.fetch_add(1);
 }
 
@@ -52,6 +58,14 @@ void allowInterrupts() {
 
 bool interrupted() {
     return pending.load(std::memory_order_relaxed);
+}
+
+bool sleepUnlessInterrupted(unsigned long milliseconds) {
+    if (interruptEvent)
+        WaitForSingleObject(interruptEvent, milliseconds);
+    else
+        Sleep(milliseconds);
+    return interrupted();
 }
 
 } // namespace kovra::win32

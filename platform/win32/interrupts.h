@@ -9,5 +9,8 @@ void deferInterrupts();
 // At the last allow, an interrupt that came meanwhile ends the process as Ctrl+C does.
 void allowInterrupts();
 bool interrupted();
+// Sleeps for milliseconds, or less when an interrupt comes meanwhile (while deferred): true
+// when one came.
+bool sleepUnlessInterrupted(unsigned long milliseconds);
 
 } // namespace kovra::win32

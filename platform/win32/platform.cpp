@@ -5,6 +5,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -25,6 +26,12 @@ constexpr unsigned kHighHalfShift = 32;
 constexpr DWORD kLowHalf = 0xFFFFFFFFu;
 // ShellExecuteA's answers above this are the program started; the others are error codes.
 constexpr INT_PTR kShellStarted = 32;
+// Drive letters come and go without a mount table to watch: they are looked at this often.
+constexpr DWORD kDriveLookMilliseconds = 1000;
+// "E:\" names the drive's root folder; "\\.\E:" its volume, which only an administrator
+// may flush.
+constexpr std::size_t kDriveRootLength = 3;
+constexpr const char* kVolumePrefix = "\\\\.\\";
 
 HANDLE handleOf(FileId file) {
     return reinterpret_cast<HANDLE>(file);
@@ -532,6 +539,46 @@ class Win32Platform final : public Platform {
         media.clear();
         return OsError::None;
     }
+    OsError mountedAt(const char* folder, bool& mounted) override {
+        std::string path = folder;
+        bool driveRoot = path.size() == kDriveRootLength && path[1] == ':' && path[2] == '\\';
+        // An empty reader has no volume (Windows) or no root folder (Wine, which makes up a
+        // volume for any drive it maps).
+        DWORD attributes = GetFileAttributesA(folder);
+        mounted =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+            (!driveRoot ||
+             GetVolumeInformationA(folder, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0) != 0);
+        return OsError::None;
+    }
+
+    OsError waitForMountChange(int timeoutMilliseconds) override {
+        DWORD wait =
+            timeoutMilliseconds < 0
+                ? kDriveLookMilliseconds
+                : std::min<DWORD>(kDriveLookMilliseconds, static_cast<DWORD>(timeoutMilliseconds));
+        return win32::sleepUnlessInterrupted(wait) ? OsError::Interrupted : OsError::None;
+    }
+
+    OsError flushVolume(const char* root) override {
+        // A folder given by hand has no volume of its own to flush.
+        if (std::strlen(root) < 2 || root[1] != ':')
+            return OsError::None;
+        std::string volume = std::string(kVolumePrefix) + std::string(root, 2);
+        HANDLE handle =
+            CreateFileA(volume.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, 0, nullptr);
+        // Refused without an administrator's rights (and by Wine): nothing is lost, since
+        // every file Kovra writes has been flushed on its own before its write returned.
+        if (handle == INVALID_HANDLE_VALUE)
+            return OsError::None;
+        FlushFileBuffers(handle);
+        CloseHandle(handle);
+        return OsError::None;
+    }
+
+    void notify(const std::string&, const std::string&) override {}
+
     void setSystemRoot(const std::string&) override {}
 
     void deferInterrupts() override { win32::deferInterrupts(); }

@@ -1,0 +1,113 @@
+#include "cli/export_run.h"
+
+#include "cli/failure.h"
+#include "cli/names.h"
+#include "cli/output.h"
+#include "cli/progress_line.h"
+#include "cli/video_text.h"
+
+namespace kovra::cli {
+
+namespace {
+
+void refuse(ExportRefusal refusal, OsError error, const std::string& source,
+            const std::string& dest) {
+    switch (refusal) {
+    case ExportRefusal::None:
+        return;
+    case ExportRefusal::SourceMissing:
+        throw fileFailure(source, "no such folder (" + describe(error) + ")");
+    case ExportRefusal::DestNotAFolder:
+        throw fileFailure(dest, "not a folder");
+    case ExportRefusal::DestIsSource:
+        throw Failure(kUsage, dest + ": the folder exported from; export to another folder");
+    case ExportRefusal::DestInsideSource:
+        throw Failure(kUsage, dest + ": inside " + source +
+                                  ", the folder exported from; export to a folder outside it");
+    case ExportRefusal::DestHoldsSource:
+        throw Failure(kUsage, dest + ": holds " + source +
+                                  ", the folder exported from; export to a folder outside it");
+    case ExportRefusal::DestUnusable:
+        throw fileFailure(dest, "cannot be written: " + describe(error));
+    case ExportRefusal::DestInUse:
+        throw fileFailure(dest, "another export is writing into it; try again once it has "
+                                "finished");
+    }
+}
+
+} // namespace
+
+std::string failureText(const ExportItem& item) {
+    if (item.error != OsError::None) {
+        bool read = item.error.side() == OsError::Side::Source;
+        return shownName(item.errorPath) + (read ? ": cannot be read: " : ": cannot be written: ") +
+               describe(item.error);
+    }
+    std::string why = item.report.findings.empty() ? std::string("not a video")
+                                                   : problemText(item.report.findings.front());
+    return shownName(item.source) + ": cannot be made playable: " + why +
+           (item.keptAsIs ? "; kept as it is in " + shownName(item.target) : "");
+}
+
+ExportOutcome runExport(Platform& platform, const std::string& source, const std::string& dest,
+                        bool dryRun, const WrittenVideo& written) {
+    VideoExport run(platform, source, dest, dryRun);
+    OsError error;
+    refuse(run.prepare(error), error, source, dest);
+    run.plan();
+    for (const PassedOverEntry& entry : run.passedOver())
+        warn(shownName(joinPath(source, entry.relative)) +
+             ": passed over: " + passedOverText(entry.why) +
+             (entry.error != OsError::None ? " (" + describe(entry.error) + ")" : ""));
+
+    ExportOutcome outcome;
+    std::vector<ExportItem>& items = run.items();
+    std::uint64_t total = 0;
+    for (const ExportItem& item : items)
+        total += item.size;
+    ProgressLine progress(platform);
+    std::uint64_t done = 0, writtenBytes = 0;
+    std::size_t count[4] = {};
+    std::size_t looked = 0;
+    for (; looked < items.size(); ++looked) {
+        // The rest is left for the next export, which finds it missing.
+        if (platform.interrupted()) {
+            outcome.interrupted = true;
+            break;
+        }
+        ExportItem& item = items[looked];
+        run.run(item);
+        done += item.size;
+        bool wrote = item.action == ExportAction::Export || item.action == ExportAction::Repair;
+        if (wrote)
+            writtenBytes += item.size;
+        ++count[static_cast<int>(item.action)];
+        // Said only once the file is on the storage under its name.
+        if (item.action == ExportAction::Fail) {
+            progress.clear();
+            warn(failureText(item));
+        } else if (wrote) {
+            progress.clear();
+            written(item);
+        }
+        progress.show(exportProgressText(looked + 1, items.size(), done, total, writtenBytes,
+                                         progress.seconds()));
+    }
+    progress.clear();
+    OsError finished = run.finish();
+    if (finished != OsError::None)
+        warn(joinPath(dest, ExportRecord::kFileName) +
+             ": cannot be written (the next export looks at every video again): " +
+             describe(finished));
+
+    outcome.repaired = count[static_cast<int>(ExportAction::Repair)];
+    outcome.exported = count[static_cast<int>(ExportAction::Export)] + outcome.repaired;
+    outcome.skipped = count[static_cast<int>(ExportAction::Skip)];
+    outcome.failed = count[static_cast<int>(ExportAction::Fail)];
+    items.resize(looked);
+    outcome.items = std::move(items);
+    outcome.passedOver = run.passedOver();
+    return outcome;
+}
+
+} // namespace kovra::cli

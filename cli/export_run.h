@@ -1,0 +1,39 @@
+// One export of a folder's videos into another, as `export` and `watch` both run it: the
+// destination prepared, the videos planned and written one by one with progress shown, the
+// record saved and the totals counted.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "device/video_export.h"
+#include "platform/platform.h"
+
+namespace kovra::cli {
+
+struct ExportOutcome {
+    std::vector<ExportItem> items;
+    std::vector<PassedOverEntry> passedOver;
+    std::size_t exported = 0; // repaired ones included
+    std::size_t repaired = 0;
+    std::size_t skipped = 0;
+    std::size_t failed = 0;
+    bool interrupted = false; // stopped before every video was looked at
+};
+
+// Called for each video once it is on the storage under its name.
+using WrittenVideo = std::function<void(const ExportItem& item)>;
+
+// Runs the export; a refusal is a Failure and writes nothing. Every failure is said on stderr
+// as it happens, naming its file. An interrupt stops it after the video being written, whose
+// temporary file is gone by then.
+ExportOutcome runExport(Platform& platform, const std::string& source, const std::string& dest,
+                        bool dryRun, const WrittenVideo& written);
+
+// "SOURCE: cannot be read: …", "TARGET: cannot be written: …", or why a video cannot be
+// played and where its bytes are kept.
+std::string failureText(const ExportItem& item);
+
+} // namespace kovra::cli
