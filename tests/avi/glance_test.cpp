@@ -74,33 +74,30 @@ void compareWithFullReading(const Case& c, const Bytes& bytes) {
     EXPECT_LE(static_cast<double>(light.read), kMostShare * bytes.size());
 }
 
+// The 4-second clip, made once for the suite; null with ffmpeg's words where it cannot be.
+const Bytes* sharedClip(std::string& error) {
+    static kovra::test::ScratchDir dir;
+    static std::string words;
+    static std::optional<Bytes> clip = [] {
+        Bytes bytes;
+        return makeRecorderClip(dir, 4, bytes, words) ? std::optional<Bytes>(bytes) : std::nullopt;
+    }();
+    error = words;
+    return clip ? &*clip : nullptr;
+}
+
 class AviGlance : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        dir_ = new kovra::test::ScratchDir;
-        clip_.emplace();
-        if (!makeRecorderClip(*dir_, 4, *clip_, error_))
-            clip_.reset();
-    }
-    static void TearDownTestSuite() {
-        clip_.reset();
-        delete dir_;
-    }
     void SetUp() override {
+        std::string error;
+        clip_ = sharedClip(error);
         if (!clip_)
             GTEST_SKIP() << "ffmpeg could not make the clip (Debian package ffmpeg; make test "
                             "installs it): "
-                         << error_;
+                         << error;
     }
-
-    static kovra::test::ScratchDir* dir_;
-    static std::optional<Bytes> clip_;
-    static std::string error_;
+    const Bytes* clip_ = nullptr;
 };
-
-kovra::test::ScratchDir* AviGlance::dir_ = nullptr;
-std::optional<Bytes> AviGlance::clip_;
-std::string AviGlance::error_;
 
 TEST_F(AviGlance, AgreesWithTheFullReadingAndReadsLittle) {
     const Case cases[] = {
