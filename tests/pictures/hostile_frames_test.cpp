@@ -131,5 +131,21 @@ TEST(HostileFrames, ASoundFrameStillGivesAPicture) {
     }
 }
 
+// The recorder's kind of frame, coded with the standard tables it leaves out: without the
+// tables put in, the system's codec (WIC under Wine) reads no picture from it.
+TEST(HostileFrames, AFrameWithoutTablesGivesAPicture) {
+    Bytes frame = test::readAll(std::string(KOVRA_JPEG_CORPUS) + "/no_tables.jpg");
+    std::optional<JpegLayout> layout = readJpegLayout(frame.data(), frame.size());
+    ASSERT_TRUE(layout);
+    EXPECT_FALSE(layout->hasTables);
+    std::optional<Picture> p = makeThumbnail(frame.data(), frame.size(), 24);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->width, 24u);
+    EXPECT_EQ(p->height, 16u);
+    RgbImage again;
+    ASSERT_TRUE(decodeJpegScaled(p->bytes.data(), p->bytes.size(), 24, 16, again));
+    EXPECT_EQ(again.width, 24u);
+}
+
 } // namespace
 } // namespace kovra::pictures
