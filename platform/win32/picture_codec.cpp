@@ -69,19 +69,18 @@ bool setQuality(IPropertyBag2* options, unsigned quality) {
     return SUCCEEDED(options->Write(1, &option, &value));
 }
 
-bool encodeAs(IWICImagingFactory* factory, const GUID& container, IWICBitmapSource* source,
-              unsigned width, unsigned height, unsigned quality, EncodedImage& encoded) {
+bool encodeJpeg(IWICImagingFactory* factory, IWICBitmapSource* source, unsigned width,
+                unsigned height, unsigned quality, EncodedImage& encoded) {
     Ref<IStream> stream;
     Ref<IWICBitmapEncoder> encoder;
     Ref<IWICBitmapFrameEncode> frame;
     Ref<IPropertyBag2> options;
     if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.out())) ||
-        FAILED(factory->CreateEncoder(container, nullptr, encoder.out())) ||
+        FAILED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, encoder.out())) ||
         FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) ||
         FAILED(encoder->CreateNewFrame(frame.out(), options.out())))
         return false;
-    // Only the JPEG encoder takes a quality.
-    if (IsEqualGUID(container, GUID_ContainerFormatJpeg) && !setQuality(options.get(), quality))
+    if (!setQuality(options.get(), quality))
         return false;
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
     if (FAILED(frame->Initialize(options.get())) || FAILED(frame->SetSize(width, height)) ||
@@ -154,8 +153,7 @@ bool encodeThumbnail(const RgbImage& image, unsigned quality, EncodedImage& enco
             static_cast<UINT>(pixels.size()), pixels.data(), bitmap.out())))
         return false;
     encoded.extension = "jpg";
-    return encodeAs(factory.get(), GUID_ContainerFormatJpeg, bitmap.get(), image.width,
-                    image.height, quality, encoded);
+    return encodeJpeg(factory.get(), bitmap.get(), image.width, image.height, quality, encoded);
 }
 
 } // namespace kovra
