@@ -99,23 +99,15 @@ TEST_F(VideoPicturesTest, CoverAndStripOfACutRecording) {
 // before the frame must catch it, and only that frame gives no picture.
 TEST_F(VideoPicturesTest, AFrameTheIndexMisstatesGivesNone) {
     Bytes bytes = recording_;
-    std::size_t idx1 = bytes.size();
-    for (std::size_t i = bytes.size() - 4; i > 0; --i)
-        if (std::equal(bytes.begin() + std::ptrdiff_t(i), bytes.begin() + std::ptrdiff_t(i) + 4,
-                       "idx1")) {
-            idx1 = i;
-            break;
-        }
-    ASSERT_LT(idx1, bytes.size());
-    // The first strip frame of 60 is frame 3: the middle of the first eighth.
+    const std::string idx1 = "idx1", frameId = "00dc";
+    auto entry = std::find_end(bytes.begin(), bytes.end(), idx1.begin(), idx1.end()) + 8;
+    // The first strip frame of 60 is frame 3, the middle of the first eighth; its entry's size
+    // two bytes short stays inside movi and in order.
     constexpr unsigned kFrame = 3;
-    constexpr std::size_t kEntry = 16, kSize = 12;
-    unsigned frames = 0;
-    for (std::size_t e = idx1 + 8; e + kEntry <= bytes.size(); e += kEntry)
-        if (std::equal(bytes.begin() + std::ptrdiff_t(e), bytes.begin() + std::ptrdiff_t(e) + 4,
-                       "00dc") &&
-            frames++ == kFrame) {
-            bytes[e + kSize] -= 2; // two bytes shorter: still inside movi, still in order
+    constexpr std::ptrdiff_t kEntry = 16, kSize = 12;
+    for (unsigned frames = 0; entry + kEntry <= bytes.end(); entry += kEntry)
+        if (std::equal(frameId.begin(), frameId.end(), entry) && frames++ == kFrame) {
+            entry[kSize] = static_cast<std::uint8_t>(entry[kSize] - 2);
             break;
         }
     VideoPictures p = readVideoPictures(systemPlatform(), write("misstated.avi", bytes));
