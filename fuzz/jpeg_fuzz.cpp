@@ -29,7 +29,8 @@ constexpr unsigned kWidth = 160;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::optional<JpegLayout> layout = readJpegLayout(data, size);
-    std::optional<kovra::Picture> picture = makeThumbnail(data, size, kWidth);
+    std::vector<std::uint8_t> frame(data, data + size);
+    std::optional<kovra::Picture> picture = makeThumbnail(frame, kWidth);
     require(layout || !picture, "a refused frame gives no picture");
     if (picture)
         require(picture->width > 0 && picture->width <= kWidth && picture->height > 0 &&
@@ -40,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(layout->width > 0 && layout->width <= kMostSide && layout->height > 0 &&
                 layout->height <= kMostSide,
             "a frame taken claims sane sides");
-    std::vector<std::uint8_t> completed = withHuffmanTables(data, size, *layout);
+    std::vector<std::uint8_t> completed(data, data + size);
+    addHuffmanTables(completed, *layout);
     std::size_t added = layout->hasTables ? 0 : standardTablesSegmentSize();
     require(completed.size() == size + added, "the tables are all that is added");
     std::optional<JpegLayout> again = readJpegLayout(completed.data(), completed.size());

@@ -24,9 +24,8 @@ struct JpegLayout {
 // end marker after its scan), or claims a side of 0 or past kMostSide.
 std::optional<JpegLayout> readJpegLayout(const std::uint8_t* frame, std::size_t size);
 
-// The frame with the standard tables before its scan where it has none of its own; as it is
-// otherwise.
-std::vector<std::uint8_t> withHuffmanTables(const std::uint8_t* frame, std::size_t size,
-                                            const JpegLayout& layout);
+// Puts the standard tables before the frame's scan where it has none of its own, in place:
+// with standardTablesSegmentSize() bytes of room reserved, the frame is never copied.
+void addHuffmanTables(std::vector<std::uint8_t>& frame, const JpegLayout& layout);
 
 } // namespace kovra::pictures
