@@ -85,16 +85,6 @@ TEST_F(VideoPicturesTest, CoverAndStripOfAClosedRecording) {
     EXPECT_GT(db, kLeastPsnr);
 }
 
-// A power cut's recording: the strip comes from the frames before the cut.
-TEST_F(VideoPicturesTest, CoverAndStripOfACutRecording) {
-    Bytes cut(recording_.begin(), recording_.begin() + std::ptrdiff_t(recording_.size() * 6 / 10));
-    VideoPictures p = readVideoPictures(systemPlatform(), write("cut.avi", cut));
-    EXPECT_EQ(p.report.state, avi::VideoState::Repairable);
-    EXPECT_TRUE(p.cover);
-    ASSERT_EQ(p.strip.size(), 8u);
-    EXPECT_TRUE(std::all_of(p.strip.begin(), p.strip.end(), [](const auto& s) { return s; }));
-}
-
 // An index checked only against the file's size may name a wrong size: the chunk header read
 // before the frame must catch it, and only that frame gives no picture.
 TEST_F(VideoPicturesTest, AFrameTheIndexMisstatesGivesNone) {
@@ -115,14 +105,6 @@ TEST_F(VideoPicturesTest, AFrameTheIndexMisstatesGivesNone) {
     EXPECT_FALSE(p.strip[0]);
     EXPECT_TRUE(std::all_of(p.strip.begin() + 1, p.strip.end(), [](const auto& s) { return s; }));
     EXPECT_TRUE(p.cover);
-}
-
-// A video that is not there: the system's own error, and no pictures.
-TEST_F(VideoPicturesTest, AMissingFileIsItsError) {
-    VideoPictures p = readVideoPictures(systemPlatform(), dir_.file("none.avi"));
-    EXPECT_EQ(p.error, OsError::NotFound);
-    EXPECT_FALSE(p.cover);
-    EXPECT_TRUE(p.strip.empty());
 }
 
 } // namespace
