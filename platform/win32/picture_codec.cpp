@@ -62,8 +62,7 @@ void swapRedAndBlue(std::vector<std::uint8_t>& pixels) {
 bool setQuality(IPropertyBag2* options, unsigned quality) {
     PROPBAG2 option{};
     option.pstrName = const_cast<LPOLESTR>(L"ImageQuality");
-    VARIANT value;
-    VariantInit(&value);
+    VARIANT value{}; // empty, as VariantInit leaves one, without oleaut32 for it
     value.vt = VT_R4;
     value.fltVal = static_cast<float>(quality) / kPercent;
     return SUCCEEDED(options->Write(1, &option, &value));
