@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <objbase.h>
 #include <wincodec.h>
 
@@ -10,6 +11,7 @@ namespace kovra {
 namespace {
 
 constexpr unsigned kPixelSize = 3;
+constexpr unsigned kOversample = 2;
 constexpr float kPercent = 100.0f;
 
 // Holds one reference to a COM object and gives it back.
@@ -111,25 +113,31 @@ bool decodeJpegScaled(const std::uint8_t* jpeg, std::size_t size, unsigned width
     Ref<IWICStream> stream;
     Ref<IWICBitmapDecoder> decoder;
     Ref<IWICBitmapFrameDecode> frame;
-    Ref<IWICBitmapScaler> scaler;
-    Ref<IWICFormatConverter> converter;
+    UINT fullWidth = 0, fullHeight = 0;
     if (!com.ready() || size > MAXDWORD || !makeFactory(factory) ||
         FAILED(factory->CreateStream(stream.out())) ||
         FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(jpeg), static_cast<DWORD>(size))) ||
         FAILED(factory->CreateDecoderFromStream(stream.get(), &GUID_ContainerFormatJpeg,
                                                 WICDecodeMetadataCacheOnDemand, decoder.out())) ||
         FAILED(decoder->GetFrame(0, frame.out())) ||
-        FAILED(factory->CreateBitmapScaler(scaler.out())) ||
-        FAILED(scaler->Initialize(frame.get(), width, height, WICBitmapInterpolationModeLinear)) ||
+        FAILED(frame->GetSize(&fullWidth, &fullHeight)) || fullWidth < width || fullHeight < height)
+        return false;
+    // Some scalers (Wine's) only pick pixels: twice the size asked leaves four to each pixel
+    // of the picture for the box resize after this to average.
+    image.width = std::min<UINT>(fullWidth, kOversample * width);
+    image.height = std::min<UINT>(fullHeight, kOversample * height);
+    Ref<IWICBitmapScaler> scaler;
+    Ref<IWICFormatConverter> converter;
+    if (FAILED(factory->CreateBitmapScaler(scaler.out())) ||
+        FAILED(scaler->Initialize(frame.get(), image.width, image.height,
+                                  WICBitmapInterpolationModeFant)) ||
         FAILED(factory->CreateFormatConverter(converter.out())) ||
         FAILED(converter->Initialize(scaler.get(), GUID_WICPixelFormat24bppBGR,
                                      WICBitmapDitherTypeNone, nullptr, 0,
                                      WICBitmapPaletteTypeCustom)))
         return false;
-    UINT stride = width * kPixelSize;
-    image.width = width;
-    image.height = height;
-    image.pixels.assign(static_cast<std::size_t>(stride) * height, 0);
+    UINT stride = image.width * kPixelSize;
+    image.pixels.assign(static_cast<std::size_t>(stride) * image.height, 0);
     if (FAILED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(image.pixels.size()),
                                      image.pixels.data())))
         return false;
