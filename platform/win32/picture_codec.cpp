@@ -67,7 +67,17 @@ bool setQuality(IPropertyBag2* options, unsigned quality) {
     VARIANT value{}; // empty, as VariantInit leaves one, without oleaut32 for it
     value.vt = VT_R4;
     value.fltVal = static_cast<float>(quality) / kPercent;
-    return SUCCEEDED(options->Write(1, &option, &value));
+    if (FAILED(options->Write(1, &option, &value)))
+        return false;
+    // Full colour resolution, as the POSIX codec writes: an encoder that does not know the
+    // option (before Windows 8) halves it, and the picture is still good.
+    PROPBAG2 subsampling{};
+    subsampling.pstrName = const_cast<LPOLESTR>(L"JpegYCrCbSubsampling");
+    VARIANT full{};
+    full.vt = VT_UI1;
+    full.bVal = WICJpegYCrCbSubsampling444;
+    options->Write(1, &subsampling, &full);
+    return true;
 }
 
 bool encodeJpeg(IWICImagingFactory* factory, IWICBitmapSource* source, unsigned width,
