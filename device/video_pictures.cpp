@@ -2,6 +2,7 @@
 
 #include "avi/glance.h"
 #include "device/video_files.h"
+#include "pictures/jpeg_frame.h"
 #include "pictures/standard_tables.h"
 
 namespace kovra {
@@ -12,7 +13,7 @@ namespace {
 // trusted without reading the data may name a place that holds something else.
 bool readFrame(VideoFileSource& source, const avi::FramePlace& place,
                std::vector<std::uint8_t>& frame) {
-    if (place.size == 0)
+    if (place.size == 0 || place.size > pictures::kMostFrameBytes)
         return false;
     // One read brings the header with the payload; room for the tables a frame may need is
     // reserved with it, so that they go in without a second copy of the frame.

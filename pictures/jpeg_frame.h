@@ -13,6 +13,9 @@ namespace kovra::pictures {
 // The largest side a frame may claim: far past any recorder's, and a decode of one stays
 // small once scaled.
 constexpr unsigned kMostSide = 8192;
+// The largest frame read at all: a recorder's are tens of kilobytes, and a hostile file's chunk
+// that claims gigabytes is no allocation of ours.
+constexpr std::uint32_t kMostFrameBytes = 32u << 20;
 
 struct JpegLayout {
     unsigned width = 0, height = 0;
