@@ -1,0 +1,62 @@
+#include "device/video_pictures.h"
+
+#include "avi/glance.h"
+#include "device/video_files.h"
+#include "pictures/jpeg_frame.h"
+#include "pictures/standard_tables.h"
+
+namespace kovra {
+
+namespace {
+
+// The frame's bytes, where its chunk header is still what the reading found there: an index
+// trusted without reading the data may name a place that holds something else.
+bool readFrame(VideoFileSource& source, const avi::FramePlace& place,
+               std::vector<std::uint8_t>& frame) {
+    if (place.size == 0 || place.size > pictures::kMostFrameBytes)
+        return false;
+    // One read brings the header with the payload; room for the tables a frame may need is
+    // reserved with it, so that they go in without a second copy of the frame.
+    frame.reserve(avi::kChunkHeaderSize + place.size + pictures::standardTablesSegmentSize());
+    frame.resize(avi::kChunkHeaderSize + place.size);
+    if (!source.readAt(place.offset, frame.data(), frame.size()) ||
+        avi::le32(frame.data()) != place.id ||
+        avi::le32(frame.data() + avi::kFourccSize) != place.size)
+        return false;
+    frame.erase(frame.begin(), frame.begin() + avi::kChunkHeaderSize);
+    return true;
+}
+
+std::optional<Picture> pictureOf(VideoFileSource& source, const avi::FramePlace& place,
+                                 unsigned width, std::vector<std::uint8_t>& frame) {
+    if (!readFrame(source, place, frame))
+        return std::nullopt;
+    return pictures::makeThumbnail(frame, width);
+}
+
+} // namespace
+
+VideoPictures readVideoPictures(Platform& platform, const std::string& path,
+                                const PictureSizes& sizes) {
+    VideoPictures result;
+    VideoFileSource source(platform, path, VideoReads::Direct);
+    if (source.openError() != OsError::None) {
+        result.error = source.openError();
+        return result;
+    }
+    avi::Glance glance = avi::glance(source, sizes.stripFrames);
+    result.report = std::move(glance.report);
+    // The one frame held: each is read over the last.
+    std::vector<std::uint8_t> frame;
+    for (const avi::FramePlace& place : glance.leading)
+        if ((result.cover = pictureOf(source, place, sizes.coverWidth, frame)))
+            break;
+    for (const avi::FramePlace& place : glance.spread)
+        result.strip.push_back(pictureOf(source, place, sizes.stripWidth, frame));
+    if (source.readError() != OsError::None)
+        result.error = source.readError();
+    result.bytesRead = source.bytesRead();
+    return result;
+}
+
+} // namespace kovra

@@ -1,0 +1,43 @@
+// The gallery's pictures of one video: a cover from its first complete frame and a strip of
+// frames spread over it, found by a glance at the file and read one frame at a time.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "avi/video_report.h"
+#include "pictures/thumbnail.h"
+#include "platform/platform.h"
+
+namespace kovra {
+
+struct PictureSizes {
+    unsigned coverWidth = 320; // the first complete frame
+    unsigned stripWidth = 160; // each strip frame
+    unsigned stripFrames = 8;  // evenly spread over the video
+};
+
+// Picture (bytes, extension, width, height) is pictures/thumbnail.h's.
+
+struct VideoPictures {
+    // The video could not be read (its own error).
+    OsError error = OsError::None;
+    // From the light reading: state, format, frames, IDIT.
+    avi::VideoReport report;
+    // None: no complete frame gave a picture.
+    std::optional<Picture> cover;
+    // stripFrames entries (fewer for a short video); none where that frame gave none.
+    std::vector<std::optional<Picture>> strip;
+    // What was read of the file.
+    std::uint64_t bytesRead = 0;
+};
+
+// Reads through the platform only what the pictures need: the headers, the index (or the chunk
+// headers where there is none), and each chosen frame, its chunk header checked first. Holds
+// one frame and the pictures made so far.
+VideoPictures readVideoPictures(Platform& platform, const std::string& path,
+                                const PictureSizes& sizes = {});
+
+} // namespace kovra
