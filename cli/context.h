@@ -65,5 +65,6 @@ void addVideosCommand(CLI::App& app, Context& context);
 void addRepairCommand(CLI::App& app, Context& context);
 void addExportCommand(CLI::App& app, Context& context);
 void addClipCommands(CLI::App& app, Context& context);
+void addGalleryCommand(CLI::App& app, Context& context);
 
 } // namespace kovra::cli

@@ -4,6 +4,7 @@
 
 #include "cli/context.h"
 #include "cli/failure.h"
+#include "cli/gallery_command.h"
 #include "cli/names.h"
 #include "cli/progress_line.h"
 #include "cli/video_text.h"
@@ -14,8 +15,9 @@ namespace kovra::cli {
 namespace {
 
 struct ExportOptions {
-    std::string dest, from;
+    std::string dest, from, clockOffset;
     bool dryRun = false;
+    bool noGallery = false;
 };
 
 const char* actionName(ExportAction action) {
@@ -84,6 +86,9 @@ void addExportCommand(CLI::App& app, Context& context) {
         ->type_name("DIR")
         ->check(nonEmptyPath());
     command->add_flag("--dry-run", options->dryRun, "Say what would be done; write nothing");
+    command->add_flag("--no-gallery", options->noGallery,
+                      "Leave out the gallery (DEST/index.html) written at the end");
+    addClockOffsetOption(*command, options->clockOffset);
     addJsonFlag(*command, context);
     command->callback([&context, options] {
         Platform& platform = context.platform;
@@ -132,6 +137,12 @@ void addExportCommand(CLI::App& app, Context& context) {
             warn(joinPath(dest, ExportRecord::kFileName) +
                  ": cannot be written (the next export looks at every video again): " +
                  describe(finished));
+        if (!options->dryRun && !options->noGallery) {
+            GalleryOutcome gallery = writeExportGallery(platform, source, dest, items,
+                                                        clockOffsetMillis(options->clockOffset));
+            if (!context.json)
+                std::cout << "gallery: " << shownName(gallery.page) << '\n';
+        }
 
         std::size_t repaired = count[static_cast<int>(ExportAction::Repair)];
         std::size_t exported = count[static_cast<int>(ExportAction::Export)] + repaired;

@@ -55,6 +55,7 @@ int run(int argc, char** argv) {
     addRepairCommand(app, context);
     addExportCommand(app, context);
     addClipCommands(app, context);
+    addGalleryCommand(app, context);
 
     try {
         app.parse(argc, argv);
