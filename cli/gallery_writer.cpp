@@ -136,11 +136,17 @@ gallery::PageCard cardOf(Platform& platform, const GalleryRequest& request,
     return card;
 }
 
-gallery::PageVideo pageVideo(const GalleryVideo& v, const GalleryInput& input,
+// Both ends of a link resolved, so that the link holds for the page wherever it is opened from.
+std::string absolute(Platform& platform, const std::string& path) {
+    std::string real;
+    return platform.realPath(path.c_str(), real) == OsError::None ? real : path;
+}
+
+gallery::PageVideo pageVideo(Platform& platform, const GalleryVideo& v, const GalleryInput& input,
                              const std::string& pageFolder, std::int64_t offset) {
     gallery::PageVideo page;
     page.name = utf8Name(input.name);
-    page.link = gallery::linkTo(pageFolder, input.linked);
+    page.link = gallery::linkTo(pageFolder, absolute(platform, input.linked));
     page.state = v.readError.empty() ? v.state : avi::stateName(avi::VideoState::Unreadable);
     page.findings = v.readError.empty() ? v.findings : std::vector<std::string>{v.readError};
     auto pictureLink = [](const std::optional<PictureFile>& picture) {
@@ -189,9 +195,7 @@ GalleryOutcome writeGallery(Platform& platform, const GalleryRequest& request) {
         if (error != OsError::None)
             throw fileFailure(made, "cannot be written: " + describe(error));
     }
-    std::string pageFolder;
-    if (platform.realPath(request.dest.c_str(), pageFolder) != OsError::None)
-        pageFolder = request.dest;
+    std::string pageFolder = absolute(platform, request.dest);
 
     gallery::GalleryRecord earlier, record;
     earlier.load(platform, folder);
@@ -231,8 +235,8 @@ GalleryOutcome writeGallery(Platform& platform, const GalleryRequest& request) {
 
     std::vector<gallery::PageVideo> pages;
     for (std::size_t i = 0; i < videos.size(); ++i)
-        pages.push_back(
-            pageVideo(videos[i], request.videos[i], pageFolder, request.clockOffsetMillis));
+        pages.push_back(pageVideo(platform, videos[i], request.videos[i], pageFolder,
+                                  request.clockOffsetMillis));
     std::string html = gallery::renderPage(cardOf(platform, request, videos), std::move(pages));
     outcome.page = joinPath(request.dest, gallery::kPageName);
     FileReplacement page(platform, outcome.page);
