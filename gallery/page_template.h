@@ -17,7 +17,7 @@ h2 { font-size: 1.15em; margin-top: 1.5em; }
 dl.facts { display: grid; grid-template-columns: max-content 1fr; gap: 2px 12px; margin: 0.4em 0; }
 dl.facts dt { color: #555; }
 dl.facts dd { margin: 0; overflow-wrap: anywhere; }
-.glance { display: flex; flex-wrap: wrap; gap: 8px 32px; }
+.glance { display: flex; flex-wrap: wrap; gap: 8px 32px; align-items: flex-start; }
 svg.timeline { width: 100%; height: auto; display: block; background: #fff; border: 1px solid #ddd; }
 svg.timeline .hour { stroke: #ccc; stroke-width: 1; }
 svg.timeline text { font-size: 12px; fill: #555; }
@@ -38,7 +38,7 @@ article.video h3 { margin: 0.2em 0; font-size: 1.05em; overflow-wrap: anywhere; 
 .strip .none { background: #eee; aspect-ratio: 4 / 3; }
 .state { font-weight: bold; }
 #only-repairable:checked ~ main article.video:not(.repairable) { display: none; }
-@media (max-width: 600px) { .strip { grid-template-columns: repeat(2, minmax(0, 1fr)); } }
+@media (max-width: 600px) { .strip { grid-template-columns: repeat(2, minmax(0, 1fr)); } dl.facts { grid-template-columns: minmax(0, 1fr); } dl.facts dd { margin-left: 12px; } }
 </style>
 </head>
 <body>
