@@ -105,7 +105,7 @@ IndexLocation locateIndex(SourceReader& reader, std::uint64_t pos) {
 
 bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexLocation& index,
                 std::uint64_t moviFourcc, std::uint64_t moviEnd, IndexedChunks& listed,
-                ChunkList* chunks) {
+                ChunkList* chunks, IndexCheck depth) {
     std::uint64_t base;
     if (!index.present || index.entries == 0 || !findBase(reader, index, moviFourcc, base))
         return false;
@@ -123,8 +123,10 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
     std::uint64_t framePayload = 0;
     std::uint32_t frameSize = 0;
     std::uint64_t previousEnd = moviFourcc + kFourccSize, paddedEnd = previousEnd;
+    const bool readChunks = depth == IndexCheck::Chunks;
     auto frameWhole = [&](bool nextChunkAdjacent) {
-        return nextChunkAdjacent || dataChunkAt(reader, context, paddedEnd, moviEnd) ||
+        return !readChunks || nextChunkAdjacent ||
+               dataChunkAt(reader, context, paddedEnd, moviEnd) ||
                jpegFrameEnds(reader, framePayload, frameSize);
     };
     EntryStream entries(reader, index);
@@ -138,14 +140,15 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
             return fail();
         std::uint64_t pos = base + entry.offset;
         std::uint64_t end = pos + kChunkHeaderSize + entry.size;
-        if (pos < previousEnd || end > moviEnd || !headerMatches(reader, pos, entry))
+        if (pos < previousEnd || end > moviEnd ||
+            (readChunks && !headerMatches(reader, pos, entry)))
             return fail();
         if (frameListed && !frameWhole(pos == previousEnd || pos == paddedEnd))
             return fail();
         if (i != 0 && pos == previousEnd && previousEnd != paddedEnd)
             ++found.unpadded;
         bool isFrame = stream == context.videoStream && context.jpegFrames && entry.size != 0;
-        if (isFrame && !jpegFrameStarts(reader, pos + kChunkHeaderSize, entry.size))
+        if (isFrame && readChunks && !jpegFrameStarts(reader, pos + kChunkHeaderSize, entry.size))
             return fail();
         frameListed = isFrame;
         framePayload = pos + kChunkHeaderSize;

@@ -26,13 +26,21 @@ struct IndexedChunks {
     std::uint64_t unpadded = 0; // odd-sized chunks the next one follows without a pad byte
 };
 
+// How far an index is checked against the data it lists.
+enum class IndexCheck {
+    Chunks, // each chunk header read, each frame judged whole
+    Bounds, // the entries alone, against movi: a glance reads none of the data
+};
+
 // Consistent: every entry a data chunk of a known stream, in order, inside movi, its chunk
 // header there as the entry says; every video frame whole as the walk judges one (its start
 // marker, then a data chunk right after it or its end marker); the last chunk ending where
-// movi ends. When consistent, the entries go into listed, and into chunks when given.
+// movi ends. With IndexCheck::Bounds only the first entries' headers are read, to find what
+// the offsets count from. When consistent, the entries go into listed, and into chunks when
+// given.
 bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexLocation& index,
                 std::uint64_t moviFourcc, std::uint64_t moviEnd, IndexedChunks& listed,
-                ChunkList* chunks);
+                ChunkList* chunks, IndexCheck depth = IndexCheck::Chunks);
 
 // Copies the key-frame flags of an index that cannot be used as a whole (cut off, or
 // disagreeing with the data) onto the chunks, in file order, that it lists by offset and id.

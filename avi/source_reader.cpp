@@ -17,9 +17,9 @@ std::unique_ptr<std::uint8_t[]>& spareWindow() {
 
 } // namespace
 
-SourceReader::SourceReader(ByteSource& source)
+SourceReader::SourceReader(ByteSource& source, bool smallReads)
     : source_(source), size_(source.size()),
-      capacity_(source.smallReadsAreCheap() ? kMostViewed : kWindow) {
+      capacity_(smallReads || source.smallReadsAreCheap() ? kMostViewed : kWindow) {
     if (capacity_ == kWindow && spareWindow())
         buffer_ = std::move(spareWindow());
     else

@@ -21,7 +21,9 @@ class SourceReader {
     // The most one view() gives: a resync's scan, a frame's last bytes.
     static constexpr std::size_t kMostViewed = 64 * 1024;
 
-    explicit SourceReader(ByteSource& source);
+    // smallReads: every look reads just what it looks at, whatever a read costs; a glance at a
+    // video hops over its data and must not read the windows it skips.
+    explicit SourceReader(ByteSource& source, bool smallReads = false);
     ~SourceReader();
     SourceReader(const SourceReader&) = delete;
     SourceReader& operator=(const SourceReader&) = delete;

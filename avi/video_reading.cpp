@@ -22,8 +22,10 @@ struct Tail {
 
 class VideoReader {
   public:
-    VideoReader(ByteSource& source, bool keepChunks, VideoReading& reading)
-        : reader_(source), reading_(reading), out_(keepChunks ? &reading.chunks : nullptr) {}
+    VideoReader(ByteSource& source, bool keepChunks, ReadingDepth depth, VideoReading& reading)
+        : reader_(source, depth == ReadingDepth::Glance), reading_(reading),
+          out_(keepChunks ? &reading.chunks : nullptr),
+          indexCheck_(depth == ReadingDepth::Glance ? IndexCheck::Bounds : IndexCheck::Chunks) {}
 
     void run();
 
@@ -50,6 +52,7 @@ class VideoReader {
     SourceReader reader_;
     VideoReading& reading_;
     ChunkList* out_;
+    IndexCheck indexCheck_;
     StreamContext context_;
     std::uint64_t garbageBytes_ = 0, damagedFrames_ = 0, unpadded_ = 0;
     bool cutOff_ = false;
@@ -251,8 +254,8 @@ void VideoReader::run() {
         reading_.index = locateIndex(reader_, tailStart);
         if (reading_.index.present && !reading_.index.cutOff) {
             IndexedChunks listed(h.streams.size());
-            reading_.chunksFromIndex =
-                checkIndex(reader_, context_, reading_.index, moviFourcc, moviEnd, listed, out_);
+            reading_.chunksFromIndex = checkIndex(reader_, context_, reading_.index, moviFourcc,
+                                                  moviEnd, listed, out_, indexCheck_);
             if (reading_.chunksFromIndex) {
                 reading_.tally.add(listed.tally);
                 unpadded_ += listed.unpadded;
@@ -279,8 +282,8 @@ void VideoReader::run() {
     // An idx1 first found past walked data is checked against where that data ended.
     if (!indexChecked && reading_.index.present && !reading_.index.cutOff) {
         IndexedChunks listed(h.streams.size());
-        bool consistent =
-            checkIndex(reader_, context_, reading_.index, moviFourcc, moviEnd, listed, nullptr);
+        bool consistent = checkIndex(reader_, context_, reading_.index, moviFourcc, moviEnd, listed,
+                                     nullptr, indexCheck_);
         indexAgrees = consistent && reading_.index.entries == firstMoviChunks;
     }
     r.frames = reading_.tally.streams[h.videoStream].chunks;
@@ -320,9 +323,9 @@ std::uint64_t strhLength(const StreamHeader& stream, const StreamTally& tally) {
     return tally.bytes / unit;
 }
 
-VideoReading readVideo(ByteSource& source, bool keepChunks) {
+VideoReading readVideo(ByteSource& source, bool keepChunks, ReadingDepth depth) {
     VideoReading reading;
-    VideoReader(source, keepChunks, reading).run();
+    VideoReader(source, keepChunks, depth, reading).run();
     return reading;
 }
 

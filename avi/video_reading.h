@@ -26,9 +26,17 @@ struct VideoReading {
     bool sound() const { return report.state == VideoState::Ok; }
 };
 
+// How much of the data a reading looks at.
+enum class ReadingDepth {
+    Full,   // every chunk an index lists is checked there; reads in large windows
+    Glance, // an index is checked against the file's size alone, only where there is none
+            // usable are the chunk headers walked, each with a read of its own
+};
+
 // Reads the source once. keepChunks: the chunk list is filled (a plan needs it; a listing
 // does not, and spares its memory).
-VideoReading readVideo(ByteSource& source, bool keepChunks);
+VideoReading readVideo(ByteSource& source, bool keepChunks,
+                       ReadingDepth depth = ReadingDepth::Full);
 
 // Whether a player may start at the chunk, number `number` of its stream in the reading: every
 // sound chunk, every frame of an intra-only codec; otherwise a frame the old index flagged, or,

@@ -6,7 +6,7 @@
 
 namespace kovra {
 
-VideoFileSource::VideoFileSource(Platform& platform, const std::string& path)
+VideoFileSource::VideoFileSource(Platform& platform, const std::string& path, VideoReads reads)
     : platform_(platform), path_(path) {
     openError_ = platform_.open(path.c_str(), OpenMode::ReadShared, file_);
     if (openError_ != OsError::None) {
@@ -16,7 +16,8 @@ VideoFileSource::VideoFileSource(Platform& platform, const std::string& path)
     open_ = true;
     openError_ = platform_.fileSize(file_, size_);
     // Where the system maps no file, reads are calls; the reader then reads large windows.
-    mapping_ = openError_ == OsError::None && size_ != 0 && partHolding(0, 0) != nullptr;
+    mapping_ = reads == VideoReads::Mapped && openError_ == OsError::None && size_ != 0 &&
+               partHolding(0, 0) != nullptr;
 }
 
 VideoFileSource::~VideoFileSource() {
@@ -52,6 +53,7 @@ bool VideoFileSource::readAt(std::uint64_t offset, void* buffer, std::size_t n) 
         return false;
     if (n == 0)
         return true;
+    bytesRead_ += n;
     const MappedFile* part = mapping_ ? partHolding(offset, n) : nullptr;
     OsError error = part ? platform_.readMapped(*part, offset, buffer, n)
                          : platform_.readAt(file_, offset, buffer, n);

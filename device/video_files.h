@@ -20,9 +20,15 @@ constexpr char kRiffSignature[] = "RIFF";
 // The file's first kSignatureSize bytes; ShortRead for a shorter file.
 OsError readSignature(Platform& platform, const std::string& path, std::string& signature);
 
+// How a video file is read: mapped a part at a time where the system can map files (a
+// reading that looks at every chunk header), or only ever the bytes asked for, each a call
+// (a glance that hops over the data).
+enum class VideoReads { Mapped, Direct };
+
 class VideoFileSource final : public avi::ByteSource {
   public:
-    VideoFileSource(Platform& platform, const std::string& path);
+    VideoFileSource(Platform& platform, const std::string& path,
+                    VideoReads reads = VideoReads::Mapped);
     ~VideoFileSource() override;
     VideoFileSource(const VideoFileSource&) = delete;
     VideoFileSource& operator=(const VideoFileSource&) = delete;
@@ -33,6 +39,8 @@ class VideoFileSource final : public avi::ByteSource {
     // there).
     OsError readError() const { return readError_; }
     const std::string& path() const { return path_; }
+    // The bytes read from the file so far, mapped parts as they were asked for.
+    std::uint64_t bytesRead() const { return bytesRead_; }
 
     std::uint64_t size() const override { return size_; }
     bool readAt(std::uint64_t offset, void* buffer, std::size_t n) override;
@@ -60,6 +68,7 @@ class VideoFileSource final : public avi::ByteSource {
     MappedFile parts_[kParts];
     std::size_t nextPart_ = 0;
     std::uint64_t size_ = 0;
+    std::uint64_t bytesRead_ = 0;
     OsError openError_ = OsError::None;
     OsError readError_ = OsError::None;
 };

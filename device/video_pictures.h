@@ -1,5 +1,5 @@
-// A video's pictures for the gallery: its first complete frame and a strip of frames evenly
-// spread over it, read with as little of the file as will do.
+// The gallery's pictures of one video: a cover from its first complete frame and a strip of
+// frames spread over it, found by a glance at the file and read one frame at a time.
 #pragma once
 
 #include <cstdint>
@@ -8,27 +8,32 @@
 #include <vector>
 
 #include "avi/video_report.h"
+#include "pictures/thumbnail.h"
 #include "platform/platform.h"
 
 namespace kovra {
 
 struct PictureSizes {
-    unsigned coverWidth = 320;
-    unsigned stripWidth = 160;
-    unsigned stripFrames = 8;
+    unsigned coverWidth = 320; // the first complete frame
+    unsigned stripWidth = 160; // each strip frame
+    unsigned stripFrames = 8;  // evenly spread over the video
 };
-struct Picture {
-    std::vector<std::uint8_t> bytes;
-    const char* extension = "jpg";
-    unsigned width = 0, height = 0;
-};
+
+// Picture (bytes, extension, width, height) is pictures/thumbnail.h's.
+
 struct VideoPictures {
     OsError error = OsError::None;             // the video could not be read (its own error)
-    avi::VideoReport report;                   // from a light reading: state, format, frames, IDIT
+    avi::VideoReport report;                   // from the light reading: state, format, frames,
+                                               // IDIT
     std::optional<Picture> cover;              // none: no complete frame gave a picture
-    std::vector<std::optional<Picture>> strip; // none where that frame gave no picture
+    std::vector<std::optional<Picture>> strip; // stripFrames entries (fewer for a short
+                                               // video); none where that frame gave none
     std::uint64_t bytesRead = 0;               // what was read of the file
 };
+
+// Reads through the platform only what the pictures need: the headers, the index (or the chunk
+// headers where there is none), and each chosen frame, its chunk header checked first. Holds
+// one frame and the pictures made so far.
 VideoPictures readVideoPictures(Platform& platform, const std::string& path,
                                 const PictureSizes& sizes = {});
 

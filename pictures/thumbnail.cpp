@@ -1,0 +1,35 @@
+#include "pictures/thumbnail.h"
+
+#include <algorithm>
+
+#include "pictures/box_resize.h"
+#include "pictures/jpeg_frame.h"
+#include "platform/picture_codec.h"
+
+namespace kovra::pictures {
+
+std::optional<Picture> makeThumbnail(const std::uint8_t* frame, std::size_t size, unsigned width) {
+    std::optional<JpegLayout> layout = readJpegLayout(frame, size);
+    if (!layout || width == 0)
+        return std::nullopt;
+    unsigned w = std::min(width, layout->width);
+    // The height in proportion, rounded, never 0.
+    unsigned h = static_cast<unsigned>((std::uint64_t{layout->height} * w + layout->width / 2) /
+                                       layout->width);
+    h = std::max(h, 1u);
+
+    std::vector<std::uint8_t> jpeg = withHuffmanTables(frame, size, *layout);
+    RgbImage decoded;
+    if (!decodeJpegScaled(jpeg.data(), jpeg.size(), w, h, decoded) || decoded.width < w ||
+        decoded.height < h)
+        return std::nullopt;
+    jpeg = {};
+    RgbImage sized = boxResize(decoded, w, h);
+    decoded = {};
+    EncodedImage encoded;
+    if (!encodeThumbnail(sized, kThumbnailQuality, encoded))
+        return std::nullopt;
+    return Picture{std::move(encoded.bytes), encoded.extension, w, h};
+}
+
+} // namespace kovra::pictures
