@@ -296,6 +296,26 @@ def main():
         check("no temporary file left", not [n for n in os.listdir(
             os.path.join(out, "kovra-gallery")) if n.endswith(".kovra-tmp")])
 
+        # Export writes the gallery of its own files: each link leads into DEST, and a second
+        # export with nothing new reads no video for it.
+        exported = os.path.join(work, "exported")
+        kovra("export", exported, "--from", card)
+        check("export writes its gallery", os.path.isfile(os.path.join(exported, "index.html")))
+        driver = browser(SHOT_WIDTH, SHOT_HEIGHT)
+        try:
+            driver.get("file://" + urllib.parse.quote(os.path.join(exported, "index.html")))
+            files = driver.execute_script("""
+                return [...document.querySelectorAll('article.video h3 a')].map(a => a.href)""")
+        finally:
+            driver.quit()
+        check(f"export's gallery links its exported files: {files}", len(files) == 5 and all(
+            file_of(f).startswith(exported + "/") and os.path.isfile(file_of(f)) for f in files))
+        record = os.path.join(exported, "kovra-gallery", ".kovra-gallery")
+        recorded = os.stat(record).st_mtime_ns if os.path.exists(record) else None
+        kovra("export", exported, "--from", card)
+        check("a second export keeps the gallery's record as it was",
+              recorded is not None and os.stat(record).st_mtime_ns == recorded)
+
         if screenshot:
             demo = os.path.join(work, "demo")
             subprocess.run(["bash", os.path.join(repo, "cmake/demo-card.sh"),
