@@ -34,8 +34,9 @@ std::vector<TimelineDay> layOutTimeline(const std::vector<TimelineVideo>& videos
     std::map<clips::ClockMillis, TimelineDay> days;
     for (const TimelineVideo& video : videos) {
         clips::ClockMillis end = std::max(video.end, video.start);
-        for (clips::ClockMillis day = floorTo(video.start, kMillisPerDay);
-             day == floorTo(video.start, kMillisPerDay) || day < end; day += kMillisPerDay) {
+        // A recording over midnight is a bar on each day it touches.
+        clips::ClockMillis day = floorTo(video.start, kMillisPerDay);
+        do {
             TimelineDay& timeline = days[day];
             timeline.dayStart = day;
             TimelineBar bar;
@@ -43,7 +44,8 @@ std::vector<TimelineDay> layOutTimeline(const std::vector<TimelineVideo>& videos
             bar.start = std::max(video.start, day);
             bar.end = std::min(end, day + kMillisPerDay);
             timeline.bars.push_back(bar);
-        }
+            day += kMillisPerDay;
+        } while (day < end);
     }
     std::vector<TimelineDay> laidOut;
     for (auto& entry : days) {
