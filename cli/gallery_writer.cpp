@@ -11,6 +11,7 @@
 #include "device/card_files.h"
 #include "device/file_paths.h"
 #include "device/file_replacement.h"
+#include "device/unflushed_platform.h"
 #include "device/video_pictures.h"
 #include "gallery/gallery_page.h"
 #include "gallery/gallery_record.h"
@@ -35,13 +36,16 @@ std::optional<PictureFile> keepPicture(Platform& platform, const std::string& fo
         return std::nullopt;
     std::string name =
         gallery::pictureName(video.path, video.size, video.modified, which, picture->extension);
-    OsError error = gallery::writePicture(platform, folder, name, picture->bytes);
+    // Forcing each of some thousands of small files to the storage would cost most of the
+    // gallery's time; the record notes each picture's size, which a rerun checks.
+    UnflushedPlatform unflushed(platform);
+    OsError error = gallery::writePicture(unflushed, folder, name, picture->bytes);
     if (error != OsError::None) {
         warn(shownName(joinPath(folder, name)) + ": cannot be written: " + describe(error));
         return std::nullopt;
     }
     ++outcome.picturesWritten;
-    return PictureFile{name, picture->width, picture->height};
+    return PictureFile{name, picture->width, picture->height, picture->bytes.size()};
 }
 
 // One reading of the video, its pictures written as it goes.
@@ -76,7 +80,10 @@ GalleryVideo readVideo(Platform& platform, const std::string& folder, const Gall
 
 bool picturesThere(Platform& platform, const std::string& folder, const GalleryVideo& video) {
     auto there = [&](const std::optional<PictureFile>& picture) {
-        return !picture || platform.exists(joinPath(folder, picture->name).c_str());
+        FileInfo info;
+        return !picture ||
+               (platform.info(joinPath(folder, picture->name).c_str(), info) == OsError::None &&
+                info.isFile() && info.size == picture->bytes);
     };
     for (const auto& picture : video.strip)
         if (!there(picture))

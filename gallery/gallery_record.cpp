@@ -48,14 +48,17 @@ bool fromHex(const std::string& hex, std::string& bytes) {
 json pictureJson(const std::optional<PictureFile>& picture) {
     if (!picture)
         return nullptr;
-    return {{"name", picture->name}, {"width", picture->width}, {"height", picture->height}};
+    return {{"name", picture->name},
+            {"width", picture->width},
+            {"height", picture->height},
+            {"bytes", picture->bytes}};
 }
 
 std::optional<PictureFile> pictureOf(const json& value) {
     if (value.is_null())
         return std::nullopt;
     return PictureFile{value.at("name").get<std::string>(), value.at("width").get<unsigned>(),
-                       value.at("height").get<unsigned>()};
+                       value.at("height").get<unsigned>(), value.at("bytes").get<std::uint64_t>()};
 }
 
 json videoJson(const GalleryVideo& v) {

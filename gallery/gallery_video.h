@@ -15,6 +15,7 @@ namespace kovra::gallery {
 struct PictureFile {
     std::string name; // in the gallery's picture folder
     unsigned width = 0, height = 0;
+    std::uint64_t bytes = 0; // a file of another size is no picture of ours: made again
 };
 
 struct GalleryVideo {

@@ -297,6 +297,13 @@ def main():
         third = json.loads(stdout) if rc == 0 else {}
         check(f"a video gone: its {STRIP_FRAMES + 1} pictures removed: {third}",
               third.get("picturesRemoved") == STRIP_FRAMES + 1)
+        # A picture cut short (a power cut before it reached the storage) is made again.
+        victim = next(n for n in sorted(os.listdir(os.path.join(out, "kovra-gallery")))
+                      if n.endswith("-cover.jpg"))
+        os.truncate(os.path.join(out, "kovra-gallery", victim), 10)
+        rc, stdout = kovra("gallery", out, "--from", card, "--json")
+        fourth = json.loads(stdout) if rc == 0 else {}
+        check(f"a picture cut short is made again: {fourth}", fourth.get("read") == 1)
         check("no temporary file left", not [n for n in os.listdir(
             os.path.join(out, "kovra-gallery")) if n.endswith(".kovra-tmp")])
 

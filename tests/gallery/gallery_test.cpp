@@ -146,8 +146,8 @@ TEST(GalleryRecord, ReadsBackWhatItWrote) {
     video.durationSeconds = 6;
     video.time = clips::RecordingTime{at("2007-10-16 08:16:41"), at("2007-10-16 08:16:47"),
                                       clips::TimeSource::FileTime};
-    video.cover = PictureFile{"x-cover.jpg", 320, 240};
-    video.strip = {PictureFile{"x-1.jpg", 160, 120}, std::nullopt};
+    video.cover = PictureFile{"x-cover.jpg", 320, 240, 9000};
+    video.strip = {PictureFile{"x-1.jpg", 160, 120, 3000}, std::nullopt};
     GalleryRecord record;
     record.note(video);
     GalleryRecord read;
@@ -162,6 +162,7 @@ TEST(GalleryRecord, ReadsBackWhatItWrote) {
     EXPECT_EQ(back->cover->name, "x-cover.jpg");
     ASSERT_EQ(back->strip.size(), 2u);
     EXPECT_EQ(back->strip[0]->width, 160u);
+    EXPECT_EQ(back->strip[0]->bytes, 3000u);
     EXPECT_FALSE(back->strip[1]);
     std::string text = record.text();
     for (const std::string& damaged :
