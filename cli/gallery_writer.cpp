@@ -11,7 +11,6 @@
 #include "device/card_files.h"
 #include "device/file_paths.h"
 #include "device/file_replacement.h"
-#include "device/unflushed_platform.h"
 #include "device/video_pictures.h"
 #include "gallery/gallery_page.h"
 #include "gallery/gallery_record.h"
@@ -36,10 +35,7 @@ std::optional<PictureFile> keepPicture(Platform& platform, const std::string& fo
         return std::nullopt;
     std::string name =
         gallery::pictureName(video.path, video.size, video.modified, which, picture->extension);
-    // Forcing each of some thousands of small files to the storage would cost most of the
-    // gallery's time; the record notes each picture's size, which a rerun checks.
-    UnflushedPlatform unflushed(platform);
-    OsError error = gallery::writePicture(unflushed, folder, name, picture->bytes);
+    OsError error = gallery::writePicture(platform, folder, name, picture->bytes);
     if (error != OsError::None) {
         warn(shownName(joinPath(folder, name)) + ": cannot be written: " + describe(error));
         return std::nullopt;

@@ -6,6 +6,7 @@
 #include "device/file_paths.h"
 #include "device/file_replacement.h"
 #include "gallery/gallery_record.h"
+#include "platform/forwarding_platform.h"
 
 namespace kovra::gallery {
 
@@ -36,6 +37,19 @@ std::string stemOf(const std::string& path) {
     return stem.empty() ? "video" : stem;
 }
 
+// Forcing each of some thousands of small files, and the folder they are named in, to the
+// storage would cost most of the gallery's time; the record notes each picture's size, which a
+// rerun checks.
+class PicturePlatform final : public ForwardingPlatform {
+  public:
+    explicit PicturePlatform(Platform& real) : ForwardingPlatform(real) {}
+    OsError flush(FileId) override { return OsError::None; }
+    void startFlush(FileId, std::uint64_t, std::uint64_t) override {}
+    OsError replace(const char* source, const char* target) override {
+        return replaceUnflushed(source, target);
+    }
+};
+
 } // namespace
 
 std::string pictureName(const std::string& videoPath, std::uint64_t size, std::int64_t modified,
@@ -48,7 +62,8 @@ std::string pictureName(const std::string& videoPath, std::uint64_t size, std::i
 
 OsError writePicture(Platform& platform, const std::string& folder, const std::string& name,
                      const std::vector<std::uint8_t>& bytes) {
-    FileReplacement file(platform, joinPath(folder, name));
+    PicturePlatform pictures(platform);
+    FileReplacement file(pictures, joinPath(folder, name));
     if (!file.isOpen())
         return file.openError();
     file.write(bytes.data(), bytes.size());

@@ -17,9 +17,9 @@ namespace kovra::gallery {
 std::string pictureName(const std::string& videoPath, std::uint64_t size, std::int64_t modified,
                         const std::string& which, const std::string& extension);
 
-// Writes bytes as the file name in folder, complete or not at all. A picture is made again from
-// its video whenever it is missing or not its recorded size, so a caller may pass a platform
-// that leaves out the flushes: a power cut costs a picture, never a wrong one.
+// Writes bytes as the file name in folder, complete or not at all, without waiting for the
+// storage: a picture is made again from its video whenever it is missing or not its recorded
+// size, so a power cut costs a picture, never a wrong one.
 OsError writePicture(Platform& platform, const std::string& folder, const std::string& name,
                      const std::vector<std::uint8_t>& bytes);
 
