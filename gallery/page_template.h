@@ -35,7 +35,7 @@ article.video h3 { margin: 0.2em 0; font-size: 1.05em; overflow-wrap: anywhere; 
 .cover img { max-width: 100%; height: auto; display: block; }
 .strip { display: grid; grid-template-columns: repeat(4, minmax(0, 1fr)); gap: 4px; flex: 1 1 320px; }
 .strip img { width: 100%; height: auto; display: block; }
-.strip .none { background: #eee; aspect-ratio: 4 / 3; }
+.strip .none { background: #eee; min-height: 60px; }
 .state { font-weight: bold; }
 #only-repairable:checked ~ main article.video:not(.repairable) { display: none; }
 @media (max-width: 600px) { .strip { grid-template-columns: repeat(2, minmax(0, 1fr)); } dl.facts { grid-template-columns: minmax(0, 1fr); } dl.facts dd { margin-left: 12px; } }
