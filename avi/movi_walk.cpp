@@ -98,7 +98,7 @@ constexpr std::uint64_t kNoOddChunk = 0;
 
 WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::uint64_t from,
                       std::uint64_t limit, bool limitTrusted, Tally& tally, ChunkList* chunks,
-                      Unverified& unverified) {
+                      Unverified& unverified, AtCut atCut) {
     Walk walk{reader, context, limit, limitTrusted};
     WalkFindings found;
     // A JPEG frame whose start marker is there is taken once a data chunk follows it: it was
@@ -214,7 +214,8 @@ WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::u
         settle(false);
         // A chunk id no stream has, or a size past the limit: resync, and what lies between is
         // garbage; a size past the limit with nothing valid after it is the cut-off last chunk.
-        std::uint64_t resumed = walk.resync(pos + 1);
+        bool cutHere = known && !limitTrusted && atCut == AtCut::Stop;
+        std::uint64_t resumed = cutHere ? limit : walk.resync(pos + 1);
         if (resumed == limit && known && !limitTrusted)
             found.cutOff = true;
         else

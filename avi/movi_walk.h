@@ -26,9 +26,14 @@ using Unverified = std::vector<DataChunk>;
 // movi. Complete data chunks go into tally, and into chunks when given. A video chunk of no
 // bytes is a frame the recorder dropped: kept, as an index keeps it, so that the frames after
 // it keep their time.
+// What the walk does at a known chunk that runs past an untrusted limit: search the bytes
+// behind its header for a chunk (Resync, so that garbage is told from a cut), or take it for
+// the cut at once (Stop: a glance reads no data it does not look at).
+enum class AtCut { Resync, Stop };
+
 WalkFindings walkMovi(SourceReader& reader, const StreamContext& context, std::uint64_t from,
                       std::uint64_t limit, bool limitTrusted, Tally& tally, ChunkList* chunks,
-                      Unverified& unverified);
+                      Unverified& unverified, AtCut atCut = AtCut::Resync);
 
 // Once every movi is walked: the last frames taken have nothing after them in a repair either,
 // so each, from the last, keeps its place only with its end marker. Returns how many were

@@ -25,7 +25,8 @@ class VideoReader {
     VideoReader(ByteSource& source, bool keepChunks, ReadingDepth depth, VideoReading& reading)
         : reader_(source, depth == ReadingDepth::Glance), reading_(reading),
           out_(keepChunks ? &reading.chunks : nullptr),
-          indexCheck_(depth == ReadingDepth::Glance ? IndexCheck::Bounds : IndexCheck::Chunks) {}
+          indexCheck_(depth == ReadingDepth::Glance ? IndexCheck::Bounds : IndexCheck::Chunks),
+          atCut_(depth == ReadingDepth::Glance ? AtCut::Stop : AtCut::Resync) {}
 
     void run();
 
@@ -53,6 +54,7 @@ class VideoReader {
     VideoReading& reading_;
     ChunkList* out_;
     IndexCheck indexCheck_;
+    AtCut atCut_;
     StreamContext context_;
     std::uint64_t garbageBytes_ = 0, damagedFrames_ = 0, unpadded_ = 0;
     bool cutOff_ = false;
@@ -92,11 +94,12 @@ void VideoReader::walkPart(std::uint64_t moviList, std::uint32_t moviSize, std::
     std::uint64_t data = moviList + kListHeaderSize;
     if (moviEndTrusted(moviList, moviSize)) {
         std::uint64_t end = moviList + kChunkHeaderSize + moviSize;
-        noteWalk(walkMovi(reader_, context_, data, end, true, reading_.tally, out_, unverified_));
+        noteWalk(walkMovi(reader_, context_, data, end, true, reading_.tally, out_, unverified_,
+                          atCut_));
         next = std::min(moviList + kChunkHeaderSize + padded(moviSize), reader_.size());
     } else {
         WalkFindings walk = walkMovi(reader_, context_, data, reader_.size(), false, reading_.tally,
-                                     out_, unverified_);
+                                     out_, unverified_, atCut_);
         noteWalk(walk);
         next = walk.end;
     }
@@ -264,10 +267,10 @@ void VideoReader::run() {
         }
         if (!reading_.chunksFromIndex)
             noteWalk(walkMovi(reader_, context_, moviData, moviEnd, true, reading_.tally, out_,
-                              unverified_));
+                              unverified_, atCut_));
     } else {
         WalkFindings walk = walkMovi(reader_, context_, moviData, reader_.size(), false,
-                                     reading_.tally, out_, unverified_);
+                                     reading_.tally, out_, unverified_, atCut_);
         noteWalk(walk);
         moviEnd = tailStart = walk.end;
     }

@@ -2,6 +2,8 @@
 
 #include "avi/glance.h"
 #include "device/video_files.h"
+#include "pictures/jpeg_frame.h"
+#include "pictures/standard_tables.h"
 
 namespace kovra {
 
@@ -11,19 +13,25 @@ namespace {
 // trusted without reading the data may name a place that holds something else.
 bool readFrame(VideoFileSource& source, const avi::FramePlace& place,
                std::vector<std::uint8_t>& frame) {
-    std::uint8_t header[avi::kChunkHeaderSize];
-    if (place.size == 0 || !source.readAt(place.offset, header, sizeof header) ||
-        avi::le32(header) != place.id || avi::le32(header + avi::kFourccSize) != place.size)
+    if (place.size == 0 || place.size > pictures::kMostFrameBytes)
         return false;
-    frame.resize(place.size);
-    return source.readAt(place.offset + avi::kChunkHeaderSize, frame.data(), frame.size());
+    // One read brings the header with the payload; room for the tables a frame may need is
+    // reserved with it, so that they go in without a second copy of the frame.
+    frame.reserve(avi::kChunkHeaderSize + place.size + pictures::standardTablesSegmentSize());
+    frame.resize(avi::kChunkHeaderSize + place.size);
+    if (!source.readAt(place.offset, frame.data(), frame.size()) ||
+        avi::le32(frame.data()) != place.id ||
+        avi::le32(frame.data() + avi::kFourccSize) != place.size)
+        return false;
+    frame.erase(frame.begin(), frame.begin() + avi::kChunkHeaderSize);
+    return true;
 }
 
 std::optional<Picture> pictureOf(VideoFileSource& source, const avi::FramePlace& place,
                                  unsigned width, std::vector<std::uint8_t>& frame) {
     if (!readFrame(source, place, frame))
         return std::nullopt;
-    return pictures::makeThumbnail(frame.data(), frame.size(), width);
+    return pictures::makeThumbnail(frame, width);
 }
 
 } // namespace

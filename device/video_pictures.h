@@ -22,13 +22,16 @@ struct PictureSizes {
 // Picture (bytes, extension, width, height) is pictures/thumbnail.h's.
 
 struct VideoPictures {
-    OsError error = OsError::None;             // the video could not be read (its own error)
-    avi::VideoReport report;                   // from the light reading: state, format, frames,
-                                               // IDIT
-    std::optional<Picture> cover;              // none: no complete frame gave a picture
-    std::vector<std::optional<Picture>> strip; // stripFrames entries (fewer for a short
-                                               // video); none where that frame gave none
-    std::uint64_t bytesRead = 0;               // what was read of the file
+    // The video could not be read (its own error).
+    OsError error = OsError::None;
+    // From the light reading: state, format, frames, IDIT.
+    avi::VideoReport report;
+    // None: no complete frame gave a picture.
+    std::optional<Picture> cover;
+    // stripFrames entries (fewer for a short video); none where that frame gave none.
+    std::vector<std::optional<Picture>> strip;
+    // What was read of the file.
+    std::uint64_t bytesRead = 0;
 };
 
 // Reads through the platform only what the pictures need: the headers, the index (or the chunk

@@ -2,12 +2,14 @@
 // the repair writes must be exactly the promised size, read back as sound, and repair to
 // itself. An input that begins with a length that fits in it is also two recordings, of which
 // a clip is planned and written: it must read back with the frames the plan said.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
+#include "avi/glance.h"
 #include "avi/plan.h"
 #include "avi/video_reading.h"
 #include "avi/video_report.h"
@@ -37,6 +39,30 @@ class WindowedSource final : public ByteSource {
     ByteSource& bytes_;
 };
 
+// A glance trusts an index it checked against the file's size alone: every frame it picks
+// must still lie inside the file, and a video it finds unreadable is one the full reading does.
+void checkGlance(ByteSource& source, const VideoReport& full) {
+    constexpr unsigned kStrip = 8;
+    Glance g = glance(source, kStrip);
+    require(g.spread.size() <= kStrip && g.leading.size() <= kLeadingFrames,
+            "a glance picks no more frames than asked");
+    auto inside = [&](const FramePlace& place) {
+        return place.offset <= source.size() && source.size() - place.offset >= kChunkHeaderSize &&
+               place.size <= source.size() - place.offset - kChunkHeaderSize;
+    };
+    for (const FramePlace& place : g.leading)
+        require(place.size != 0 && inside(place), "a leading frame lies inside the file");
+    for (const FramePlace& place : g.spread)
+        require(place.size == 0 || inside(place), "a spread frame lies inside the file");
+    // Whether a frame is whole only the full reading judges, from its bytes: readable and "no
+    // complete frame" count as one.
+    auto failure = [](const VideoReport& r) {
+        return r.state != VideoState::Unreadable ? FindingKind::NoCompleteFrame
+                                                 : r.findings.front().kind;
+    };
+    require(failure(g.report) == failure(full), "a glance fails a video as the full reading does");
+}
+
 void checkRepair(const std::uint8_t* data, std::size_t size) {
     MemorySource source(data, size);
     VideoReport report = inspect(source);
@@ -52,6 +78,7 @@ void checkRepair(const std::uint8_t* data, std::size_t size) {
             "reading through windows finds what reading just what is looked at finds");
     require(report.findings.empty() == (report.state == VideoState::Ok),
             "a video is sound exactly when nothing is found wrong");
+    checkGlance(windowed, report);
     require(report.state != VideoState::Unreadable ||
                 (report.findings.size() == 1 && isFailure(report.findings.front().kind)),
             "an unreadable video has one finding, its reason");

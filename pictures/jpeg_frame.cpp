@@ -99,19 +99,11 @@ std::optional<JpegLayout> readJpegLayout(const std::uint8_t* frame, std::size_t 
     return std::nullopt;
 }
 
-std::vector<std::uint8_t> withHuffmanTables(const std::uint8_t* frame, std::size_t size,
-                                            const JpegLayout& layout) {
-    std::vector<std::uint8_t> out;
-    if (layout.hasTables || layout.scanAt > size) {
-        out.assign(frame, frame + size);
-        return out;
-    }
-    out.reserve(size + standardTablesSegmentSize());
-    out.insert(out.end(), frame, frame + layout.scanAt);
-    out.insert(out.end(), standardTablesSegment(),
-               standardTablesSegment() + standardTablesSegmentSize());
-    out.insert(out.end(), frame + layout.scanAt, frame + size);
-    return out;
+void addHuffmanTables(std::vector<std::uint8_t>& frame, const JpegLayout& layout) {
+    if (layout.hasTables || layout.scanAt > frame.size())
+        return;
+    frame.insert(frame.begin() + static_cast<std::ptrdiff_t>(layout.scanAt),
+                 standardTablesSegment(), standardTablesSegment() + standardTablesSegmentSize());
 }
 
 } // namespace kovra::pictures

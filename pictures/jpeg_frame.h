@@ -13,6 +13,9 @@ namespace kovra::pictures {
 // The largest side a frame may claim: far past any recorder's, and a decode of one stays
 // small once scaled.
 constexpr unsigned kMostSide = 8192;
+// The largest frame read at all: a recorder's are tens of kilobytes, and a hostile file's chunk
+// that claims gigabytes is no allocation of ours.
+constexpr std::uint32_t kMostFrameBytes = 32u << 20;
 
 struct JpegLayout {
     unsigned width = 0, height = 0;
@@ -24,9 +27,8 @@ struct JpegLayout {
 // end marker after its scan), or claims a side of 0 or past kMostSide.
 std::optional<JpegLayout> readJpegLayout(const std::uint8_t* frame, std::size_t size);
 
-// The frame with the standard tables before its scan where it has none of its own; as it is
-// otherwise.
-std::vector<std::uint8_t> withHuffmanTables(const std::uint8_t* frame, std::size_t size,
-                                            const JpegLayout& layout);
+// Puts the standard tables before the frame's scan where it has none of its own, in place:
+// with standardTablesSegmentSize() bytes of room reserved, the frame is never copied.
+void addHuffmanTables(std::vector<std::uint8_t>& frame, const JpegLayout& layout);
 
 } // namespace kovra::pictures

@@ -8,8 +8,8 @@
 
 namespace kovra::pictures {
 
-std::optional<Picture> makeThumbnail(const std::uint8_t* frame, std::size_t size, unsigned width) {
-    std::optional<JpegLayout> layout = readJpegLayout(frame, size);
+std::optional<Picture> makeThumbnail(std::vector<std::uint8_t>& frame, unsigned width) {
+    std::optional<JpegLayout> layout = readJpegLayout(frame.data(), frame.size());
     if (!layout || width == 0)
         return std::nullopt;
     unsigned w = std::min(width, layout->width);
@@ -18,12 +18,11 @@ std::optional<Picture> makeThumbnail(const std::uint8_t* frame, std::size_t size
                                        layout->width);
     h = std::max(h, 1u);
 
-    std::vector<std::uint8_t> jpeg = withHuffmanTables(frame, size, *layout);
+    addHuffmanTables(frame, *layout);
     RgbImage decoded;
-    if (!decodeJpegScaled(jpeg.data(), jpeg.size(), w, h, decoded) || decoded.width < w ||
+    if (!decodeJpegScaled(frame.data(), frame.size(), w, h, decoded) || decoded.width < w ||
         decoded.height < h)
         return std::nullopt;
-    jpeg = {};
     RgbImage sized = boxResize(decoded, w, h);
     decoded = {};
     EncodedImage encoded;

@@ -19,10 +19,11 @@ namespace pictures {
 // A thumbnail's JPEG quality: small files, no blocks to see at a thumbnail's size.
 constexpr unsigned kThumbnailQuality = 80;
 
-// The frame (a JPEG, with or without its Huffman tables) as a picture `width` wide, or as wide
-// as the frame where that is less, its height in proportion; nothing when the frame is no
-// JPEG a decoder should see (see readJpegLayout) or the codec cannot read it.
-std::optional<Picture> makeThumbnail(const std::uint8_t* frame, std::size_t size, unsigned width);
+// The frame (a JPEG, with or without its Huffman tables, which it gets in place) as a picture
+// `width` wide, or as wide as the frame where that is less, its height in proportion; nothing
+// when the frame is no JPEG a decoder should see (see readJpegLayout) or the codec cannot
+// read it.
+std::optional<Picture> makeThumbnail(std::vector<std::uint8_t>& frame, unsigned width);
 
 } // namespace pictures
 } // namespace kovra

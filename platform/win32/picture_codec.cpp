@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <objbase.h>
 #include <wincodec.h>
 
@@ -10,6 +11,7 @@ namespace kovra {
 namespace {
 
 constexpr unsigned kPixelSize = 3;
+constexpr unsigned kOversample = 2;
 constexpr float kPercent = 100.0f;
 
 // Holds one reference to a COM object and gives it back.
@@ -62,26 +64,34 @@ void swapRedAndBlue(std::vector<std::uint8_t>& pixels) {
 bool setQuality(IPropertyBag2* options, unsigned quality) {
     PROPBAG2 option{};
     option.pstrName = const_cast<LPOLESTR>(L"ImageQuality");
-    VARIANT value;
-    VariantInit(&value);
+    VARIANT value{}; // empty, as VariantInit leaves one, without oleaut32 for it
     value.vt = VT_R4;
     value.fltVal = static_cast<float>(quality) / kPercent;
-    return SUCCEEDED(options->Write(1, &option, &value));
+    if (FAILED(options->Write(1, &option, &value)))
+        return false;
+    // Full colour resolution, as the POSIX codec writes: an encoder that does not know the
+    // option (before Windows 8) halves it, and the picture is still good.
+    PROPBAG2 subsampling{};
+    subsampling.pstrName = const_cast<LPOLESTR>(L"JpegYCrCbSubsampling");
+    VARIANT full{};
+    full.vt = VT_UI1;
+    full.bVal = WICJpegYCrCbSubsampling444;
+    options->Write(1, &subsampling, &full);
+    return true;
 }
 
-bool encodeAs(IWICImagingFactory* factory, const GUID& container, IWICBitmapSource* source,
-              unsigned width, unsigned height, unsigned quality, EncodedImage& encoded) {
+bool encodeJpeg(IWICImagingFactory* factory, IWICBitmapSource* source, unsigned width,
+                unsigned height, unsigned quality, EncodedImage& encoded) {
     Ref<IStream> stream;
     Ref<IWICBitmapEncoder> encoder;
     Ref<IWICBitmapFrameEncode> frame;
     Ref<IPropertyBag2> options;
     if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.out())) ||
-        FAILED(factory->CreateEncoder(container, nullptr, encoder.out())) ||
+        FAILED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, encoder.out())) ||
         FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) ||
         FAILED(encoder->CreateNewFrame(frame.out(), options.out())))
         return false;
-    // Only the JPEG encoder takes a quality.
-    if (IsEqualGUID(container, GUID_ContainerFormatJpeg) && !setQuality(options.get(), quality))
+    if (!setQuality(options.get(), quality))
         return false;
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
     if (FAILED(frame->Initialize(options.get())) || FAILED(frame->SetSize(width, height)) ||
@@ -113,25 +123,31 @@ bool decodeJpegScaled(const std::uint8_t* jpeg, std::size_t size, unsigned width
     Ref<IWICStream> stream;
     Ref<IWICBitmapDecoder> decoder;
     Ref<IWICBitmapFrameDecode> frame;
-    Ref<IWICBitmapScaler> scaler;
-    Ref<IWICFormatConverter> converter;
+    UINT fullWidth = 0, fullHeight = 0;
     if (!com.ready() || size > MAXDWORD || !makeFactory(factory) ||
         FAILED(factory->CreateStream(stream.out())) ||
         FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(jpeg), static_cast<DWORD>(size))) ||
         FAILED(factory->CreateDecoderFromStream(stream.get(), &GUID_ContainerFormatJpeg,
                                                 WICDecodeMetadataCacheOnDemand, decoder.out())) ||
         FAILED(decoder->GetFrame(0, frame.out())) ||
-        FAILED(factory->CreateBitmapScaler(scaler.out())) ||
-        FAILED(scaler->Initialize(frame.get(), width, height, WICBitmapInterpolationModeLinear)) ||
+        FAILED(frame->GetSize(&fullWidth, &fullHeight)) || fullWidth < width || fullHeight < height)
+        return false;
+    // Some scalers (Wine's) only pick pixels: twice the size asked leaves four to each pixel
+    // of the picture for the box resize after this to average.
+    image.width = std::min<UINT>(fullWidth, kOversample * width);
+    image.height = std::min<UINT>(fullHeight, kOversample * height);
+    Ref<IWICBitmapScaler> scaler;
+    Ref<IWICFormatConverter> converter;
+    if (FAILED(factory->CreateBitmapScaler(scaler.out())) ||
+        FAILED(scaler->Initialize(frame.get(), image.width, image.height,
+                                  WICBitmapInterpolationModeFant)) ||
         FAILED(factory->CreateFormatConverter(converter.out())) ||
         FAILED(converter->Initialize(scaler.get(), GUID_WICPixelFormat24bppBGR,
                                      WICBitmapDitherTypeNone, nullptr, 0,
                                      WICBitmapPaletteTypeCustom)))
         return false;
-    UINT stride = width * kPixelSize;
-    image.width = width;
-    image.height = height;
-    image.pixels.assign(static_cast<std::size_t>(stride) * height, 0);
+    UINT stride = image.width * kPixelSize;
+    image.pixels.assign(static_cast<std::size_t>(stride) * image.height, 0);
     if (FAILED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(image.pixels.size()),
                                      image.pixels.data())))
         return false;
@@ -154,8 +170,7 @@ bool encodeThumbnail(const RgbImage& image, unsigned quality, EncodedImage& enco
             static_cast<UINT>(pixels.size()), pixels.data(), bitmap.out())))
         return false;
     encoded.extension = "jpg";
-    return encodeAs(factory.get(), GUID_ContainerFormatJpeg, bitmap.get(), image.width,
-                    image.height, quality, encoded);
+    return encodeJpeg(factory.get(), bitmap.get(), image.width, image.height, quality, encoded);
 }
 
 } // namespace kovra

@@ -18,7 +18,7 @@ TRACKBAR = "msctls_trackbar32"
 
 # Every DLL a build may import: Windows' own, nothing from the compiler or elsewhere.
 WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll",
-                "shell32.dll", "advapi32.dll", "msvcrt.dll"}
+                "shell32.dll", "advapi32.dll", "msvcrt.dll", "ole32.dll"}
 
 PUSH = 0x50010000          # visible child, tab stop, push button
 GROUP_BOX = 0x50000007
