@@ -66,5 +66,6 @@ void addRepairCommand(CLI::App& app, Context& context);
 void addExportCommand(CLI::App& app, Context& context);
 void addClipCommands(CLI::App& app, Context& context);
 void addWatchCommand(CLI::App& app, Context& context);
+void addGalleryCommand(CLI::App& app, Context& context);
 
 } // namespace kovra::cli

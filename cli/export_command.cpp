@@ -13,8 +13,9 @@ namespace kovra::cli {
 namespace {
 
 struct ExportOptions {
-    std::string dest, from;
+    std::string dest, from, clockOffset;
     bool dryRun = false;
+    bool noGallery = false;
 };
 
 const char* actionName(ExportAction action) {
@@ -44,12 +45,16 @@ void addExportCommand(CLI::App& app, Context& context) {
         ->type_name("DIR")
         ->check(nonEmptyPath());
     command->add_flag("--dry-run", options->dryRun, "Say what would be done; write nothing");
+    command->add_flag("--no-gallery", options->noGallery,
+                      "Leave out the gallery (DEST/index.html) written at the end");
+    addClockOffsetOption(*command, options->clockOffset);
     addJsonFlag(*command, context);
     command->callback([&context, options] {
         std::string source = options->from.empty() ? context.card().root : options->from;
         bool dryRun = options->dryRun, json = context.json;
+        ExportGallery gallery{!options->noGallery, clockOffsetMillis(options->clockOffset)};
         ExportOutcome outcome = runExport(
-            context.platform, source, options->dest, dryRun,
+            context.platform, source, options->dest, dryRun, gallery,
             [dryRun, json](const ExportItem& item) {
                 if (!json)
                     std::cout << (dryRun ? "would export " : "") << shownName(item.relative)
@@ -84,13 +89,18 @@ void addExportCommand(CLI::App& app, Context& context) {
                        {"skipped", skipped},
                        {"failed", failed},
                        {"files", list},
+                       {"gallery", outcome.galleryPage.empty()
+                                       ? nlohmann::json()
+                                       : nlohmann::json(utf8Name(outcome.galleryPage))},
                        {"passedOver", passed}});
         } else {
+            if (!outcome.galleryPage.empty())
+                std::cout << "gallery: " << shownName(outcome.galleryPage) << '\n';
             std::cout << exported << " " << (options->dryRun ? "would be " : "") << "exported ("
                       << repaired << " repaired), " << skipped << " skipped as already there, "
                       << failed << " failed\n";
         }
-        if (failed > 0)
+        if (failed > 0 || outcome.galleryFailed)
             throw Failure(kFileProblem, "");
     });
 }

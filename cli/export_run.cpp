@@ -1,6 +1,7 @@
 #include "cli/export_run.h"
 
 #include "cli/failure.h"
+#include "cli/gallery_command.h"
 #include "cli/names.h"
 #include "cli/output.h"
 #include "cli/progress_line.h"
@@ -50,7 +51,7 @@ std::string failureText(const ExportItem& item) {
 }
 
 ExportOutcome runExport(Platform& platform, const std::string& source, const std::string& dest,
-                        bool dryRun, const WrittenVideo& written) {
+                        bool dryRun, const ExportGallery& gallery, const WrittenVideo& written) {
     VideoExport run(platform, source, dest, dryRun);
     OsError error;
     refuse(run.prepare(error), error, source, dest);
@@ -105,6 +106,15 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
     outcome.skipped = count[static_cast<int>(ExportAction::Skip)];
     outcome.failed = count[static_cast<int>(ExportAction::Fail)];
     items.resize(looked);
+    if (gallery.write && !dryRun && !outcome.interrupted) {
+        try {
+            outcome.galleryPage =
+                writeExportGallery(platform, source, dest, items, gallery.clockOffsetMillis).page;
+        } catch (const Failure& failure) {
+            warn(failure.what());
+            outcome.galleryFailed = true;
+        }
+    }
     outcome.items = std::move(items);
     outcome.passedOver = run.passedOver();
     return outcome;

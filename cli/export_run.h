@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,17 +21,26 @@ struct ExportOutcome {
     std::size_t repaired = 0;
     std::size_t skipped = 0;
     std::size_t failed = 0;
-    bool interrupted = false; // stopped before every video was looked at
+    bool interrupted = false;   // stopped before every video was looked at
+    std::string galleryPage;    // the gallery written at the end, if one was
+    bool galleryFailed = false; // it could not be written (said on stderr)
+};
+
+// The gallery an export writes into its destination once its videos are there.
+struct ExportGallery {
+    bool write = true;
+    std::int64_t clockOffsetMillis = 0; // what --clock-offset says
 };
 
 // Called for each video once it is on the storage under its name.
 using WrittenVideo = std::function<void(const ExportItem& item)>;
 
-// Runs the export; a refusal is a Failure and writes nothing. Every failure is said on stderr
+// Runs the export, then writes its gallery unless it was a dry run, interrupted, or the
+// gallery is not wanted; a refusal is a Failure and writes nothing. Every failure is said on stderr
 // as it happens, naming its file. An interrupt stops it after the video being written, whose
 // temporary file is gone by then.
 ExportOutcome runExport(Platform& platform, const std::string& source, const std::string& dest,
-                        bool dryRun, const WrittenVideo& written);
+                        bool dryRun, const ExportGallery& gallery, const WrittenVideo& written);
 
 // "SOURCE: cannot be read: …", "TARGET: cannot be written: …", or why a video cannot be
 // played and where its bytes are kept.

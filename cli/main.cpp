@@ -56,6 +56,7 @@ int run(int argc, char** argv) {
     addExportCommand(app, context);
     addClipCommands(app, context);
     addWatchCommand(app, context);
+    addGalleryCommand(app, context);
 
     try {
         app.parse(argc, argv);

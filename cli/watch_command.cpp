@@ -38,8 +38,8 @@ class CommandHost final : public watcher::WatchHost {
         watcher::ExportReport report;
         makeParents();
         try {
-            ExportOutcome outcome =
-                runExport(platform_, root, dest_, false, [this](const ExportItem& item) {
+            ExportOutcome outcome = runExport(
+                platform_, root, dest_, false, ExportGallery{}, [this](const ExportItem& item) {
                     say("exported " + shownName(item.relative) +
                         (item.action == ExportAction::Repair ? " (repaired)" : ""));
                 });
@@ -47,8 +47,10 @@ class CommandHost final : public watcher::WatchHost {
                 std::to_string(outcome.repaired) + " repaired), " +
                 std::to_string(outcome.skipped) + " skipped as already there, " +
                 std::to_string(outcome.failed) + " failed, into " + dest_);
+            if (!outcome.galleryPage.empty())
+                say("gallery " + shownName(outcome.galleryPage));
             report.failed = outcome.failed;
-            report.exitCode = outcome.failed > 0 ? kFileProblem : kDone;
+            report.exitCode = outcome.failed > 0 || outcome.galleryFailed ? kFileProblem : kDone;
         } catch (const Failure& refused) {
             warn(refused.what());
             report.exitCode = refused.code();

@@ -19,21 +19,10 @@ arch=$wine_arch
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target Kovra
 
-# A card as the recorder leaves it: its configuration and one video that begins with "MARS".
-make_demo_card() {
-  local card=$1
-  [ -f "$card/CONFIG.SYS" ] && return 0
-  mkdir -p "$card/DCIM"
-  printf '\x01\x01\x14\x00\x0a\x00\x1e\x00\x28\x00\x03' >"$card/CONFIG.SYS"
-  ffmpeg -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=15 -t 2 -c:v mjpeg \
-    "$card/DCIM/MOV0001.avi"
-  printf 'MARS' | dd of="$card/DCIM/MOV0001.avi" bs=1 count=4 conv=notrunc status=none
-}
-
 card=${CARD:-}
 if [ -z "$card" ]; then
   card=$PWD/build/demo-card
-  make_demo_card "$card"
+  bash cmake/demo-card.sh "$card"
 fi
 [ -d "$card" ] || { echo "CARD=$card is not a folder" >&2; exit 2; }
 case "$card" in *[[:space:]]*)

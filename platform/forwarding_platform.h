@@ -62,6 +62,9 @@ class ForwardingPlatform : public Platform {
     OsError replace(const char* source, const char* target) override {
         return real_.replace(source, target);
     }
+    OsError replaceUnflushed(const char* source, const char* target) override {
+        return real_.replaceUnflushed(source, target);
+    }
 
     OsError info(const char* path, FileInfo& info) override { return real_.info(path, info); }
     OsError linkInfo(const char* path, FileInfo& info) override {

@@ -164,6 +164,11 @@ class Platform {
     // the move durable (the folder flushed on POSIX, a write-through move on Windows). A target
     // marked read-only is refused (AccessDenied) and both files stay as they were.
     virtual OsError replace(const char* source, const char* target) = 0;
+    // replace() without making the move durable, for files made again whenever one is missing:
+    // a power cut may undo the move, never leave half a file. By default as durable as replace().
+    virtual OsError replaceUnflushed(const char* source, const char* target) {
+        return replace(source, target);
+    }
 
     // What path reaches, links followed.
     virtual OsError info(const char* path, FileInfo& info) = 0;

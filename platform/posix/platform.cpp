@@ -396,15 +396,21 @@ class PosixPlatform final : public Platform {
         return result;
     }
 
-    OsError replace(const char* source, const char* target) override {
-        std::string from = nativePath(source);
+    OsError replaceUnflushed(const char* source, const char* target) override {
         std::string to = nativePath(target);
         // rename() would replace a file nobody may write to; Windows refuses a read-only one.
         struct stat st;
         if (stat(to.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
             return OsError::AccessDenied;
-        if (::rename(from.c_str(), to.c_str()) != 0)
-            return lastError();
+        return ::rename(nativePath(source).c_str(), to.c_str()) == 0 ? OsError::None : lastError();
+    }
+
+    OsError replace(const char* source, const char* target) override {
+        std::string from = nativePath(source);
+        std::string to = nativePath(target);
+        OsError moved = replaceUnflushed(source, target);
+        if (moved != OsError::None)
+            return moved;
         OsError error = flushFolder(folderOf(to));
         if (error == OsError::None && folderOf(from) != folderOf(to))
             error = flushFolder(folderOf(from));

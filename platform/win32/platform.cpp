@@ -327,12 +327,18 @@ class Win32Platform final : public Platform {
     }
 
     OsError replace(const char* source, const char* target) override {
+        return move(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    }
+
+    OsError replaceUnflushed(const char* source, const char* target) override {
+        return move(source, target, MOVEFILE_REPLACE_EXISTING);
+    }
+
+    OsError move(const char* source, const char* target, DWORD flags) {
         DWORD attributes = GetFileAttributesA(target);
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
             return OsError::AccessDenied;
-        return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-                   ? OsError::None
-                   : lastError();
+        return MoveFileExA(source, target, flags) ? OsError::None : lastError();
     }
 
     OsError info(const char* path, FileInfo& info) override {

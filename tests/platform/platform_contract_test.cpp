@@ -79,7 +79,8 @@ TEST_F(PlatformContract, ReadWriteOpenSeekAndOverwrite) {
 }
 
 // Guards against readAt reading from the file position, or a read past the end passed as
-// whole; and the file's size, the replace that refuses a read-only target, and folders.
+// whole; and the file's size, the replace (durable or not) that refuses a read-only target, and
+// folders.
 TEST_F(PlatformContract, ReadAtSizeReplaceAndFolders) {
     std::string path = dir.file("clip.avi");
     test::writeAll(path, hexBytes("4D 41 52 53 01 02 03 04"));
@@ -103,6 +104,14 @@ TEST_F(PlatformContract, ReadAtSizeReplaceAndFolders) {
     test::setReadOnly(path, false);
     ASSERT_EQ(platform.replace(other.c_str(), path.c_str()), OsError::None);
     EXPECT_EQ(toHex(test::readAll(path)), "52 49 46 46");
+    EXPECT_FALSE(test::fileExists(other));
+    // The move that is not made durable keeps every other rule of replace().
+    test::writeAll(other, hexBytes("4D 41 52 53"));
+    test::setReadOnly(path, true);
+    EXPECT_EQ(platform.replaceUnflushed(other.c_str(), path.c_str()), OsError::AccessDenied);
+    test::setReadOnly(path, false);
+    ASSERT_EQ(platform.replaceUnflushed(other.c_str(), path.c_str()), OsError::None);
+    EXPECT_EQ(toHex(test::readAll(path)), "4D 41 52 53");
     EXPECT_FALSE(test::fileExists(other));
 
     std::string folder = dir.file("DCIM");

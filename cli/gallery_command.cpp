@@ -1,0 +1,108 @@
+// kovra-cli gallery: a page anyone can open in a browser, offline, with every video's pictures,
+// time and state; and the gallery export writes at its end.
+#include <iostream>
+#include <memory>
+
+#include "cli/context.h"
+#include "cli/failure.h"
+#include "cli/gallery_command.h"
+#include "cli/gallery_writer.h"
+#include "cli/names.h"
+#include "cli/video_text.h"
+#include "device/video_export.h"
+#include "device/video_finder.h"
+
+namespace kovra::cli {
+
+namespace {
+
+struct GalleryOptions {
+    std::string dest, from, clockOffset;
+};
+
+void report(const GalleryOutcome& outcome, bool json) {
+    if (json) {
+        nlohmann::json document = {{"videos", outcome.videos},
+                                   {"read", outcome.read},
+                                   {"reused", outcome.reused},
+                                   {"unreadable", outcome.unreadable},
+                                   {"picturesWritten", outcome.picturesWritten},
+                                   {"picturesRemoved", outcome.picturesRemoved},
+                                   {"bytesRead", outcome.bytesRead}};
+        putName(document, "page", outcome.page);
+        printJson(document);
+        return;
+    }
+    std::cout << "gallery: " << shownName(outcome.page) << " (" << outcome.videos << " videos, "
+              << outcome.read << " read, " << outcome.reused << " unchanged)\n";
+}
+
+} // namespace
+
+GalleryOutcome writeExportGallery(Platform& platform, const std::string& source,
+                                  const std::string& dest, const std::vector<ExportItem>& items,
+                                  std::int64_t clockOffsetMillis) {
+    GalleryRequest request;
+    request.dest = dest;
+    request.title = source;
+    request.recordsFolder = source;
+    request.clockOffsetMillis = clockOffsetMillis;
+    for (const ExportItem& item : items) {
+        // An exported file is repaired and indexed, cheap to read; a failed one is shown from
+        // where its bytes are.
+        bool exported = item.action != ExportAction::Fail || item.keptAsIs;
+        const std::string& file = exported ? item.target : item.source;
+        request.videos.push_back({file, item.relative, file});
+    }
+    return writeGallery(platform, request);
+}
+
+void addGalleryCommand(CLI::App& app, Context& context) {
+    CLI::App* command = app.add_subcommand(
+        "gallery", "Write a page to open in a browser with every video's pictures, time and "
+                   "state (default: the card's videos)");
+    auto options = std::make_shared<GalleryOptions>();
+    command->add_option("DEST", options->dest, "The folder to write index.html and its pictures to")
+        ->required()
+        ->check(nonEmptyPath());
+    command->add_option("--from", options->from, "Show the videos below this folder instead")
+        ->type_name("DIR")
+        ->check(nonEmptyPath());
+    addClockOffsetOption(*command, options->clockOffset);
+    addJsonFlag(*command, context);
+    command->callback([&context, options] {
+        Platform& platform = context.platform;
+        std::string source = options->from.empty() ? context.card().root : options->from;
+        FileInfo info;
+        OsError error = platform.info(source.c_str(), info);
+        if (error == OsError::None && !info.isFolder())
+            error = OsError::NotFound;
+        if (error != OsError::None)
+            throw fileFailure(source, "no such folder (" + describe(error) + ")");
+        FolderRelation relation = relationOf(platform, options->dest, source);
+        if (relation == FolderRelation::Same || relation == FolderRelation::Inside)
+            throw Failure(kUsage, options->dest + ": on " + source +
+                                      ", whose videos it shows; nothing is written there");
+
+        GalleryRequest request;
+        request.dest = options->dest;
+        request.title = source;
+        request.recordsFolder = source;
+        request.clockOffsetMillis = clockOffsetMillis(options->clockOffset);
+        FoundVideos found = findVideos(platform, source);
+        for (const PassedOverEntry& entry : found.passedOver)
+            warn(shownName(joinPath(source, entry.relative)) +
+                 ": passed over: " + passedOverText(entry.why) +
+                 (entry.error != OsError::None ? " (" + describe(entry.error) + ")" : ""));
+        for (const std::string& relative : found.videos) {
+            std::string path = joinPath(source, relative);
+            request.videos.push_back({path, relative, path});
+        }
+        GalleryOutcome outcome = writeGallery(platform, request);
+        report(outcome, context.json);
+        if (outcome.failedReads > 0)
+            throw Failure(kFileProblem, "");
+    });
+}
+
+} // namespace kovra::cli

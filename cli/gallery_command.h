@@ -1,0 +1,19 @@
+// The gallery that export writes into its destination once its videos are there.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cli/gallery_writer.h"
+#include "device/video_export.h"
+
+namespace kovra::cli {
+
+// The gallery of an export's files, each linked where it now is; a video that failed is shown
+// from its source. Settings and clock from the source.
+GalleryOutcome writeExportGallery(Platform& platform, const std::string& source,
+                                  const std::string& dest, const std::vector<ExportItem>& items,
+                                  std::int64_t clockOffsetMillis);
+
+} // namespace kovra::cli

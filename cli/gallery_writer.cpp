@@ -1,0 +1,261 @@
+#include "cli/gallery_writer.h"
+
+#include <cstdio>
+#include <set>
+
+#include "cli/failure.h"
+#include "cli/names.h"
+#include "cli/output.h"
+#include "cli/video_text.h"
+#include "clips/timed_video.h"
+#include "device/card_files.h"
+#include "device/file_paths.h"
+#include "device/file_replacement.h"
+#include "device/video_pictures.h"
+#include "gallery/gallery_page.h"
+#include "gallery/gallery_record.h"
+#include "gallery/link_path.h"
+#include "gallery/picture_files.h"
+#include "records/settings_words.h"
+
+namespace kovra::cli {
+
+namespace {
+
+using gallery::GalleryVideo;
+using gallery::PictureFile;
+
+constexpr const char* kCoverName = "cover";
+
+std::optional<PictureFile> keepPicture(Platform& platform, const std::string& folder,
+                                       const GalleryVideo& video, const std::string& which,
+                                       const std::optional<Picture>& picture,
+                                       GalleryOutcome& outcome) {
+    if (!picture)
+        return std::nullopt;
+    std::string name =
+        gallery::pictureName(video.path, video.size, video.modified, which, picture->extension);
+    OsError error = gallery::writePicture(platform, folder, name, picture->bytes);
+    if (error != OsError::None) {
+        warn(shownName(joinPath(folder, name)) + ": cannot be written: " + describe(error));
+        return std::nullopt;
+    }
+    ++outcome.picturesWritten;
+    return PictureFile{name, picture->width, picture->height, picture->bytes.size()};
+}
+
+// One reading of the video, its pictures written as it goes.
+GalleryVideo readVideo(Platform& platform, const std::string& folder, const GalleryInput& input,
+                       const FileInfo& info, GalleryOutcome& outcome) {
+    GalleryVideo video;
+    video.path = input.path;
+    video.size = info.size;
+    video.modified = info.modified;
+    VideoPictures pictures = readVideoPictures(platform, input.path);
+    outcome.bytesRead += pictures.bytesRead;
+    ++outcome.read;
+    if (pictures.error != OsError::None) {
+        video.readError = "cannot be read: " + describe(pictures.error);
+        return video;
+    }
+    const avi::VideoReport& report = pictures.report;
+    video.state = avi::stateName(report.state);
+    video.findings = problemTexts(report);
+    video.frames = report.frames;
+    video.width = report.width;
+    video.height = report.height;
+    video.fps = report.fps;
+    video.durationSeconds = report.durationSeconds;
+    video.time = clips::recordingTime(report, platform.localTimeOf(info.modified));
+    video.cover = keepPicture(platform, folder, video, kCoverName, pictures.cover, outcome);
+    for (std::size_t i = 0; i < pictures.strip.size(); ++i)
+        video.strip.push_back(keepPicture(platform, folder, video, std::to_string(i + 1),
+                                          pictures.strip[i], outcome));
+    return video;
+}
+
+bool picturesThere(Platform& platform, const std::string& folder, const GalleryVideo& video) {
+    auto there = [&](const std::optional<PictureFile>& picture) {
+        FileInfo info;
+        return !picture ||
+               (platform.info(joinPath(folder, picture->name).c_str(), info) == OsError::None &&
+                info.isFile() && info.size == picture->bytes);
+    };
+    for (const auto& picture : video.strip)
+        if (!there(picture))
+            return false;
+    return there(video.cover);
+}
+
+std::string clockWords(Platform& platform, const std::string& folder) {
+    std::string path = joinPath(folder, kClockFileName);
+    ClockRecord::Bytes bytes{};
+    RecordRead read = readRecord(platform, path.c_str(), bytes.data(), bytes.size());
+    if (read.error == OsError::NotFound)
+        return "No TIME.txt: the recorder's clock was not set from this card.";
+    if (read.error == OsError::ShortRead ||
+        (read.error == OsError::None && read.length != ClockRecord::kSize))
+        return "TIME.txt holds " + std::to_string(read.length) + " bytes, not a clock record.";
+    if (read.error != OsError::None)
+        return "TIME.txt cannot be read: " + describe(read.error);
+    ClockFields f;
+    std::size_t bad = 0;
+    if (!ClockRecord::decode(bytes, f, bad))
+        return "TIME.txt holds no date: byte " + std::to_string(bad) +
+               " is not two decimal digits.";
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day,
+                  f.hour, f.minute, f.second);
+    return std::string("TIME.txt sets the recorder's clock to ") + text + ".";
+}
+
+gallery::PageCard cardOf(Platform& platform, const GalleryRequest& request,
+                         const std::vector<GalleryVideo>& videos) {
+    gallery::PageCard card;
+    card.title = utf8Name(request.title);
+    double seconds = 0;
+    std::uint64_t bytes = 0;
+    std::size_t repairable = 0, unreadable = 0;
+    for (const GalleryVideo& v : videos) {
+        seconds += v.durationSeconds;
+        bytes += v.size;
+        repairable += v.state == avi::stateName(avi::VideoState::Repairable);
+        unreadable += v.state == avi::stateName(avi::VideoState::Unreadable);
+    }
+    card.glance = {{"Videos", std::to_string(videos.size())},
+                   {"Total length", durationText(seconds)},
+                   {"Total size", sizeText(bytes)},
+                   {"Repairable", std::to_string(repairable)},
+                   {"Unreadable", std::to_string(unreadable)}};
+    RecorderSettings settings;
+    if (!request.recordsFolder.empty() &&
+        readConfig(platform, joinPath(request.recordsFolder, kConfigFileName).c_str(), settings))
+        for (const SettingLine& line : describeSettings(settings))
+            card.settings.push_back({line.label, line.value});
+    card.settingsAbsent = "No CONFIG.SYS of 11 bytes or more here: the recorder's settings are "
+                          "not known.";
+    card.clock = request.recordsFolder.empty() ? "No TIME.txt here."
+                                               : clockWords(platform, request.recordsFolder);
+    return card;
+}
+
+// Both ends of a link resolved, so that the link holds for the page wherever it is opened from.
+std::string absolute(Platform& platform, const std::string& path) {
+    std::string real;
+    return platform.realPath(path.c_str(), real) == OsError::None ? real : path;
+}
+
+gallery::PageVideo pageVideo(Platform& platform, const GalleryVideo& v, const GalleryInput& input,
+                             const std::string& pageFolder, std::int64_t offset) {
+    gallery::PageVideo page;
+    page.name = utf8Name(input.name);
+    page.link = gallery::linkTo(pageFolder, absolute(platform, input.linked));
+    page.state = v.readError.empty() ? v.state : avi::stateName(avi::VideoState::Unreadable);
+    page.findings = v.readError.empty() ? v.findings : std::vector<std::string>{v.readError};
+    auto pictureLink = [](const std::optional<PictureFile>& picture) {
+        return picture ? std::optional<gallery::PagePicture>(
+                             gallery::PagePicture{std::string(gallery::kPictureFolder) + "/" +
+                                                      gallery::percentEncoded(picture->name),
+                                                  picture->width, picture->height})
+                       : std::nullopt;
+    };
+    page.cover = pictureLink(v.cover);
+    for (const auto& picture : v.strip)
+        page.strip.push_back(pictureLink(picture));
+    bool readable = page.state != avi::stateName(avi::VideoState::Unreadable);
+    if (v.time) {
+        clips::RecordingTime time = clips::shifted(*v.time, offset);
+        page.start = time.start;
+        page.end = time.end;
+        page.startText = clips::shownText(time.start);
+        page.endText = clips::shownText(time.end);
+        page.facts.push_back({"Start", page.startText});
+        page.facts.push_back({"End", page.endText});
+        page.facts.push_back({"Time from", clips::timeSourceName(v.time->source)});
+    } else if (readable) {
+        page.facts.push_back({"Start", "no readable time"});
+    }
+    if (readable) {
+        page.facts.push_back({"Length", durationText(v.durationSeconds)});
+        page.facts.push_back({"Frames", std::to_string(v.frames)});
+        if (v.width)
+            page.facts.push_back(
+                {"Resolution", std::to_string(v.width) + "x" + std::to_string(v.height)});
+        if (v.fps > 0)
+            page.facts.push_back({"Frame rate", frameRateText(v.fps) + " fps"});
+    }
+    page.facts.push_back({"Size", sizeText(v.size)});
+    return page;
+}
+
+} // namespace
+
+GalleryOutcome writeGallery(Platform& platform, const GalleryRequest& request) {
+    GalleryOutcome outcome;
+    std::string folder = joinPath(request.dest, gallery::kPictureFolder);
+    for (const std::string& made : {request.dest, folder}) {
+        OsError error = platform.makeFolder(made.c_str());
+        if (error != OsError::None)
+            throw fileFailure(made, "cannot be written: " + describe(error));
+    }
+    std::string pageFolder = absolute(platform, request.dest);
+
+    gallery::GalleryRecord earlier, record;
+    earlier.load(platform, folder);
+    std::vector<GalleryVideo> videos;
+    std::set<std::string> keep;
+    for (const GalleryInput& input : request.videos) {
+        FileInfo info;
+        OsError error = platform.info(input.path.c_str(), info);
+        GalleryVideo video;
+        const GalleryVideo* known = earlier.find(input.path);
+        if (error != OsError::None) {
+            video.path = input.path;
+            video.readError = "cannot be read: " + describe(error);
+        } else if (known && known->size == info.size && known->modified == info.modified &&
+                   known->readError.empty() && picturesThere(platform, folder, *known)) {
+            video = *known;
+            ++outcome.reused;
+        } else {
+            video = readVideo(platform, folder, input, info, outcome);
+        }
+        if (!video.readError.empty()) {
+            warn(shownName(input.path) + ": " + video.readError);
+            ++outcome.failedReads;
+        } else {
+            record.note(video);
+        }
+        outcome.unreadable +=
+            !video.readError.empty() || video.state == avi::stateName(avi::VideoState::Unreadable);
+        for (const auto& picture : video.strip)
+            if (picture)
+                keep.insert(picture->name);
+        if (video.cover)
+            keep.insert(video.cover->name);
+        videos.push_back(std::move(video));
+    }
+    outcome.videos = videos.size();
+
+    std::vector<gallery::PageVideo> pages;
+    for (std::size_t i = 0; i < videos.size(); ++i)
+        pages.push_back(pageVideo(platform, videos[i], request.videos[i], pageFolder,
+                                  request.clockOffsetMillis));
+    std::string html = gallery::renderPage(cardOf(platform, request, videos), std::move(pages));
+    outcome.page = joinPath(request.dest, gallery::kPageName);
+    FileReplacement page(platform, outcome.page);
+    if (page.isOpen())
+        page.write(html.data(), html.size());
+    OsError written = page.isOpen() ? page.commit() : page.openError();
+    if (written != OsError::None)
+        throw fileFailure(outcome.page, "cannot be written: " + describe(written));
+
+    // Nothing new: only the page is written again.
+    OsError saved = record.text() == earlier.text() ? OsError::None : record.save(platform, folder);
+    if (saved != OsError::None)
+        warn(shownName(joinPath(folder, gallery::GalleryRecord::kFileName)) +
+             ": cannot be written (the next gallery reads every video again): " + describe(saved));
+    outcome.picturesRemoved = gallery::removePicturesBut(platform, folder, keep);
+    return outcome;
+}
+
+} // namespace kovra::cli

@@ -1,0 +1,38 @@
+// Writes a gallery into a folder: its page, and its pictures, read from each video once and
+// kept while the video stays as it was. What `gallery` and the end of `export` share.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kovra::cli {
+
+struct GalleryInput {
+    std::string path;   // the file read
+    std::string name;   // as the page names it (relative to the folder searched)
+    std::string linked; // the file the page links to
+};
+
+struct GalleryRequest {
+    std::string dest;
+    std::string title;
+    std::vector<GalleryInput> videos;
+    std::string recordsFolder; // where CONFIG.SYS and TIME.txt are looked for
+    std::int64_t clockOffsetMillis = 0;
+};
+
+struct GalleryOutcome {
+    std::size_t videos = 0, read = 0, reused = 0, unreadable = 0;
+    std::size_t failedReads = 0; // files that could not be read at all (each said on stderr)
+    std::size_t picturesWritten = 0, picturesRemoved = 0;
+    std::uint64_t bytesRead = 0;
+    std::string page;
+};
+
+// Throws a Failure when the page or its folder cannot be written.
+GalleryOutcome writeGallery(Platform& platform, const GalleryRequest& request);
+
+} // namespace kovra::cli

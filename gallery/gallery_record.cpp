@@ -1,0 +1,169 @@
+#include "gallery/gallery_record.h"
+
+#include <nlohmann/json.hpp>
+
+#include "device/file_paths.h"
+#include "device/file_replacement.h"
+#include "platform/file.h"
+
+namespace kovra::gallery {
+
+namespace {
+
+constexpr int kRecordVersion = 1;
+// A card holds some thousands of videos; a record far larger is not one of ours.
+constexpr std::uint64_t kLargestRecord = 64u << 20;
+
+using nlohmann::json;
+
+// A path is any bytes, which JSON does not carry: it is kept as hexadecimal.
+std::string hexOf(const std::string& bytes) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 0xF];
+    }
+    return out;
+}
+
+bool fromHex(const std::string& hex, std::string& bytes) {
+    if (hex.size() % 2 != 0)
+        return false;
+    bytes.clear();
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        int value = 0;
+        for (std::size_t j = i; j < i + 2; ++j) {
+            char c = hex[j];
+            int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+            if (digit < 0)
+                return false;
+            value = value * 16 + digit;
+        }
+        bytes += static_cast<char>(value);
+    }
+    return true;
+}
+
+json pictureJson(const std::optional<PictureFile>& picture) {
+    if (!picture)
+        return nullptr;
+    return {{"name", picture->name},
+            {"width", picture->width},
+            {"height", picture->height},
+            {"bytes", picture->bytes}};
+}
+
+std::optional<PictureFile> pictureOf(const json& value) {
+    if (value.is_null())
+        return std::nullopt;
+    return PictureFile{value.at("name").get<std::string>(), value.at("width").get<unsigned>(),
+                       value.at("height").get<unsigned>(), value.at("bytes").get<std::uint64_t>()};
+}
+
+json videoJson(const GalleryVideo& v) {
+    json strip = json::array();
+    for (const auto& picture : v.strip)
+        strip.push_back(pictureJson(picture));
+    json time = nullptr;
+    if (v.time)
+        time = {{"start", v.time->start},
+                {"end", v.time->end},
+                {"idit", v.time->source == clips::TimeSource::Idit}};
+    return {{"path", hexOf(v.path)},
+            {"size", v.size},
+            {"modified", v.modified},
+            {"readError", v.readError},
+            {"state", v.state},
+            {"findings", v.findings},
+            {"frames", v.frames},
+            {"width", v.width},
+            {"height", v.height},
+            {"fps", v.fps},
+            {"duration", v.durationSeconds},
+            {"time", time},
+            {"cover", pictureJson(v.cover)},
+            {"strip", strip}};
+}
+
+GalleryVideo videoOf(const json& j) {
+    GalleryVideo v;
+    if (!fromHex(j.at("path").get<std::string>(), v.path))
+        throw std::runtime_error("path");
+    v.size = j.at("size").get<std::uint64_t>();
+    v.modified = j.at("modified").get<std::int64_t>();
+    v.readError = j.at("readError").get<std::string>();
+    v.state = j.at("state").get<std::string>();
+    v.findings = j.at("findings").get<std::vector<std::string>>();
+    v.frames = j.at("frames").get<std::uint64_t>();
+    v.width = j.at("width").get<unsigned>();
+    v.height = j.at("height").get<unsigned>();
+    v.fps = j.at("fps").get<double>();
+    v.durationSeconds = j.at("duration").get<double>();
+    const json& time = j.at("time");
+    if (!time.is_null())
+        v.time = clips::RecordingTime{
+            time.at("start").get<clips::ClockMillis>(), time.at("end").get<clips::ClockMillis>(),
+            time.at("idit").get<bool>() ? clips::TimeSource::Idit : clips::TimeSource::FileTime};
+    v.cover = pictureOf(j.at("cover"));
+    for (const json& picture : j.at("strip"))
+        v.strip.push_back(pictureOf(picture));
+    return v;
+}
+
+} // namespace
+
+const GalleryVideo* GalleryRecord::find(const std::string& path) const {
+    auto found = videos_.find(path);
+    return found == videos_.end() ? nullptr : &found->second;
+}
+
+std::string GalleryRecord::text() const {
+    json videos = json::array();
+    for (const auto& entry : videos_)
+        videos.push_back(videoJson(entry.second));
+    json record = {{"kovraGallery", kRecordVersion}, {"videos", videos}};
+    // A finding's words name nothing from the card, but a system's reason may not be UTF-8.
+    return record.dump(1, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+bool GalleryRecord::parse(const std::string& text) {
+    videos_.clear();
+    try {
+        json record = json::parse(text);
+        if (record.at("kovraGallery").get<int>() != kRecordVersion)
+            return false;
+        for (const json& video : record.at("videos")) {
+            GalleryVideo v = videoOf(video);
+            videos_[v.path] = v;
+        }
+        return true;
+    } catch (const std::exception&) {
+        videos_.clear();
+        return false;
+    }
+}
+
+void GalleryRecord::load(Platform& platform, const std::string& pictureFolder) {
+    videos_.clear();
+    std::string path = joinPath(pictureFolder, kFileName);
+    File file(platform, path.c_str(), OpenMode::ReadShared);
+    std::uint64_t size = 0;
+    if (!file.isOpen() || platform.fileSize(file.id(), size) != OsError::None || size == 0 ||
+        size > kLargestRecord)
+        return;
+    std::string text(static_cast<std::size_t>(size), '\0');
+    if (file.read(text.data(), text.size()) == OsError::None)
+        parse(text);
+}
+
+OsError GalleryRecord::save(Platform& platform, const std::string& pictureFolder) const {
+    FileReplacement file(platform, joinPath(pictureFolder, kFileName));
+    if (!file.isOpen())
+        return file.openError();
+    std::string content = text();
+    file.write(content.data(), content.size());
+    return file.commit();
+}
+
+} // namespace kovra::gallery

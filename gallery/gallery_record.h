@@ -1,0 +1,34 @@
+// The gallery's record of the videos it has shown, kept beside its pictures: a rerun takes a
+// video whose size and time have not changed, and its pictures, from here without reading it.
+// Written whole or not at all; one that is missing or damaged only costs reading each video.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "gallery/gallery_video.h"
+#include "platform/platform.h"
+
+namespace kovra::gallery {
+
+class GalleryRecord {
+  public:
+    static constexpr const char* kFileName = ".kovra-gallery";
+
+    // Reads the record in the picture folder; anything but a whole, well-formed one reads as
+    // empty.
+    void load(Platform& platform, const std::string& pictureFolder);
+    OsError save(Platform& platform, const std::string& pictureFolder) const;
+
+    // The entry for a video read from path, or null.
+    const GalleryVideo* find(const std::string& path) const;
+    void note(const GalleryVideo& video) { videos_[video.path] = video; }
+
+    std::string text() const;
+    bool parse(const std::string& text);
+
+  private:
+    std::map<std::string, GalleryVideo> videos_;
+};
+
+} // namespace kovra::gallery

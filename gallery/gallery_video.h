@@ -1,0 +1,36 @@
+// What the gallery knows of one video: its facts from one reading, its pictures' files, and the
+// size and time of the file they were made from. Kept in the gallery's record, so that a video
+// that has not changed is not read again.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "clips/recording_time.h"
+
+namespace kovra::gallery {
+
+struct PictureFile {
+    std::string name; // in the gallery's picture folder
+    unsigned width = 0, height = 0;
+    std::uint64_t bytes = 0; // a file of another size is no picture of ours: made again
+};
+
+struct GalleryVideo {
+    std::string path; // as read
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+    std::string readError;             // in words; the video could not be read at all
+    std::string state = "unreadable";  // avi::stateName()
+    std::vector<std::string> findings; // in words
+    std::uint64_t frames = 0;
+    unsigned width = 0, height = 0;
+    double fps = 0, durationSeconds = 0;
+    std::optional<clips::RecordingTime> time; // on the recorder's clock, not yet corrected
+    std::optional<PictureFile> cover;
+    std::vector<std::optional<PictureFile>> strip;
+};
+
+} // namespace kovra::gallery
