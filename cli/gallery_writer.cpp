@@ -11,7 +11,7 @@
 #include "device/card_files.h"
 #include "device/file_paths.h"
 #include "device/file_replacement.h"
-#include "device/video_pictures.h"
+#include "device/pictures_of_many.h"
 #include "gallery/gallery_page.h"
 #include "gallery/gallery_record.h"
 #include "gallery/link_path.h"
@@ -27,7 +27,7 @@ using gallery::PictureFile;
 
 constexpr const char* kCoverName = "cover";
 
-std::optional<PictureFile> keepPicture(Platform& platform, const std::string& folder,
+std::optional<PictureFile> keepPicture(gallery::PictureBatch& batch, const std::string& folder,
                                        const GalleryVideo& video, const std::string& which,
                                        const std::optional<Picture>& picture,
                                        GalleryOutcome& outcome) {
@@ -35,7 +35,7 @@ std::optional<PictureFile> keepPicture(Platform& platform, const std::string& fo
         return std::nullopt;
     std::string name =
         gallery::pictureName(video.path, video.size, video.modified, which, picture->extension);
-    OsError error = gallery::writePicture(platform, folder, name, picture->bytes);
+    OsError error = batch.add(name, picture->bytes);
     if (error != OsError::None) {
         warn(shownName(joinPath(folder, name)) + ": cannot be written: " + describe(error));
         return std::nullopt;
@@ -44,14 +44,14 @@ std::optional<PictureFile> keepPicture(Platform& platform, const std::string& fo
     return PictureFile{name, picture->width, picture->height, picture->bytes.size()};
 }
 
-// One reading of the video, its pictures written as it goes.
-GalleryVideo readVideo(Platform& platform, const std::string& folder, const GalleryInput& input,
-                       const FileInfo& info, GalleryOutcome& outcome) {
+// What one reading of the video shows, its pictures added to the batch.
+GalleryVideo shownVideo(Platform& platform, gallery::PictureBatch& batch, const std::string& folder,
+                        const GalleryInput& input, const FileInfo& info,
+                        const VideoPictures& pictures, GalleryOutcome& outcome) {
     GalleryVideo video;
     video.path = input.path;
     video.size = info.size;
     video.modified = info.modified;
-    VideoPictures pictures = readVideoPictures(platform, input.path);
     outcome.bytesRead += pictures.bytesRead;
     ++outcome.read;
     if (pictures.error != OsError::None) {
@@ -67,10 +67,10 @@ GalleryVideo readVideo(Platform& platform, const std::string& folder, const Gall
     video.fps = report.fps;
     video.durationSeconds = report.durationSeconds;
     video.time = clips::recordingTime(report, platform.localTimeOf(info.modified));
-    video.cover = keepPicture(platform, folder, video, kCoverName, pictures.cover, outcome);
+    video.cover = keepPicture(batch, folder, video, kCoverName, pictures.cover, outcome);
     for (std::size_t i = 0; i < pictures.strip.size(); ++i)
-        video.strip.push_back(keepPicture(platform, folder, video, std::to_string(i + 1),
-                                          pictures.strip[i], outcome));
+        video.strip.push_back(
+            keepPicture(batch, folder, video, std::to_string(i + 1), pictures.strip[i], outcome));
     return video;
 }
 
@@ -202,25 +202,45 @@ GalleryOutcome writeGallery(Platform& platform, const GalleryRequest& request) {
 
     gallery::GalleryRecord earlier, record;
     earlier.load(platform, folder);
-    std::vector<GalleryVideo> videos;
-    std::set<std::string> keep;
-    for (const GalleryInput& input : request.videos) {
-        FileInfo info;
-        OsError error = platform.info(input.path.c_str(), info);
-        GalleryVideo video;
-        const GalleryVideo* known = earlier.find(input.path);
+    // A video unchanged since the last gallery keeps its pictures; the others are read.
+    std::size_t count = request.videos.size();
+    std::vector<GalleryVideo> videos(count);
+    std::vector<FileInfo> infos(count);
+    std::vector<std::size_t> unread;
+    std::vector<std::string> unreadPaths;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& path = request.videos[i].path;
+        OsError error = platform.info(path.c_str(), infos[i]);
+        const GalleryVideo* known = earlier.find(path);
         if (error != OsError::None) {
-            video.path = input.path;
-            video.readError = "cannot be read: " + describe(error);
-        } else if (known && known->size == info.size && known->modified == info.modified &&
+            videos[i].path = path;
+            videos[i].readError = "cannot be read: " + describe(error);
+        } else if (known && known->size == infos[i].size && known->modified == infos[i].modified &&
                    known->readError.empty() && picturesThere(platform, folder, *known)) {
-            video = *known;
+            videos[i] = *known;
             ++outcome.reused;
         } else {
-            video = readVideo(platform, folder, input, info, outcome);
+            unread.push_back(i);
+            unreadPaths.push_back(path);
         }
+    }
+    gallery::PictureBatch batch(platform, folder);
+    readPicturesOfEach(
+        platform, unreadPaths, PictureSizes(), [&](std::size_t k, VideoPictures& pictures) {
+            std::size_t i = unread[k];
+            videos[i] =
+                shownVideo(platform, batch, folder, request.videos[i], infos[i], pictures, outcome);
+        });
+    std::string failedName;
+    OsError committed = batch.commit(failedName);
+    if (committed != OsError::None)
+        throw fileFailure(failedName, "cannot be written: " + describe(committed));
+
+    std::set<std::string> keep;
+    for (std::size_t i = 0; i < count; ++i) {
+        const GalleryVideo& video = videos[i];
         if (!video.readError.empty()) {
-            warn(shownName(input.path) + ": " + video.readError);
+            warn(shownName(request.videos[i].path) + ": " + video.readError);
             ++outcome.failedReads;
         } else {
             record.note(video);
@@ -232,7 +252,6 @@ GalleryOutcome writeGallery(Platform& platform, const GalleryRequest& request) {
                 keep.insert(picture->name);
         if (video.cover)
             keep.insert(video.cover->name);
-        videos.push_back(std::move(video));
     }
     outcome.videos = videos.size();
 

@@ -6,7 +6,6 @@
 #include "device/file_paths.h"
 #include "device/file_replacement.h"
 #include "gallery/gallery_record.h"
-#include "platform/forwarding_platform.h"
 
 namespace kovra::gallery {
 
@@ -37,19 +36,6 @@ std::string stemOf(const std::string& path) {
     return stem.empty() ? "video" : stem;
 }
 
-// Forcing each of some thousands of small files, and the folder they are named in, to the
-// storage would cost most of the gallery's time; the record notes each picture's size, which a
-// rerun checks.
-class PicturePlatform final : public ForwardingPlatform {
-  public:
-    explicit PicturePlatform(Platform& real) : ForwardingPlatform(real) {}
-    OsError flush(FileId) override { return OsError::None; }
-    void startFlush(FileId, std::uint64_t, std::uint64_t) override {}
-    OsError replace(const char* source, const char* target) override {
-        return replaceUnflushed(source, target);
-    }
-};
-
 } // namespace
 
 std::string pictureName(const std::string& videoPath, std::uint64_t size, std::int64_t modified,
@@ -60,14 +46,66 @@ std::string pictureName(const std::string& videoPath, std::uint64_t size, std::i
     return stemOf(videoPath) + "-" + hash + "-" + which + "." + extension;
 }
 
-OsError writePicture(Platform& platform, const std::string& folder, const std::string& name,
-                     const std::vector<std::uint8_t>& bytes) {
-    PicturePlatform pictures(platform);
-    FileReplacement file(pictures, joinPath(folder, name));
-    if (!file.isOpen())
-        return file.openError();
-    file.write(bytes.data(), bytes.size());
-    return file.commit();
+PictureBatch::PictureBatch(Platform& platform, std::string folder)
+    : platform_(platform), folder_(std::move(folder)) {}
+
+PictureBatch::~PictureBatch() {
+    discard();
+}
+
+void PictureBatch::discard() {
+    for (const Staged& staged : staged_)
+        platform_.remove(staged.temporary.c_str());
+    staged_.clear();
+}
+
+OsError PictureBatch::add(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    Staged staged;
+    staged.target = joinPath(folder_, name);
+    staged.temporary = FileReplacement::temporaryPathFor(staged.target, platform_.processId());
+    FileId file = 0;
+    OsError error = platform_.open(staged.temporary.c_str(), OpenMode::CreateNew, file);
+    if (error != OsError::None)
+        return error;
+    staged_.push_back(staged);
+    error = platform_.write(file, bytes.data(), bytes.size());
+    platform_.close(file);
+    return error;
+}
+
+OsError PictureBatch::commit(std::string& failedName) {
+    OsError error = OsError::None;
+    if (!staged_.empty() && platform_.flushVolume(folder_.c_str()) != OsError::None) {
+        for (const Staged& staged : staged_) {
+            FileId file = 0;
+            error = platform_.open(staged.temporary.c_str(), OpenMode::ReadWriteExclusive, file);
+            if (error == OsError::None) {
+                error = platform_.flush(file);
+                platform_.close(file);
+            }
+            if (error != OsError::None) {
+                failedName = staged.target;
+                discard();
+                return error;
+            }
+        }
+    }
+    // The names need no flush of their own but the last, whose rename flushes the folder that
+    // holds them all.
+    for (std::size_t i = 0; i < staged_.size(); ++i) {
+        const Staged& staged = staged_[i];
+        error = i + 1 < staged_.size()
+                    ? platform_.replaceUnflushed(staged.temporary.c_str(), staged.target.c_str())
+                    : platform_.replace(staged.temporary.c_str(), staged.target.c_str());
+        if (error != OsError::None) {
+            failedName = staged.target;
+            staged_.erase(staged_.begin(), staged_.begin() + static_cast<std::ptrdiff_t>(i));
+            discard();
+            return error;
+        }
+    }
+    staged_.clear();
+    return OsError::None;
 }
 
 std::size_t removePicturesBut(Platform& platform, const std::string& folder,

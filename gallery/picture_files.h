@@ -17,11 +17,33 @@ namespace kovra::gallery {
 std::string pictureName(const std::string& videoPath, std::uint64_t size, std::int64_t modified,
                         const std::string& which, const std::string& extension);
 
-// Writes bytes as the file name in folder, complete or not at all, without waiting for the
-// storage: a picture is made again from its video whenever it is missing or not its recorded
-// size, so a power cut costs a picture, never a wrong one.
-OsError writePicture(Platform& platform, const std::string& folder, const std::string& name,
-                     const std::vector<std::uint8_t>& bytes);
+// The pictures of one gallery run, each written whole or not at all. Forcing some thousands of
+// small files to the storage one by one would cost most of the gallery's time, so each is
+// written under a temporary name first, then all are flushed at once (the volume's flush, or
+// where the system refuses it each file's), and only then do they take their names.
+class PictureBatch {
+  public:
+    PictureBatch(Platform& platform, std::string folder);
+    ~PictureBatch(); // removes what was added and not committed
+    PictureBatch(const PictureBatch&) = delete;
+    PictureBatch& operator=(const PictureBatch&) = delete;
+
+    // Writes bytes under a temporary name beside folder/name.
+    OsError add(const std::string& name, const std::vector<std::uint8_t>& bytes);
+    // Every picture added to the storage, then under its name, then the folder flushed. On a
+    // failure, failedName is the file it concerns; what was not moved is removed.
+    OsError commit(std::string& failedName);
+
+  private:
+    struct Staged {
+        std::string temporary, target;
+    };
+    void discard();
+
+    Platform& platform_;
+    std::string folder_;
+    std::vector<Staged> staged_;
+};
 
 // Removes every file in folder that is not named in keep (nor the gallery's record); returns
 // how many went.

@@ -221,8 +221,8 @@ class Platform {
     virtual OsError waitForMountChange(int timeoutMilliseconds) = 0;
     // What was written to the filesystem at root reaches the storage before this returns:
     // syncfs, or FlushFileBuffers on the volume where Windows allows it (an administrator's
-    // right). Where it does not, None: every file Kovra writes is flushed before its write
-    // returns.
+    // right). AccessDenied where it does not, Unsupported for a path of no drive letter there:
+    // then only the files flushed on their own are sure to be on the storage.
     virtual OsError flushVolume(const char* root) = 0;
     // Shows a desktop notification where there is a way to (notify-send on PATH), without
     // waiting for it; nothing happens where there is none or it fails.

@@ -567,20 +567,20 @@ class Win32Platform final : public Platform {
     }
 
     OsError flushVolume(const char* root) override {
-        // A folder given by hand has no volume of its own to flush.
+        // A folder given by hand names no volume to flush.
         if (std::strlen(root) < 2 || root[1] != ':')
-            return OsError::None;
+            return OsError::Unsupported;
         std::string volume = std::string(kVolumePrefix) + std::string(root, 2);
         HANDLE handle =
             CreateFileA(volume.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                         OPEN_EXISTING, 0, nullptr);
-        // Refused without an administrator's rights (and by Wine): nothing is lost, since
-        // every file Kovra writes has been flushed on its own before its write returned.
+        // Refused without an administrator's rights (and by Wine).
         if (handle == INVALID_HANDLE_VALUE)
-            return OsError::None;
-        FlushFileBuffers(handle);
+            return OsError(OsError::AccessDenied, static_cast<std::int32_t>(GetLastError()));
+        BOOL flushed = FlushFileBuffers(handle);
+        DWORD code = GetLastError();
         CloseHandle(handle);
-        return OsError::None;
+        return flushed ? OsError::None : OsError(OsError::Other, static_cast<std::int32_t>(code));
     }
 
     void notify(const std::string&, const std::string&) override {}
