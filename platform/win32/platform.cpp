@@ -580,7 +580,11 @@ class Win32Platform final : public Platform {
         BOOL flushed = FlushFileBuffers(handle);
         DWORD code = GetLastError();
         CloseHandle(handle);
-        return flushed ? OsError::None : OsError(OsError::Other, static_cast<std::int32_t>(code));
+        if (flushed)
+            return OsError::None;
+        // A volume whose driver has no flush (Wine's drives): Unsupported, as where none is named.
+        return OsError(code == ERROR_INVALID_FUNCTION ? OsError::Unsupported : OsError::Other,
+                       static_cast<std::int32_t>(code));
     }
 
     void notify(const std::string&, const std::string&) override {}
