@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "device/file_paths.h"
-#include "device/file_replacement.h"
-#include "platform/file.h"
+#include "device/whole_file.h"
 
 namespace kovra {
 
@@ -133,24 +132,13 @@ bool ExportRecord::parse(const std::string& text) {
 
 void ExportRecord::load(Platform& platform, const std::string& dest) {
     videos_.clear();
-    std::string path = joinPath(dest, kFileName);
-    File file(platform, path.c_str(), OpenMode::ReadShared);
-    std::uint64_t size = 0;
-    if (!file.isOpen() || platform.fileSize(file.id(), size) != OsError::None || size == 0 ||
-        size > kLargestRecord)
-        return;
-    std::string text(static_cast<std::size_t>(size), '\0');
-    if (file.read(text.data(), text.size()) == OsError::None)
+    std::string text;
+    if (readWholeFile(platform, joinPath(dest, kFileName), kLargestRecord, text))
         parse(text);
 }
 
 OsError ExportRecord::save(Platform& platform, const std::string& dest) const {
-    FileReplacement file(platform, joinPath(dest, kFileName));
-    if (!file.isOpen())
-        return file.openError();
-    std::string content = text();
-    file.write(content.data(), content.size());
-    return file.commit();
+    return writeWholeFile(platform, joinPath(dest, kFileName), text());
 }
 
 const ExportedVideo* ExportRecord::find(const std::string& relative) const {

@@ -3,8 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "device/file_paths.h"
-#include "device/file_replacement.h"
-#include "platform/file.h"
+#include "device/whole_file.h"
 
 namespace kovra::gallery {
 
@@ -146,24 +145,13 @@ bool GalleryRecord::parse(const std::string& text) {
 
 void GalleryRecord::load(Platform& platform, const std::string& pictureFolder) {
     videos_.clear();
-    std::string path = joinPath(pictureFolder, kFileName);
-    File file(platform, path.c_str(), OpenMode::ReadShared);
-    std::uint64_t size = 0;
-    if (!file.isOpen() || platform.fileSize(file.id(), size) != OsError::None || size == 0 ||
-        size > kLargestRecord)
-        return;
-    std::string text(static_cast<std::size_t>(size), '\0');
-    if (file.read(text.data(), text.size()) == OsError::None)
+    std::string text;
+    if (readWholeFile(platform, joinPath(pictureFolder, kFileName), kLargestRecord, text))
         parse(text);
 }
 
 OsError GalleryRecord::save(Platform& platform, const std::string& pictureFolder) const {
-    FileReplacement file(platform, joinPath(pictureFolder, kFileName));
-    if (!file.isOpen())
-        return file.openError();
-    std::string content = text();
-    file.write(content.data(), content.size());
-    return file.commit();
+    return writeWholeFile(platform, joinPath(pictureFolder, kFileName), text());
 }
 
 } // namespace kovra::gallery
