@@ -14,13 +14,6 @@ namespace {
 
 constexpr const char* kNow = "now";
 
-std::string dateText(const ClockFields& f) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day,
-                  f.hour, f.minute, f.second);
-    return text;
-}
-
 std::string hexText(const ClockRecord::Bytes& bytes) {
     std::string text;
     char byte[4];
@@ -90,7 +83,7 @@ void addSet(CLI::App& clock, Context& context) {
             printJson(document);
             return;
         }
-        std::cout << "wrote " << dateText(written) << " to " << target << " (" << bytes << ")\n";
+        std::cout << "wrote " << clockText(written) << " to " << target << " (" << bytes << ")\n";
     });
 }
 
@@ -120,11 +113,11 @@ void addShow(CLI::App& clock, Context& context) {
         }
         // What the window lets through (hour 24, 31 February) is shown as it is, and said.
         if (!ClockRecord::isCalendarDateTime(fields))
-            warn(path + ": " + dateText(fields) + " is no real date and time");
+            warn(path + ": " + clockText(fields) + " is no real date and time");
         if (context.json)
             printJson(fieldsJson(fields));
         else
-            std::cout << dateText(fields) << '\n';
+            std::cout << clockText(fields) << '\n';
     });
 }
 

@@ -1,6 +1,5 @@
 #include "cli/gallery_writer.h"
 
-#include <cstdio>
 #include <set>
 
 #include "cli/failure.h"
@@ -103,10 +102,7 @@ std::string clockWords(Platform& platform, const std::string& folder) {
     if (!ClockRecord::decode(bytes, f, bad))
         return "TIME.txt holds no date: byte " + std::to_string(bad) +
                " is not two decimal digits.";
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day,
-                  f.hour, f.minute, f.second);
-    return std::string("TIME.txt sets the recorder's clock to ") + text + ".";
+    return "TIME.txt sets the recorder's clock to " + clockText(f) + ".";
 }
 
 gallery::PageCard cardOf(Platform& platform, const GalleryRequest& request,

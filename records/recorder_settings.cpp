@@ -1,6 +1,15 @@
 #include "records/recorder_settings.h"
 
+#include <cstdio>
+
 namespace kovra {
+
+std::string clockText(const ClockFields& f) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day,
+                  f.hour, f.minute, f.second);
+    return text;
+}
 
 FieldRange clockFieldRange(ClockField field) {
     switch (field) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace kovra {
 
@@ -62,6 +63,9 @@ struct ClockFields {
         return fields;
     }
 };
+
+// "YYYY-MM-DD HH:MM:SS", as `clock set` takes a date and `clock show` gives one.
+std::string clockText(const ClockFields& fields);
 
 enum class ClockField { Day, Hour, Minute, Month, Second, Year };
 

@@ -1,7 +1,5 @@
 #include "watcher/card_watcher.h"
 
-#include <cstdio>
-
 #include "device/card_files.h"
 #include "device/file_paths.h"
 
@@ -15,13 +13,6 @@ constexpr int kFileProblem = 1;
 // No limit: a mount or an unmount ends the wait, and so does an interrupt.
 constexpr int kWaitForever = -1;
 constexpr const char* kNotificationTitle = "Kovra";
-
-std::string dateText(const ClockFields& f) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day,
-                  f.hour, f.minute, f.second);
-    return text;
-}
 
 std::string videosText(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " video" : " videos");
@@ -83,7 +74,7 @@ bool CardWatcher::setClock(const std::string& root) {
         host_.warn(path + ": cannot write: " + host_.describe(error));
         return false;
     }
-    host_.say("wrote " + dateText(written) + " to " + path);
+    host_.say("wrote " + clockText(written) + " to " + path);
     return true;
 }
 
