@@ -19,7 +19,8 @@ std::unique_ptr<std::uint8_t[]>& spareWindow() {
 
 SourceReader::SourceReader(ByteSource& source, bool smallReads)
     : source_(source), size_(source.size()),
-      capacity_(smallReads || source.smallReadsAreCheap() ? kMostViewed : kWindow) {
+      capacity_(smallReads || source.smallReadsAreCheap() ? kMostViewed : kWindow),
+      lookAhead_(smallReads ? 0 : kCheapLookAhead) {
     if (capacity_ == kWindow && spareWindow())
         buffer_ = std::move(spareWindow());
     else
@@ -36,10 +37,8 @@ const std::uint8_t* SourceReader::view(std::uint64_t offset, std::size_t n) {
         return nullptr;
     if (holds(offset, n))
         return buffer_.get() + (offset - bufferStart_);
-    std::size_t length =
-        capacity_ == kWindow
-            ? static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, size_ - offset))
-            : n;
+    std::size_t wanted = capacity_ == kWindow ? kWindow : std::max(n, lookAhead_);
+    std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, size_ - offset));
     bufferLength_ = 0;
     // A bad sector ahead must not hide the bytes asked for: retry with just those.
     if (!source_.readAt(offset, buffer_.get(), length) &&

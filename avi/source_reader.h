@@ -20,6 +20,9 @@ class SourceReader {
     static constexpr std::size_t kWindow = 1 << 20;
     // The most one view() gives: a resync's scan, a frame's last bytes.
     static constexpr std::size_t kMostViewed = 64 * 1024;
+    // Where a read costs only the bytes it copies, a look brings this much along: the next look
+    // (a frame's first bytes, after its chunk header) mostly falls in it.
+    static constexpr std::size_t kCheapLookAhead = 64;
 
     // smallReads: every look reads just what it looks at, whatever a read costs; a glance at a
     // video hops over its data and must not read the windows it skips.
@@ -53,6 +56,7 @@ class SourceReader {
     ByteSource& source_;
     std::uint64_t size_;
     std::size_t capacity_;
+    std::size_t lookAhead_;                  // the least one read brings, where reads are small
     std::unique_ptr<std::uint8_t[]> buffer_; // not cleared: only bytes read are looked at
     std::uint64_t bufferStart_ = 0;
     std::size_t bufferLength_ = 0;

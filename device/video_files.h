@@ -56,8 +56,10 @@ class VideoFileSource final : public avi::ByteSource {
 
     // Two parts: a reading looks at the chunks ahead and, now and then, at the index at the
     // end or a frame just behind; two parts of this size serve both without a map a look, and
-    // keep what the mapping adds to the process's memory bounded however long the recording.
-    static constexpr std::uint64_t kPartSize = 1 << 20;
+    // keep what the mapping adds to the process's memory bounded however long the recording;
+    // at this size the calls that map and give back a part cost little next to the faults of
+    // the chunk headers looked at in it.
+    static constexpr std::uint64_t kPartSize = 4 << 20;
     static constexpr std::size_t kParts = 2;
 
     Platform& platform_;
