@@ -29,4 +29,30 @@ bool MemoryOutput::overwrite(std::uint64_t offset, const void* data, std::size_t
     return true;
 }
 
+bool OutputPieceList::append(const void* data, std::size_t n) {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    if (pieces_.empty() || pieces_.back().fromSource)
+        pieces_.emplace_back();
+    OutputPiece& piece = pieces_.back();
+    piece.bytes.insert(piece.bytes.end(), bytes, bytes + n);
+    piece.size = piece.bytes.size();
+    return true;
+}
+
+bool OutputPieceList::appendFrom(std::size_t source, std::uint64_t offset, std::uint64_t n) {
+    OutputPiece piece;
+    piece.fromSource = true;
+    piece.source = source;
+    piece.offset = offset;
+    piece.size = n;
+    pieces_.push_back(std::move(piece));
+    return true;
+}
+
+std::vector<OutputPiece> OutputPieceList::throughSourceBytes() const {
+    auto last = std::find_if(pieces_.rbegin(), pieces_.rend(),
+                             [](const OutputPiece& piece) { return piece.fromSource; });
+    return std::vector<OutputPiece>(pieces_.begin(), last.base());
+}
+
 } // namespace kovra::avi

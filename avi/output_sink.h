@@ -39,4 +39,29 @@ class MemoryOutput final : public OutputSink {
     std::vector<std::uint8_t> bytes_;
 };
 
+// One call the writer made to its sink: n bytes of a source from offset, or bytes of its own.
+struct OutputPiece {
+    bool fromSource = false;
+    std::size_t source = 0;
+    std::uint64_t offset = 0, size = 0;
+    std::vector<std::uint8_t> bytes; // when not fromSource
+};
+
+// What a plan's writing appends, piece by piece, with nothing read or written: an output that
+// can be begun before its plan is final (a clip's first recording, while the next is read) is
+// begun from these. The words written over the header at the end are left out.
+class OutputPieceList final : public OutputSink {
+  public:
+    bool append(const void* data, std::size_t n) override;
+    bool appendFrom(std::size_t source, std::uint64_t offset, std::uint64_t n) override;
+    bool overwrite(std::uint64_t, const void*, std::size_t) override { return true; }
+
+    // The pieces up to the last one of a source: the sources' bytes and what lies between
+    // them, without the index that follows them.
+    std::vector<OutputPiece> throughSourceBytes() const;
+
+  private:
+    std::vector<OutputPiece> pieces_;
+};
+
 } // namespace kovra::avi

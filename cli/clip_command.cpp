@@ -98,7 +98,7 @@ const char* differenceText(avi::FormatDifference difference) {
 // Plans the spans, writes OUT and says what it holds.
 void writeSpans(Context& context, const std::string& out, Taken& taken,
                 const std::vector<avi::SourceSpan>& spans, const std::vector<clips::Gap>& gaps,
-                std::int64_t offset) {
+                std::int64_t offset, PlannedAhead* ahead = nullptr) {
     std::vector<const avi::VideoReading*> readings;
     for (const avi::VideoReading& reading : taken.readings)
         readings.push_back(&reading);
@@ -127,7 +127,8 @@ void writeSpans(Context& context, const std::string& out, Taken& taken,
         planned.plan.recorded =
             avi::RecordingDate{t.year, t.month, t.day, t.hour, t.minute, t.second};
     }
-    VideoCopy copy = writePlanned(context.platform, taken.paths, readings, planned.plan, out);
+    VideoCopy copy =
+        writePlanned(context.platform, taken.paths, readings, planned.plan, out, ahead);
     if (copy.error != OsError::None)
         throw fileFailure(copy.errorPath,
                           (copy.error.side() == OsError::Side::Source ? "cannot be read: "
@@ -298,6 +299,9 @@ void runClip(Context& context, const ClipOptions& options) {
     std::vector<clips::RecordingTime> times;
     std::vector<std::string> timedPaths;
     std::vector<std::optional<avi::VideoReading>> kept;
+    // The recording the range starts in, when it runs on past it, gives the clip's beginning
+    // before the next is read: that is copied out meanwhile.
+    std::optional<PlannedAhead> ahead;
     for (std::size_t candidate : clips::RangeReading::order(closed)) {
         if (!reach.needs(closed[candidate]))
             continue;
@@ -314,6 +318,14 @@ void runClip(Context& context, const ClipOptions& options) {
         timedPaths.push_back(path);
         bool near = video.time->end >= from - clips::kTimeSlackMillis &&
                     video.time->start <= to + clips::kTimeSlackMillis;
+        if (!ahead && video.time->start <= from && from < video.time->end && video.time->end < to &&
+            reading.report.state != avi::VideoState::Unreadable) {
+            avi::SourceSpan rest;
+            rest.fromMs = from - video.time->start;
+            avi::SpanPlan guess = avi::planSpans({&reading}, {rest});
+            if (guess.refusal == avi::PlanRefusal::None)
+                ahead.emplace(platform, path, reading, guess.plan, options.out);
+        }
         kept.push_back(near ? std::optional<avi::VideoReading>(std::move(reading)) : std::nullopt);
     }
     clips::Selection selection = clips::selectRange(times, from, to);
@@ -347,7 +359,7 @@ void runClip(Context& context, const ClipOptions& options) {
     for (std::size_t overlapping : selection.overlapping)
         warn(shownName(timedPaths[overlapping]) +
              ": recorded over the same time as the one before; only what it adds is taken");
-    writeSpans(context, options.out, taken, spans, gaps, offset);
+    writeSpans(context, options.out, taken, spans, gaps, offset, ahead ? &*ahead : nullptr);
 }
 
 void runJoin(Context& context, const ClipOptions& options) {

@@ -11,28 +11,59 @@ namespace {
 // the bytes they copy.
 constexpr std::uint64_t kPieceSize = 16u << 20;
 
+std::vector<GuessedPiece> wholeSource(VideoFileSource& source) {
+    GuessedPiece whole;
+    whole.source = &source;
+    whole.size = source.openError() == OsError::None ? source.size() : 0;
+    return {whole};
+}
+
 } // namespace
 
-CopyAhead::CopyAhead(VideoFileSource& source, FileReplacement& file)
-    : source_(source), file_(file), limit_(source.size()) {
-    if (source_.openError() != OsError::None || !file_.isOpen())
+CopyAhead::CopyAhead(std::vector<GuessedPiece> guess, FileReplacement& file)
+    : guess_(std::move(guess)), file_(file), limit_(0) {
+    for (const GuessedPiece& piece : guess_) {
+        if (piece.source && piece.source->openError() != OsError::None)
+            return;
+        total_ += piece.size;
+    }
+    if (!file_.isOpen() || total_ == 0)
         return;
+    limit_.store(total_);
     try {
         thread_ = std::thread([this] { run(); });
         started_ = true;
     } catch (const std::system_error&) {
-        // No thread: the same bytes are copied after the reading.
+        // No thread: the output is written after the reading.
     }
 }
+
+CopyAhead::CopyAhead(VideoFileSource& source, FileReplacement& file)
+    : CopyAhead(wholeSource(source), file) {}
 
 CopyAhead::~CopyAhead() {
     stop(0);
 }
 
+bool CopyAhead::copyPiece(std::size_t i, std::uint64_t from, std::uint64_t to) {
+    const GuessedPiece& piece = guess_[i];
+    if (piece.source)
+        return piece.source->copyTo(file_, piece.offset + from, to - from);
+    return file_.write(piece.bytes.data() + from, static_cast<std::size_t>(to - from)) ==
+           OsError::None;
+}
+
 void CopyAhead::run() {
+    std::size_t piece = 0;
+    std::uint64_t pieceStart = 0; // where in the output the piece begins
     for (std::uint64_t limit; !failed_ && copied_ < (limit = limit_.load());) {
-        std::uint64_t n = std::min(kPieceSize, limit - copied_);
-        if (source_.copyTo(file_, copied_, n))
+        while (piece < guess_.size() && copied_ - pieceStart >= guess_[piece].size)
+            pieceStart += guess_[piece++].size;
+        if (piece == guess_.size())
+            break;
+        std::uint64_t from = copied_ - pieceStart;
+        std::uint64_t n = std::min({kPieceSize, guess_[piece].size - from, limit - copied_});
+        if (copyPiece(piece, from, from + n))
             copied_ += n;
         else
             failed_ = true;
@@ -46,13 +77,48 @@ void CopyAhead::stop(std::uint64_t end) {
     stopped_ = true;
 }
 
-bool CopyAhead::finishAt(std::uint64_t end) {
-    end = std::min(end, source_.size());
-    stop(end);
-    if (failed_ || copied_ < end)
+std::uint64_t CopyAhead::follow(const VideoFileSource* source, std::uint64_t offset,
+                                const void* data, std::uint64_t n) {
+    if (!running())
+        return 0;
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    std::uint64_t matched = 0;
+    while (matched < n && next_ < guess_.size()) {
+        const GuessedPiece& piece = guess_[next_];
+        if (within_ == piece.size) {
+            ++next_;
+            within_ = 0;
+            continue;
+        }
+        std::uint64_t span = std::min(piece.size - within_, n - matched);
+        std::uint64_t same = 0;
+        if (source && piece.source) {
+            bool sameBytes = piece.source->path() == source->path() &&
+                             piece.offset + within_ == offset + matched;
+            same = sameBytes ? span : 0;
+        } else if (!source && !piece.source) {
+            const std::uint8_t* guessed = piece.bytes.data() + within_;
+            same = static_cast<std::uint64_t>(
+                std::mismatch(guessed, guessed + span, bytes + matched).first - guessed);
+        }
+        matched += same;
+        within_ += same;
+        followed_ += same;
+        if (same < span)
+            break;
+    }
+    return matched;
+}
+
+bool CopyAhead::finish() {
+    if (!started_)
+        return true;
+    stop(followed_);
+    // The thread may have passed the point before it saw the stop; what it met past there
+    // costs nothing, but a failed write stays the file's writeError().
+    if (copied_ < followed_)
         return false;
-    // The thread may have passed the end before it saw the stop.
-    return copied_ == end || file_.truncate(end) == OsError::None;
+    return copied_ == followed_ || file_.truncate(followed_) == OsError::None;
 }
 
 } // namespace kovra

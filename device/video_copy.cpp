@@ -98,15 +98,35 @@ VideoCopy writePlayable(Platform& platform, const std::string& source, const std
         return copy; // nothing to write; the temporary file goes with out
     VideoOutput sink(out, {&in}, &ahead);
     avi::WriteOutcome outcome = avi::writeRepair(reading, sink);
+    outcome.written = sink.settle() && outcome.written;
     if (!outcome.written && out.writeError() == OsError::None)
         return failedOn(OsError(OsError::ShortWrite).on(OsError::Side::Target), target);
     copy.size = outcome.size;
     return commit(out, source, modified, copy);
 }
 
+PlannedAhead::PlannedAhead(Platform& platform, const std::string& source,
+                           const avi::VideoReading& reading, const avi::Plan& guess,
+                           const std::string& target)
+    : source_(platform, source), file_(platform, target) {
+    avi::OutputPieceList pieces;
+    if (!avi::writePlan(guess, {&reading}, pieces).written)
+        return;
+    std::vector<GuessedPiece> guessed;
+    for (avi::OutputPiece& piece : pieces.throughSourceBytes()) {
+        GuessedPiece next;
+        next.source = piece.fromSource ? &source_ : nullptr;
+        next.offset = piece.offset;
+        next.size = piece.size;
+        next.bytes = std::move(piece.bytes);
+        guessed.push_back(std::move(next));
+    }
+    copy_ = std::make_unique<CopyAhead>(std::move(guessed), file_);
+}
+
 VideoCopy writePlanned(Platform& platform, const std::vector<std::string>& sources,
                        const std::vector<const avi::VideoReading*>& readings, const avi::Plan& plan,
-                       const std::string& target) {
+                       const std::string& target, PlannedAhead* ahead) {
     // Opened again for the copy: the sources were read earlier, and may have been read from
     // mapped parts since given back.
     std::vector<std::unique_ptr<VideoFileSource>> files;
@@ -117,12 +137,16 @@ VideoCopy writePlanned(Platform& platform, const std::vector<std::string>& sourc
             return failedOn(files.back()->openError(), source);
         pieces.push_back(files.back().get());
     }
-    FileReplacement out(platform, target);
+    std::optional<FileReplacement> own;
+    if (!ahead)
+        own.emplace(platform, target);
+    FileReplacement& out = ahead ? ahead->file() : *own;
     if (!out.isOpen())
         return failedOn(out.openError(), target);
-    VideoOutput sink(out, pieces);
+    VideoOutput sink(out, pieces, ahead ? ahead->copy() : nullptr);
     VideoCopy copy;
     copy.outcome = avi::writePlan(plan, readings, sink);
+    copy.outcome.written = sink.settle() && copy.outcome.written;
     if (out.writeError() != OsError::None) {
         OsError error = out.writeError();
         // A copy that failed on reading names the source it read: the sink knows which.

@@ -4,12 +4,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "avi/plan.h"
 #include "avi/video_report.h"
 #include "avi/writer.h"
+#include "device/copy_ahead.h"
+#include "device/file_replacement.h"
+#include "device/video_files.h"
 #include "platform/platform.h"
 
 namespace kovra {
@@ -33,11 +37,31 @@ VideoCopy inspectVideo(Platform& platform, const std::string& path);
 VideoCopy writePlayable(Platform& platform, const std::string& source, const std::string& target,
                         std::int64_t modified, const avi::VideoReport* soundReport = nullptr);
 
+// A new video begun before its plan is final: guess, a plan of source alone (read as
+// reading), copied into the target's new file on a thread while the other sources are read.
+// The plan written at last keeps what it has of the guess.
+class PlannedAhead {
+  public:
+    PlannedAhead(Platform& platform, const std::string& source, const avi::VideoReading& reading,
+                 const avi::Plan& guess, const std::string& target);
+    PlannedAhead(const PlannedAhead&) = delete;
+    PlannedAhead& operator=(const PlannedAhead&) = delete;
+
+    FileReplacement& file() { return file_; }
+    CopyAhead* copy() { return copy_.get(); }
+
+  private:
+    VideoFileSource source_;
+    FileReplacement file_;
+    std::unique_ptr<CopyAhead> copy_; // stopped before the file goes
+};
+
 // A plan over several sources, each already read with its chunks (readings[i] of sources[i],
-// a path each), written as one new video. The target gets the time of its writing.
+// a path each), written as one new video: into ahead's file where given (its target is the
+// target). The target gets the time of its writing.
 VideoCopy writePlanned(Platform& platform, const std::vector<std::string>& sources,
                        const std::vector<const avi::VideoReading*>& readings, const avi::Plan& plan,
-                       const std::string& target);
+                       const std::string& target, PlannedAhead* ahead = nullptr);
 
 // The source's bytes as they are.
 VideoCopy copyAsIs(Platform& platform, const std::string& source, const std::string& target,

@@ -17,8 +17,8 @@ class VideoOutput final : public avi::OutputSink {
   public:
     // sources: the plan's sources, numbered as the plan numbers them. A failure is kept by
     // file (its writeError()), with the side of a copy it met. ahead, when given, has been
-    // copying source 0 from its first byte since before the reading; the first piece says how
-    // much of that the output keeps.
+    // copying a guess at the output since before the reading: the pieces written keep what
+    // matches it, and settle() must be called once they are all written.
     VideoOutput(FileReplacement& file, std::vector<VideoFileSource*> sources,
                 CopyAhead* ahead = nullptr)
         : file_(file), sources_(std::move(sources)), ahead_(ahead) {}
@@ -28,10 +28,9 @@ class VideoOutput final : public avi::OutputSink {
     bool overwrite(std::uint64_t offset, const void* data, std::size_t n) override;
     // The source whose copy failed last, where the file's error blames a source.
     std::size_t failedSource() const { return failedSource_; }
-
-  private:
-    // What the copy made ahead holds that the output begins with: all of it up to keep.
-    bool settleAhead(std::uint64_t keep);
+    // Ends the copy made ahead where the output parted from it; true when there was none, or
+    // the file holds what it matched.
+    bool settle();
 
     FileReplacement& file_;
     std::vector<VideoFileSource*> sources_;

@@ -131,6 +131,17 @@ kovra join "$work/refused.avi" "$card/MOV0001.avi" "$work/wide.avi"
 check "a change of format refused, naming both files" is \
   "$rc|$(has "$err" "wide.avi: not one format with $card/MOV0001.avi" && echo named)|$(ls "$work/refused.avi" 2>/dev/null)" \
   "1|named|"
+# A clip is begun from the recording the range starts in while the next is read; refused at
+# the next, it leaves nothing beside OUT.
+mkdir -p "$work/mixed" "$work/out"
+cp -p "$card/MOV0001.avi" "$work/mixed/"
+cp "$work/wide.avi" "$work/mixed/MOV0002.avi"
+touch -d "2007-10-16 14:02:12" "$work/mixed/MOV0002.avi"
+kovra clip "$work/out/refused.avi" --from "$work/mixed" --start "2007-10-16 14:02:05" \
+  --end "2007-10-16 14:02:11"
+check "a clip refused at its second recording leaves nothing beside OUT" is \
+  "$rc|$(has "$err" "MOV0002.avi: not one format with" && echo named)|$(ls -A "$work/out")" \
+  "1|named|"
 check "the card is untouched" is "$(cd "$work/card" && find . -type f -exec md5sum {} + | sort)" \
   "$before"
 

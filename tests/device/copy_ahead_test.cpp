@@ -1,0 +1,98 @@
+// An output copied ahead on a guess, then written by its plan: whatever the guess, the file
+// holds exactly what the plan alone writes.
+#include "device/copy_ahead.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "avi/video_reading.h"
+#include "avi/writer.h"
+#include "device/video_output.h"
+#include "tests/support/bytes.h"
+#include "tests/support/scratch_dir.h"
+
+namespace kovra {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+constexpr int kMostWaits = 5000;
+
+std::uint64_t fileSize(const std::string& path) {
+    std::error_code error;
+    std::uintmax_t size = std::filesystem::file_size(path, error);
+    return error ? 0 : size;
+}
+
+enum class Guess { Right, Nothing, WrongByte, LaterOffset, ShorterThenBytes, Longer, OtherFile };
+
+// Guards against keeping guessed bytes the plan does not write: a piece parting from the plan
+// in its middle, a wrong byte, a guess longer than the output, another file of the same bytes.
+TEST(CopyAhead, FileHoldsWhatThePlanWritesWhateverTheGuess) {
+    Platform& platform = systemPlatform();
+    test::ScratchDir dir;
+    for (const char* video : {"garbage_between_chunks", "cut_in_frame", "sound_mars"}) {
+        Bytes bytes = test::readAll(std::string(KOVRA_AVI_CORPUS) + "/" + video + ".avi");
+        avi::MemorySource memory(bytes);
+        avi::VideoReading reading = avi::readVideo(memory, true);
+        avi::MemoryOutput expected({&memory});
+        avi::OutputPieceList pieces;
+        ASSERT_TRUE(avi::writeRepair(reading, expected).written) << video;
+        ASSERT_TRUE(avi::writeRepair(reading, pieces).written) << video;
+        std::string in = dir.file("in.avi"), twin = dir.file("twin.avi"), out = dir.file("out.avi");
+        test::writeAll(in, bytes);
+        test::writeAll(twin, bytes);
+        for (Guess kind : {Guess::Right, Guess::Nothing, Guess::WrongByte, Guess::LaterOffset,
+                           Guess::ShorterThenBytes, Guess::Longer, Guess::OtherFile}) {
+            VideoFileSource source(platform, in), guessed(platform, in), other(platform, twin);
+            std::vector<GuessedPiece> guess;
+            bool wronged = false;
+            for (avi::OutputPiece& piece : pieces.throughSourceBytes()) {
+                if (kind == Guess::WrongByte && !piece.fromSource && !wronged) {
+                    piece.bytes[piece.bytes.size() / 2] ^= 0xFF;
+                    wronged = true;
+                }
+                VideoFileSource* from = kind == Guess::OtherFile ? &other : &guessed;
+                guess.push_back(
+                    {piece.fromSource ? from : nullptr, piece.offset, piece.size, piece.bytes});
+            }
+            GuessedPiece extra{nullptr, 0, 64, Bytes(64, 0x30)};
+            if (kind == Guess::Nothing)
+                guess.clear();
+            if (kind == Guess::LaterOffset) {
+                guess.back().offset += 1;
+                guess.back().size -= 1;
+            }
+            if (kind == Guess::ShorterThenBytes)
+                guess.front().size /= 2;
+            if (kind == Guess::ShorterThenBytes || kind == Guess::Longer)
+                guess.insert(kind == Guess::Longer ? guess.end() : guess.begin() + 1, extra);
+            FileReplacement file(platform, out);
+            {
+                CopyAhead ahead(guess, file);
+                // The copy is let finish first, so that every guess that parts from the plan
+                // has copied past where it does.
+                std::uint64_t total = 0;
+                for (const GuessedPiece& piece : guess)
+                    total += piece.size;
+                for (int wait = 0; wait < kMostWaits && fileSize(file.temporaryPath()) < total;
+                     ++wait)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                VideoOutput sink(file, {&source}, &ahead);
+                bool written = avi::writeRepair(reading, sink).written;
+                EXPECT_TRUE(sink.settle() && written) << video << ", guess " << int(kind);
+            }
+            EXPECT_EQ(file.commit(), OsError::None) << video << ", guess " << int(kind);
+            EXPECT_EQ(test::firstDifference(test::readAll(out), expected.bytes()), "")
+                << video << ", guess " << int(kind);
+        }
+    }
+}
+
+} // namespace
+} // namespace kovra
