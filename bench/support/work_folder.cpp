@@ -1,6 +1,7 @@
 #include "bench/support/work_folder.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -19,6 +20,8 @@ WorkFolder::WorkFolder(const std::string& name)
 }
 
 WorkFolder::~WorkFolder() {
+    if (std::getenv("KOVRA_BENCH_KEEP"))
+        return;
     std::error_code ignored;
     fs::remove_all(path_, ignored);
 }

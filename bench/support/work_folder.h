@@ -1,4 +1,5 @@
-// The folder a benchmark writes its files to, under the build tree, removed afterwards.
+// The folder a benchmark writes its files to, under the build tree, removed afterwards (kept,
+// to look into, where KOVRA_BENCH_KEEP is set).
 #pragma once
 
 #include <cstddef>
