@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/card_copies.h"
 #include "bench/support/clip.h"
 #include "bench/support/cut_recording.h"
 #include "bench/support/figures.h"
@@ -46,12 +47,6 @@ std::string shellQuoted(const fs::path& path) {
 // kovra-cli's is.
 std::vector<std::string> durable(const std::string& command, const fs::path& out) {
     return {"sh", "-c", command + " && sync " + shellQuoted(out)};
-}
-
-std::string recordingName(std::size_t number) {
-    char name[32];
-    std::snprintf(name, sizeof name, "MOV%04zu.avi", number);
-    return name;
 }
 
 // Sets the file's time to when the recorder closed it: the three recordings follow one another.

@@ -31,12 +31,6 @@ constexpr double kMiB = 1 << 20;
 
 enum SideIndex : std::size_t { kCp, kStreamCopy, kExport, kExportWithGallery };
 
-std::string recordingName(std::size_t number) {
-    char name[32];
-    std::snprintf(name, sizeof name, "MOV%04zu.avi", number);
-    return name;
-}
-
 // Every recording cut by a power cut: no index, its last frame in half.
 bool writeCutCard(const WorkFolder& work, const fs::path& folder, std::size_t files) {
     Clip clip;

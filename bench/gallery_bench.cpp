@@ -32,12 +32,6 @@ constexpr double kSizeGoalMiB = 15;
 constexpr double kMiB = 1 << 20;
 constexpr int kPicturesPerVideo = 9;
 
-std::string copyPath(const std::filesystem::path& folder, std::size_t number) {
-    char name[32];
-    std::snprintf(name, sizeof name, "MOV%04zu.avi", number);
-    return (folder / name).string();
-}
-
 // What this process has read through the system so far, cache or not.
 std::uint64_t readCharacters() {
     std::ifstream io("/proc/self/io");
@@ -108,8 +102,8 @@ int main(int argc, char** argv) {
     std::string thumbnail = (work / "thumbnail.jpg").string();
     auto ffmpeg = [&](std::size_t number) {
         return runProcess({"ffmpeg", "-nostdin", "-v", "error", "-y", "-ss", "0", "-i",
-                           copyPath(work / "riff", number), "-frames:v", "1", "-vf", "scale=160:-1",
-                           thumbnail});
+                           recordingPath(work / "riff", number), "-frames:v", "1", "-vf",
+                           "scale=160:-1", thumbnail});
     };
     ffmpeg(1); // loads ffmpeg and its libraries, as kovra-cli's first run did
     double ffmpegSeconds = 0, ffmpegCpu = 0;
@@ -117,7 +111,7 @@ int main(int argc, char** argv) {
         Measured m = ffmpeg(number);
         if (!m.ok()) {
             std::fprintf(stderr, "ffmpeg made no thumbnail of %s (exit %d)\n",
-                         copyPath(work / "riff", number).c_str(), m.exitCode);
+                         recordingPath(work / "riff", number).c_str(), m.exitCode);
             return 1;
         }
         ffmpegSeconds += m.seconds;
@@ -137,7 +131,8 @@ int main(int argc, char** argv) {
     kovra::Platform& platform = kovra::systemPlatform();
     std::uint64_t counted = 0, before = readCharacters();
     for (std::size_t number = 1; number <= copies.files; ++number)
-        counted += kovra::readVideoPictures(platform, copyPath(work / "card", number)).bytesRead;
+        counted +=
+            kovra::readVideoPictures(platform, recordingPath(work / "card", number)).bytesRead;
     std::uint64_t kernel = readCharacters() - before;
     double share = static_cast<double>(std::max(counted, kernel)) / copies.bytes;
     std::printf("  read of the card: %.2f MiB counted by the reader, %.2f MiB by the kernel "

@@ -42,14 +42,13 @@ int main(int argc, char** argv) {
     std::size_t covers = 0, strips = 0;
     double seconds = 0;
     for (std::size_t i = 1; i <= files; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "MOV%04zu.avi", i);
+        std::string name = recordingName(i);
         Clock::time_point start = Clock::now();
         kovra::VideoPictures p =
             kovra::readVideoPictures(kovra::systemPlatform(), (work / "DCIM" / name).string());
         seconds += std::chrono::duration<double>(Clock::now() - start).count();
         if (p.error != kovra::OsError::None || !p.cover) {
-            std::fprintf(stderr, "%s: no cover\n", name);
+            std::fprintf(stderr, "%s: no cover\n", name.c_str());
             return 1;
         }
         read += p.bytesRead;

@@ -26,12 +26,6 @@ constexpr int kListRuns = 5;
 constexpr double kGoal = 300;
 constexpr double kMiB = 1 << 20;
 
-std::string copyPath(const std::filesystem::path& folder, std::size_t number) {
-    char name[32];
-    std::snprintf(name, sizeof name, "MOV%04zu.avi", number);
-    return (folder / name).string();
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -79,7 +73,7 @@ int main(int argc, char** argv) {
     std::string probed = (work / "ffprobe.txt").string();
     auto probe = [&](std::size_t number) {
         return runProcess({"ffprobe", "-v", "error", "-show_streams", "-show_format",
-                           copyPath(work / "riff", number)},
+                           recordingPath(work / "riff", number)},
                           probed);
     };
     probe(1); // loads ffprobe and its libraries, as kovra-cli's first run did
@@ -88,7 +82,7 @@ int main(int argc, char** argv) {
         Measured m = probe(number);
         if (!m.ok() || readText(probed).find("codec_name=mjpeg") == std::string::npos) {
             std::fprintf(stderr, "ffprobe did not read %s (exit %d)\n",
-                         copyPath(work / "riff", number).c_str(), m.exitCode);
+                         recordingPath(work / "riff", number).c_str(), m.exitCode);
             return 1;
         }
         probeSeconds += m.seconds;

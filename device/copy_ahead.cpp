@@ -11,25 +11,28 @@ namespace {
 // the bytes they copy.
 constexpr std::uint64_t kPieceSize = 16u << 20;
 
-std::vector<GuessedPiece> wholeSource(VideoFileSource& source) {
-    GuessedPiece whole;
-    whole.source = &source;
+std::vector<avi::OutputPiece> wholeSource(const VideoFileSource& source) {
+    avi::OutputPiece whole;
+    whole.fromSource = true;
     whole.size = source.openError() == OsError::None ? source.size() : 0;
     return {whole};
 }
 
 } // namespace
 
-CopyAhead::CopyAhead(std::vector<GuessedPiece> guess, FileReplacement& file)
-    : guess_(std::move(guess)), file_(file), limit_(0) {
-    for (const GuessedPiece& piece : guess_) {
-        if (piece.source && piece.source->openError() != OsError::None)
+CopyAhead::CopyAhead(std::vector<avi::OutputPiece> guess, std::vector<VideoFileSource*> sources,
+                     FileReplacement& file)
+    : guess_(std::move(guess)), sources_(std::move(sources)), file_(file), limit_(0) {
+    std::uint64_t total = 0;
+    for (const avi::OutputPiece& piece : guess_) {
+        if (piece.fromSource && (piece.source >= sources_.size() ||
+                                 sources_[piece.source]->openError() != OsError::None))
             return;
-        total_ += piece.size;
+        total += piece.size;
     }
-    if (!file_.isOpen() || total_ == 0)
+    if (!file_.isOpen() || total == 0)
         return;
-    limit_.store(total_);
+    limit_.store(total);
     try {
         thread_ = std::thread([this] { run(); });
         started_ = true;
@@ -39,16 +42,16 @@ CopyAhead::CopyAhead(std::vector<GuessedPiece> guess, FileReplacement& file)
 }
 
 CopyAhead::CopyAhead(VideoFileSource& source, FileReplacement& file)
-    : CopyAhead(wholeSource(source), file) {}
+    : CopyAhead(wholeSource(source), {&source}, file) {}
 
 CopyAhead::~CopyAhead() {
     stop(0);
 }
 
 bool CopyAhead::copyPiece(std::size_t i, std::uint64_t from, std::uint64_t to) {
-    const GuessedPiece& piece = guess_[i];
-    if (piece.source)
-        return piece.source->copyTo(file_, piece.offset + from, to - from);
+    const avi::OutputPiece& piece = guess_[i];
+    if (piece.fromSource)
+        return sources_[piece.source]->copyTo(file_, piece.offset + from, to - from);
     return file_.write(piece.bytes.data() + from, static_cast<std::size_t>(to - from)) ==
            OsError::None;
 }
@@ -84,7 +87,7 @@ std::uint64_t CopyAhead::follow(const VideoFileSource* source, std::uint64_t off
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     std::uint64_t matched = 0;
     while (matched < n && next_ < guess_.size()) {
-        const GuessedPiece& piece = guess_[next_];
+        const avi::OutputPiece& piece = guess_[next_];
         if (within_ == piece.size) {
             ++next_;
             within_ = 0;
@@ -92,11 +95,11 @@ std::uint64_t CopyAhead::follow(const VideoFileSource* source, std::uint64_t off
         }
         std::uint64_t span = std::min(piece.size - within_, n - matched);
         std::uint64_t same = 0;
-        if (source && piece.source) {
-            bool sameBytes = piece.source->path() == source->path() &&
+        if (source && piece.fromSource) {
+            bool sameBytes = sources_[piece.source]->path() == source->path() &&
                              piece.offset + within_ == offset + matched;
             same = sameBytes ? span : 0;
-        } else if (!source && !piece.source) {
+        } else if (!source && !piece.fromSource) {
             const std::uint8_t* guessed = piece.bytes.data() + within_;
             same = static_cast<std::uint64_t>(
                 std::mismatch(guessed, guessed + span, bytes + matched).first - guessed);

@@ -13,23 +13,19 @@
 #include <thread>
 #include <vector>
 
+#include "avi/output_sink.h"
 #include "device/file_replacement.h"
 #include "device/video_files.h"
 
 namespace kovra {
 
-// Part of the guess: size bytes of a source from offset, or bytes of its own.
-struct GuessedPiece {
-    VideoFileSource* source = nullptr; // null: bytes
-    std::uint64_t offset = 0, size = 0;
-    std::vector<std::uint8_t> bytes;
-};
-
 class CopyAhead {
   public:
-    // The pieces, in order, from the file's first byte. Starts where a thread can be had;
-    // without one nothing is guessed, and the output is written after the reading.
-    CopyAhead(std::vector<GuessedPiece> guess, FileReplacement& file);
+    // The pieces, in order, from the file's first byte, of the sources as they number them.
+    // Starts where a thread can be had; without one nothing is guessed, and the output is
+    // written after the reading.
+    CopyAhead(std::vector<avi::OutputPiece> guess, std::vector<VideoFileSource*> sources,
+              FileReplacement& file);
     // The source whole, from its first byte.
     CopyAhead(VideoFileSource& source, FileReplacement& file);
     // Stops the copy and waits for it.
@@ -53,9 +49,9 @@ class CopyAhead {
     // Copies the part of piece i from its byte `from` up to its byte `to`.
     bool copyPiece(std::size_t i, std::uint64_t from, std::uint64_t to);
 
-    std::vector<GuessedPiece> guess_;
+    std::vector<avi::OutputPiece> guess_;
+    std::vector<VideoFileSource*> sources_;
     FileReplacement& file_;
-    std::uint64_t total_ = 0;
     std::atomic<std::uint64_t> limit_;
     std::uint64_t copied_ = 0; // the thread's until it is joined
     bool failed_ = false;      // the thread's

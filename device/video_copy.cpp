@@ -110,18 +110,9 @@ PlannedAhead::PlannedAhead(Platform& platform, const std::string& source,
                            const std::string& target)
     : source_(platform, source), file_(platform, target) {
     avi::OutputPieceList pieces;
-    if (!avi::writePlan(guess, {&reading}, pieces).written)
-        return;
-    std::vector<GuessedPiece> guessed;
-    for (avi::OutputPiece& piece : pieces.throughSourceBytes()) {
-        GuessedPiece next;
-        next.source = piece.fromSource ? &source_ : nullptr;
-        next.offset = piece.offset;
-        next.size = piece.size;
-        next.bytes = std::move(piece.bytes);
-        guessed.push_back(std::move(next));
-    }
-    copy_ = std::make_unique<CopyAhead>(std::move(guessed), file_);
+    if (avi::writePlan(guess, {&reading}, pieces).written)
+        copy_ = std::make_unique<CopyAhead>(pieces.throughSourceBytes(),
+                                            std::vector<VideoFileSource*>{&source_}, file_);
 }
 
 VideoCopy writePlanned(Platform& platform, const std::vector<std::string>& sources,

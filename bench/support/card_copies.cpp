@@ -14,13 +14,17 @@ namespace {
 constexpr double kCutAt = 0.6;
 constexpr std::size_t kSignatureSize = 4;
 
-std::string copyName(std::size_t number) {
+} // namespace
+
+std::string recordingName(std::size_t number) {
     char name[32];
     std::snprintf(name, sizeof name, "MOV%04zu.avi", number);
     return name;
 }
 
-} // namespace
+std::string recordingPath(const std::filesystem::path& folder, std::size_t number) {
+    return (folder / recordingName(number)).string();
+}
 
 bool writeCopies(const Clip& clip, const std::filesystem::path& folder, std::size_t count,
                  std::size_t cutEvery, CardCopies& written, const std::filesystem::path& twin) {
@@ -34,7 +38,7 @@ bool writeCopies(const Clip& clip, const std::filesystem::path& folder, std::siz
     for (std::size_t i = 1; i <= count; ++i) {
         bool cut = cutEvery != 0 && i % cutEvery == 0;
         std::size_t size = cut ? cutSize : mars.size();
-        std::string name = copyName(i);
+        std::string name = recordingName(i);
         if (!writeBytes(folder / name, mars.data(), size) ||
             (!twin.empty() && !writeBytes(twin / name, clip.bytes.data(), size))) {
             std::fprintf(stderr, "cannot write %s\n", (folder / name).c_str());

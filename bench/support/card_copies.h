@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 #include "bench/support/clip.h"
 
@@ -14,6 +15,10 @@ struct CardCopies {
     std::size_t files = 0, cut = 0;
     std::uint64_t bytes = 0; // of the "MARS" files together
 };
+
+// A recording's name as the recorder numbers them: MOV0001.avi for 1; and that in folder.
+std::string recordingName(std::size_t number);
+std::string recordingPath(const std::filesystem::path& folder, std::size_t number);
 
 // count copies of the clip into folder as MOV0001.avi ...; every cutEvery-th one (none for
 // 0) is cut at 60 % of its length, which leaves it without its index and its last frame

@@ -50,18 +50,16 @@ TEST(CopyAhead, FileHoldsWhatThePlanWritesWhateverTheGuess) {
         for (Guess kind : {Guess::Right, Guess::Nothing, Guess::WrongByte, Guess::LaterOffset,
                            Guess::ShorterThenBytes, Guess::Longer, Guess::OtherFile}) {
             VideoFileSource source(platform, in), guessed(platform, in), other(platform, twin);
-            std::vector<GuessedPiece> guess;
-            bool wronged = false;
-            for (avi::OutputPiece& piece : pieces.throughSourceBytes()) {
-                if (kind == Guess::WrongByte && !piece.fromSource && !wronged) {
-                    piece.bytes[piece.bytes.size() / 2] ^= 0xFF;
-                    wronged = true;
-                }
-                VideoFileSource* from = kind == Guess::OtherFile ? &other : &guessed;
-                guess.push_back(
-                    {piece.fromSource ? from : nullptr, piece.offset, piece.size, piece.bytes});
-            }
-            GuessedPiece extra{nullptr, 0, 64, Bytes(64, 0x30)};
+            std::vector<avi::OutputPiece> guess = pieces.throughSourceBytes();
+            if (kind == Guess::WrongByte)
+                for (avi::OutputPiece& piece : guess)
+                    if (!piece.fromSource) {
+                        piece.bytes[piece.bytes.size() / 2] ^= 0xFF;
+                        break;
+                    }
+            avi::OutputPiece extra;
+            extra.bytes.assign(64, 0x30);
+            extra.size = extra.bytes.size();
             if (kind == Guess::Nothing)
                 guess.clear();
             if (kind == Guess::LaterOffset) {
@@ -74,11 +72,11 @@ TEST(CopyAhead, FileHoldsWhatThePlanWritesWhateverTheGuess) {
                 guess.insert(kind == Guess::Longer ? guess.end() : guess.begin() + 1, extra);
             FileReplacement file(platform, out);
             {
-                CopyAhead ahead(guess, file);
+                CopyAhead ahead(guess, {kind == Guess::OtherFile ? &other : &guessed}, file);
                 // The copy is let finish first, so that every guess that parts from the plan
                 // has copied past where it does.
                 std::uint64_t total = 0;
-                for (const GuessedPiece& piece : guess)
+                for (const avi::OutputPiece& piece : guess)
                     total += piece.size;
                 for (int wait = 0; wait < kMostWaits && fileSize(file.temporaryPath()) < total;
                      ++wait)
