@@ -31,9 +31,14 @@ rm -rf "$work" "$out"
 mkdir -p "$out"
 
 echo "==== the Windows programs (32-bit) ===="
-cmake -S . -B "$work/windows" -G Ninja --toolchain cmake/mingw-i686.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DKOVRA_BUILD_TESTS=OFF >/dev/null
-cmake --build "$work/windows" --target kovra_windows_zip
+# KOVRA_DIST_WINDOWS_BUILD names a 32-bit Release build folder already made from this tree (make
+# test's build/windows): its programs are packed instead of being built once more.
+windows=${KOVRA_DIST_WINDOWS_BUILD:-$work/windows}
+if [ -z "${KOVRA_DIST_WINDOWS_BUILD:-}" ]; then
+  cmake -S . -B "$windows" -G Ninja --toolchain cmake/mingw-i686.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DKOVRA_BUILD_TESTS=OFF >/dev/null
+fi
+cmake --build "$windows" --target kovra_windows_zip
 
 echo "==== kovra-cli for Debian ===="
 # Debian's hardening, which lintian looks for.
@@ -43,7 +48,7 @@ cmake -S . -B "$work/linux" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOVRA_BUILD_TE
 cmake --build "$work/linux"
 (cd "$work/linux" && cpack -B "$PWD/packages" >/dev/null)
 
-cp "$work"/windows/kovra-*-windows-*.zip "$work"/linux/packages/kovra-cli_*.deb "$out/"
+cp "$windows"/kovra-*-windows-*.zip "$work"/linux/packages/kovra-cli_*.deb "$out/"
 (cd "$out" && sha256sum -- *.zip *.deb >SHA256SUMS)
 echo "==== $out ===="
 cat "$out/SHA256SUMS"
