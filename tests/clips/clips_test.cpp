@@ -10,6 +10,7 @@
 #include "clips/clock_time.h"
 #include "clips/recording_time.h"
 #include "clips/selection.h"
+#include "clips/timed_video.h"
 
 namespace kovra::clips {
 namespace {
@@ -85,6 +86,46 @@ TEST(RecordingTimes, IditStartsAFileTimeEnds) {
     EXPECT_EQ(isoText(fromIdit->end), "2007-10-16T08:16:40.000");
     report.state = avi::VideoState::Unreadable;
     EXPECT_FALSE(recordingTime(report, closed));
+}
+
+// Guards against a time no calendar shows (a 5-digit year, a year before 1) and a span a
+// header claims (a frame a century, a day and more) taken for a recording's.
+TEST(RecordingTimes, NoneOutsideTheYearsOrBeyondARecording) {
+    struct Case {
+        const char* fault;
+        std::optional<avi::RecordingDate> recorded;
+        SystemTime closed;
+        double fps;
+        std::uint64_t frames;
+        std::int64_t offset; // --clock-offset's
+        bool timed;
+    } cases[] = {
+        {"an end in year 10000", avi::RecordingDate{9999, 12, 31, 23, 59, 55},
+         SystemTime{2007, 10, 2, 16, 8, 16, 48, 0}, 15, 150, 0, false},
+        {"a start before year 1", std::nullopt, SystemTime{1, 1, 1, 1, 0, 0, 5, 0}, 15, 150, 0,
+         false},
+        {"a frame every 136 years", avi::RecordingDate{2007, 10, 16, 8, 16, 30},
+         SystemTime{2007, 10, 2, 16, 8, 16, 48, 0}, 1 / 4294967295.0, 4, 0, false},
+        {"200 frames a second", std::nullopt, SystemTime{2007, 10, 2, 16, 8, 16, 48, 0}, 200, 150,
+         0, false},
+        {"a day and a second", std::nullopt, SystemTime{2007, 10, 2, 16, 8, 16, 48, 0}, 1, 86401, 0,
+         false},
+        {"an offset into year 10000", avi::RecordingDate{9999, 12, 31, 23, 0, 0},
+         SystemTime{2007, 10, 2, 16, 8, 16, 48, 0}, 15, 150, 2 * 3600 * 1000, false},
+        {"the last hour of year 9999", avi::RecordingDate{9999, 12, 31, 23, 0, 0},
+         SystemTime{2007, 10, 2, 16, 8, 16, 48, 0}, 15, 150, 0, true},
+    };
+    for (const Case& c : cases) {
+        avi::VideoReport report;
+        report.state = avi::VideoState::Repairable;
+        report.recorded = c.recorded;
+        report.fps = c.fps;
+        report.frames = c.frames;
+        std::optional<RecordingTime> time = recordingTime(report, c.closed);
+        if (time)
+            time = shifted(*time, c.offset);
+        EXPECT_EQ(time.has_value(), c.timed) << c.fault << ": " << isoText(time ? time->end : 0);
+    }
 }
 
 // Guards against a range that loses the frames across a boundary, takes an overlap twice,
