@@ -64,13 +64,32 @@ std::uint64_t divide(const Wide& w, std::uint64_t d, std::uint64_t& remainder) {
 
 } // namespace
 
+bool isRecorderRate(const Clock& clock) {
+    // den / num frames a second, compared as den against num x rate: both are 32-bit words.
+    return clock.num != 0 && clock.den >= clock.num * kSlowestFrameRate &&
+           clock.den <= clock.num * kFastestFrameRate;
+}
+
+bool withinLongestRecording(const Clock& clock, std::uint64_t n) {
+    Wide lasts = multiply(n, clock.num), longest = multiply(kLongestRecordingSeconds, clock.den);
+    return lasts.high < longest.high || (lasts.high == longest.high && lasts.low <= longest.low);
+}
+
 Clock videoClock(const AviHeader& header) {
     const StreamHeader& video = header.streams[header.videoStream];
-    if (video.scale != 0 && video.rate != 0)
-        return {video.scale, video.rate};
-    if (header.microsecondsPerFrame != 0)
-        return {header.microsecondsPerFrame, kMicrosecondsPerSecond};
-    return {};
+    Clock strh{video.scale, video.rate};
+    if (isRecorderRate(strh))
+        return strh;
+    Clock avih{header.microsecondsPerFrame, kMicrosecondsPerSecond};
+    return isRecorderRate(avih) ? avih : Clock{};
+}
+
+Clock rewrittenVideoClock(const AviHeader& header) {
+    const StreamHeader& video = header.streams[header.videoStream];
+    Clock taken = videoClock(header);
+    if (taken.num == 0 || (taken.num == video.scale && taken.den == video.rate))
+        return {};
+    return taken;
 }
 
 Clock streamClock(const StreamHeader& stream) {

@@ -16,8 +16,24 @@ struct Clock {
     std::uint64_t num = 0, den = 1;
 };
 
-// The video's: strh scale / rate, or avih's microseconds per frame where strh gives none.
+// The frame rates recorders make, in frames a second; a header claiming another lies, and
+// a frame every 136 years would have a day's listing span millennia.
+constexpr std::uint64_t kSlowestFrameRate = 1;
+constexpr std::uint64_t kFastestFrameRate = 120;
+// No recording is longer; a longer one is a header's lie.
+constexpr std::uint64_t kLongestRecordingSeconds = 24 * 60 * 60;
+
+// Whether frames of this length make a rate a recorder makes.
+bool isRecorderRate(const Clock& clock);
+// Whether n units of the clock last no longer than the longest recording.
+bool withinLongestRecording(const Clock& clock, std::uint64_t n);
+
+// The video's: strh scale / rate, or avih's microseconds per frame where strh gives no rate a
+// recorder makes; num 0 where neither does.
 Clock videoClock(const AviHeader& header);
+// The video's strh clock where it is not the one videoClock() takes: avih's, as a repair or
+// a clip writes it into strh. num 0 where strh's own is kept.
+Clock rewrittenVideoClock(const AviHeader& header);
 // The stream's own strh scale / rate.
 Clock streamClock(const StreamHeader& stream);
 bool sameRate(const Clock& a, const Clock& b);

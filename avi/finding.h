@@ -16,6 +16,11 @@ enum class FindingKind : std::uint8_t {
                       // to its compression code, a WAVEFORMATEX), or sound of no channels,
                       // format tag 0 or PCM of 0 bits
     SoundWithoutRate, // stream is sound whose sample rate, strh rate or strh scale is 0
+    NoFrameRate,      // stream: the video's; stated: its strh rate, found: its strh scale
+                      // (frames a second is stated / found); neither they nor avih's
+                      // microseconds per frame give a rate a recorder makes
+    TooLong,          // found: the frames, which at the video's rate last longer than the
+                      // longest recording
     NoCompleteFrame,  // not one whole video frame
     TooLargeToRepair, // found: the size the repaired file would have, past the largest
                       // file the output may be
@@ -38,6 +43,9 @@ enum class FindingKind : std::uint8_t {
     TotalFrames,         // stated, found: avih total frames against the frames there
     StreamCount,         // stated, found: avih streams against the strl lists
     StreamLength,        // stream; stated, found: strh length against the data's
+    FrameRate,           // stream; stated: strh rate, found: strh scale, a rate no recorder
+                         // makes; fixed: avih's microseconds per frame, written as the scale
+                         // over a rate of a million
 };
 
 struct Finding {

@@ -139,6 +139,8 @@ bool writeRebuiltHeader(OutputPieces& out, const AviHeader& h, const OutputLayou
         patches.push_back(
             {strh + kStrhLength, static_cast<std::uint32_t>(strhLength(stream, tally))});
         patches.push_back({strh + kStrhSuggestedBuffer, tally.largest});
+        if (s == h.videoStream)
+            addVideoClock(patches, h, strh);
     }
     std::uint64_t watched = h.idit.size != 0 ? h.idit.offset : ~std::uint64_t{0};
     return odml(out, layout) && copyChunks(out, h.otherHdrlChunks, watched, &iditAt) &&

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "avi/exact_time.h"
 #include "avi/format_check.h"
 #include "avi/frame_check.h"
 #include "avi/movi_walk.h"
@@ -10,8 +11,6 @@
 namespace kovra::avi {
 
 namespace {
-
-constexpr double kMicrosecondsPerSecond = 1e6;
 
 // What a top-level walk past movi finds.
 struct Tail {
@@ -169,10 +168,9 @@ void VideoReader::fillStreams() {
     reading_.intraOnly = isIntraOnlyCodec(codec) || (video.hasBitmapInfo && video.compression == 0);
     reading_.report.width = video.hasBitmapInfo ? video.width : h.width;
     reading_.report.height = video.hasBitmapInfo ? video.height : h.height;
-    if (video.rate != 0 && video.scale != 0)
-        reading_.report.fps = static_cast<double>(video.rate) / video.scale;
-    else if (h.microsecondsPerFrame != 0)
-        reading_.report.fps = kMicrosecondsPerSecond / h.microsecondsPerFrame;
+    Clock clock = videoClock(h);
+    if (clock.num != 0)
+        reading_.report.fps = static_cast<double>(clock.den) / static_cast<double>(clock.num);
     for (const StreamHeader& stream : h.streams)
         if (stream.type == kAuds && stream.hasWaveFormat) {
             reading_.report.audio = stream.audio;
@@ -230,6 +228,10 @@ void VideoReader::judge(const Tail& tail, std::uint64_t moviEnd, bool indexAgree
             problem(FindingKind::StreamLength, h.streams[i].length, length, length,
                     static_cast<std::uint32_t>(i));
     }
+    const StreamHeader& video = h.streams[h.videoStream];
+    if (rewrittenVideoClock(h).num != 0)
+        problem(FindingKind::FrameRate, video.rate, video.scale, h.microsecondsPerFrame,
+                h.videoStream);
 }
 
 void VideoReader::run() {
@@ -245,6 +247,11 @@ void VideoReader::run() {
     fillStreams();
     if (std::optional<Finding> damaged = unreadableFormat(h))
         return fail(*damaged);
+    // Every time of a video is counted in its frames: a video whose rate no one can tell has
+    // none, and a header's rate of a frame a century would make its times nonsense.
+    const StreamHeader& video = h.streams[h.videoStream];
+    if (videoClock(h).num == 0)
+        return fail(Finding{FindingKind::NoFrameRate, h.videoStream, video.rate, video.scale, 0});
 
     std::uint64_t moviFourcc = h.moviList + kChunkHeaderSize;
     std::uint64_t moviData = h.moviList + kListHeaderSize;
@@ -295,6 +302,8 @@ void VideoReader::run() {
 
     if (r.frames == 0)
         return fail(FindingKind::NoCompleteFrame);
+    if (!withinLongestRecording(videoClock(h), r.frames))
+        return fail(FindingKind::TooLong, r.frames);
     if (r.findings.empty()) {
         r.state = VideoState::Ok;
         r.repairedSize = reader_.size();

@@ -1,5 +1,7 @@
 #include "avi/write_steps.h"
 
+#include "avi/exact_time.h"
+
 namespace kovra::avi {
 
 namespace {
@@ -16,6 +18,16 @@ bool overwrite(OutputSink& sink, const std::vector<Patch>& patches) {
             return false;
     }
     return true;
+}
+
+void addVideoClock(std::vector<Patch>& patches, const AviHeader& header,
+                   std::uint64_t strhPayload) {
+    // Both words are avih's microseconds and a million, well within 32 bits.
+    Clock clock = rewrittenVideoClock(header);
+    if (clock.num == 0)
+        return;
+    patches.push_back({strhPayload + kStrhScale, static_cast<std::uint32_t>(clock.num)});
+    patches.push_back({strhPayload + kStrhRate, static_cast<std::uint32_t>(clock.den)});
 }
 
 bool KeyFrames::next(const OutputChunk& c) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "avi/avi_header.h"
 #include "avi/output_pieces.h"
 #include "avi/output_sink.h"
 #include "avi/plan_walk.h"
@@ -17,6 +18,10 @@ struct Patch {
     std::uint32_t value;
 };
 bool overwrite(OutputSink& sink, const std::vector<Patch>& patches);
+// The video's strh scale and rate, at strhPayload of the output, where the source's claim no
+// rate a recorder makes and avih's is taken instead: a player then times the frames as the
+// reading did.
+void addVideoClock(std::vector<Patch>& patches, const AviHeader& header, std::uint64_t strhPayload);
 
 // The key frames of the output: its sources' (isKeyFrame), and its first frame whatever its
 // source says, as a player must be able to start there.

@@ -32,6 +32,7 @@ std::vector<Patch> headerPatches(const AviHeader& h, const OutputLayout& layout)
                            static_cast<std::uint32_t>(strhLength(stream, tally))});
         patches.push_back({stream.strhPayload + kStrhSuggestedBuffer, tally.largest});
     }
+    addVideoClock(patches, h, h.streams[h.videoStream].strhPayload);
     for (std::uint64_t offset : h.openDmlHeaders)
         patches.push_back({offset, kJunk});
     return patches;

@@ -8,6 +8,15 @@
 
 namespace kovra::cli {
 
+namespace {
+
+// A recorder's clock set from a PC's is off by a zone or two, or days where its battery ran
+// out and it started again: more than two days is a mistyped offset, and would move times
+// past any calendar's years.
+constexpr std::int64_t kMostClockOffsetMillis = 48 * 60 * 60 * clips::kMillisPerSecond;
+
+} // namespace
+
 FoundCard requireCard(Platform& platform, const std::string& given) {
     if (!given.empty()) {
         FileInfo info;
@@ -59,9 +68,12 @@ void addClockOffsetOption(CLI::App& command, std::string& offset) {
         ->type_name("±[H:]MM:SS")
         ->check(CLI::Validator(
             [](std::string& text) {
-                return clips::parseClockOffset(text)
-                           ? std::string()
-                           : "\"" + text + "\" is not ±[H:]MM:SS (for example +1:00:00 or -05:30)";
+                std::optional<std::int64_t> millis = clips::parseClockOffset(text);
+                if (!millis)
+                    return "\"" + text + "\" is not ±[H:]MM:SS (for example +1:00:00 or -05:30)";
+                if (*millis > kMostClockOffsetMillis || *millis < -kMostClockOffsetMillis)
+                    return "\"" + text + "\" is beyond ±48:00:00: an offset is at most 48 hours";
+                return std::string();
             },
             ""));
 }

@@ -159,12 +159,13 @@ gallery::PageVideo pageVideo(Platform& platform, const GalleryVideo& v, const Ga
     for (const auto& picture : v.strip)
         page.strip.push_back(pictureLink(picture));
     bool readable = page.state != avi::stateName(avi::VideoState::Unreadable);
-    if (v.time) {
-        clips::RecordingTime time = clips::shifted(*v.time, offset);
-        page.start = time.start;
-        page.end = time.end;
-        page.startText = clips::shownText(time.start);
-        page.endText = clips::shownText(time.end);
+    std::optional<clips::RecordingTime> time =
+        v.time ? clips::shifted(*v.time, offset) : std::nullopt;
+    if (time) {
+        page.start = time->start;
+        page.end = time->end;
+        page.startText = clips::shownText(time->start);
+        page.endText = clips::shownText(time->end);
         page.facts.push_back({"Start", page.startText});
         page.facts.push_back({"End", page.endText});
         page.facts.push_back({"Time from", clips::timeSourceName(v.time->source)});

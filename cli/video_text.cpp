@@ -52,6 +52,11 @@ std::string streamName(const avi::Finding& finding) {
     return "stream " + number(finding.stream);
 }
 
+// The strh rate over its scale, as the file claims it: "1/4294967295".
+std::string rateText(const avi::Finding& finding) {
+    return number(finding.stated) + "/" + number(finding.found);
+}
+
 } // namespace
 
 std::string problemText(const avi::Finding& f) {
@@ -69,6 +74,11 @@ std::string problemText(const avi::Finding& f) {
         return "format (strf) of " + streamName(f) + " missing or damaged";
     case FindingKind::SoundWithoutRate:
         return "sound " + streamName(f) + " has no sample rate";
+    case FindingKind::NoFrameRate:
+        return "frame rate " + rateText(f) + " of " + streamName(f) +
+               " is none a recorder makes, and avih gives none either";
+    case FindingKind::TooLong:
+        return number(f.found) + " frames last longer than 24 hours at the frame rate";
     case FindingKind::NoCompleteFrame:
         return "no complete frame";
     case FindingKind::TooLargeToRepair:
@@ -106,6 +116,9 @@ std::string problemText(const avi::Finding& f) {
     case FindingKind::StreamLength:
         return "strh length of " + streamName(f) + " " + number(f.stated) + ", data holds " +
                number(f.found);
+    case FindingKind::FrameRate:
+        return "strh frame rate " + rateText(f) + " of " + streamName(f) +
+               " is none a recorder makes";
     }
     return "unknown damage";
 }
@@ -143,12 +156,17 @@ std::string fixText(const avi::Finding& f) {
         return "avih streams " + number(f.fixed);
     case FindingKind::StreamLength:
         return "strh length of " + streamName(f) + " " + number(f.fixed);
+    case FindingKind::FrameRate:
+        return "strh frame rate of " + streamName(f) + " from avih: " + number(f.fixed) +
+               " microseconds a frame";
     case FindingKind::NotAvi:
     case FindingKind::NoHeader:
     case FindingKind::NoVideoStream:
     case FindingKind::NoMovi:
     case FindingKind::DamagedFormat:
     case FindingKind::SoundWithoutRate:
+    case FindingKind::NoFrameRate:
+    case FindingKind::TooLong:
     case FindingKind::NoCompleteFrame:
     case FindingKind::TooLargeToRepair:
         break;

@@ -8,6 +8,7 @@ namespace kovra::clips {
 namespace {
 
 constexpr std::int64_t kMillisPerDay = 86400000;
+constexpr int kFirstYear = 1;
 constexpr int kLastYear = 9999;
 
 bool isLeap(int year) {
@@ -94,15 +95,21 @@ bool clockParts(const std::string& text, std::vector<int>& parts, int& millis) {
 } // namespace
 
 bool isCivilTime(const CivilTime& t) {
-    return t.year >= 1 && t.year <= kLastYear && t.month >= 1 && t.month <= 12 && t.day >= 1 &&
-           t.day <= daysInMonth(t.year, t.month) && t.hour >= 0 && t.hour <= 23 && t.minute >= 0 &&
-           t.minute <= 59 && t.second >= 0 && t.second <= 59 && t.millisecond >= 0 &&
-           t.millisecond <= 999;
+    return t.year >= kFirstYear && t.year <= kLastYear && t.month >= 1 && t.month <= 12 &&
+           t.day >= 1 && t.day <= daysInMonth(t.year, t.month) && t.hour >= 0 && t.hour <= 23 &&
+           t.minute >= 0 && t.minute <= 59 && t.second >= 0 && t.second <= 59 &&
+           t.millisecond >= 0 && t.millisecond <= 999;
 }
 
 ClockMillis toMillis(const CivilTime& t) {
     return daysFromCivil(t.year, t.month, t.day) * kMillisPerDay +
            ((t.hour * 60 + t.minute) * 60 + t.second) * kMillisPerSecond + t.millisecond;
+}
+
+bool isCalendarTime(ClockMillis time) {
+    static const ClockMillis kFirst = toMillis({kFirstYear, 1, 1, 0, 0, 0, 0});
+    static const ClockMillis kLast = toMillis({kLastYear, 12, 31, 23, 59, 59, 999});
+    return time >= kFirst && time <= kLast;
 }
 
 CivilTime toCivil(ClockMillis time) {

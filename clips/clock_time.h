@@ -20,6 +20,8 @@ struct CivilTime {
 // A date that exists (leap years included), years 1 to 9999, 00:00:00.000 to 23:59:59.999.
 bool isCivilTime(const CivilTime& time);
 ClockMillis toMillis(const CivilTime& time);
+// Whether the time falls in those years: one outside is no recording's, and has no text.
+bool isCalendarTime(ClockMillis time);
 CivilTime toCivil(ClockMillis time);
 
 // "2007-10-16T08:16:47.000", the form --json gives.

@@ -14,20 +14,39 @@ std::int64_t lengthMillis(const avi::VideoReport& report) {
                : 0;
 }
 
+namespace {
+
+// A reading refuses any other; a report from elsewhere is held to the same bounds, so that no
+// time is ever a header's span of centuries.
+bool recorderTimed(const avi::VideoReport& report) {
+    return report.state != avi::VideoState::Unreadable &&
+           report.fps >= static_cast<double>(avi::kSlowestFrameRate) &&
+           report.fps <= static_cast<double>(avi::kFastestFrameRate) &&
+           lengthMillis(report) <= kLongestRecordingMillis;
+}
+
+std::optional<RecordingTime> inCalendar(const RecordingTime& time) {
+    if (!isCalendarTime(time.start) || !isCalendarTime(time.end))
+        return std::nullopt;
+    return time;
+}
+
+} // namespace
+
 std::optional<RecordingTime> recordingTime(const avi::VideoReport& report,
                                            const std::optional<SystemTime>& fileTime) {
-    if (report.state == avi::VideoState::Unreadable || report.fps <= 0)
+    if (!recorderTimed(report))
         return std::nullopt;
     std::int64_t length = lengthMillis(report);
     if (report.recorded) {
         const avi::RecordingDate& d = *report.recorded;
         ClockMillis start = toMillis({d.year, d.month, d.day, d.hour, d.minute, d.second, 0});
-        return RecordingTime{start, start + length, TimeSource::Idit};
+        return inCalendar({start, start + length, TimeSource::Idit});
     }
     std::optional<ClockMillis> end = fileTime ? closedAt(*fileTime) : std::nullopt;
     if (!end)
         return std::nullopt;
-    return RecordingTime{*end - length, *end, TimeSource::FileTime};
+    return inCalendar({*end - length, *end, TimeSource::FileTime});
 }
 
 std::optional<ClockMillis> closedAt(const SystemTime& fileTime) {

@@ -4,11 +4,16 @@
 
 #include <optional>
 
+#include "avi/exact_time.h"
 #include "avi/video_report.h"
 #include "clips/clock_time.h"
 #include "platform/platform.h"
 
 namespace kovra::clips {
+
+// No recording is longer: a video that claims to be spans no more than this.
+constexpr std::int64_t kLongestRecordingMillis =
+    static_cast<std::int64_t>(avi::kLongestRecordingSeconds) * kMillisPerSecond;
 
 enum class TimeSource { Idit, FileTime };
 
@@ -21,7 +26,8 @@ const char* timeSourceName(TimeSource source); // "idit", "file time"
 
 // The IDIT date as the start, the start plus the video's length as the end; or else the file's
 // modification time as the PC's clock shows it (FAT keeps the recorder's local time, in steps
-// of 2 seconds) as the end, less the length as the start. Nothing for a video of no length.
+// of 2 seconds) as the end, less the length as the start. Nothing for a video of no length, of
+// a rate or length no recorder makes, or whose start or end falls outside the years 1 to 9999.
 std::optional<RecordingTime> recordingTime(const avi::VideoReport& report,
                                            const std::optional<SystemTime>& fileTime);
 

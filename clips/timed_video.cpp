@@ -30,8 +30,11 @@ TimedVideo timedVideo(Platform& platform, const std::string& path, const avi::Vi
     return video;
 }
 
-RecordingTime shifted(const RecordingTime& time, std::int64_t offsetMillis) {
-    return {time.start + offsetMillis, time.end + offsetMillis, time.source};
+std::optional<RecordingTime> shifted(const RecordingTime& time, std::int64_t offsetMillis) {
+    RecordingTime moved{time.start + offsetMillis, time.end + offsetMillis, time.source};
+    if (!isCalendarTime(moved.start) || !isCalendarTime(moved.end))
+        return std::nullopt;
+    return moved;
 }
 
 } // namespace kovra::clips

@@ -26,7 +26,8 @@ TimedVideo readTimedVideo(Platform& platform, const std::string& path);
 // The same from a reading already made of the file: only its file time is asked for.
 TimedVideo timedVideo(Platform& platform, const std::string& path, const avi::VideoReport& report);
 
-// The recording time moved by what --clock-offset says the recorder's clock is off by.
-RecordingTime shifted(const RecordingTime& time, std::int64_t offsetMillis);
+// The recording time moved by what --clock-offset says the recorder's clock is off by; nothing
+// where that moves it out of the years a time is shown in.
+std::optional<RecordingTime> shifted(const RecordingTime& time, std::int64_t offsetMillis);
 
 } // namespace kovra::clips

@@ -103,6 +103,12 @@ save('cut_in_hdrl', m[:avih + 40])
 st = bytearray(m)
 put(st, avih + 24, 200)
 save('avih_streams_200', st)
+# The fuzzer's find: strh claiming a frame every 136 years (scale 0xffffffff, rate 1), on a
+# recording cut short to stay small.
+fc = bytearray(m[:chunks[3][1]])
+put(fc, strhs[0] + 20, 0xFFFFFFFF)
+put(fc, strhs[0] + 24, 1)
+save('frame_a_century', fc)
 PY
 # Pairs for the clip across two recordings: the first's length, the byte that places the spans
 # (low half: the first's start, high half: the second's end, in steps of 20 ms), the byte that

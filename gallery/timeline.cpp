@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "clips/recording_time.h"
+
 namespace kovra::gallery {
 
 namespace {
@@ -33,7 +35,12 @@ double timelineX(const TimelineDay& day, clips::ClockMillis time) {
 std::vector<TimelineDay> layOutTimeline(const std::vector<TimelineVideo>& videos) {
     std::map<clips::ClockMillis, TimelineDay> days;
     for (const TimelineVideo& video : videos) {
-        clips::ClockMillis end = std::max(video.end, video.start);
+        if (!clips::isCalendarTime(video.start))
+            continue; // no day holds it
+        // No recording lasts longer, so a bar touches two days at most: the page and its
+        // making never grow with a span a header claims.
+        clips::ClockMillis end = std::min(std::max(video.end, video.start),
+                                          video.start + clips::kLongestRecordingMillis);
         // A recording over midnight is a bar on each day it touches.
         clips::ClockMillis day = floorTo(video.start, kMillisPerDay);
         do {

@@ -39,8 +39,9 @@ struct TimelineDay {
     std::vector<HourMark> hours;         // every whole hour from `from` to `to`
 };
 
-// The days the videos fall on, in order; a video past midnight has a bar on each day. Each day
-// spans from the hour its first recording starts in to the hour its last one ends in.
+// The days the videos fall on, in order; a video past midnight has a bar on each day, a video
+// claiming longer than the longest recording is drawn as that long. Each day spans from the
+// hour its first recording starts in to the hour its last one ends in.
 std::vector<TimelineDay> layOutTimeline(const std::vector<TimelineVideo>& videos);
 
 // Where a moment of the day falls on its timeline.

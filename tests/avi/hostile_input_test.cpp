@@ -49,6 +49,32 @@ void rename(Bytes& b, std::size_t at, const char* fourcc) {
 void cutAt(Bytes& b, std::size_t at) {
     b.resize(at);
 }
+// The video's strh claiming rate / scale frames a second, and avih microseconds a frame.
+void claimRate(Bytes& b, std::uint32_t rate, std::uint32_t scale, std::uint32_t avihMicros) {
+    putLe32(b, strh(b, 0) + 20, scale);
+    putLe32(b, strh(b, 0) + 24, rate);
+    putLe32(b, avih(b), avihMicros);
+}
+// A day and a second of 1 fps: the clip's header over that many frames of only a JPEG's first
+// and last markers, indexed.
+void dayAndASecond(Bytes& b) {
+    constexpr std::uint32_t kFrames = 24 * 60 * 60 + 1;
+    const std::uint8_t kFrame[] = {'0', '0', 'd', 'c', 4, 0, 0, 0, 0xFF, 0xD8, 0xFF, 0xD9};
+    claimRate(b, 1, 1, 1000000);
+    std::size_t movi = firstChunk(b) - 4;
+    b.resize(movi + 4);
+    putLe32(b, movi - 4, 4 + kFrames * sizeof kFrame);
+    Bytes index = {'i', 'd', 'x', '1', 0, 0, 0, 0};
+    putLe32(index, 4, kFrames * 16);
+    for (std::uint32_t i = 0; i < kFrames; ++i) {
+        b.insert(b.end(), kFrame, kFrame + sizeof kFrame);
+        const std::uint8_t entry[] = {'0', '0', 'd', 'c', 0x10, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0};
+        index.insert(index.end(), entry, entry + sizeof entry);
+        putLe32(index, index.size() - 8, 4 + i * static_cast<std::uint32_t>(sizeof kFrame));
+    }
+    b.insert(b.end(), index.begin(), index.end());
+    putLe32(b, 4, static_cast<std::uint32_t>(b.size() - 8));
+}
 
 const HostileCase kCases[] = {
     // Sizes that lie.
@@ -91,6 +117,26 @@ const HostileCase kCases[] = {
          rename(b, findFourcc(b, "strl"), "xxxx");
      },
      VideoState::Unreadable, Expected{K::NoVideoStream, 0, 0, 0}},
+    // Rates and lengths no recorder makes: a frame a century would put a video's end in
+    // another millennium. avih's rate, where it is one, is what a repair writes.
+    {"strh rate 0/1", [](Bytes& b) { claimRate(b, 0, 1, 66666); }, VideoState::Repairable,
+     Expected{K::FrameRate, 0, 0, 1}},
+    {"strh rate 1/0", [](Bytes& b) { claimRate(b, 1, 0, 66666); }, VideoState::Repairable,
+     Expected{K::FrameRate, 0, 1, 0}},
+    {"strh rate 1/0xffffffff", [](Bytes& b) { claimRate(b, 1, 0xFFFFFFFF, 66666); },
+     VideoState::Repairable, Expected{K::FrameRate, 0, 1, kMax}},
+    {"strh rate 0xffffffff/1", [](Bytes& b) { claimRate(b, 0xFFFFFFFF, 1, 66666); },
+     VideoState::Repairable, Expected{K::FrameRate, 0, kMax, 1}},
+    {"strh rate 121/1", [](Bytes& b) { claimRate(b, 121, 1, 66666); }, VideoState::Repairable,
+     Expected{K::FrameRate, 0, 121, 1}},
+    {"strh rate 1/0xffffffff and avih none", [](Bytes& b) { claimRate(b, 1, 0xFFFFFFFF, 0); },
+     VideoState::Unreadable, Expected{K::NoFrameRate, 0, 1, kMax}},
+    {"strh rate 121/1 and avih's 125 a second", [](Bytes& b) { claimRate(b, 121, 1, 8000); },
+     VideoState::Unreadable, Expected{K::NoFrameRate, 0, 121, 1}},
+    {"strh rate 0/1 and avih's a frame in 2 seconds", [](Bytes& b) { claimRate(b, 0, 1, 2000000); },
+     VideoState::Unreadable, Expected{K::NoFrameRate, 0, 0, 1}},
+    {"a day and a second of frames at 1 fps", dayAndASecond, VideoState::Unreadable,
+     Expected{K::TooLong, 0, 0, 24 * 60 * 60 + 1}},
     // The index.
     {"idx1 entry pointing past the end", [](Bytes& b) { putLe32(b, idx1(b) + 8 + 24, 0x7FFFFFF0); },
      VideoState::Repairable, Expected{K::IndexDisagrees, 0, 0, 0}},

@@ -50,9 +50,6 @@ const FormatCase kCases[] = {
      Finding{FindingKind::SoundWithoutRate, 1}},
     {"sound strh rate 0", [](Bytes& b) { putLe32(b, nth(b, "strh", 1) + kHeader + kStrhRate, 0); },
      Finding{FindingKind::SoundWithoutRate, 1}},
-    // Guards against refusing a video whose frame period avih gives when strh does not.
-    {"video strh rate 0", [](Bytes& b) { putLe32(b, nth(b, "strh", 0) + kHeader + kStrhRate, 0); },
-     std::nullopt},
 };
 
 class AviStreamFormat : public ::testing::TestWithParam<FormatCase> {};

@@ -10,6 +10,7 @@
 #include "clips/clock_time.h"
 #include "clips/recording_time.h"
 #include "clips/selection.h"
+#include "clips/timed_video.h"
 
 namespace kovra::clips {
 namespace {
@@ -85,6 +86,39 @@ TEST(RecordingTimes, IditStartsAFileTimeEnds) {
     EXPECT_EQ(isoText(fromIdit->end), "2007-10-16T08:16:40.000");
     report.state = avi::VideoState::Unreadable;
     EXPECT_FALSE(recordingTime(report, closed));
+}
+
+// Guards against a time no calendar shows (a 5-digit year, a year before 1) and a span a
+// header claims (a frame a century, a day and more) taken for a recording's.
+TEST(RecordingTimes, NoneOutsideTheYearsOrBeyondARecording) {
+    const avi::RecordingDate lastHour{9999, 12, 31, 23, 0, 0};
+    struct Case {
+        const char* fault;
+        std::optional<avi::RecordingDate> recorded; // else the file's time, closed at 00:00:05
+        int closedYear;
+        double fps, frames;
+        std::int64_t offset; // --clock-offset's
+        bool timed;
+    } cases[] = {
+        {"an end in year 10000", avi::RecordingDate{9999, 12, 31, 23, 59, 55}, 2007, 15, 150, 0,
+         false},
+        {"a start before year 1", std::nullopt, 1, 15, 150, 0, false},
+        {"a frame every 136 years", std::nullopt, 2007, 1 / 4294967295.0, 4, 0, false},
+        {"200 frames a second", std::nullopt, 2007, 200, 150, 0, false},
+        {"a day and a second", std::nullopt, 2007, 1, 86401, 0, false},
+        {"an offset into year 10000", lastHour, 2007, 15, 150, 2 * 3600 * 1000, false},
+        {"the last hour of year 9999", lastHour, 2007, 15, 150, 0, true},
+    };
+    for (const Case& c : cases) {
+        avi::VideoReport report;
+        report.state = avi::VideoState::Repairable;
+        report.recorded = c.recorded;
+        report.fps = c.fps;
+        report.frames = static_cast<std::uint64_t>(c.frames);
+        SystemTime closed{static_cast<std::uint16_t>(c.closedYear), 1, 1, 1, 0, 0, 5, 0};
+        std::optional<RecordingTime> time = recordingTime(report, closed);
+        EXPECT_EQ(time && shifted(*time, c.offset), c.timed) << c.fault;
+    }
 }
 
 // Guards against a range that loses the frames across a boundary, takes an overlap twice,

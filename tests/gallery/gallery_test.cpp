@@ -75,6 +75,18 @@ TEST(Timeline, HourMarksCoverTheSpan) {
     EXPECT_NEAR(days[0].hours.back().x, kTimelineWidth, 1e-9);
 }
 
+// Guards against a day's timeline drawn for every day of a span a hostile header claims: a
+// video claiming centuries is drawn on the days a recording can touch, the others as they are.
+TEST(Timeline, AClaimedSpanOfCenturiesDrawsOnlyDaysThatHoldRecordings) {
+    std::vector<TimelineDay> days =
+        layOutTimeline({{at("2007-10-16 08:00:00"), at("2307-10-16 08:00:00"), 0},
+                        {at("2007-10-20 09:00:00"), at("2007-10-20 09:10:00"), 1}});
+    ASSERT_EQ(days.size(), 3u);
+    EXPECT_EQ(days[0].dayStart, at("2007-10-16 00:00:00"));
+    EXPECT_EQ(days[1].bars.at(0).end, at("2007-10-17 08:00:00"));
+    EXPECT_EQ(days[2].bars.at(0).index, 1u);
+}
+
 // Guards against names that break out of a link, and links that miss the file.
 TEST(LinkPath, AnyNameIsOneLink) {
     struct Case {
