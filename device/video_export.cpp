@@ -5,6 +5,7 @@
 #include "device/file_paths.h"
 #include "device/file_replacement.h"
 #include "device/video_copy.h"
+#include "platform/names.h"
 
 namespace kovra {
 
@@ -19,10 +20,14 @@ constexpr char kRiffSignature[] = "RIFF";
 // The folder a path lies in, or empty at a root ("/", "C:\").
 std::string parentOf(const std::string& path) {
     std::size_t end = path.size();
-    while (end > 1 && (path[end - 1] == '/' || path[end - 1] == '\\'))
+    while (end > 1 && isPathSeparator(path[end - 1]))
         --end;
-    std::size_t slash = path.find_last_of("/\\", end - 1);
-    if (slash == std::string::npos || end <= 1)
+    if (end <= 1)
+        return "";
+    std::size_t slash = end - 1;
+    while (slash > 0 && !isPathSeparator(path[slash]))
+        --slash;
+    if (!isPathSeparator(path[slash]))
         return "";
     // Keep the separator of a root: "/" and "C:\".
     if (slash == 0 || (slash == 2 && path[1] == ':'))
