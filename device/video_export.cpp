@@ -163,6 +163,16 @@ void VideoExport::decide(ExportItem& item) {
         item.errorPath = item.source;
         return;
     }
+    // The export's file is renamed over what is at the target: a FIFO or a device there would
+    // be replaced, and it was never ours to replace.
+    FileInfo there;
+    if (platform_.linkInfo(item.target.c_str(), there) == OsError::None &&
+        there.kind == FileKind::Other) {
+        item.action = ExportAction::Fail;
+        item.error = OsError(OsError::NotAFile).on(OsError::Side::Target);
+        item.errorPath = item.target;
+        return;
+    }
     if (recordedAsThere(item)) {
         item.action = ExportAction::Skip;
         item.size = record_.find(item.relative)->targetSize;
