@@ -12,15 +12,6 @@ namespace kovra::cli {
 
 namespace {
 
-// The workspace names its copies with '\' as Windows does; a POSIX path shows them as '/'.
-std::string shownPath(std::string path) {
-    if (!path.empty() && path.front() == '/')
-        for (char& c : path)
-            if (c == '\\')
-                c = '/';
-    return path;
-}
-
 void requireRecorderVideo(Platform& platform, const std::string& path) {
     std::string signature;
     OsError error = readSignature(platform, path, signature);
@@ -52,9 +43,10 @@ void addPlayCommand(CLI::App& app, Context& context) {
         workspace.cleanup();
         PlaybackWorkspace::Prepared prepared;
         if (!workspace.prepare(video->c_str(), baseName(*video).c_str(), true, prepared))
-            throw fileFailure(*video, "no copy could be prepared in the temporary folder " +
-                                          shownPath(workspace.tempDir().c_str()));
-        std::string shown = shownPath(prepared.path.c_str());
+            throw fileFailure(*video,
+                              std::string("no copy could be prepared in the temporary folder ") +
+                                  workspace.tempDir().c_str());
+        std::string shown = prepared.path.c_str();
         if (!*print) {
             OsError error = context.platform.shellOpen(prepared.path.c_str());
             // An opener that failed without a reason the system gives (Other, no code).

@@ -8,13 +8,12 @@
 #include "cli/export_run.h"
 #include "cli/failure.h"
 #include "cli/names.h"
+#include "platform/names.h"
 #include "watcher/card_watcher.h"
 
 namespace kovra::cli {
 
 namespace {
-
-constexpr const char* kSeparators = "/\\";
 
 struct WatchOptions {
     std::string dest;
@@ -62,9 +61,9 @@ class CommandHost final : public watcher::WatchHost {
     // The folder a service was given (~/Videos/kovra) may lie in folders not made yet; export
     // makes only the last. A folder that cannot be made is named by the export that follows.
     void makeParents() {
-        for (std::size_t at = dest_.find_first_of(kSeparators, 1); at != std::string::npos;
-             at = dest_.find_first_of(kSeparators, at + 1))
-            platform_.makeFolder(dest_.substr(0, at).c_str());
+        for (std::size_t at = 1; at < dest_.size(); ++at)
+            if (isPathSeparator(dest_[at]))
+                platform_.makeFolder(dest_.substr(0, at).c_str());
     }
 
     std::string stamp() {

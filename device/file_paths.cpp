@@ -1,14 +1,17 @@
 #include "device/file_paths.h"
 
+#include "platform/names.h"
+
 namespace kovra {
 
 std::string joinPath(const std::string& folder, const std::string& name) {
     if (folder.empty())
         return name;
-    bool windowsStyle =
-        folder.find('\\') != std::string::npos && folder.find('/') == std::string::npos;
+    // Only where '\' separates (Windows) can a folder be written in its style.
+    bool windowsStyle = isPathSeparator('\\') && folder.find('\\') != std::string::npos &&
+                        folder.find('/') == std::string::npos;
     std::string joined = folder;
-    if (folder.back() != '/' && folder.back() != '\\')
+    if (!isPathSeparator(folder.back()))
         joined += windowsStyle ? '\\' : '/';
     for (char c : name)
         joined += windowsStyle && c == '/' ? '\\' : c;
@@ -16,8 +19,10 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 }
 
 std::string baseName(const std::string& path) {
-    std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    for (std::size_t i = path.size(); i > 0; --i)
+        if (isPathSeparator(path[i - 1]))
+            return path.substr(i);
+    return path;
 }
 
 } // namespace kovra

@@ -10,6 +10,7 @@
 #include "device/video_copy.h"
 #include "device/video_files.h"
 #include "platform/file.h"
+#include "platform/names.h"
 
 namespace kovra {
 
@@ -65,18 +66,19 @@ void PlaybackWorkspace::prepareTempDir() {
     // A failed call may leave anything in the buffer.
     if (platform_.tempPath(tempDir_.data(), tempDir_.capacity()) != OsError::None)
         tempDir_.clear();
-    ensureTrailingBackslash(tempDir_);
+    ensureTrailingSeparator(tempDir_);
 }
 
-bool PlaybackWorkspace::ensureTrailingBackslash(TempDir& dir) {
+bool PlaybackWorkspace::ensureTrailingSeparator(TempDir& dir) {
     if (dir.empty())
         return false;
-    return dir.last() == '\\' || dir.append("\\");
+    const char separator[] = {pathSeparator(), '\0'};
+    return dir.last() == separator[0] || dir.append(separator);
 }
 
 void PlaybackWorkspace::cleanup() {
     // Without a folder the pattern would be relative and sweep the current folder instead.
-    if (!ensureTrailingBackslash(tempDir_))
+    if (!ensureTrailingSeparator(tempDir_))
         return;
     removeMatches(kCopyPattern, isCopy);
     // As large as the copy it was to become, and no Play would ever look at it again.
@@ -119,7 +121,7 @@ bool PlaybackWorkspace::prepare(const char* videoPath, const char* videoName, bo
             return false;
         target.assign(path.c_str()); // 255 characters always fit
     } else {
-        if (!ensureTrailingBackslash(tempDir_) || !target.assign(tempDir_.c_str()) ||
+        if (!ensureTrailingSeparator(tempDir_) || !target.assign(tempDir_.c_str()) ||
             !target.append(kCopyPrefix) || !target.append(name.c_str()) ||
             target.length() > kMaxCopyPathLength)
             return false;

@@ -35,8 +35,9 @@ class PlaybackWorkspace {
     // Takes the platform's temporary folder; left empty when the platform gives none or one
     // that does not fit.
     void prepareTempDir();
-    // False when dir is empty or has no room for the backslash; dir is then unchanged.
-    static bool ensureTrailingBackslash(TempDir& dir);
+    // Ends dir in the system's separator ('\\' on Windows, '/' on POSIX). False when dir is
+    // empty or has no room for it; dir is then unchanged.
+    static bool ensureTrailingSeparator(TempDir& dir);
 
     // Deletes the ~mr*.avi copies in the temporary folder, and what a Play cut short left of
     // one; a copy a player still holds stays.

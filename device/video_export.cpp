@@ -5,6 +5,7 @@
 #include "device/file_paths.h"
 #include "device/file_replacement.h"
 #include "device/video_copy.h"
+#include "platform/names.h"
 
 namespace kovra {
 
@@ -19,10 +20,14 @@ constexpr char kRiffSignature[] = "RIFF";
 // The folder a path lies in, or empty at a root ("/", "C:\").
 std::string parentOf(const std::string& path) {
     std::size_t end = path.size();
-    while (end > 1 && (path[end - 1] == '/' || path[end - 1] == '\\'))
+    while (end > 1 && isPathSeparator(path[end - 1]))
         --end;
-    std::size_t slash = path.find_last_of("/\\", end - 1);
-    if (slash == std::string::npos || end <= 1)
+    if (end <= 1)
+        return "";
+    std::size_t slash = end - 1;
+    while (slash > 0 && !isPathSeparator(path[slash]))
+        --slash;
+    if (!isPathSeparator(path[slash]))
         return "";
     // Keep the separator of a root: "/" and "C:\".
     if (slash == 0 || (slash == 2 && path[1] == ':'))
@@ -156,6 +161,16 @@ void VideoExport::decide(ExportItem& item) {
     if (item.error != OsError::None) {
         item.action = ExportAction::Fail;
         item.errorPath = item.source;
+        return;
+    }
+    // The export's file is renamed over what is at the target: a FIFO or a device there would
+    // be replaced, and it was never ours to replace.
+    FileInfo there;
+    if (platform_.linkInfo(item.target.c_str(), there) == OsError::None &&
+        there.kind == FileKind::Other) {
+        item.action = ExportAction::Fail;
+        item.error = OsError(OsError::NotAFile).on(OsError::Side::Target);
+        item.errorPath = item.target;
         return;
     }
     if (recordedAsThere(item)) {

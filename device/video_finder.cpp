@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "device/file_paths.h"
+#include "platform/names.h"
 
 namespace kovra {
 
@@ -12,14 +13,15 @@ namespace {
 
 constexpr const char* kVideoSuffix = ".avi";
 
-// Real paths compare as text: the platform writes them one way.
+// Real paths compare as text: the platform writes them one way. Only a separator ends the
+// folder's name: on POSIX "/media/card\x.avi" lies beside "/media/card", not in it.
 bool isInside(const std::string& path, const std::string& folder) {
     if (path == folder)
         return true;
     if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0)
         return false;
     char last = folder.back(), next = path[folder.size()];
-    return last == '/' || last == '\\' || next == '/' || next == '\\';
+    return isPathSeparator(last) || isPathSeparator(next);
 }
 
 class Search {

@@ -10,4 +10,12 @@ std::string nameToUtf8(const std::string& name) {
     return name;
 }
 
+char pathSeparator() {
+    return '/';
+}
+
+bool isPathSeparator(char c) {
+    return c == '/';
+}
+
 } // namespace kovra

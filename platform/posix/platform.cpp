@@ -1,5 +1,5 @@
-// The POSIX implementation. Kovra builds Windows-style paths, so every path it is given has
-// its backslashes read as '/'. There are no drive letters here and no mandatory share modes.
+// The POSIX implementation. A path is taken as it is given: '\' is a character of a name here,
+// never a separator. There are no drive letters here and no mandatory share modes.
 #include "platform/platform.h"
 
 #include <dirent.h>
@@ -41,12 +41,9 @@ constexpr std::size_t kMappingPointerSize = 8;
 constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kNewFolderMode = 0777;
 
+// A card may name a file "..\..\x.avi": read as '/', it would lead out of every folder given.
 std::string nativePath(const char* path) {
-    std::string native(path);
-    for (char& c : native)
-        if (c == '\\')
-            c = '/';
-    return native;
+    return path;
 }
 
 // The folder a path lies in, for flushing its entries.
@@ -320,8 +317,9 @@ class PosixPlatform final : public Platform {
         std::string path = dir && *dir ? dir : "/tmp";
         while (!path.empty() && path.back() == '/')
             path.pop_back();
-        // Ends the way GetTempPathA's answer does, so names appended to it need nothing more.
-        path += '\\';
+        // Ends in a separator as GetTempPathA's answer does, so names appended to it need
+        // nothing more.
+        path += '/';
         if (path.size() + 1 > capacity)
             return OsError::TooLong;
         std::memcpy(buffer, path.c_str(), path.size() + 1);

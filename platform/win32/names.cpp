@@ -27,4 +27,12 @@ std::string nameToUtf8(const std::string& name) {
     return utf8;
 }
 
+char pathSeparator() {
+    return '\\';
+}
+
+bool isPathSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
 } // namespace kovra

@@ -202,4 +202,25 @@ check "repair of a FIFO: refused at once" is "$?|$(cat "$work/stderr")" \
 timeout 20 "$program" play --print "$hostile/DCIM/pipe.avi" >/dev/null 2>&1
 check "play of a FIFO: refused at once" is "$?" 1
 
+# What sits in DEST at a video's path and is no regular file is refused, named; the rest go on.
+# Guards against a FIFO or a device in DEST replaced by the export's file.
+mkdir -p "$work/special/DCIM" "$work/special-out/DCIM"
+for name in A B C; do cp "$card/sound.avi" "$work/special/DCIM/$name.avi"; done
+mkfifo "$work/special-out/DCIM/A.avi"
+refused=1
+if mknod "$work/special-out/DCIM/B.avi" c 1 3 2>/dev/null; then
+  refused=2
+else
+  echo "SKIP  a device in DEST: mknod is refused to this user (only the FIFO is tried)"
+fi
+timeout 60 "$program" export "$work/special-out" --from "$work/special" --no-gallery --json \
+  >"$work/stdout" 2>"$work/stderr"
+rc=$? out=$(cat "$work/stdout") err=$(cat "$work/stderr")
+check "export beside a FIFO: refused, named, the rest exported" is \
+  "$rc|$(json 'd["exported"], d["failed"]')|$(stat -c %F "$work/special-out/DCIM/A.avi")" \
+  "1|$((3 - refused)) $refused|fifo"
+check "and the FIFO named with why" has "$err" "$work/special-out/DCIM/A.avi: cannot be written: not a regular file"
+[ "$refused" = 1 ] || check "the device in DEST is left as it is" is \
+  "$(stat -c %F "$work/special-out/DCIM/B.avi")" "character special file"
+
 finish

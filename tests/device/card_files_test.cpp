@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "device/file_paths.h"
 #include "platform/forwarding_platform.h"
+#include "platform/names.h"
 #include "tests/support/bytes.h"
 #include "tests/support/scratch_dir.h"
 
@@ -29,6 +31,36 @@ ClockFields october2007() {
     fields.minute = 16;
     fields.second = 47;
     return fields;
+}
+
+// A card's name is joined and cut as the system parts paths: '\' is a separator on Windows
+// only. Each case: what it gives on POSIX, on Windows, and the fault it guards against.
+TEST(FilePaths, BackslashIsOnlyWindowsSeparator) {
+    struct Case {
+        std::string folder, name, posix, windows;
+        const char* fault;
+    } joins[] = {
+        {"/media/card", "DCIM/..\\..\\x.avi", "/media/card/DCIM/..\\..\\x.avi",
+         "/media/card/DCIM/..\\..\\x.avi", "a card's name rewritten on its way into DEST"},
+        {"card\\one", "DCIM/a.avi", "card\\one/DCIM/a.avi", "card\\one\\DCIM\\a.avi",
+         "a POSIX folder named with a '\\' taken for Windows' style"},
+        {"/tmp\\", "a.avi", "/tmp\\/a.avi", "/tmp\\a.avi",
+         "a POSIX folder ending in '\\' taken as ended: \"tmp\\a.avi\" beside it"},
+        {"E:\\", "DCIM/a.avi", "E:\\/DCIM/a.avi", "E:\\DCIM\\a.avi",
+         "a drive root given a second separator"},
+    };
+    bool windows = isPathSeparator('\\');
+    for (const Case& c : joins)
+        EXPECT_EQ(joinPath(c.folder, c.name), windows ? c.windows : c.posix) << c.fault;
+    Case bases[] = {
+        {"/card/DCIM/..\\..\\x.avi", "", "..\\..\\x.avi", "x.avi",
+         "play's copy named after a part of the card's name"},
+        {"E:\\DCIM\\MOV0001.avi", "", "E:\\DCIM\\MOV0001.avi", "MOV0001.avi",
+         "Windows' paths no longer cut at '\\'"},
+        {"/card/DCIM/MOV0001.avi", "", "MOV0001.avi", "MOV0001.avi", "a '/' path not cut"},
+    };
+    for (const Case& c : bases)
+        EXPECT_EQ(baseName(c.folder), windows ? c.windows : c.posix) << c.fault;
 }
 
 // A save over a longer file must leave exactly the record, nothing of the old tail.

@@ -16,6 +16,7 @@
 #include "device/file_replacement.h"
 #include "device/video_copy.h"
 #include "platform/file.h"
+#include "platform/names.h"
 #include "testkit/shell_log_platform.h"
 #include "tests/support/bytes.h"
 #include "tests/support/scratch_dir.h"
@@ -27,6 +28,9 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 using test::firstDifference;
 using test::sampleVideo;
+
+// What ends a folder's name here: '\' on Windows, '/' on POSIX.
+const std::string kSeparator(1, pathSeparator());
 
 // Logs every call that could change a file; can refuse some of them.
 class PlaybackPlatform : public test::ShellLogPlatform {
@@ -56,8 +60,7 @@ class PlaybackPlatform : public test::ShellLogPlatform {
     }
     OsError remove(const char* path) override {
         fileCalls.push_back(std::string("remove ") + path);
-        std::string name = path;
-        name.erase(0, name.find_last_of("\\/") + 1);
+        std::string name = baseName(path);
         return held.count(name) ? OsError::SharingViolation : real_.remove(path);
     }
     OsError forEachMatch(const char* pattern,
@@ -89,7 +92,7 @@ std::vector<std::string> filesIn(const fs::path& dir) {
 class Playback : public ::testing::Test {
   protected:
     Playback() {
-        platform.tempAnswer = temp.path().string() + "\\";
+        platform.tempAnswer = temp.path().string() + kSeparator;
         workspace.prepareTempDir();
     }
 
@@ -299,44 +302,54 @@ TEST_F(Playback, WithoutDeviceAnEarlierCopyIsOpened) {
     EXPECT_EQ(firstDifference(copyBytes("MOV0001.avi"), sampleVideo("RIFX")), "");
 }
 
-// A folder given without its backslash gets one, at start-up and again before each use, so
+// A folder given without its separator gets one, at start-up and again before each use, so
 // the copy lands inside the folder and not beside it under a joined name.
-TEST_F(Playback, TemporaryFolderGetsItsBackslash) {
+TEST_F(Playback, TemporaryFolderGetsItsSeparator) {
     std::string bare = temp.path().string();
     platform.tempAnswer = bare;
     workspace.prepareTempDir();
-    EXPECT_EQ(workspace.tempDir().c_str(), bare + "\\");
+    EXPECT_EQ(workspace.tempDir().c_str(), bare + kSeparator);
 
     putVideo("MOV0001.avi", sampleVideo("MARS"));
     workspace.tempDir().assign(bare.c_str());
     ASSERT_EQ(play("MOV0001.avi", true), PlayOutcome::Opened);
     EXPECT_EQ(filesIn(temp.path()), std::vector<std::string>{"~mrMOV0001.avi"});
     EXPECT_FALSE(test::fileExists(bare + "~mrMOV0001.avi"));
-    EXPECT_EQ(platform.opened, std::vector<std::string>{bare + "\\~mrMOV0001.avi"});
+    EXPECT_EQ(platform.opened, std::vector<std::string>{bare + kSeparator + "~mrMOV0001.avi"});
 
     workspace.tempDir().assign(bare.c_str());
     workspace.cleanup();
     EXPECT_TRUE(filesIn(temp.path()).empty());
 }
 
-// The backslash is added once, never doubled, and never where it would not fit.
-TEST(PlaybackTempDir, EnsureTrailingBackslash) {
+// The separator is added once, never doubled, and never where it would not fit.
+TEST(PlaybackTempDir, EnsureTrailingSeparator) {
     PlaybackWorkspace::TempDir dir;
-    EXPECT_FALSE(PlaybackWorkspace::ensureTrailingBackslash(dir));
+    EXPECT_FALSE(PlaybackWorkspace::ensureTrailingSeparator(dir));
     EXPECT_TRUE(dir.empty());
 
-    dir.assign("C:\\Temp\\");
-    EXPECT_TRUE(PlaybackWorkspace::ensureTrailingBackslash(dir));
-    EXPECT_STREQ(dir.c_str(), "C:\\Temp\\");
+    struct Case {
+        std::string given, ended;
+        const char* fault;
+    } cases[] = {
+        {"C:\\Temp\\", isPathSeparator('\\') ? "C:\\Temp\\" : "C:\\Temp\\/",
+         "a '\\' taken for a separator on POSIX: the copy would be \"Temp\\~mr...\" beside it"},
+        {"/tmp", "/tmp" + kSeparator, "the copy's name joined to the folder's"},
+    };
+    for (const Case& c : cases) {
+        dir.assign(c.given.c_str());
+        EXPECT_TRUE(PlaybackWorkspace::ensureTrailingSeparator(dir)) << c.fault;
+        EXPECT_EQ(dir.c_str(), c.ended) << c.fault;
+    }
 
     std::string full(dir.maxLength(), 'a');
     dir.assign(full.c_str());
-    EXPECT_FALSE(PlaybackWorkspace::ensureTrailingBackslash(dir));
+    EXPECT_FALSE(PlaybackWorkspace::ensureTrailingSeparator(dir));
     EXPECT_EQ(dir.c_str(), full);
     full.pop_back();
     dir.assign(full.c_str());
-    EXPECT_TRUE(PlaybackWorkspace::ensureTrailingBackslash(dir));
-    EXPECT_EQ(dir.c_str(), full + "\\");
+    EXPECT_TRUE(PlaybackWorkspace::ensureTrailingSeparator(dir));
+    EXPECT_EQ(dir.c_str(), full + kSeparator);
 }
 
 // Makes a folder the current one for a test's duration.
@@ -389,7 +402,7 @@ TEST_F(Playback, NoTemporaryFolder) {
 TEST_F(Playback, OverlongNamesAreRefusedNotCut) {
     Bytes original = putVideo("MOV0001.avi", sampleVideo("MARS"));
     std::string longName(256, 'n');
-    std::string longPath = temp.path().string() + "\\";
+    std::string longPath = temp.path().string() + kSeparator;
     longPath += std::string(256 - longPath.size(), 'p');
     for (bool device : {true, false}) {
         SCOPED_TRACE(device ? "device" : "no device");
@@ -405,8 +418,8 @@ TEST_F(Playback, OverlongNamesAreRefusedNotCut) {
     // A temporary folder whose copy names come to 259 characters, the most the ANSI calls
     // address, and 260.
     std::string name(100, 'v');
-    std::string dir = temp.path().string() + "\\";
-    dir += std::string(259 - 3 - name.size() - dir.size() - 1, 'd') + "\\";
+    std::string dir = temp.path().string() + kSeparator;
+    dir += std::string(259 - 3 - name.size() - dir.size() - 1, 'd') + kSeparator;
     ASSERT_EQ(platform.makeFolder(dir.c_str()), OsError::None);
     workspace.tempDir().assign(dir.c_str());
     std::string source = card.file("MOV0001.avi");

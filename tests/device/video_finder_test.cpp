@@ -27,12 +27,14 @@ std::vector<PassedOver> reasons(const FoundVideos& found) {
 }
 
 // Guards against a link loop that exports one video 32 times (or hangs, with two), a link
-// that leads off the card, and a FIFO named like a video that blocks whoever opens it.
+// that leads off the card (also to a neighbour whose name begins with the card's and a '\',
+// which is no separator on POSIX), and a FIFO named like a video that blocks whoever opens it.
 TEST(VideoFinder, EachFolderOnceAndOnlyFilesInside) {
     test::ScratchDir dir;
     std::string card = dir.file("card"), elsewhere = dir.file("elsewhere");
     fs::create_directories(card + "/DCIM/100");
     fs::create_directories(elsewhere);
+    fs::create_directories(card + "\\beside");
     test::writeAll(card + "/DCIM/MOV0001.avi", test::sampleVideo("MARS", 64));
     test::writeAll(card + "/DCIM/100/MOV0002.AVI", test::sampleVideo("MARS", 64));
     test::writeAll(card + "/notes.txt", test::sampleVideo("text", 8));
@@ -45,13 +47,17 @@ TEST(VideoFinder, EachFolderOnceAndOnlyFilesInside) {
     fs::create_directory_symlink(elsewhere, card + "/away");
     fs::create_symlink(elsewhere + "/private.avi", card + "/private.avi");
     fs::create_symlink(card + "/gone", card + "/dangling.avi");
+    test::writeAll(card + "\\beside.avi", test::sampleVideo("RIFF", 64));
+    fs::create_symlink(card + "\\beside.avi", card + "/beside.avi");
+    fs::create_directory_symlink(card + "\\beside", card + "/beside");
 
     FoundVideos found = findVideos(systemPlatform(), card);
     EXPECT_EQ(found.videos, (std::vector<std::string>{"DCIM/100/MOV0002.AVI", "DCIM/MOV0001.avi"}));
     std::vector<PassedOver> why = reasons(found);
     auto count = [&](PassedOver reason) { return std::count(why.begin(), why.end(), reason); };
     EXPECT_EQ(count(PassedOver::WalkedAlready), 2) << "DCIM/loop and DCIM/100/up";
-    EXPECT_EQ(count(PassedOver::LinkOutside), 3) << "away, private.avi, dangling.avi";
+    EXPECT_EQ(count(PassedOver::LinkOutside), 5)
+        << "away, private.avi, dangling.avi, beside.avi, beside";
 }
 
 // Guards against a FIFO named like a video being listed, to hang the export that opens it.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "platform/names.h"
 #include "tests/support/bytes.h"
 #include "tests/support/scratch_dir.h"
 
@@ -270,8 +271,10 @@ TEST_F(PlatformContract, IdentityAndRealPathFollowTheFileNotTheSpelling) {
     ASSERT_EQ(platform.makeFolder(folder.c_str()), OsError::None);
     test::writeAll(dir.file("DCIM/a.avi"), {1});
     test::writeAll(dir.file("DCIM/b.avi"), {1});
-    std::string plain = dir.path().string() + "\\DCIM\\a.avi";
-    std::string roundabout = dir.path().string() + "\\DCIM\\..\\.\\DCIM\\a.avi";
+    const std::string s(1, pathSeparator());
+    std::string plain = dir.path().string() + s + "DCIM" + s + "a.avi";
+    std::string roundabout =
+        dir.path().string() + s + "DCIM" + s + ".." + s + "." + s + "DCIM" + s + "a.avi";
     FileIdentity a, again, b, dcim;
     ASSERT_EQ(platform.identity(plain.c_str(), a), OsError::None);
     ASSERT_EQ(platform.identity(roundabout.c_str(), again), OsError::None);
@@ -303,13 +306,14 @@ TEST_F(PlatformContract, DeferringWithoutAnInterruptChangesNothing) {
     EXPECT_FALSE(platform.interrupted());
 }
 
-// The temporary folder ends in a backslash, and a buffer too small is refused, not cut.
+// The temporary folder ends in the system's separator (on POSIX a '\' would be part of a
+// copy's name, "tmp\~mr..." beside the folder), and a buffer too small is refused, not cut.
 TEST_F(PlatformContract, TempPath) {
     char buffer[512];
     ASSERT_EQ(platform.tempPath(buffer, sizeof buffer), OsError::None);
     std::string path = buffer;
     ASSERT_FALSE(path.empty());
-    EXPECT_EQ(path.back(), '\\') << path;
+    EXPECT_EQ(path.back(), pathSeparator()) << path;
     EXPECT_TRUE(std::filesystem::is_directory(path.substr(0, path.size() - 1))) << path;
     char tiny[3] = {'x', 'y', 'z'};
     EXPECT_EQ(platform.tempPath(tiny, sizeof tiny), OsError::TooLong);
@@ -373,16 +377,25 @@ TEST_F(PlatformContract, ExistsAndRemove) {
     EXPECT_EQ(platform.remove(path.c_str()), OsError::NotFound);
 }
 
-// Windows-style paths work on every platform: the records build them with backslashes.
-TEST_F(PlatformContract, BackslashSeparatedPaths) {
+// A '\' separates only where the system says it does: on POSIX "sub\file.bin" is one name
+// beside "sub" (a card's "..\..\x.avi" must not lead out of it); on Windows it is sub's file.
+TEST_F(PlatformContract, BackslashSeparatesOnlyWhereTheSystemSays) {
     std::filesystem::create_directory(dir.path() / "sub");
-    std::string path = dir.path().string() + "\\sub\\file.bin";
+    std::string path = dir.path().string() + pathSeparator() + "sub\\file.bin";
     {
         File file(platform, path.c_str(), OpenMode::WriteTruncate);
         ASSERT_TRUE(file.isOpen());
         ASSERT_EQ(file.write("x", 1), OsError::None);
     }
-    EXPECT_TRUE(test::fileExists((dir.path() / "sub" / "file.bin").string()));
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected{"sub"};
+    if (!isPathSeparator('\\'))
+        expected.push_back("sub\\file.bin");
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(test::fileExists((dir.path() / "sub" / "file.bin").string()), isPathSeparator('\\'));
 }
 
 // The local time is a plausible calendar date, as GetLocalTime gives it.

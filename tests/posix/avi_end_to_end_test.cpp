@@ -62,7 +62,7 @@ TEST(AviEndToEnd, MarsClipBecomesPlayable) {
     ASSERT_NE(probe(card, clip)["format_name"], "avi") << "the signature alone must matter";
 
     test::ShellLogPlatform platform;
-    platform.tempAnswer = temp.path().string() + "\\";
+    platform.tempAnswer = temp.path().string() + "/";
     PlaybackWorkspace workspace(platform);
     workspace.prepareTempDir();
     ASSERT_EQ(workspace.play(clip.c_str(), "MOV0001.avi", true), PlayOutcome::Opened);

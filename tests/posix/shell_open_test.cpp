@@ -53,15 +53,16 @@ class PosixShellOpen : public ::testing::Test {
     std::string savedPath_;
 };
 
-// The path reaches the opener as one argument, with backslashes as '/' and nothing in it
-// run by a shell, and the call returns while the opener still runs (a player in front).
+// The path reaches the opener as one argument, as it is ('\' a character of the name) and
+// nothing in it run by a shell, and the call returns while the opener still runs (a player in
+// front).
 TEST_F(PosixShellOpen, HandsThePathToXdgOpen) {
     installOpener();
-    std::string name = "~mrMOV 0001 $(touch ran) 'q';`touch ran`.avi";
-    std::string path = dir.path().string() + "\\" + name;
+    std::string name = "~mrMOV 0001 $(touch ran) 'q';`touch ran`\\..\\x.avi";
+    std::string path = dir.file(name);
     EXPECT_EQ(systemPlatform().shellOpen(path.c_str()), OsError::None);
     std::ofstream(dir.file("go")) << "go";
-    EXPECT_EQ(waitForLog(), (std::vector<std::string>{"1", dir.file(name)}));
+    EXPECT_EQ(waitForLog(), (std::vector<std::string>{"1", path}));
     EXPECT_FALSE(test::fileExists(dir.file("ran")));
 }
 
