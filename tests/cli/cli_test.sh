@@ -234,6 +234,22 @@ put NOTE.avi "52 49 46 58 00 00"
 kovra play --print "$(on_card NOTE.avi)"
 check "play refuses other files" is "$rc|$out" "1|"
 
+# --- a folder's words: the file given for a folder of videos, and a folder where the lock goes
+if [ "$mode" = native ]; then spelled=$work/dest; else spelled="Z:${work//\//\\}\\dest"; fi
+mkdir -p "$work/dest/.kovra-export.lock"
+for command in export gallery; do
+  kovra "$command" "$spelled" --from "$(on_card MOV0001.avi)"
+  # "no such folder" for a file that is there.
+  check "$command --from FILE says it is a file" is "$rc|$(has "$err" "MOV0001.avi: is a file" \
+    && echo said)" "1|said"
+done
+kovra export "$spelled" --from "$card_root"
+# The folder's own name blamed, with a permission or a "no such file" it does not have.
+check "a folder at the lock is named as the lock" is "$rc|$(has "$err" \
+  ".kovra-export.lock: is a folder, not Kovra's lock" && echo said)|$(ls -A "$work/dest")" \
+  "1|said|.kovra-export.lock"
+rm -rf "$work/dest"
+
 # --- no card
 if [ "$mode" = native ]; then
   system_root=$work/empty-system
