@@ -169,6 +169,24 @@ kovra config set --defaults --max-cycle 3 --output "$(on_card backup.SYS)"
 check "--output" is "$rc|$(hex "$card/backup.SYS")|$(hex "$card/CONFIG.SYS")" \
   "0|00 00 08 00 14 00 14 00 03 01 00|$example"
 rm -f "$card/backup.SYS"
+# A file of the user's replaced by --output without being asked (the card's own record is
+# replaced as always, above).
+config_args=(config set --defaults --max-cycle 3)
+clock_args=(clock set "2007-10-16 08:16:47")
+while IFS='|' read -r which bytes; do
+  declare -n args=${which}_args
+  put OLD.bin "AA BB"
+  kovra "${args[@]}" --output "$(on_card OLD.bin)"
+  check "$which set --output keeps a file without --force" is "$rc|$(hex "$card/OLD.bin")" "2|AA BB"
+  check "$which set --output says why" has "$err" "OLD.bin: already there (--force replaces it)"
+  kovra "${args[@]}" --output "$(on_card OLD.bin)" --force
+  check "$which set --output --force replaces it" is "$rc|$(wc -c <"$card/OLD.bin")" "0|$bytes"
+  unset -n args
+done <<EOF
+config|11
+clock|7
+EOF
+rm -f "$card/OLD.bin"
 
 # Missing, short and long files.
 rm -f "$card/CONFIG.SYS"
