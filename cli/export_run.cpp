@@ -122,6 +122,7 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
         } catch (const Failure& failure) {
             warn(failure.what());
             outcome.galleryFailed = true;
+            outcome.galleryFailure = failure.what();
         }
     }
     outcome.items = std::move(items);

@@ -135,7 +135,40 @@ printf 'not a video' >"$work/card/DCIM/B.AVI"
 "$program" --system-root "$system" watch --export "$work/out" --once >"$work/once.out" 2>&1
 # A failed video hidden behind the watcher's own success.
 check "--once gives the export's exit code" is "$?" 1
+check "the video not saved is said at the end" has "$(grep ': not done: ' "$work/once.out")" \
+  "not done: 1 video not saved ($work/card/DCIM/B.AVI: cannot be made playable"
+rm "$work/card/DCIM/B.AVI"
+
+# --- nothing saved: "done" neither said nor notified; what was not saved, and why, instead
+printf 'x' >"$work/a-file"
+while IFS='|' read -r fault dest why; do
+  : >"$work/notified"
+  PATH=$work/bin:$PATH "$program" --system-root "$system" watch --export "$dest" --once \
+    >"$work/once.out" 2>&1
+  rc=$?
+  check "$fault: --once fails" test "$rc" -ne 0
+  check "$fault: not called done" is "$(cat "$work/once.out" "$work/notified" | grep -c ': done\|Done\.')" 0
+  check "$fault: the line says why" has "$(grep ': not done: ' "$work/once.out")" \
+    "not done: nothing exported ($dest: $why"
+  check "$fault: the notification says why" has "$(cat "$work/notified")" \
+    "Not done: nothing exported ($dest: $why"
+done <<EOF
+DEST below a file|$work/a-file/out|cannot be written: not a folder (a file stands where the path needs a folder) (Not a directory, errno 20)
+DEST on the card|$work/card/copy|inside $work/card, the folder exported from
+EOF
 mounts
+
+# --- a CONFIG.SYS that is a link to the card's: not the recorder's card
+mkdir -p "$work/linked"
+ln -s "$work/card/CONFIG.SYS" "$work/linked/CONFIG.SYS"
+start --set-clock
+mounts "/dev/sdb1 $work/linked"
+wait_for "left alone"
+stop
+mounts
+# The link taken for the card: its medium written to and its clock set.
+check "a linked CONFIG.SYS is left alone" is \
+  "$(grep -c ": the recorder's card$" <<<"$out")|$(ls "$work/linked")" "0|CONFIG.SYS"
 
 # --- a USB stick without CONFIG.SYS: named once, never written
 mkdir -p "$work/stick/DCIM"

@@ -2,6 +2,7 @@
 // each is read from the folders and from what it asked of the platform and the command.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
@@ -50,6 +51,7 @@ class RecordingHost final : public watcher::WatchHost {
     std::vector<std::string> said, warned;
     int exportCode = 0;
     std::size_t exportFailed = 0;
+    std::string notSaved;
     bool pulledDuringExport = false; // the next look finds nothing
 
     void say(const std::string& line) override {
@@ -62,7 +64,7 @@ class RecordingHost final : public watcher::WatchHost {
         platform_.calls.push_back("export " + root);
         if (pulledDuringExport)
             platform_.script.front().clear();
-        return {exportCode, exportFailed};
+        return {exportCode, exportFailed, notSaved};
     }
 
   private:
@@ -84,17 +86,27 @@ int countOf(const std::vector<std::string>& lines, const std::string& part) {
     return count;
 }
 
+// The platform's and the host's calls of one kind ("export", "flush"), not the words said.
+int callsOf(const std::vector<std::string>& calls, const std::string& kind) {
+    int count = 0;
+    for (const std::string& call : calls)
+        count += call.rfind(kind + ' ', 0) == 0;
+    return count;
+}
+
 struct WatchRun {
     int code;
     std::vector<std::string> calls, said, warned;
 };
 
 WatchRun watch(ScriptedMedia& platform, watcher::WatchSteps steps, int exportCode = 0,
-               std::size_t exportFailed = 0, bool pulled = false) {
+               std::size_t exportFailed = 0, bool pulled = false,
+               const std::string& notSaved = "") {
     RecordingHost host(platform);
     host.exportCode = exportCode;
     host.exportFailed = exportFailed;
     host.pulledDuringExport = pulled;
+    host.notSaved = notSaved;
     int code = watcher::CardWatcher(platform, host, steps).run();
     return {code, platform.calls, host.said, host.warned};
 }
@@ -111,17 +123,24 @@ TEST(CardWatcher, LeavesOtherMediaAlone) {
     struct Case {
         const char* name;
         std::size_t configSize;
-    } cases[] = {{"no CONFIG.SYS", 0}, {"a CONFIG.SYS of another size", kConfigSize + 1}};
+        bool link; // CONFIG.SYS a link to a file of the recorder's size
+    } cases[] = {{"no CONFIG.SYS", 0, false},
+                 {"a CONFIG.SYS of another size", kConfigSize + 1, false},
+                 {"a CONFIG.SYS that is a link", 0, true}};
     for (const Case& c : cases) {
         ScratchDir dir;
         std::string root = card(dir, "stick", c.configSize);
+        if (c.link) {
+            std::string elsewhere = card(dir, "elsewhere", kConfigSize);
+            std::filesystem::create_symlink(elsewhere + "/CONFIG.SYS", root + "/CONFIG.SYS");
+        }
         ScriptedMedia platform;
         MountedMedium stick{root, "/dev/sdc1", "removable"};
         // Still there at the second look: named once.
         platform.script = {{stick}, {stick}};
         WatchRun run = watch(platform, everyStep());
         EXPECT_FALSE(test::fileExists(root + "/TIME.txt")) << c.name;
-        EXPECT_EQ(countOf(run.calls, "export"), 0) << c.name;
+        EXPECT_EQ(callsOf(run.calls, "export"), 0) << c.name;
         EXPECT_EQ(countOf(run.calls, "flush"), 0) << c.name;
         EXPECT_EQ(countOf(run.said, "left alone"), 1) << c.name;
     }
@@ -142,6 +161,49 @@ TEST(CardWatcher, SaysWhatWasNotSavedWhenTheCardWentAway) {
     EXPECT_EQ(countOf(run.said, "may be taken out"), 0);
 }
 
+// "Done" said, or notified, while the clock or a video was not saved; the reason left out.
+TEST(CardWatcher, SaysDoneOnlyWhenEveryStepWasDone) {
+    struct Case {
+        const char* fault;
+        bool clockBlocked; // a folder holds TIME.txt's name
+        int exportCode;
+        const char* notSaved;
+        const char* said; // in the last line and the notification
+        int code;
+    } cases[] = {
+        {"every step done, and not said", false, 0, "", "one: done; the card may be taken out", 0},
+        {"the export's failure hidden", false, 1, "nothing exported (/out: cannot be written: x)",
+         "not done: nothing exported (/out: cannot be written: x)", 1},
+        {"the clock's failure hidden", true, 0, "", "not done: the clock not set (", 1},
+        {"a failure without words called done", false, 1, "", "not done: the export failed", 1},
+    };
+    for (const Case& c : cases) {
+        ScratchDir dir;
+        std::string root = card(dir, "one", kConfigSize);
+        if (c.clockBlocked)
+            std::filesystem::create_directory(root + "/TIME.txt");
+        ScriptedMedia platform;
+        platform.script = {{{root, "/dev/mmcblk0p1", "SD"}}};
+        watcher::WatchSteps steps = everyStep();
+        steps.once = true;
+        WatchRun run = watch(platform, steps, c.exportCode, 0, false, c.notSaved);
+        EXPECT_EQ(run.code, c.code) << c.fault;
+        ASSERT_FALSE(run.said.empty()) << c.fault;
+        EXPECT_NE(run.said.back().find(c.said), std::string::npos)
+            << c.fault << ": " << run.said.back();
+        std::string notified = run.calls.back();
+        EXPECT_EQ(notified.rfind("notify ", 0), 0u) << c.fault;
+        if (c.code == 0) {
+            EXPECT_EQ(notified, "notify Done. The card may be taken out.") << c.fault;
+        } else {
+            // The same words as the line after its "not done: ".
+            EXPECT_EQ(notified.find("Done"), std::string::npos) << c.fault << ": " << notified;
+            EXPECT_NE(notified.find(c.said + std::strlen("not done: ")), std::string::npos)
+                << c.fault << ": " << notified;
+        }
+    }
+}
+
 // --once hiding the export's failure behind its own success, or waiting for a second card.
 TEST(CardWatcher, OnceEndsWithTheExportsCode) {
     for (int exportCode : {0, 1, 2}) {
@@ -154,7 +216,7 @@ TEST(CardWatcher, OnceEndsWithTheExportsCode) {
         steps.once = true;
         WatchRun run = watch(platform, steps, exportCode);
         EXPECT_EQ(run.code, exportCode);
-        EXPECT_EQ(countOf(run.calls, "export"), 1);
+        EXPECT_EQ(callsOf(run.calls, "export"), 1);
     }
 }
 
