@@ -124,9 +124,13 @@ TEST(CardWatcher, LeavesOtherMediaAlone) {
         const char* name;
         std::size_t configSize;
         bool link; // CONFIG.SYS a link to a file of the recorder's size
-    } cases[] = {{"no CONFIG.SYS", 0, false},
-                 {"a CONFIG.SYS of another size", kConfigSize + 1, false},
-                 {"a CONFIG.SYS that is a link", 0, true}};
+    } cases[] = {
+        {"no CONFIG.SYS", 0, false},
+        {"a CONFIG.SYS of another size", kConfigSize + 1, false},
+#ifndef _WIN32 // Windows lets only an administrator make a symbolic link
+        {"a CONFIG.SYS that is a link", 0, true},
+#endif
+    };
     for (const Case& c : cases) {
         ScratchDir dir;
         std::string root = card(dir, "stick", c.configSize);
