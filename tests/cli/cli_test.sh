@@ -169,23 +169,17 @@ kovra config set --defaults --max-cycle 3 --output "$(on_card backup.SYS)"
 check "--output" is "$rc|$(hex "$card/backup.SYS")|$(hex "$card/CONFIG.SYS")" \
   "0|00 00 08 00 14 00 14 00 03 01 00|$example"
 rm -f "$card/backup.SYS"
-# A file of the user's replaced by --output without being asked (the card's own record is
-# replaced as always, above).
-config_args=(config set --defaults --max-cycle 3)
-clock_args=(clock set "2007-10-16 08:16:47")
-while IFS='|' read -r which bytes; do
-  declare -n args=${which}_args
+# A file of the user's replaced by --output unasked (the card's own record needs no --force).
+for which in config clock; do
+  [ $which = config ] && args=(config set --defaults --max-cycle 3) || args=(clock set now)
   put OLD.bin "AA BB"
   kovra "${args[@]}" --output "$(on_card OLD.bin)"
-  check "$which set --output keeps a file without --force" is "$rc|$(hex "$card/OLD.bin")" "2|AA BB"
-  check "$which set --output says why" has "$err" "OLD.bin: already there (--force replaces it)"
+  check "$which set --output keeps a file without --force" is "$rc|$(hex "$card/OLD.bin")|$(has \
+    "$err" "OLD.bin: already there (--force replaces it)" && echo said)" "2|AA BB|said"
   kovra "${args[@]}" --output "$(on_card OLD.bin)" --force
-  check "$which set --output --force replaces it" is "$rc|$(wc -c <"$card/OLD.bin")" "0|$bytes"
-  unset -n args
-done <<EOF
-config|11
-clock|7
-EOF
+  check "$which set --output --force replaces it" is "$rc|$(hex "$card/OLD.bin")" \
+    "0|$(hex "$card/OLD.bin" | grep -v '^AA BB$')"
+done
 rm -f "$card/OLD.bin"
 
 # Missing, short and long files.

@@ -139,23 +139,23 @@ check "the video not saved is said at the end" has "$(grep ': not done: ' "$work
   "not done: 1 video not saved ($work/card/DCIM/B.AVI: cannot be made playable"
 rm "$work/card/DCIM/B.AVI"
 
-# --- nothing saved: "done" neither said nor notified; what was not saved, and why, instead
+# --- something not saved: never "done" in the line or the notification, but what and why
 printf 'x' >"$work/a-file"
-while IFS='|' read -r fault dest why; do
+rm "$work/card/TIME.txt" && mkdir "$work/card/TIME.txt"
+while IFS='|' read -r fault option value words; do
   : >"$work/notified"
-  PATH=$work/bin:$PATH "$program" --system-root "$system" watch --export "$dest" --once \
+  PATH=$work/bin:$PATH "$program" --system-root "$system" watch $option $value --once \
     >"$work/once.out" 2>&1
-  rc=$?
-  check "$fault: --once fails" test "$rc" -ne 0
-  check "$fault: not called done" is "$(cat "$work/once.out" "$work/notified" | grep -c ': done\|Done\.')" 0
-  check "$fault: the line says why" has "$(grep ': not done: ' "$work/once.out")" \
-    "not done: nothing exported ($dest: $why"
-  check "$fault: the notification says why" has "$(cat "$work/notified")" \
-    "Not done: nothing exported ($dest: $why"
+  check "$fault: --once fails, never \"done\"" is "$(($? != 0))|$(cat "$work/once.out" \
+    "$work/notified" | grep -c ': done\|Done\.')" "1|0"
+  check "$fault: the line and the notification say why" is \
+    "$(cat "$work/once.out" "$work/notified" | grep -Fic "not done: $words")" 2
 done <<EOF
-DEST below a file|$work/a-file/out|cannot be written: not a folder (a file stands where the path needs a folder) (Not a directory, errno 20)
-DEST on the card|$work/card/copy|inside $work/card, the folder exported from
+DEST below a file|--export|$work/a-file/out|nothing exported ($work/a-file/out: cannot be written: not a folder (a file stands where the path needs a folder) (Not a directory, errno 20)
+DEST on the card|--export|$work/card/copy|nothing exported ($work/card/copy: inside $work/card
+the clock not set|--set-clock||the clock not set ($work/card/TIME.txt: cannot write: is a folder
 EOF
+rmdir "$work/card/TIME.txt"
 mounts
 
 # --- a CONFIG.SYS that is a link to the card's: not the recorder's card

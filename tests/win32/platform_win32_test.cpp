@@ -9,7 +9,6 @@
 
 #include "platform/file.h"
 #include "platform/platform.h"
-#include "platform/win32/errors.h"
 #include "tests/support/scratch_dir.h"
 
 namespace kovra {
@@ -62,27 +61,6 @@ TEST_F(Win32Platform, StandardStreamsAndProcess) {
     CloseHandle(write);
     EXPECT_FALSE(pipeIsTerminal);
     EXPECT_EQ(platform.processId(), GetCurrentProcessId());
-}
-
-// GetLastError folded onto OsError's kinds: each the reason Windows gave, never a neighbour's.
-TEST(Win32Errors, EachCodeIsItsOwnReason) {
-    struct Case {
-        DWORD code;
-        OsError::Kind kind;
-        const char* fault;
-    } cases[] = {
-        {ERROR_FILE_NOT_FOUND, OsError::NotFound, "nothing there"},
-        {ERROR_DIRECTORY, OsError::NotAFolder, "a file named as a folder told as a permission"},
-        {ERROR_ALREADY_EXISTS, OsError::Exists, "a name taken told as \"access denied\""},
-        {ERROR_ACCESS_DENIED, OsError::AccessDenied, "permissions"},
-        {ERROR_WRITE_PROTECT, OsError::ReadOnly, "a write-protected card told as a permission"},
-    };
-    for (const Case& c : cases) {
-        OsError error = win32::fromWin32(c.code);
-        EXPECT_STREQ(osErrorName(error), osErrorName(c.kind)) << c.fault;
-        EXPECT_EQ(error.native(), static_cast<std::int32_t>(c.code)) << c.fault;
-        EXPECT_NE(osErrorText(error).find(std::to_string(c.code)), std::string::npos) << c.fault;
-    }
 }
 
 } // namespace
