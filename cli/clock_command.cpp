@@ -58,7 +58,8 @@ void addSet(CLI::App& clock, Context& context) {
         ->type_name("FILE")
         ->check(nonEmptyPath());
     set->add_flag("--force", *force,
-                  "Replace the file written even when it is a link (the link itself)");
+                  "Replace --output FILE when it exists, and the file written even when it is a "
+                  "link (the link itself)");
     addJsonFlag(*set, context);
     set->callback([&context, when, output, force] {
         bool now = *when == kNow;
@@ -66,7 +67,8 @@ void addSet(CLI::App& clock, Context& context) {
         if (!now)
             typed = parseDate(*when);
         std::string target = output->empty() ? context.onCard(kClockFileName) : *output;
-        requireReplaceable(context.platform, target, *force, false);
+        // A file of the user's is replaced only when asked; the card's own always is.
+        requireReplaceable(context.platform, target, *force, !output->empty());
         ClockFields written;
         // The PC's clock is read once the file is there, just before the bytes go out.
         OsError error = writeRecord(context.platform, target, [&] {

@@ -258,7 +258,8 @@ void addSet(CLI::App& config, Context& context) {
         ->type_name("FILE")
         ->check(nonEmptyPath());
     set->add_flag("--force", changes.force,
-                  "Replace the file written even when it is a link (the link itself)");
+                  "Replace --output FILE when it exists, and the file written even when it is a "
+                  "link (the link itself)");
     addJsonFlag(*set, context);
     set->callback([&context, held] {
         if (!held->any())
@@ -277,7 +278,8 @@ void addSet(CLI::App& config, Context& context) {
         }
         applyChanges(*held, settings);
         std::string target = held->output.empty() ? context.onCard(kConfigFileName) : held->output;
-        requireReplaceable(context.platform, target, held->force, false);
+        // A file of the user's is replaced only when asked; the card's own always is.
+        requireReplaceable(context.platform, target, held->force, !held->output.empty());
         OsError error = writeConfig(context.platform, target, settings);
         if (error != OsError::None)
             throw fileFailure(target, "cannot write: " + describe(error));

@@ -12,12 +12,16 @@ namespace kovra::cli {
 namespace {
 
 void refuse(ExportRefusal refusal, OsError error, const std::string& source,
-            const std::string& dest) {
+            const std::string& dest, const std::string& lock) {
     switch (refusal) {
     case ExportRefusal::None:
         return;
     case ExportRefusal::SourceMissing:
         throw fileFailure(source, "no such folder (" + describe(error) + ")");
+    case ExportRefusal::SourceNotAFolder:
+        throw fileFailure(source,
+                          std::string(error == OsError::NotAFile ? "not a folder" : "is a file") +
+                              "; the videos are exported from a folder");
     case ExportRefusal::DestNotAFolder:
         throw fileFailure(dest, "not a folder");
     case ExportRefusal::DestIsSource:
@@ -30,6 +34,11 @@ void refuse(ExportRefusal refusal, OsError error, const std::string& source,
                                   ", the folder exported from; export to a folder outside it");
     case ExportRefusal::DestUnusable:
         throw fileFailure(dest, "cannot be written: " + describe(error));
+    case ExportRefusal::LockUnusable:
+        // Something of the lock's name that Kovra did not make: it is left for the user.
+        if (error == OsError::IsFolder)
+            throw fileFailure(lock, "is a folder, not Kovra's lock; remove it to export here");
+        throw fileFailure(lock, "the export's lock cannot be opened: " + describe(error));
     case ExportRefusal::DestInUse:
         throw fileFailure(dest, "another export is writing into it; try again once it has "
                                 "finished");
@@ -54,7 +63,7 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
                         bool dryRun, const ExportGallery& gallery, const WrittenVideo& written) {
     VideoExport run(platform, source, dest, dryRun);
     OsError error;
-    refuse(run.prepare(error), error, source, dest);
+    refuse(run.prepare(error), error, source, dest, run.lockPath());
     run.plan();
     for (const PassedOverEntry& entry : run.passedOver())
         warn(shownName(joinPath(source, entry.relative)) +
@@ -113,6 +122,7 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
         } catch (const Failure& failure) {
             warn(failure.what());
             outcome.galleryFailed = true;
+            outcome.galleryFailure = failure.what();
         }
     }
     outcome.items = std::move(items);

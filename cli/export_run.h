@@ -24,6 +24,7 @@ struct ExportOutcome {
     bool interrupted = false;   // stopped before every video was looked at
     std::string galleryPage;    // the gallery written at the end, if one was
     bool galleryFailed = false; // it could not be written (said on stderr)
+    std::string galleryFailure; // the file that failed and why, when it could not
 };
 
 // The gallery an export writes into its destination once its videos are there.

@@ -75,10 +75,11 @@ void addGalleryCommand(CLI::App& app, Context& context) {
         std::string source = options->from.empty() ? context.card().root : options->from;
         FileInfo info;
         OsError error = platform.info(source.c_str(), info);
-        if (error == OsError::None && !info.isFolder())
-            error = OsError::NotFound;
         if (error != OsError::None)
             throw fileFailure(source, "no such folder (" + describe(error) + ")");
+        if (!info.isFolder())
+            throw fileFailure(source, std::string(info.isFile() ? "is a file" : "not a folder") +
+                                          "; --from takes the folder the videos are in");
         FolderRelation relation = relationOf(platform, options->dest, source);
         if (relation == FolderRelation::Same || relation == FolderRelation::Inside)
             throw Failure(kUsage, options->dest + ": on " + source +

@@ -24,6 +24,8 @@ const char* wordsFor(OsError error) {
         return "no such file or folder";
     case OsError::AccessDenied:
         return "permission denied (read-only, or a folder)";
+    case OsError::ReadOnly:
+        return "the medium is read-only";
     case OsError::SharingViolation:
         return "in use by another program";
     case OsError::ShortRead:
@@ -40,10 +42,12 @@ const char* wordsFor(OsError error) {
         return "is a folder";
     case OsError::NotAFile:
         return "not a regular file";
+    case OsError::NotAFolder:
+        return "not a folder (a file stands where the path needs a folder)";
     case OsError::LinkLoop:
         return "too many levels of links";
     case OsError::Exists:
-        return "already there";
+        return "already exists";
     case OsError::Interrupted:
         return "interrupted";
     case OsError::NoHandler:

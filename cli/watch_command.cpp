@@ -50,14 +50,37 @@ class CommandHost final : public watcher::WatchHost {
                 say("gallery " + shownName(outcome.galleryPage));
             report.failed = outcome.failed;
             report.exitCode = outcome.failed > 0 || outcome.galleryFailed ? kFileProblem : kDone;
+            report.notSaved = notSavedText(outcome);
         } catch (const Failure& refused) {
             warn(refused.what());
             report.exitCode = refused.code();
+            report.notSaved = std::string("nothing exported (") + refused.what() + ")";
         }
         return report;
     }
 
   private:
+    // The videos and the gallery not saved, the first video's failure in full; the others
+    // were named as they failed.
+    static std::string notSavedText(const ExportOutcome& outcome) {
+        std::string text;
+        if (outcome.failed > 0) {
+            const ExportItem* first = nullptr;
+            for (const ExportItem& item : outcome.items)
+                if (!first && item.action == ExportAction::Fail)
+                    first = &item;
+            text = std::to_string(outcome.failed) +
+                   (outcome.failed == 1 ? " video not saved" : " videos not saved");
+            if (first)
+                text += " (" + failureText(*first) +
+                        (outcome.failed > 1 ? "; the others named above)" : ")");
+        }
+        if (outcome.galleryFailed)
+            text += (text.empty() ? "" : "; ") + std::string("the gallery not written (") +
+                    outcome.galleryFailure + ")";
+        return text;
+    }
+
     // The folder a service was given (~/Videos/kovra) may lie in folders not made yet; export
     // makes only the last. A folder that cannot be made is named by the export that follows.
     void makeParents() {

@@ -139,7 +139,8 @@ void FileReplacement::release() {
 TargetState targetState(Platform& platform, const std::string& path) {
     FileInfo info;
     OsError error = platform.linkInfo(path.c_str(), info);
-    if (error == OsError::NotFound)
+    // Under a file nothing is there either: the write that follows says why it cannot be.
+    if (error == OsError::NotFound || error == OsError::NotAFolder)
         return TargetState::Absent;
     if (error != OsError::None)
         return TargetState::Other; // what cannot be looked at is not replaced either

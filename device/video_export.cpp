@@ -95,10 +95,13 @@ VideoExport::~VideoExport() {
 ExportRefusal VideoExport::prepare(OsError& error) {
     FileInfo info;
     error = platform_.info(source_.c_str(), info);
-    if (error == OsError::None && !info.isFolder())
-        error = OsError::NotFound;
     if (error != OsError::None)
         return ExportRefusal::SourceMissing;
+    if (!info.isFolder()) {
+        // Told apart for the words only: a FIFO or a device is no file either.
+        error = info.isFile() ? OsError::None : OsError::NotAFile;
+        return ExportRefusal::SourceNotAFolder;
+    }
     if (platform_.info(dest_.c_str(), info) == OsError::None && !info.isFolder())
         return ExportRefusal::DestNotAFolder;
     switch (relationOf(platform_, dest_, source_)) {
@@ -113,16 +116,21 @@ ExportRefusal VideoExport::prepare(OsError& error) {
     }
     if (!dryRun_) {
         error = platform_.makeFolder(dest_.c_str());
-        if (error == OsError::None)
-            error = platform_.lockFile(joinPath(dest_, kLockName).c_str(), lock_);
+        if (error != OsError::None)
+            return ExportRefusal::DestUnusable;
+        error = platform_.lockFile(lockPath().c_str(), lock_);
         if (error == OsError::SharingViolation)
             return ExportRefusal::DestInUse;
         if (error != OsError::None)
-            return ExportRefusal::DestUnusable;
+            return ExportRefusal::LockUnusable;
         locked_ = true;
     }
     record_.load(platform_, dest_);
     return ExportRefusal::None;
+}
+
+std::string VideoExport::lockPath() const {
+    return joinPath(dest_, kLockName);
 }
 
 void VideoExport::plan() {

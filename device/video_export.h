@@ -42,12 +42,14 @@ struct ExportItem {
 
 enum class ExportRefusal {
     None,
-    SourceMissing,    // the source is not a folder (error says why)
+    SourceMissing,    // the source cannot be looked at (error says why)
+    SourceNotAFolder, // the source is a file, or another thing that is not a folder
     DestNotAFolder,   // dest is there and is not a folder
     DestIsSource,     // dest and the source are one folder
     DestInsideSource, // writing there would write below the source
     DestHoldsSource,  // the source lies below dest: its videos would be exported over themselves
-    DestUnusable,     // dest could not be made, or its lock not opened (error says why)
+    DestUnusable,     // dest could not be made (error says why)
+    LockUnusable,     // its lock could not be opened (error says why; IsFolder: a folder)
     DestInUse,        // another export is writing into dest
 };
 
@@ -61,6 +63,8 @@ class VideoExport {
     // Checks where the export reads and writes, makes dest, takes its lock and reads its
     // record. A refusal writes nothing.
     ExportRefusal prepare(OsError& error);
+    // The lock in dest that keeps two exports from writing into it at once.
+    std::string lockPath() const;
     // Finds the videos and decides for each what it needs, reading only those that an earlier
     // export's record does not vouch for.
     void plan();

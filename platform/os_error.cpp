@@ -10,6 +10,8 @@ const char* osErrorName(OsError error) {
         return "NotFound";
     case OsError::AccessDenied:
         return "AccessDenied";
+    case OsError::ReadOnly:
+        return "ReadOnly";
     case OsError::SharingViolation:
         return "SharingViolation";
     case OsError::ShortRead:
@@ -26,6 +28,8 @@ const char* osErrorName(OsError error) {
         return "IsFolder";
     case OsError::NotAFile:
         return "NotAFile";
+    case OsError::NotAFolder:
+        return "NotAFolder";
     case OsError::LinkLoop:
         return "LinkLoop";
     case OsError::Exists:

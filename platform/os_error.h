@@ -13,7 +13,8 @@ class OsError {
     enum Kind : std::uint8_t {
         None,
         NotFound,         // no such file, folder or drive
-        AccessDenied,     // permissions, a read-only medium or attribute
+        AccessDenied,     // permissions, or a read-only attribute
+        ReadOnly,         // the medium is read-only (mounted so, or its switch set)
         SharingViolation, // another handle or process holds the file
         ShortRead,        // the file ended before the requested bytes arrived
         ShortWrite,       // fewer bytes were written than were given, for no reason given
@@ -22,8 +23,10 @@ class OsError {
         TooLong,          // a path or a result did not fit its buffer
         IsFolder,         // a folder where a file was wanted
         NotAFile,         // a FIFO, device or socket where a regular file was wanted
+        NotAFolder,       // a part of the path that should be a folder is a file
         LinkLoop,         // too many levels of symbolic links
-        Exists,           // created new, but something of that name is there
+        Exists,           // created new, but something of that name is there (a file where
+                          // a folder is made, a link to nothing)
         Interrupted,      // the user interrupted the program while it wrote
         NoHandler,        // no program to open the file with
         Unsupported,      // the system offers no such service here

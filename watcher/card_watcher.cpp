@@ -62,7 +62,7 @@ int CardWatcher::run() {
     }
 }
 
-bool CardWatcher::setClock(const std::string& root) {
+std::string CardWatcher::setClock(const std::string& root) {
     std::string path = joinPath(root, kClockFileName);
     ClockFields written;
     // The PC's clock is read once the file is there, just before the bytes go out.
@@ -71,11 +71,12 @@ bool CardWatcher::setClock(const std::string& root) {
         return ClockRecord::encode(written);
     });
     if (error != OsError::None) {
-        host_.warn(path + ": cannot write: " + host_.describe(error));
-        return false;
+        std::string why = path + ": cannot write: " + host_.describe(error);
+        host_.warn(why);
+        return why;
     }
     host_.say("wrote " + clockText(written) + " to " + path);
-    return true;
+    return "";
 }
 
 bool CardWatcher::stillThere(const Medium& medium) {
@@ -91,13 +92,24 @@ int CardWatcher::handle(const Medium& medium) {
     std::string name = label(medium);
     host_.say(name + ": the recorder's card");
     int code = kDone;
-    if (steps_.setClock && !setClock(medium.root))
-        code = kFileProblem;
+    // Each step that was not done, said again with the word to take the card out.
+    std::vector<std::string> notDone;
+    if (steps_.setClock) {
+        std::string clockNotSet = setClock(medium.root);
+        if (!clockNotSet.empty()) {
+            notDone.push_back("the clock not set (" + clockNotSet + ")");
+            code = kFileProblem;
+        }
+    }
     ExportReport report;
     if (steps_.exportVideos && !platform_.interrupted()) {
         report = host_.exportVideos(medium.root);
-        if (report.exitCode != kDone)
+        if (report.exitCode != kDone) {
             code = report.exitCode;
+            // A host that gave no reason still does not get "done".
+            notDone.push_back(report.notSaved.empty() ? std::string("the export failed")
+                                                      : report.notSaved);
+        }
     }
     if (platform_.interrupted())
         return code;
@@ -120,12 +132,17 @@ int CardWatcher::handle(const Medium& medium) {
         return kFileProblem;
     }
     host_.say("flushed " + medium.root);
-    std::string outcome =
-        report.failed > 0 ? " (" + videosText(report.failed) + " could not be saved, named above)"
-                          : "";
-    host_.say(name + ": done" + outcome + "; the card may be taken out");
-    platform_.notify(kNotificationTitle, "Done" + outcome + ". The card may be taken out.");
-    return code;
+    if (notDone.empty()) {
+        host_.say(name + ": done; the card may be taken out");
+        platform_.notify(kNotificationTitle, "Done. The card may be taken out.");
+        return code;
+    }
+    std::string what;
+    for (const std::string& step : notDone)
+        what += (what.empty() ? "" : "; ") + step;
+    host_.say(name + ": not done: " + what + "; the card may be taken out");
+    platform_.notify(kNotificationTitle, "Not done: " + what + ". The card may be taken out.");
+    return code == kDone ? kFileProblem : code;
 }
 
 } // namespace kovra::watcher

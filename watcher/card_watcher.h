@@ -1,6 +1,7 @@
 // The card's routine without a command typed: wait for a medium to appear; for the recorder's
 // card, set its clock, export its videos and flush it, in that order, then say it may be
-// taken out; name any other medium once and leave it alone; wait again.
+// taken out, and "done" only when every step was; name any other medium once and leave it
+// alone; wait again.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +22,9 @@ struct WatchSteps {
 struct ExportReport {
     int exitCode = 0;
     std::size_t failed = 0;
+    // What was not saved and why, naming the file or folder with the system's reason; empty
+    // when everything was.
+    std::string notSaved;
 };
 
 // What the command does for the watcher: the words go out through it, and the export is its.
@@ -48,7 +52,8 @@ class CardWatcher {
   private:
     // The exit code of the card's routine.
     int handle(const Medium& medium);
-    bool setClock(const std::string& root);
+    // Empty when written, else what was not and why.
+    std::string setClock(const std::string& root);
     bool stillThere(const Medium& medium);
     std::string label(const Medium& medium) const;
 

@@ -41,7 +41,9 @@ OsError scanMedia(Platform& platform, const std::string& givenCard, std::vector<
 bool holdsRecorderConfig(Platform& platform, const std::string& root) {
     FileInfo info;
     std::string path = joinPath(root, kConfigFileName);
-    return platform.info(path.c_str(), info) == OsError::None && info.isFile() &&
+    // The name itself, not what a link there leads to: the recorder writes no links, and a
+    // link could make any medium pass for the card.
+    return platform.linkInfo(path.c_str(), info) == OsError::None && info.isFile() &&
            info.size == ConfigRecord::kSize;
 }
 

@@ -21,8 +21,8 @@ struct Medium {
 // otherwise every removable drive from C: to Y: and every mounted removable medium.
 OsError scanMedia(Platform& platform, const std::string& givenCard, std::vector<Medium>& media);
 
-// The recorder's card holds its 11-byte CONFIG.SYS at its root; a medium without one is
-// someone else's and is never written to.
+// The recorder's card holds its 11-byte CONFIG.SYS at its root, a file and not a link; a
+// medium without one is someone else's and is never written to.
 bool holdsRecorderConfig(Platform& platform, const std::string& root);
 
 } // namespace kovra::watcher

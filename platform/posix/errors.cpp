@@ -13,12 +13,14 @@ OsError fromErrno(int code) {
     case 0:
         return OsError::None;
     case ENOENT:
-    case ENOTDIR:
         return OsError(OsError::NotFound, code);
+    case ENOTDIR:
+        return OsError(OsError::NotAFolder, code);
     case EACCES:
     case EPERM:
-    case EROFS:
         return OsError(OsError::AccessDenied, code);
+    case EROFS:
+        return OsError(OsError::ReadOnly, code);
     case EISDIR:
         return OsError(OsError::IsFolder, code);
     case ELOOP:

@@ -94,7 +94,7 @@ OsError openRegular(const std::string& path, int flags, int& fd) {
     if (fstat(fd, &st) != 0)
         refused = lastError();
     else if (S_ISDIR(st.st_mode))
-        refused = OsError::IsFolder;
+        refused = OsError(OsError::IsFolder, EISDIR);
     else if (!S_ISREG(st.st_mode))
         refused = OsError::NotAFile;
     else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
@@ -399,7 +399,7 @@ class PosixPlatform final : public Platform {
         // rename() would replace a file nobody may write to; Windows refuses a read-only one.
         struct stat st;
         if (stat(to.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-            return OsError::AccessDenied;
+            return OsError(OsError::AccessDenied, EACCES);
         return ::rename(nativePath(source).c_str(), to.c_str()) == 0 ? OsError::None : lastError();
     }
 
@@ -484,8 +484,8 @@ class PosixPlatform final : public Platform {
         struct stat st;
         if (code == EEXIST && stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
             return OsError::None;
-        // Something that is not a folder holds the name.
-        return code == EEXIST ? OsError(OsError::AccessDenied, code) : fromErrno(code);
+        // Something that is not a folder holds the name (a file, a link to nothing).
+        return fromErrno(code);
     }
 
     OsError forEachEntry(const char* folder,

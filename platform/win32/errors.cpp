@@ -19,9 +19,11 @@ OsError::Kind kindOf(DWORD code) {
     case ERROR_INVALID_NAME:
         return OsError::NotFound;
     case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_DIRECTORY:
         return OsError::AccessDenied;
+    case ERROR_WRITE_PROTECT:
+        return OsError::ReadOnly;
+    case ERROR_DIRECTORY: // "The directory name is invalid": a file named as a folder
+        return OsError::NotAFolder;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
         return OsError::SharingViolation;

@@ -337,7 +337,7 @@ class Win32Platform final : public Platform {
     OsError move(const char* source, const char* target, DWORD flags) {
         DWORD attributes = GetFileAttributesA(target);
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-            return OsError::AccessDenied;
+            return OsError(OsError::AccessDenied, ERROR_ACCESS_DENIED);
         return MoveFileExA(source, target, flags) ? OsError::None : lastError();
     }
 
@@ -427,9 +427,7 @@ class Win32Platform final : public Platform {
             (attributes & FILE_ATTRIBUTE_DIRECTORY))
             return OsError::None;
         // Something that is not a folder holds the name.
-        return code == ERROR_ALREADY_EXISTS
-                   ? OsError(OsError::AccessDenied, static_cast<std::int32_t>(code))
-                   : fromWin32(code);
+        return fromWin32(code);
     }
 
     OsError forEachEntry(const char* folder,
@@ -475,8 +473,15 @@ class Win32Platform final : public Platform {
     OsError lockFile(const char* path, FileId& file) override {
         HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE)
-            return lastError();
+        if (handle == INVALID_HANDLE_VALUE) {
+            OsError error = lastError();
+            // A folder of the lock's name refuses the open as access denied.
+            DWORD attributes = GetFileAttributesA(path);
+            if (error == OsError::AccessDenied && attributes != INVALID_FILE_ATTRIBUTES &&
+                (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                return OsError(OsError::IsFolder, error.native());
+            return error;
+        }
         file = reinterpret_cast<FileId>(handle);
         return OsError::None;
     }

@@ -169,6 +169,18 @@ kovra config set --defaults --max-cycle 3 --output "$(on_card backup.SYS)"
 check "--output" is "$rc|$(hex "$card/backup.SYS")|$(hex "$card/CONFIG.SYS")" \
   "0|00 00 08 00 14 00 14 00 03 01 00|$example"
 rm -f "$card/backup.SYS"
+# A file of the user's replaced by --output unasked (the card's own record needs no --force).
+for which in config clock; do
+  [ $which = config ] && args=(config set --defaults --max-cycle 3) || args=(clock set now)
+  put OLD.bin "AA BB"
+  kovra "${args[@]}" --output "$(on_card OLD.bin)"
+  check "$which set --output keeps a file without --force" is "$rc|$(hex "$card/OLD.bin")|$(has \
+    "$err" "OLD.bin: already there (--force replaces it)" && echo said)" "2|AA BB|said"
+  kovra "${args[@]}" --output "$(on_card OLD.bin)" --force
+  check "$which set --output --force replaces it" is "$rc|$(hex "$card/OLD.bin")" \
+    "0|$(hex "$card/OLD.bin" | grep -v '^AA BB$')"
+done
+rm -f "$card/OLD.bin"
 
 # Missing, short and long files.
 rm -f "$card/CONFIG.SYS"
@@ -233,6 +245,22 @@ check "play --print" is "$rc|$(head -c4 "$copy" 2>/dev/null)|$(md5sum <"$card/MO
 put NOTE.avi "52 49 46 58 00 00"
 kovra play --print "$(on_card NOTE.avi)"
 check "play refuses other files" is "$rc|$out" "1|"
+
+# --- a folder's words: the file given for a folder of videos, and a folder where the lock goes
+if [ "$mode" = native ]; then spelled=$work/dest; else spelled="Z:${work//\//\\}\\dest"; fi
+mkdir -p "$work/dest/.kovra-export.lock"
+for command in export gallery; do
+  kovra "$command" "$spelled" --from "$(on_card MOV0001.avi)"
+  # "no such folder" for a file that is there.
+  check "$command --from FILE says it is a file" is "$rc|$(has "$err" "MOV0001.avi: is a file" \
+    && echo said)" "1|said"
+done
+kovra export "$spelled" --from "$card_root"
+# The folder's own name blamed, with a permission or a "no such file" it does not have.
+check "a folder at the lock is named as the lock" is "$rc|$(has "$err" \
+  ".kovra-export.lock: is a folder, not Kovra's lock" && echo said)|$(ls -A "$work/dest")" \
+  "1|said|.kovra-export.lock"
+rm -rf "$work/dest"
 
 # --- no card
 if [ "$mode" = native ]; then

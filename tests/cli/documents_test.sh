@@ -62,7 +62,7 @@ for option in --trigger-resolution --frame-rate --loop-resolution --overwrite; d
   values=$(offered kovra-cli config set "$option" "")
   [ -n "$values" ] || { echo "FAIL  $option: no value offered"; failures=$((failures + 1)); }
   for value in $values; do
-    "$program" config set --defaults "$option" "$value" --output "$work/CONFIG.SYS" \
+    "$program" config set --defaults "$option" "$value" --output "$work/CONFIG.SYS" --force \
       >/dev/null 2>&1 ||
       { echo "FAIL  $option $value is offered but refused"; failures=$((failures + 1)); }
   done

@@ -135,7 +135,40 @@ printf 'not a video' >"$work/card/DCIM/B.AVI"
 "$program" --system-root "$system" watch --export "$work/out" --once >"$work/once.out" 2>&1
 # A failed video hidden behind the watcher's own success.
 check "--once gives the export's exit code" is "$?" 1
+check "the video not saved is said at the end" has "$(grep ': not done: ' "$work/once.out")" \
+  "not done: 1 video not saved ($work/card/DCIM/B.AVI: cannot be made playable"
+rm "$work/card/DCIM/B.AVI"
+
+# --- something not saved: never "done" in the line or the notification, but what and why
+printf 'x' >"$work/a-file"
+rm "$work/card/TIME.txt" && mkdir "$work/card/TIME.txt"
+while IFS='|' read -r fault option value words; do
+  : >"$work/notified"
+  PATH=$work/bin:$PATH "$program" --system-root "$system" watch $option $value --once \
+    >"$work/once.out" 2>&1
+  check "$fault: --once fails, never \"done\"" is "$(($? != 0))|$(cat "$work/once.out" \
+    "$work/notified" | grep -c ': done\|Done\.')" "1|0"
+  check "$fault: the line and the notification say why" is \
+    "$(cat "$work/once.out" "$work/notified" | grep -Fic "not done: $words")" 2
+done <<EOF
+DEST below a file|--export|$work/a-file/out|nothing exported ($work/a-file/out: cannot be written: not a folder (a file stands where the path needs a folder) (Not a directory, errno 20)
+DEST on the card|--export|$work/card/copy|nothing exported ($work/card/copy: inside $work/card
+the clock not set|--set-clock||the clock not set ($work/card/TIME.txt: cannot write: is a folder
+EOF
+rmdir "$work/card/TIME.txt"
 mounts
+
+# --- a CONFIG.SYS that is a link to the card's: not the recorder's card
+mkdir -p "$work/linked"
+ln -s "$work/card/CONFIG.SYS" "$work/linked/CONFIG.SYS"
+start --set-clock
+mounts "/dev/sdb1 $work/linked"
+wait_for "left alone"
+stop
+mounts
+# The link taken for the card: its medium written to and its clock set.
+check "a linked CONFIG.SYS is left alone" is \
+  "$(grep -c ": the recorder's card$" <<<"$out")|$(ls "$work/linked")" "0|CONFIG.SYS"
 
 # --- a USB stick without CONFIG.SYS: named once, never written
 mkdir -p "$work/stick/DCIM"
