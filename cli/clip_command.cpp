@@ -9,9 +9,12 @@
 #include "cli/failure.h"
 #include "cli/names.h"
 #include "cli/video_text.h"
+#include "clips/range_sources.h"
 #include "clips/selection.h"
 #include "clips/timed_video.h"
+#include "device/card_finder.h"
 #include "device/video_copy.h"
+#include "device/video_export.h"
 #include "device/video_files.h"
 #include "device/video_finder.h"
 
@@ -20,6 +23,7 @@ namespace kovra::cli {
 namespace {
 
 constexpr std::int64_t kDefaultAroundMillis = 30 * clips::kMillisPerSecond;
+constexpr std::int64_t kToItsEnd = avi::SourceSpan().toMs;
 
 struct ClipOptions {
     std::string out, start, end, around, before, after, from, clockOffset;
@@ -98,7 +102,7 @@ const char* differenceText(avi::FormatDifference difference) {
 // Plans the spans, writes OUT and says what it holds.
 void writeSpans(Context& context, const std::string& out, Taken& taken,
                 const std::vector<avi::SourceSpan>& spans, const std::vector<clips::Gap>& gaps,
-                std::int64_t offset, PlannedAhead* ahead = nullptr) {
+                std::int64_t offset, PlannedAhead* ahead = nullptr, bool timeOrdered = true) {
     std::vector<const avi::VideoReading*> readings;
     for (const avi::VideoReading& reading : taken.readings)
         readings.push_back(&reading);
@@ -144,9 +148,9 @@ void writeSpans(Context& context, const std::string& out, Taken& taken,
     const avi::SpanTaken &head = planned.taken.front(), &tail = planned.taken.back();
     const auto &startTime = taken.times[head.source], &endTime = taken.times[tail.source];
     std::optional<clips::ClockMillis> start, end;
-    if (startTime)
+    if (startTime && timeOrdered)
         start = startTime->start + offset + frameMillis(head.firstFrame);
-    if (endTime)
+    if (endTime && timeOrdered)
         end = endTime->start + offset + frameMillis(tail.lastFrame + 1);
 
     if (context.json) {
@@ -197,25 +201,68 @@ void writeSpans(Context& context, const std::string& out, Taken& taken,
              " frames early, at the key frame before the start: the codec needs one to begin");
 }
 
-// OUT may replace a regular file only with --force, and never one of the videos read.
-void checkOut(Platform& platform, const std::string& out, const std::vector<std::string>& inputs,
-              bool force) {
+// The folder a clip or join reads the recorder's videos from, where it knows one: --from, or
+// the card (given with --card, or found) where no VIDEO names them; else a card found.
+std::optional<std::string> sourceFolder(Context& context, const ClipOptions& options) {
+    if (!options.from.empty())
+        return options.from;
+    if (options.videos.empty())
+        return context.card().root;
+    if (!context.cardOption.empty())
+        return context.cardOption;
+    std::optional<FoundCard> found = findCard(context.platform);
+    return found ? std::optional<std::string>(found->root) : std::nullopt;
+}
+
+// OUT may replace a regular file only with --force, and never one of the videos read; it is
+// never written on the card, as export's DEST never is: nothing there but what the user's
+// recorder wrote, and whole files the user chose to replace.
+void checkOut(Context& context, const std::string& out, const std::vector<std::string>& inputs,
+              bool force, const std::optional<std::string>& folder) {
+    Platform& platform = context.platform;
     for (const std::string& input : inputs)
         if (sameFile(platform, input, out))
             throw Failure(kUsage, out + ": one of the videos read; write to another file");
+    if (folder) {
+        FolderRelation relation = relationOf(platform, out, *folder);
+        if (relation == FolderRelation::Same || relation == FolderRelation::Inside)
+            throw Failure(kUsage, out + ": inside " + *folder +
+                                      ", the folder the videos are read from; write to a "
+                                      "folder outside it");
+    }
     requireReplaceable(platform, out, force, true);
 }
 
-// The card's videos, or those below --from, or those given.
-std::vector<std::string> candidates(Context& context, const ClipOptions& options) {
+// The card's videos, or those below --from, or those given; a *.avi below the folder that is
+// no file to read (a FIFO, a folder that cannot be listed) is put in unreadable.
+std::vector<std::string> candidates(Context& context, const ClipOptions& options,
+                                    std::vector<std::string>& unreadable) {
     if (!options.videos.empty())
         return options.videos;
     std::string root = options.from.empty() ? context.card().root : options.from;
     FoundVideos found = findVideos(context.platform, root);
+    for (const PassedOverEntry& entry : found.passedOver)
+        if (entry.why == PassedOver::NotAFile || entry.why == PassedOver::Unlisted)
+            unreadable.push_back(joinPath(root, entry.relative));
     std::vector<std::string> paths;
     for (const std::string& relative : found.videos)
         paths.push_back(joinPath(root, relative));
     return paths;
+}
+
+// --from names a folder, and only where no VIDEO is given: else it would be passed over.
+void checkFrom(Platform& platform, const ClipOptions& options) {
+    if (options.from.empty())
+        return;
+    if (!options.videos.empty())
+        throw Failure(kUsage, "clip: --from and VIDEO name the videos twice; give one of them");
+    FileInfo info;
+    OsError error = platform.info(options.from.c_str(), info);
+    if (error != OsError::None)
+        throw Failure(kUsage, options.from + ": no such folder (" + describe(error) + ")");
+    if (!info.isFolder())
+        throw Failure(kUsage, options.from + ": a file, not a folder (--from names the folder "
+                                             "the videos are below)");
 }
 
 // A WHEN given as a time on the recorder's clock (or, with --clock-offset, the true time).
@@ -247,6 +294,7 @@ void runClip(Context& context, const ClipOptions& options) {
         throw Failure(kUsage, "clip: give --start and --end, or --around");
     if (!around && (!options.before.empty() || !options.after.empty()))
         throw Failure(kUsage, "clip: --before and --after go with --around");
+    checkFrom(context.platform, options);
     std::int64_t offset = clockOffsetMillis(options.clockOffset);
     std::int64_t before = seconds("--before", options.before);
     std::int64_t after = seconds("--after", options.after);
@@ -259,7 +307,8 @@ void runClip(Context& context, const ClipOptions& options) {
         std::optional<std::int64_t> until =
             around ? std::optional<std::int64_t>() : clips::parseVideoOffset(options.end);
         if (at && (around || until)) {
-            checkOut(platform, options.out, options.videos, options.force);
+            checkOut(context, options.out, options.videos, options.force,
+                     sourceFolder(context, options));
             avi::SourceSpan span;
             span.fromMs = around ? std::max<std::int64_t>(0, *at - before) : *at;
             span.toMs = around ? *at + after : *until;
@@ -284,68 +333,53 @@ void runClip(Context& context, const ClipOptions& options) {
     if (to <= from)
         throw Failure(kUsage, "clip: the end comes before the start");
 
-    std::vector<std::string> paths = candidates(context, options);
-    checkOut(platform, options.out, paths, options.force);
-    // Each video is read once, and only where it may hold some of the range: the chunks of
-    // those whose time comes near it are kept for the plan, the others' let go.
-    std::vector<std::optional<clips::ClockMillis>> closed;
-    for (const std::string& path : paths) {
-        FileInfo info;
-        closed.push_back(platform.info(path.c_str(), info) == OsError::None
-                             ? clips::closedAt(platform.localTimeOf(info.modified))
-                             : std::nullopt);
+    std::vector<std::string> unreadable;
+    std::vector<std::string> paths = candidates(context, options, unreadable);
+    checkOut(context, options.out, paths, options.force, sourceFolder(context, options));
+    // Chosen by the times `videos` shows; the chunks are then read of those chosen only.
+    clips::RangeSources sources = clips::chooseRangeSources(platform, paths, from, to);
+    if (sources.needsFailed()) {
+        const clips::TimedVideo& failed = sources.failed.front();
+        throw fileFailure(failed.path, "cannot be read: " + describe(failed.error) +
+                                           "; it may hold some of the range: nothing was written");
     }
-    clips::RangeReading reach(from, to);
-    std::vector<clips::RecordingTime> times;
-    std::vector<std::string> timedPaths;
-    std::vector<std::optional<avi::VideoReading>> kept;
-    // The recording the range starts in, when it runs on past it, gives the clip's beginning
-    // before the next is read: that is copied out meanwhile.
-    std::optional<PlannedAhead> ahead;
-    for (std::size_t candidate : clips::RangeReading::order(closed)) {
-        if (!reach.needs(closed[candidate]))
-            continue;
-        const std::string& path = paths[candidate];
-        OsError error;
-        avi::VideoReading reading = readWithChunks(platform, path, error);
-        if (error != OsError::None)
-            continue;
-        clips::TimedVideo video = clips::timedVideo(platform, path, reading.report);
-        if (!video.time)
-            continue;
-        reach.read(*video.time);
-        times.push_back(*video.time);
-        timedPaths.push_back(path);
-        bool near = video.time->end >= from - clips::kTimeSlackMillis &&
-                    video.time->start <= to + clips::kTimeSlackMillis;
-        if (!ahead && video.time->start <= from && from < video.time->end && video.time->end < to &&
-            reading.report.state != avi::VideoState::Unreadable) {
-            avi::SourceSpan rest;
-            rest.fromMs = from - video.time->start;
-            avi::SpanPlan guess = avi::planSpans({&reading}, {rest});
-            if (guess.refusal == avi::PlanRefusal::None)
-                ahead.emplace(platform, path, reading, guess.plan, options.out);
-        }
-        kept.push_back(near ? std::optional<avi::VideoReading>(std::move(reading)) : std::nullopt);
-    }
-    clips::Selection selection = clips::selectRange(times, from, to);
+    if (!unreadable.empty() && !(sources.held && sources.held->whole))
+        throw fileFailure(unreadable.front(),
+                          "not a file that can be read; it may hold some of the range: nothing "
+                          "was written");
+    const clips::Selection& selection = sources.selection;
     if (selection.refusal != clips::SelectionRefusal::None)
         throw Failure(kUsage, "no video holds " + clips::shownText(from + offset) + " to " +
                                   clips::shownText(to + offset) +
                                   (offset != 0 ? " (true time)" : " (the recorder's clock)"));
-    // The plan numbers its sources from 0, in the order taken.
+    if (sources.held->reachesPast)
+        warn("the range reaches past the recordings: the clip covers " +
+             clips::shownText(sources.held->from + offset) + " to " +
+             clips::shownText(sources.held->to + offset));
+    // The plan numbers its sources from 0, in the order taken. The recording the range starts
+    // in, when it runs on past it, gives the clip's beginning before the next is read: that is
+    // copied out meanwhile.
     Taken taken;
     std::vector<avi::SourceSpan> spans;
-    std::vector<std::size_t> index(times.size());
+    std::vector<std::size_t> index(sources.timed.size());
+    std::optional<PlannedAhead> ahead;
     for (const avi::SourceSpan& span : selection.spans) {
         index[span.source] = taken.paths.size();
-        const std::string& path = timedPaths[span.source];
+        const std::string& path = sources.timed[span.source].path;
         taken.paths.push_back(path);
         OsError error;
-        avi::VideoReading reading = kept[span.source] ? std::move(*kept[span.source])
-                                                      : readWithChunks(platform, path, error);
+        avi::VideoReading reading = readWithChunks(platform, path, error);
+        if (spans.empty() && selection.spans.size() > 1 && span.toMs == kToItsEnd &&
+            sources.timed[span.source].time->start <= from && error == OsError::None &&
+            reading.report.state != avi::VideoState::Unreadable) {
+            avi::SourceSpan rest = span;
+            rest.source = 0;
+            avi::SpanPlan guess = avi::planSpans({&reading}, {rest});
+            if (guess.refusal == avi::PlanRefusal::None)
+                ahead.emplace(platform, path, reading, guess.plan, options.out);
+        }
         take(platform, taken, path, std::move(reading), error);
-        taken.times.back() = times[span.source];
+        taken.times.back() = sources.timed[span.source].time;
         avi::SourceSpan renumbered = span;
         renumbered.source = index[span.source];
         spans.push_back(renumbered);
@@ -357,14 +391,14 @@ void runClip(Context& context, const ClipOptions& options) {
         gaps.push_back(gap);
     }
     for (std::size_t overlapping : selection.overlapping)
-        warn(shownName(timedPaths[overlapping]) +
+        warn(shownName(sources.timed[overlapping].path) +
              ": recorded over the same time as the one before; only what it adds is taken");
     writeSpans(context, options.out, taken, spans, gaps, offset, ahead ? &*ahead : nullptr);
 }
 
 void runJoin(Context& context, const ClipOptions& options) {
     Platform& platform = context.platform;
-    checkOut(platform, options.out, options.videos, options.force);
+    checkOut(context, options.out, options.videos, options.force, sourceFolder(context, options));
     Taken taken;
     taken.paths = options.videos;
     readAll(platform, taken);
@@ -379,9 +413,20 @@ void runJoin(Context& context, const ClipOptions& options) {
         if (taken.times[i])
             times.push_back(*taken.times[i]);
     }
+    // Joined as given, but a start and end taken from recordings out of time order would
+    // say the join runs backwards, or not at all: said instead.
+    bool ordered = true;
+    for (std::size_t i = 1; allTimed && i < times.size(); ++i)
+        if (times[i].start < times[i - 1].start) {
+            ordered = false;
+            warn(shownName(taken.paths[i]) + " was recorded before " +
+                 shownName(taken.paths[i - 1]) +
+                 ", given before it: the join is not in time order, and no start or end is "
+                 "said for it");
+        }
     writeSpans(context, options.out, taken, spans,
-               allTimed ? clips::gapsBetween(times) : std::vector<clips::Gap>{},
-               clockOffsetMillis(options.clockOffset));
+               allTimed && ordered ? clips::gapsBetween(times) : std::vector<clips::Gap>{},
+               clockOffsetMillis(options.clockOffset), nullptr, ordered);
 }
 
 } // namespace

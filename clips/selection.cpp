@@ -48,27 +48,19 @@ Selection selectRange(const std::vector<RecordingTime>& times, ClockMillis from,
     return selection;
 }
 
-std::vector<std::size_t>
-RangeReading::order(const std::vector<std::optional<ClockMillis>>& closed) {
-    std::vector<std::size_t> order(closed.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        if (!closed[a] || !closed[b])
-            return !closed[a] && closed[b];
-        return *closed[a] < *closed[b];
-    });
-    return order;
-}
-
-bool RangeReading::needs(const std::optional<ClockMillis>& closed) const {
-    if (!closed)
-        return true;
-    return *closed >= from_ - kTimeSlackMillis && covered_ < to_;
-}
-
-void RangeReading::read(const RecordingTime& time) {
-    if (time.start <= covered_ + kTimeSlackMillis && time.end > covered_)
-        covered_ = time.end;
+std::optional<HeldRange> heldRange(const std::vector<RecordingTime>& times,
+                                   const Selection& selection, ClockMillis from, ClockMillis to) {
+    if (selection.spans.empty())
+        return std::nullopt;
+    ClockMillis first = times[selection.spans.front().source].start, last = first;
+    for (const avi::SourceSpan& span : selection.spans)
+        last = std::max(last, times[span.source].end);
+    HeldRange held;
+    held.from = std::max(from, first);
+    held.to = std::min(to, last);
+    held.reachesPast = first > from + kTimeSlackMillis || last < to - kTimeSlackMillis;
+    held.whole = !held.reachesPast && selection.gaps.empty();
+    return held;
 }
 
 std::vector<Gap> gapsBetween(const std::vector<RecordingTime>& times) {

@@ -43,26 +43,20 @@ struct Selection {
 // times: of every recording that may hold the range, in any order.
 Selection selectRange(const std::vector<RecordingTime>& times, ClockMillis from, ClockMillis to);
 
-// Which videos a range needs read, told before reading them from when each file was closed: a
-// recording ends no later than its file was closed, so one closed before the range holds none
-// of it; and once the recordings read hold the range from its start to its end, one closed
-// after them could only add what they hold. A clip out of a card of hundreds of recordings
-// then reads the few around it.
-class RangeReading {
-  public:
-    RangeReading(ClockMillis from, ClockMillis to) : from_(from), to_(to), covered_(from) {}
-    // The candidates in the order to read them: those of no known file time first (they are
-    // always read), then by the time each was closed.
-    static std::vector<std::size_t> order(const std::vector<std::optional<ClockMillis>>& closed);
-    // Whether a candidate closed then must still be read.
-    bool needs(const std::optional<ClockMillis>& closed) const;
-    // A recording read, and when it was recorded.
-    void read(const RecordingTime& time);
-
-  private:
-    ClockMillis from_, to_;
-    ClockMillis covered_; // the recordings read hold the range from its start up to here
+// What the recordings a selection chose hold of its range: from the first one's start to the
+// furthest end, within the range.
+struct HeldRange {
+    ClockMillis from = 0, to = 0;
+    // The range begins before the first recording, or ends after the last, by more than the
+    // slack: the clip is shorter than asked.
+    bool reachesPast = false;
+    // Held without a gap, from the start to the end.
+    bool whole = false;
 };
+
+// Nothing when the selection chose no recording. times and selection as selectRange's.
+std::optional<HeldRange> heldRange(const std::vector<RecordingTime>& times,
+                                   const Selection& selection, ClockMillis from, ClockMillis to);
 
 // The time between each recording and the next, in the order given, where there is one:
 // what a join of them says.

@@ -1,6 +1,12 @@
 #include "device/file_replacement.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "device/file_paths.h"
 
 namespace kovra {
 
@@ -10,10 +16,53 @@ OsError onTarget(OsError error) {
     return error.side() == OsError::Side::Either ? error.on(OsError::Side::Target) : error;
 }
 
+// The process number in a temporary file's name, "NAME.<pid>.kovra-tmp", for target's NAME;
+// nothing for any other name.
+std::optional<std::uint32_t> writerOf(const std::string& entry, const std::string& name) {
+    const std::string suffix = FileReplacement::kTemporarySuffix;
+    if (entry.size() <= name.size() + 1 + suffix.size() ||
+        entry.compare(0, name.size(), name) != 0 || entry[name.size()] != '.' ||
+        entry.compare(entry.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return std::nullopt;
+    std::string digits =
+        entry.substr(name.size() + 1, entry.size() - name.size() - 1 - suffix.size());
+    if (digits.size() > std::numeric_limits<std::uint32_t>::digits10 + 1 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    std::uint64_t number = std::strtoull(digits.c_str(), nullptr, 10);
+    if (number > std::numeric_limits<std::uint32_t>::max())
+        return std::nullopt;
+    return static_cast<std::uint32_t>(number);
+}
+
 } // namespace
 
 std::string FileReplacement::temporaryPathFor(const std::string& target, std::uint32_t processId) {
     return target + "." + std::to_string(processId) + kTemporarySuffix;
+}
+
+void FileReplacement::removeStale(Platform& platform, const std::string& target) {
+    std::string name = baseName(target);
+    std::string folder = target.substr(0, target.size() - name.size());
+    if (name.empty())
+        return;
+    if (folder.empty())
+        folder = ".";
+    std::uint32_t self = platform.processId();
+    std::vector<std::string> stale;
+    platform.forEachEntry(folder.c_str(), [&](const FolderEntry& entry) {
+        std::optional<std::uint32_t> writer = writerOf(entry.name, name);
+        if (writer && *writer != self && !entry.isLink && entry.kind == FileKind::File &&
+            !platform.processRunning(*writer))
+            stale.push_back(entry.name);
+    });
+    for (const std::string& leftover : stale) {
+        // Looked at again just before: what is there now must still be a file, not a link.
+        std::string path = joinPath(folder, leftover);
+        FileInfo info;
+        if (platform.linkInfo(path.c_str(), info) == OsError::None && info.kind == FileKind::File)
+            platform.remove(path.c_str());
+    }
 }
 
 FileReplacement::FileReplacement(Platform& platform, const std::string& target)
@@ -27,6 +76,8 @@ FileReplacement::FileReplacement(Platform& platform, const std::string& target)
         openError_ = platform_.open(temporary_.c_str(), OpenMode::CreateNew, file_);
     openError_ = openError_ == OsError::None ? openError_ : onTarget(openError_);
     open_ = openError_ == OsError::None;
+    if (open_)
+        removeStale(platform_, target_);
     if (!open_)
         release();
 }

@@ -50,6 +50,9 @@ class FileReplacement {
 
     // Unique to the writing process: two programs replacing one target never share it.
     static std::string temporaryPathFor(const std::string& target, std::uint32_t processId);
+    // Removes the temporary files of target that processes no longer running left (a SIGKILL
+    // gives no chance to remove one): regular files of exactly this naming, never a link.
+    static void removeStale(Platform& platform, const std::string& target);
 
   private:
     OsError failed(OsError error);

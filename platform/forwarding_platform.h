@@ -100,6 +100,9 @@ class ForwardingPlatform : public Platform {
     bool enforcesSharing() const override { return real_.enforcesSharing(); }
 
     std::uint32_t processId() override { return real_.processId(); }
+    bool processRunning(std::uint32_t processId) override {
+        return real_.processRunning(processId);
+    }
     bool isTerminal(StandardStream stream) override { return real_.isTerminal(stream); }
 
     OsError mountedMedia(std::vector<MountedMedium>& media) override {

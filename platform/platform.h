@@ -206,6 +206,10 @@ class Platform {
     virtual bool enforcesSharing() const = 0;
 
     virtual std::uint32_t processId() = 0;
+    // Whether a process of that number is running now: one that was killed left its temporary
+    // files, which a later run may then remove. A process that cannot be looked at (another
+    // user's) counts as running.
+    virtual bool processRunning(std::uint32_t processId) = 0;
     virtual bool isTerminal(StandardStream stream) = 0;
 
     // The mounted filesystems on removable media, sorted by mount point, each device once
@@ -231,7 +235,7 @@ class Platform {
     // ones, a folder holding copies of them otherwise.
     virtual void setSystemRoot(const std::string& root) = 0;
 
-    // While the count of deferrals is above zero, an interrupt (SIGINT, SIGTERM, SIGHUP;
+    // While the count of deferrals is above zero, an interrupt (SIGINT, SIGTERM, SIGHUP, SIGQUIT;
     // Ctrl+C, Ctrl+Break, the console closing) only marks the process interrupted: writes see
     // it and fail with Interrupted, so that their temporary files are removed. When the count
     // falls back to zero, a pending interrupt ends the process as it would have at first.

@@ -9,7 +9,9 @@ namespace kovra::posix {
 
 namespace {
 
-constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+// SIGQUIT too: Ctrl+\ is a user ending the program as much as Ctrl+C is, and its core dump is
+// no reason to leave a half-written file behind.
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 std::atomic<int> deferrals{0};
 std::atomic<int> pendingSignal{0}; // 0: none came

@@ -1,4 +1,4 @@
-// SIGINT, SIGTERM and SIGHUP held back while files are being written, so that a write in
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT held back while files are being written, so that a write in
 // progress fails (Interrupted) and its temporary file is removed before the process ends.
 #pragma once
 

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -556,6 +557,14 @@ class PosixPlatform final : public Platform {
     bool enforcesSharing() const override { return false; }
 
     std::uint32_t processId() override { return static_cast<std::uint32_t>(getpid()); }
+    // Signal 0 only asks: ESRCH is no such process, EPERM one that is there but not ours. 0
+    // and numbers past pid_t would ask about a group of processes, and name no one.
+    bool processRunning(std::uint32_t processId) override {
+        if (processId == 0 ||
+            processId > static_cast<std::uint32_t>(std::numeric_limits<pid_t>::max()))
+            return false;
+        return kill(static_cast<pid_t>(processId), 0) == 0 || errno != ESRCH;
+    }
 
     bool isTerminal(StandardStream stream) override {
         return isatty(stream == StandardStream::Output ? STDOUT_FILENO : STDERR_FILENO) == 1;

@@ -537,6 +537,17 @@ class Win32Platform final : public Platform {
     bool enforcesSharing() const override { return true; }
 
     std::uint32_t processId() override { return GetCurrentProcessId(); }
+    // A process that has ended may still be open somewhere: its exit code then says so. No
+    // such process is ERROR_INVALID_PARAMETER; any other refusal is one that is there.
+    bool processRunning(std::uint32_t processId) override {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+        if (!process)
+            return GetLastError() != ERROR_INVALID_PARAMETER;
+        DWORD code = 0;
+        bool running = !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
+        CloseHandle(process);
+        return running;
+    }
 
     bool isTerminal(StandardStream stream) override {
         HANDLE handle =

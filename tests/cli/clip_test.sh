@@ -145,4 +145,84 @@ check "a clip refused at its second recording leaves nothing beside OUT" is \
 check "the card is untouched" is "$(cd "$work/card" && find . -type f -exec md5sum {} + | sort)" \
   "$before"
 
+# idit FILE DATE: the JUNK chunk before movi made an IDIT chunk of DATE, as the recorder's own
+# ("Tue Oct 16 14:02:00 2007"), and JUNK of the rest.
+idit() {
+  python3 -c 'import struct, sys
+d, date = bytearray(open(sys.argv[1], "rb").read()), sys.argv[2].encode() + b"\n\0"
+at = 12
+while d[at:at + 4] != b"JUNK": at += 8 + struct.unpack_from("<I", d, at + 4)[0]
+rest = struct.unpack_from("<I", d, at + 4)[0] - len(date) - 8
+d[at:at + 16 + len(date)] = b"IDIT%s%sJUNK%s" % (struct.pack("<I", len(date)), date, struct.pack("<I", rest))
+open(sys.argv[1], "wb").write(d)' "$1" "$2"
+}
+# Recordings timed by their IDIT are found whatever the PC's time zone makes of their file
+# times, and whatever a restore from a zip left of them.
+mkdir -p "$work/idit"
+cp "$card/MOV0001.avi" "$card/MOV0002.avi" "$work/idit/"
+idit "$work/idit/MOV0001.avi" "Tue Oct 16 14:02:00 2007"
+idit "$work/idit/MOV0002.avi" "Tue Oct 16 14:02:10 2007"
+for zone in UTC Pacific/Honolulu Asia/Kathmandu America/St_Johns; do
+  for closed in "2007-10-16 14:02:10" "1980-01-01 00:00:00" "2099-01-01 00:00:00"; do
+    first=$(date -d "$closed" +%s)
+    touch -d "@$first" "$work/idit/MOV0001.avi"
+    touch -d "@$((first + 10))" "$work/idit/MOV0002.avi"
+    TZ=$zone kovra clip "$work/idit.avi" --from "$work/idit" --start "2007-10-16 14:02:07" \
+      --end "2007-10-16 14:02:13" --json --force
+    check "IDIT times chosen by: TZ=$zone, file times from $closed" is \
+      "$rc|$(json '[(s["firstFrame"], s["lastFrame"]) for s in d["sources"]]')" \
+      "0|[(105, 149), (0, 44)]"
+  done
+done
+
+# A recording that cannot be read fails a clip of a range it may hold; one whose header is
+# broken is no recording, a gap.
+mkdir -p "$work/folder/MOV0002.avi" "$work/fifo" "$work/broken"
+cp -p "$card/MOV0001.avi" "$card/MOV0003.avi" "$work/fifo/"
+mkfifo "$work/fifo/MOV0002.avi"
+cp -p "$card/MOV0001.avi" "$card/MOV0002.avi" "$card/MOV0003.avi" "$work/broken/"
+dd if=/dev/zero of="$work/broken/MOV0002.avi" bs=1 seek=12 count=256 conv=notrunc status=none
+holes="$card/MOV0001.avi $work/folder/MOV0002.avi $card/MOV0003.avi"
+while IFS='|' read -r label args expected said; do
+  rm -f "$work/holed.avi"
+  eval "kovra clip \"$work/holed.avi\" $args"
+  check "$label" is "$rc|$(has "$err" "$said" && echo said)|$(ls "$work/holed.avi" 2>/dev/null)" \
+    "$expected|said|$([ "$expected" = 0 ] && echo "$work/holed.avi")"
+done <<CASES
+an unreadable middle recording fails the clip|$holes --start "2007-10-16 14:02:07" --end "2007-10-16 14:02:13"|1|MOV0002.avi: cannot be read: 
+a FIFO among the recordings fails the clip|--from "$work/fifo" --start "2007-10-16 14:02:07" --end "2007-10-16 14:02:13"|1|MOV0002.avi: not a file
+a range held whole by others is cut|$holes --start "2007-10-16 14:02:01" --end "2007-10-16 14:02:05"|0|
+a broken header is a gap|--from "$work/broken" --start "2007-10-16 14:02:07" --end "2007-10-16 14:02:23"|0|a gap of 1
+a range inside a broken header|--from "$work/broken" --start "2007-10-16 14:02:12" --end "2007-10-16 14:02:15"|2|no video holds
+CASES
+
+# Usage errors, OUT on the card, and what was covered said.
+touch "$work/plain"
+while IFS='|' read -r label args expected said; do
+  rm -f "$work/used.avi"
+  eval "kovra $args"
+  check "$label" is "$rc|$(has "$err" "$said" && echo said)" "$expected|said"
+done <<CASES
+--from with VIDEO|clip "$work/used.avi" "$card/MOV0001.avi" --from "$work/card" --start 1 --end 2|2|give one of them
+--from a missing folder|clip "$work/used.avi" --from "$work/none" --start "2007-10-16 14:02:01" --end "2007-10-16 14:02:05"|2|no such folder
+--from a file|clip "$work/used.avi" --from "$work/plain" --start "2007-10-16 14:02:01" --end "2007-10-16 14:02:05"|2|a file, not a folder
+clip OUT on the card|clip "$card/clip.avi" --from "$work/card" --start "2007-10-16 14:02:01" --end "2007-10-16 14:02:05"|2|folder outside it
+join OUT on the card|--card "$work/card" join "$card/join.avi" "$card/MOV0001.avi" "$card/MOV0002.avi"|2|folder outside it
+a range past the recordings|clip "$work/used.avi" --from "$work/card" --start "2007-10-16 14:02:25" --end "2007-10-16 14:03:00"|0|the clip covers 2007-10-16 14:02:25 to 2007-10-16 14:02:
+a join out of time order|join "$work/used.avi" "$card/MOV0002.avi" "$card/MOV0001.avi"|0|not in time order
+CASES
+kovra join "$work/used.avi" "$card/MOV0002.avi" "$card/MOV0001.avi" --force --json
+check "a join out of time order says no start or end" is "$(json 'd["start"], d["end"]')" \
+  "None None"
+
+# A killed writer's temporary file goes with the next write of its target; a running one's stays.
+sh -c 'exit 0' &
+ended=$!
+wait "$ended"
+touch "$work/out/j.avi.$ended.kovra-tmp" "$work/out/j.avi.$$.kovra-tmp"
+kovra join "$work/out/j.avi" "$card/MOV0001.avi"
+check "an ended writer's temporary file removed, a running one's kept" is \
+  "$rc|$(cd "$work/out" && ls -A)" "0|j.avi
+j.avi.$$.kovra-tmp"
+
 finish

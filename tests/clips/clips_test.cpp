@@ -2,15 +2,20 @@
 // range of that clock takes.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "clips/clock_time.h"
+#include "clips/range_sources.h"
 #include "clips/recording_time.h"
 #include "clips/selection.h"
 #include "clips/timed_video.h"
+#include "testkit/faulty_platform.h"
+#include "tests/support/bytes.h"
+#include "tests/support/scratch_dir.h"
 
 namespace kovra::clips {
 namespace {
@@ -159,37 +164,26 @@ TEST(Selection, TheChainOfRecordingsARangeTakes) {
     EXPECT_EQ(gapsBetween({rec(0, 10), rec(11, 20), rec(40, 50)}).size(), 1u);
 }
 
-// Guards against a clip that reads every recording on the card, and against one that leaves
-// out a recording the range takes because its file was closed late or its time is unknown.
-TEST(Selection, OnlyTheRecordingsNearTheRangeAreRead) {
-    ClockMillis t0 = at("2007-10-16 14:02:00");
-    auto rec = [&](int from, int to) {
-        return RecordingTime{t0 + from * 1000, t0 + to * 1000, TimeSource::FileTime};
-    };
-    // Loop recordings closed as they end (the fourth's file time unknown), a gap, then one
-    // recorded before the gap whose file was closed (copied) long after.
-    std::vector<RecordingTime> times = {rec(0, 10),  rec(10, 20), rec(20, 30),
-                                        rec(30, 40), rec(60, 70), rec(41, 50)};
-    std::vector<std::optional<ClockMillis>> closed = {t0 + 10000,   t0 + 20000, t0 + 30000,
-                                                      std::nullopt, t0 + 70000, t0 + 900000};
-    struct Case {
-        int from, to;
-        std::vector<std::size_t> read; // in the order read
-    } cases[] = {
-        {13, 18, {3, 1}},               // the unknown one first, then the one that holds it all
-        {5, 25, {3, 0, 1, 2}},          // three in a row
-        {35, 65, {3, 4, 5}},            // a gap: read on until it is held, the late copy too
-        {-30, -20, {3, 0, 1, 2, 4, 5}}, // nothing holds it: every one that may is read
-    };
-    for (const Case& c : cases) {
-        RangeReading reach(t0 + c.from * 1000, t0 + c.to * 1000);
-        std::vector<std::size_t> read;
-        for (std::size_t i : RangeReading::order(closed))
-            if (reach.needs(closed[i])) {
-                read.push_back(i);
-                reach.read(times[i]);
-            }
-        EXPECT_EQ(read, c.read) << c.from << " to " << c.to;
+// Guards against a recording that cannot be read (a bad sector) dropped from a clip in silence:
+// it fails the clip where it may hold what the others leave out, and only there.
+TEST(RangeSources, AnUnreadableRecordingFailsOnlyWhereItMayHoldSomeOfTheRange) {
+    test::ScratchDir card;
+    test::FaultyPlatform platform(systemPlatform());
+    std::vector<std::string> paths;
+    for (int i = 0; i < 3; ++i) { // recordings of 0.27 s, closed 10 s apart
+        paths.push_back(card.file("MOV000" + std::to_string(i) + ".avi"));
+        test::writeAll(paths.back(), test::readAll(KOVRA_AVI_CORPUS "/sound_mars.avi"));
+        platform.setModified(paths.back().c_str(), 1192543330 + i * 10);
+    }
+    ClockMillis start = readTimedVideo(platform, paths[0]).time.value().start;
+    platform.failReads("MOV0001", 0, OsError(OsError::Other, EIO));
+    std::pair<int, bool> cases[] = {{20000, true}, {100, false}}; // across it; held whole by one
+    for (auto [to, needed] : cases) {
+        RangeSources sources = chooseRangeSources(platform, paths, start, start + to);
+        EXPECT_EQ(sources.timed.size(), 2u);
+        ASSERT_EQ(sources.failed.size(), 1u);
+        EXPECT_EQ(sources.failed[0].path, paths[1]);
+        EXPECT_EQ(sources.needsFailed(), needed) << to;
     }
 }
 

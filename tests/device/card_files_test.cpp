@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "device/file_paths.h"
 #include "platform/forwarding_platform.h"
 #include "platform/names.h"
@@ -267,6 +269,43 @@ TEST_F(CardFiles, TemporaryNamesBelongToTheirProcess) {
     EXPECT_NE(FileReplacement::temporaryPathFor("E:\\TIME.txt", 100),
               FileReplacement::temporaryPathFor("E:\\TIME.txt", 101));
     EXPECT_EQ(FileReplacement::temporaryPathFor("E:\\TIME.txt", 100), "E:\\TIME.txt.100.kovra-tmp");
+}
+
+// Process 4242 is running; every other one has ended.
+struct FewProcesses : ForwardingPlatform {
+    using ForwardingPlatform::ForwardingPlatform;
+    bool processRunning(std::uint32_t processId) override { return processId == 4242; }
+};
+
+// Guards against a killed writer's temporary file (up to a gigabyte) left for ever, and against
+// removing what is not ours: a live writer's, another target's, a look-alike, a folder, a link.
+TEST_F(CardFiles, AWriteRemovesTheTemporaryFilesOfEndedWritersOnly) {
+    FewProcesses few(platform);
+    std::pair<const char*, bool> kept[] = {
+        {"clip.avi.77.kovra-tmp", false}, {"clip.avi.4242.kovra-tmp", true},
+        {"other.avi.77.kovra-tmp", true}, {"clip.avi.7x.kovra-tmp", true},
+        {"xclip.avi.77.kovra-tmp", true}, {"clip.avi.99999999999.kovra-tmp", true},
+        {"clip.avi.78.kovra-tmp/", true}, // a folder
+#ifndef _WIN32
+        {"clip.avi.79.kovra-tmp", true}, // a link, to a file outside
+#endif
+    };
+    for (const auto& entry : kept)
+        if (std::string(entry.first).back() == '/')
+            std::filesystem::create_directory(dir.file(entry.first));
+        else
+            test::writeAll(dir.file(entry.first), {1});
+#ifndef _WIN32
+    std::filesystem::remove(dir.file("clip.avi.79.kovra-tmp"));
+    std::filesystem::create_symlink(dir.file("xclip.avi.77.kovra-tmp"),
+                                    dir.file("clip.avi.79.kovra-tmp"));
+#endif
+    FileReplacement(few, dir.file("clip.avi")).commit();
+    for (const auto& entry : kept)
+        EXPECT_EQ(std::filesystem::symlink_status(dir.file(entry.first)).type() !=
+                      std::filesystem::file_type::not_found,
+                  entry.second)
+            << entry.first;
 }
 
 } // namespace

@@ -76,6 +76,9 @@ class RecorderPlatform : public ShellLogPlatform {
     // A process number of its own, so that temporary names are the same on every run.
     std::uint32_t processId() override { return kProcessId; }
     static constexpr std::uint32_t kProcessId = 1234;
+    bool processRunning(std::uint32_t processId) override {
+        return processId == kProcessId || real_.processRunning(processId);
+    }
     OsError write(FileId file, const void* data, std::size_t size) override {
         return writeError != OsError::None ? writeError : real_.write(file, data, size);
     }

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -35,7 +36,7 @@ class PosixProcesses : public ::testing::Test {
 // one that is lost (the program goes on as if nothing came), and one that ends the process
 // other than the signal would.
 TEST_F(PosixProcesses, InterruptsWhileDeferredFailWritesThenEndTheProcess) {
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         struct sigaction inherited {};
         sigaction(signal, nullptr, &inherited);
         ChildEnd end = test::runInChild([&] {
@@ -173,6 +174,27 @@ TEST_F(PosixProcesses, IsTerminalTellsAPipeFromATerminal) {
     for (int fd : {pipeEnds[0], pipeEnds[1], terminal, user})
         close(fd);
     EXPECT_EQ(platform.processId(), static_cast<std::uint32_t>(getpid()));
+}
+
+// Guards against a stale temporary file taken for a live writer's (kept for ever) or a live
+// writer's taken for stale (removed under it), and a number kill() reads as a process group.
+TEST(Processes, ProcessRunningTellsTheLiveFromTheEnded) {
+    Platform& platform = systemPlatform();
+    pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    auto id = [](pid_t process) { return static_cast<std::uint32_t>(process); };
+    std::pair<std::uint32_t, bool> cases[] = {
+        {id(getpid()), true},
+        {id(getppid()), true},
+        {id(child), false},  // ended and reaped
+        {0, false},          // kill(0, 0) asks about our own group
+        {0xFFFFFFFFu, false} // as pid_t, -1: every process we may signal
+    };
+    for (auto [process, running] : cases)
+        EXPECT_EQ(platform.processRunning(process), running) << process;
 }
 
 } // namespace
