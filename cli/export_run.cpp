@@ -31,12 +31,16 @@ void refuse(ExportRefusal refusal, OsError error, const std::string& source,
     case ExportRefusal::DestUnusable:
         throw fileFailure(dest, "cannot be written: " + describe(error));
     case ExportRefusal::DestInUse:
-        throw fileFailure(dest, "another export is writing into it; try again once it has "
-                                "finished");
+        throw fileFailure(dest, destInUseText());
     }
 }
 
 } // namespace
+
+std::string destInUseText() {
+    return "another export or gallery is writing into it; refused rather than waiting: try "
+           "again once it has finished";
+}
 
 std::string failureText(const ExportItem& item) {
     if (item.error != OsError::None) {
@@ -55,6 +59,9 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
     VideoExport run(platform, source, dest, dryRun);
     OsError error;
     refuse(run.prepare(error), error, source, dest);
+    // Refused before any copy, not once the videos are there.
+    if (gallery.write && !dryRun)
+        checkGalleryDest(platform, dest, gallery.force);
     run.plan();
     for (const PassedOverEntry& entry : run.passedOver())
         warn(shownName(joinPath(source, entry.relative)) +
@@ -108,8 +115,9 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
     items.resize(looked);
     if (gallery.write && !dryRun && !outcome.interrupted) {
         try {
-            outcome.galleryPage =
-                writeExportGallery(platform, source, dest, items, gallery.clockOffsetMillis).page;
+            outcome.galleryPage = writeExportGallery(platform, source, dest, items,
+                                                     gallery.clockOffsetMillis, gallery.force)
+                                      .page;
         } catch (const Failure& failure) {
             warn(failure.what());
             outcome.galleryFailed = true;

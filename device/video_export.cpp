@@ -10,7 +10,6 @@ namespace kovra {
 
 namespace {
 
-constexpr const char* kLockName = ".kovra-export.lock";
 // FAT keeps modification times to 2 seconds.
 constexpr std::int64_t kTimeResolution = 2;
 constexpr std::size_t kSignatureSize = 4;
@@ -80,12 +79,10 @@ FolderRelation relationOf(Platform& platform, const std::string& dest, const std
 }
 
 VideoExport::VideoExport(Platform& platform, std::string source, std::string dest, bool dryRun)
-    : platform_(platform), source_(std::move(source)), dest_(std::move(dest)), dryRun_(dryRun) {}
+    : platform_(platform), source_(std::move(source)), dest_(std::move(dest)), dryRun_(dryRun),
+      lock_(platform) {}
 
-VideoExport::~VideoExport() {
-    if (locked_)
-        platform_.close(lock_);
-}
+VideoExport::~VideoExport() = default;
 
 ExportRefusal VideoExport::prepare(OsError& error) {
     FileInfo info;
@@ -109,12 +106,11 @@ ExportRefusal VideoExport::prepare(OsError& error) {
     if (!dryRun_) {
         error = platform_.makeFolder(dest_.c_str());
         if (error == OsError::None)
-            error = platform_.lockFile(joinPath(dest_, kLockName).c_str(), lock_);
+            error = lock_.take(dest_);
         if (error == OsError::SharingViolation)
             return ExportRefusal::DestInUse;
         if (error != OsError::None)
             return ExportRefusal::DestUnusable;
-        locked_ = true;
     }
     record_.load(platform_, dest_);
     return ExportRefusal::None;
@@ -264,6 +260,9 @@ void VideoExport::run(ExportItem& item) {
     item.readLater = false;
     item.size = copy.size;
     noteThere(item);
+    // Saved after each copy: an interrupt between copies ends the program at once, and the
+    // next export must still know what this one finished. A failure here is said by finish().
+    record_.save(platform_, dest_);
 }
 
 OsError VideoExport::finish() {
