@@ -16,6 +16,7 @@ struct ExportOptions {
     std::string dest, from, clockOffset;
     bool dryRun = false;
     bool noGallery = false;
+    bool force = false;
 };
 
 const char* actionName(ExportAction action) {
@@ -47,12 +48,15 @@ void addExportCommand(CLI::App& app, Context& context) {
     command->add_flag("--dry-run", options->dryRun, "Say what would be done; write nothing");
     command->add_flag("--no-gallery", options->noGallery,
                       "Leave out the gallery (DEST/index.html) written at the end");
+    command->add_flag("--force", options->force,
+                      "Replace DEST/index.html even where Kovra did not write it");
     addClockOffsetOption(*command, options->clockOffset);
     addJsonFlag(*command, context);
     command->callback([&context, options] {
         std::string source = options->from.empty() ? context.card().root : options->from;
         bool dryRun = options->dryRun, json = context.json;
-        ExportGallery gallery{!options->noGallery, clockOffsetMillis(options->clockOffset)};
+        ExportGallery gallery{!options->noGallery, clockOffsetMillis(options->clockOffset),
+                              options->force};
         ExportOutcome outcome = runExport(
             context.platform, source, options->dest, dryRun, gallery,
             [dryRun, json](const ExportItem& item) {

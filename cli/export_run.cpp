@@ -40,12 +40,16 @@ void refuse(ExportRefusal refusal, OsError error, const std::string& source,
             throw fileFailure(lock, "is a folder, not Kovra's lock; remove it to export here");
         throw fileFailure(lock, "the export's lock cannot be opened: " + describe(error));
     case ExportRefusal::DestInUse:
-        throw fileFailure(dest, "another export is writing into it; try again once it has "
-                                "finished");
+        throw fileFailure(dest, destInUseText());
     }
 }
 
 } // namespace
+
+std::string destInUseText() {
+    return "another export or gallery is writing into it; refused rather than waiting: try "
+           "again once it has finished";
+}
 
 std::string failureText(const ExportItem& item) {
     if (item.error != OsError::None) {
@@ -64,6 +68,9 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
     VideoExport run(platform, source, dest, dryRun);
     OsError error;
     refuse(run.prepare(error), error, source, dest, run.lockPath());
+    // Refused before any copy, not once the videos are there.
+    if (gallery.write && !dryRun)
+        checkGalleryDest(platform, dest, gallery.force);
     run.plan();
     for (const PassedOverEntry& entry : run.passedOver())
         warn(shownName(joinPath(source, entry.relative)) +
@@ -117,8 +124,9 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
     items.resize(looked);
     if (gallery.write && !dryRun && !outcome.interrupted) {
         try {
-            outcome.galleryPage =
-                writeExportGallery(platform, source, dest, items, gallery.clockOffsetMillis).page;
+            outcome.galleryPage = writeExportGallery(platform, source, dest, items,
+                                                     gallery.clockOffsetMillis, gallery.force)
+                                      .page;
         } catch (const Failure& failure) {
             warn(failure.what());
             outcome.galleryFailed = true;

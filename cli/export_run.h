@@ -31,6 +31,7 @@ struct ExportOutcome {
 struct ExportGallery {
     bool write = true;
     std::int64_t clockOffsetMillis = 0; // what --clock-offset says
+    bool force = false;                 // --force: replace an index.html Kovra did not write
 };
 
 // Called for each video once it is on the storage under its name.
@@ -42,6 +43,9 @@ using WrittenVideo = std::function<void(const ExportItem& item)>;
 // temporary file is gone by then.
 ExportOutcome runExport(Platform& platform, const std::string& source, const std::string& dest,
                         bool dryRun, const ExportGallery& gallery, const WrittenVideo& written);
+
+// Why a DEST whose lock another export or gallery holds is refused.
+std::string destInUseText();
 
 // "SOURCE: cannot be read: …", "TARGET: cannot be written: …", or why a video cannot be
 // played and where its bytes are kept.

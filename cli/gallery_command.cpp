@@ -4,11 +4,13 @@
 #include <memory>
 
 #include "cli/context.h"
+#include "cli/export_run.h"
 #include "cli/failure.h"
 #include "cli/gallery_command.h"
 #include "cli/gallery_writer.h"
 #include "cli/names.h"
 #include "cli/video_text.h"
+#include "device/dest_lock.h"
 #include "device/video_export.h"
 #include "device/video_finder.h"
 
@@ -18,6 +20,7 @@ namespace {
 
 struct GalleryOptions {
     std::string dest, from, clockOffset;
+    bool force = false;
 };
 
 void report(const GalleryOutcome& outcome, bool json) {
@@ -41,8 +44,9 @@ void report(const GalleryOutcome& outcome, bool json) {
 
 GalleryOutcome writeExportGallery(Platform& platform, const std::string& source,
                                   const std::string& dest, const std::vector<ExportItem>& items,
-                                  std::int64_t clockOffsetMillis) {
+                                  std::int64_t clockOffsetMillis, bool force) {
     GalleryRequest request;
+    request.force = force;
     request.dest = dest;
     request.title = source;
     request.recordsFolder = source;
@@ -68,6 +72,8 @@ void addGalleryCommand(CLI::App& app, Context& context) {
     command->add_option("--from", options->from, "Show the videos below this folder instead")
         ->type_name("DIR")
         ->check(nonEmptyPath());
+    command->add_flag("--force", options->force,
+                      "Replace DEST/index.html even where Kovra did not write it");
     addClockOffsetOption(*command, options->clockOffset);
     addJsonFlag(*command, context);
     command->callback([&context, options] {
@@ -85,8 +91,21 @@ void addGalleryCommand(CLI::App& app, Context& context) {
             throw Failure(kUsage, options->dest + ": on " + source +
                                       ", whose videos it shows; nothing is written there");
 
+        checkGalleryDest(platform, options->dest, options->force);
+        // Under export's lock: two galleries, or a gallery and an export, into one folder
+        // would remove each other's pictures.
+        DestLock lock(platform);
+        error = platform.makeFolder(options->dest.c_str());
+        if (error == OsError::None)
+            error = lock.take(options->dest);
+        if (error == OsError::SharingViolation)
+            throw fileFailure(options->dest, destInUseText());
+        if (error != OsError::None)
+            throw fileFailure(options->dest, "cannot be written: " + describe(error));
+
         GalleryRequest request;
         request.dest = options->dest;
+        request.force = options->force;
         request.title = source;
         request.recordsFolder = source;
         request.clockOffsetMillis = clockOffsetMillis(options->clockOffset);

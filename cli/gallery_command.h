@@ -11,9 +11,10 @@
 namespace kovra::cli {
 
 // The gallery of an export's files, each linked where it now is; a video that failed is shown
-// from its source. Settings and clock from the source.
+// from its source. Settings and clock from the source; force replaces an index.html that Kovra
+// did not write.
 GalleryOutcome writeExportGallery(Platform& platform, const std::string& source,
                                   const std::string& dest, const std::vector<ExportItem>& items,
-                                  std::int64_t clockOffsetMillis);
+                                  std::int64_t clockOffsetMillis, bool force);
 
 } // namespace kovra::cli

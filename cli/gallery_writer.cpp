@@ -1,5 +1,6 @@
 #include "cli/gallery_writer.h"
 
+#include <algorithm>
 #include <set>
 
 #include "cli/failure.h"
@@ -15,6 +16,7 @@
 #include "gallery/gallery_record.h"
 #include "gallery/link_path.h"
 #include "gallery/picture_files.h"
+#include "platform/file.h"
 #include "records/settings_words.h"
 
 namespace kovra::cli {
@@ -77,7 +79,7 @@ bool picturesThere(Platform& platform, const std::string& folder, const GalleryV
     auto there = [&](const std::optional<PictureFile>& picture) {
         FileInfo info;
         return !picture ||
-               (platform.info(joinPath(folder, picture->name).c_str(), info) == OsError::None &&
+               (platform.linkInfo(joinPath(folder, picture->name).c_str(), info) == OsError::None &&
                 info.isFile() && info.size == picture->bytes);
     };
     for (const auto& picture : video.strip)
@@ -185,9 +187,37 @@ gallery::PageVideo pageVideo(Platform& platform, const GalleryVideo& v, const Ga
     return page;
 }
 
+// A regular file that begins as Kovra's pages do; only its head is read. A link is none,
+// wherever it leads.
+bool ourPage(Platform& platform, const std::string& path) {
+    FileInfo info;
+    if (platform.linkInfo(path.c_str(), info) != OsError::None || !info.isFile())
+        return false;
+    File file(platform, path.c_str(), OpenMode::ReadShared);
+    std::string head(
+        static_cast<std::size_t>(std::min<std::uint64_t>(info.size, gallery::kPageHeadBytes)),
+        '\0');
+    return file.isOpen() && file.read(head.data(), head.size()) == OsError::None &&
+           gallery::isGalleryPage(head);
+}
+
 } // namespace
 
+void checkGalleryDest(Platform& platform, const std::string& dest, bool force) {
+    std::string folder = joinPath(dest, gallery::kPictureFolder);
+    FileInfo info;
+    if (platform.linkInfo(folder.c_str(), info) == OsError::None && info.kind == FileKind::Link)
+        throw Failure(kUsage, folder + ": a link; the gallery writes and removes its pictures "
+                                       "only in a folder of its own, so nothing was written");
+    std::string page = joinPath(dest, gallery::kPageName);
+    if (!force && platform.linkInfo(page.c_str(), info) == OsError::None &&
+        !ourPage(platform, page))
+        throw Failure(kUsage, page + ": not a page Kovra wrote, so it is kept and nothing was "
+                                     "written; --force replaces it");
+}
+
 GalleryOutcome writeGallery(Platform& platform, const GalleryRequest& request) {
+    checkGalleryDest(platform, request.dest, request.force);
     GalleryOutcome outcome;
     std::string folder = joinPath(request.dest, gallery::kPictureFolder);
     for (const std::string& made : {request.dest, folder}) {
@@ -270,7 +300,8 @@ GalleryOutcome writeGallery(Platform& platform, const GalleryRequest& request) {
     if (saved != OsError::None)
         warn(shownName(joinPath(folder, gallery::GalleryRecord::kFileName)) +
              ": cannot be written (the next gallery reads every video again): " + describe(saved));
-    outcome.picturesRemoved = gallery::removePicturesBut(platform, folder, keep);
+    outcome.picturesRemoved =
+        gallery::removePicturesBut(platform, folder, earlier.pictureNames(), keep);
     return outcome;
 }
 

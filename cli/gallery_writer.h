@@ -22,6 +22,7 @@ struct GalleryRequest {
     std::vector<GalleryInput> videos;
     std::string recordsFolder; // where CONFIG.SYS and TIME.txt are looked for
     std::int64_t clockOffsetMillis = 0;
+    bool force = false; // replace an index.html that Kovra did not write
 };
 
 struct GalleryOutcome {
@@ -32,7 +33,13 @@ struct GalleryOutcome {
     std::string page;
 };
 
-// Throws a Failure when the page or its folder cannot be written.
+// Refuses (a Failure, exit 2, nothing written) a DEST whose kovra-gallery is a link, which
+// would have the gallery write and remove in a folder not its own, and one whose index.html
+// Kovra did not write, unless force.
+void checkGalleryDest(Platform& platform, const std::string& dest, bool force);
+
+// Checks dest as checkGalleryDest() does, then writes. Throws a Failure when the page or its
+// folder cannot be written.
 GalleryOutcome writeGallery(Platform& platform, const GalleryRequest& request);
 
 } // namespace kovra::cli

@@ -11,7 +11,6 @@ namespace kovra {
 
 namespace {
 
-constexpr const char* kLockName = ".kovra-export.lock";
 // FAT keeps modification times to 2 seconds.
 constexpr std::int64_t kTimeResolution = 2;
 constexpr std::size_t kSignatureSize = 4;
@@ -85,12 +84,10 @@ FolderRelation relationOf(Platform& platform, const std::string& dest, const std
 }
 
 VideoExport::VideoExport(Platform& platform, std::string source, std::string dest, bool dryRun)
-    : platform_(platform), source_(std::move(source)), dest_(std::move(dest)), dryRun_(dryRun) {}
+    : platform_(platform), source_(std::move(source)), dest_(std::move(dest)), dryRun_(dryRun),
+      lock_(platform) {}
 
-VideoExport::~VideoExport() {
-    if (locked_)
-        platform_.close(lock_);
-}
+VideoExport::~VideoExport() = default;
 
 ExportRefusal VideoExport::prepare(OsError& error) {
     FileInfo info;
@@ -118,19 +115,18 @@ ExportRefusal VideoExport::prepare(OsError& error) {
         error = platform_.makeFolder(dest_.c_str());
         if (error != OsError::None)
             return ExportRefusal::DestUnusable;
-        error = platform_.lockFile(lockPath().c_str(), lock_);
+        error = lock_.take(dest_);
         if (error == OsError::SharingViolation)
             return ExportRefusal::DestInUse;
         if (error != OsError::None)
             return ExportRefusal::LockUnusable;
-        locked_ = true;
     }
     record_.load(platform_, dest_);
     return ExportRefusal::None;
 }
 
 std::string VideoExport::lockPath() const {
-    return joinPath(dest_, kLockName);
+    return joinPath(dest_, DestLock::kFileName);
 }
 
 void VideoExport::plan() {
@@ -287,6 +283,9 @@ void VideoExport::run(ExportItem& item) {
     item.readLater = false;
     item.size = copy.size;
     noteThere(item);
+    // Saved after each copy: an interrupt between copies ends the program at once, and the
+    // next export must still know what this one finished. A failure here is said by finish().
+    record_.save(platform_, dest_);
 }
 
 OsError VideoExport::finish() {

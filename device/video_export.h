@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "avi/video_report.h"
+#include "device/dest_lock.h"
 #include "device/export_record.h"
 #include "device/video_finder.h"
 #include "platform/platform.h"
@@ -50,7 +51,7 @@ enum class ExportRefusal {
     DestHoldsSource,  // the source lies below dest: its videos would be exported over themselves
     DestUnusable,     // dest could not be made (error says why)
     LockUnusable,     // its lock could not be opened (error says why; IsFolder: a folder)
-    DestInUse,        // another export is writing into dest
+    DestInUse,        // another export or a gallery is writing into dest
 };
 
 class VideoExport {
@@ -71,7 +72,7 @@ class VideoExport {
     std::vector<ExportItem>& items() { return items_; }
     const std::vector<PassedOverEntry>& passedOver() const { return passedOver_; }
     // Writes one planned video; its action becomes Fail when that fails. Once this returns
-    // the file is on the storage under its name.
+    // the file is on the storage under its name, and in the record saved in dest.
     void run(ExportItem& item);
     // Saves the record of what is there and removes temporary files interrupted runs left.
     OsError finish();
@@ -85,8 +86,7 @@ class VideoExport {
     Platform& platform_;
     std::string source_, dest_;
     bool dryRun_;
-    FileId lock_ = 0;
-    bool locked_ = false;
+    DestLock lock_;
     ExportRecord record_;
     std::vector<ExportItem> items_;
     std::vector<PassedOverEntry> passedOver_;

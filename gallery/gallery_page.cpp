@@ -142,6 +142,14 @@ data videoData(const PageVideo& video, std::size_t index) {
 
 } // namespace
 
+bool isGalleryPage(const std::string& head) {
+    auto at = [&](std::size_t from, const std::string& text) {
+        return head.compare(from, text.size(), text) == 0;
+    };
+    std::size_t rest = std::string(kPageStart).size();
+    return at(0, kPageStart) && (at(rest, kPageMark) || at(rest, kEarlierPageHead));
+}
+
 std::string renderPage(const PageCard& card, std::vector<PageVideo> videos) {
     std::stable_sort(videos.begin(), videos.end(), [](const PageVideo& a, const PageVideo& b) {
         return a.start && (!b.start || *a.start < *b.start);

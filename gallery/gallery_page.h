@@ -46,6 +46,14 @@ struct PageCard {
     std::string clock; // what TIME.txt says, or that there is none
 };
 
+// How many bytes of a page isGalleryPage() needs: its head, up to the title.
+constexpr std::size_t kPageHeadBytes = 1024;
+
+// Whether a page's first bytes are those of a page Kovra wrote: its mark, or the head the
+// pages of the version before the mark began with. Only such an index.html is replaced
+// without being asked to.
+bool isGalleryPage(const std::string& head);
+
 // The page for these videos, shown in time order (those with no time last, as given).
 std::string renderPage(const PageCard& card, std::vector<PageVideo> videos);
 

@@ -145,9 +145,23 @@ bool GalleryRecord::parse(const std::string& text) {
 
 void GalleryRecord::load(Platform& platform, const std::string& pictureFolder) {
     videos_.clear();
-    std::string text;
-    if (readWholeFile(platform, joinPath(pictureFolder, kFileName), kLargestRecord, text))
+    std::string path = joinPath(pictureFolder, kFileName), text;
+    FileInfo info;
+    if (platform.linkInfo(path.c_str(), info) == OsError::None && info.isFile() &&
+        readWholeFile(platform, path, kLargestRecord, text))
         parse(text);
+}
+
+std::set<std::string> GalleryRecord::pictureNames() const {
+    std::set<std::string> names;
+    for (const auto& entry : videos_) {
+        if (entry.second.cover)
+            names.insert(entry.second.cover->name);
+        for (const auto& picture : entry.second.strip)
+            if (picture)
+                names.insert(picture->name);
+    }
+    return names;
 }
 
 OsError GalleryRecord::save(Platform& platform, const std::string& pictureFolder) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "gallery/gallery_video.h"
@@ -16,13 +17,15 @@ class GalleryRecord {
     static constexpr const char* kFileName = ".kovra-gallery";
 
     // Reads the record in the picture folder; anything but a whole, well-formed one reads as
-    // empty.
+    // empty, and so does a link, which is no record of ours.
     void load(Platform& platform, const std::string& pictureFolder);
     OsError save(Platform& platform, const std::string& pictureFolder) const;
 
     // The entry for a video read from path, or null.
     const GalleryVideo* find(const std::string& path) const;
     void note(const GalleryVideo& video) { videos_[video.path] = video; }
+    // Every picture the record names: what the gallery wrote, and all it may remove.
+    std::set<std::string> pictureNames() const;
 
     std::string text() const;
     bool parse(const std::string& text);

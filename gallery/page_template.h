@@ -3,10 +3,21 @@
 
 namespace kovra::gallery {
 
+// What every page Kovra writes begins with, and how one is known again (isGalleryPage()).
+constexpr const char* kPageStart =
+    "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
+constexpr const char* kPageMark = "<meta name=\"generator\" content=\"kovra-cli gallery\">\n";
+// The rest of the head of the pages written before the mark, to their title.
+constexpr const char* kEarlierPageHead =
+    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+    "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src 'self' "
+    "file:; style-src 'unsafe-inline'\">\n<title>Kovra gallery: ";
+
 constexpr const char* kPageTemplate = R"KOVRA(<!DOCTYPE html>
 <html lang="en">
 <head>
 <meta charset="utf-8">
+<meta name="generator" content="kovra-cli gallery">
 <meta name="viewport" content="width=device-width, initial-scale=1">
 <meta http-equiv="Content-Security-Policy" content="default-src 'none'; img-src 'self' file:; style-src 'unsafe-inline'">
 <title>Kovra gallery: {{title}}</title>

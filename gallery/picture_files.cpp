@@ -5,7 +5,6 @@
 
 #include "device/file_paths.h"
 #include "device/file_replacement.h"
-#include "gallery/gallery_record.h"
 
 namespace kovra::gallery {
 
@@ -15,6 +14,8 @@ namespace {
 constexpr std::size_t kLongestStem = 40;
 constexpr std::uint64_t kFnvOffset = 0xcbf29ce484222325ull;
 constexpr std::uint64_t kFnvPrime = 0x100000001b3ull;
+constexpr std::size_t kHashDigits = 16;
+constexpr const char* kExtensions[] = {"jpg", "png"};
 
 std::uint64_t fnv1a(const std::string& bytes, std::uint64_t hash = kFnvOffset) {
     for (unsigned char c : bytes) {
@@ -41,9 +42,38 @@ std::string stemOf(const std::string& path) {
 std::string pictureName(const std::string& videoPath, std::uint64_t size, std::int64_t modified,
                         const std::string& which, const std::string& extension) {
     std::string key = videoPath + '\n' + std::to_string(size) + '\n' + std::to_string(modified);
-    char hash[20];
+    char hash[kHashDigits + 1];
     std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(fnv1a(key)));
     return stemOf(videoPath) + "-" + hash + "-" + which + "." + extension;
+}
+
+// stem "-" hash "-" ("cover" or a frame's number) "." extension, as pictureName() writes it.
+bool isPictureName(const std::string& name) {
+    auto isHexDigit = [](unsigned char c) { return std::isdigit(c) || (c >= 'a' && c <= 'f'); };
+    std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos)
+        return false;
+    std::string extension = name.substr(dot + 1);
+    bool known = false;
+    for (const char* e : kExtensions)
+        known = known || extension == e;
+    std::size_t second = name.rfind('-', dot);
+    if (!known || second == std::string::npos || second < kHashDigits + 2)
+        return false;
+    std::size_t first = second - kHashDigits - 1;
+    std::string stem = name.substr(0, first), hash = name.substr(first + 1, kHashDigits);
+    std::string which = name.substr(second + 1, dot - second - 1);
+    bool stemOk = !stem.empty() && stem.size() <= kLongestStem && name[first] == '-';
+    for (unsigned char c : stem)
+        stemOk = stemOk && std::isalnum(c);
+    bool hashOk = true;
+    for (unsigned char c : hash)
+        hashOk = hashOk && isHexDigit(c);
+    bool whichOk = which == "cover" || (!which.empty() && which.size() <= 3);
+    if (which != "cover")
+        for (unsigned char c : which)
+            whichOk = whichOk && std::isdigit(c);
+    return stemOk && hashOk && whichOk;
 }
 
 PictureBatch::PictureBatch(Platform& platform, std::string folder)
@@ -109,18 +139,18 @@ OsError PictureBatch::commit(std::string& failedName) {
 }
 
 std::size_t removePicturesBut(Platform& platform, const std::string& folder,
+                              const std::set<std::string>& ours,
                               const std::set<std::string>& keep) {
-    std::vector<std::string> gone;
-    platform.forEachEntry(folder.c_str(), [&](const FolderEntry& entry) {
-        std::string name = entry.name;
-        if (!entry.isLink && entry.kind == FileKind::File && name != GalleryRecord::kFileName &&
-            keep.count(name) == 0)
-            gone.push_back(name);
-    });
     std::size_t removed = 0;
-    for (const std::string& name : gone)
-        if (platform.remove(joinPath(folder, name).c_str()) == OsError::None)
+    for (const std::string& name : ours) {
+        if (keep.count(name) != 0 || !isPictureName(name))
+            continue;
+        std::string path = joinPath(folder, name);
+        FileInfo info;
+        if (platform.linkInfo(path.c_str(), info) == OsError::None && info.isFile() &&
+            platform.remove(path.c_str()) == OsError::None)
             ++removed;
+    }
     return removed;
 }
 

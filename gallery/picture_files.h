@@ -45,9 +45,14 @@ class PictureBatch {
     std::vector<Staged> staged_;
 };
 
-// Removes every file in folder that is not named in keep (nor the gallery's record); returns
-// how many went.
+// Whether a name is one pictureName() gives: nothing else in the folder is Kovra's to remove,
+// and a name from the record that is not one ("../x", "README.txt") is never joined to a path.
+bool isPictureName(const std::string& name);
+
+// Removes the pictures of an earlier gallery (ours: the names its record holds) that keep no
+// longer names: only names of pictureName()'s form, and only regular files, never a link or
+// what it reaches. Returns how many went.
 std::size_t removePicturesBut(Platform& platform, const std::string& folder,
-                              const std::set<std::string>& keep);
+                              const std::set<std::string>& ours, const std::set<std::string>& keep);
 
 } // namespace kovra::gallery

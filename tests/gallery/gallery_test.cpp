@@ -9,6 +9,7 @@
 #include "gallery/gallery_page.h"
 #include "gallery/gallery_record.h"
 #include "gallery/link_path.h"
+#include "gallery/page_template.h"
 #include "gallery/picture_files.h"
 #include "gallery/timeline.h"
 
@@ -191,6 +192,37 @@ TEST(PictureFiles, NamesFollowTheVideo) {
     EXPECT_NE(a, pictureName("/card/DCIM/<MOV 1>.avi", 101, 5, "cover", "jpg"));
     EXPECT_NE(a, pictureName("/card/DCIM/<MOV 1>.avi", 100, 6, "cover", "jpg"));
     EXPECT_NE(a, pictureName("/card/DCIM/MOV 1.avi", 100, 5, "cover", "jpg"));
+}
+
+// Guards against removing what is not a picture of ours when the record (a file in DEST anyone
+// may edit) names it: a path out of the folder, the owner's file, a name near ours.
+TEST(PictureFiles, OnlyOurNamesAreRemovable) {
+    struct Case {
+        std::string name;
+        bool ours;
+    } cases[] = {
+        {pictureName("/card/DCIM/<MOV 1>.avi", 100, 5, "cover", "jpg"), true},
+        {pictureName("/card/DCIM/MOV0001.AVI", 100, 5, "8", "png"), true},
+        {"../MOV1-0123456789abcdef-cover.jpg", false},
+        {"README.txt", false},
+        {"MOV1-0123456789abcdef-cover.txt", false},
+        {"MOV1-0123456789ABCDEF-cover.jpg", false}, // our hashes are lower case
+        {"MOV1-0123456789abcde-1.jpg", false},
+        {"-0123456789abcdef-1.jpg", false},
+        {"MOV1-0123456789abcdef-x.jpg", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(isPictureName(c.name), c.ours) << c.name;
+}
+
+// Guards against a page of ours taken for the owner's (and refused), or the owner's replaced.
+TEST(GalleryPage, OursIsKnownByItsHead) {
+    std::string page = renderPage(PageCard{}, {});
+    std::string earlier = page; // as written before the mark
+    earlier.erase(earlier.find(kPageMark), std::string(kPageMark).size());
+    EXPECT_TRUE(isGalleryPage(page.substr(0, kPageHeadBytes)));
+    EXPECT_TRUE(isGalleryPage(earlier.substr(0, kPageHeadBytes)));
+    EXPECT_FALSE(isGalleryPage("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<title>mine"));
 }
 
 } // namespace

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# gallery_test.sh PROGRAM: kovra-cli's gallery and export in a DEST the owner keeps other things
+# in: only Kovra's own pictures and page are replaced or removed, no link is followed out of
+# DEST, one writer at a time, and an export stopped by SIGTERM still records what it copied.
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+program=$1
+work=$(mktemp -d "${TMPDIR:-/tmp}/kovra-gallery-test.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+kovra() {
+  "$program" "$@" >"$work/stdout" 2>"$work/stderr" </dev/null
+  rc=$?
+  out=$(cat "$work/stdout")
+  err=$(cat "$work/stderr")
+}
+card=$work/card
+mkdir -p "$card/DCIM"
+ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=160x120:rate=15 -t 2 -c:v mjpeg \
+  "$card/DCIM/A.avi"
+cp "$card/DCIM/A.avi" "$card/DCIM/B.avi"
+mine() { mkdir -p "$1" && echo "the owner's own" >"$1/README.txt"; }
+
+# A kovra-gallery that is a link to the owner's folder: refused by both, the folder untouched.
+for command in gallery export; do
+  dest=$work/link-$command
+  mine "$work/own-$command"
+  mkdir -p "$dest" && ln -s "$work/own-$command" "$dest/kovra-gallery"
+  kovra "$command" "$dest" --from "$card"
+  check "$command: a kovra-gallery link refused, said, the folder kept" is \
+    "$rc|$(has "$err" "kovra-gallery: a link" && echo said)|$(ls "$work/own-$command")" \
+    "2|said|README.txt"
+done
+# The owner's file in a real kovra-gallery stays while the pictures of a video gone go.
+dest=$work/out
+mine "$dest/kovra-gallery"
+kovra gallery "$dest" --from "$card"
+mv "$card/DCIM/B.avi" "$work/B.avi"
+kovra gallery "$dest" --from "$card"
+check "README.txt in kovra-gallery kept, B's pictures removed" is \
+  "$rc|$(ls "$dest/kovra-gallery" | grep -c '^B-')|$(cat "$dest/kovra-gallery/README.txt")" \
+  "0|0|the owner's own"
+mv "$work/B.avi" "$card/DCIM/B.avi"
+
+# An index.html of the owner's is kept unless --force; the earlier version's page is Kovra's.
+echo '<p>my page</p>' >"$dest/index.html"
+kovra gallery "$dest" --from "$card"
+check "a foreign index.html kept, exit 2, --force named" is \
+  "$rc|$(cat "$dest/index.html")|$(has "$err" "--force" && echo said)" "2|<p>my page</p>|said"
+kovra gallery "$dest" --from "$card" --force
+check "--force replaces it" is "$rc|$(grep -c 'kovra-cli gallery' "$dest/index.html")" "0|1"
+sed -i '/name="generator"/d' "$dest/index.html"
+kovra gallery "$dest" --from "$card"
+check "a page of the version before the mark replaced without --force" is "$rc" 0
+
+# One writer at a time: a gallery while another holds DEST's lock is refused, and says so.
+kovra_locked() { flock -n "$dest/.kovra-export.lock" "$program" "$@" >"$work/stdout" 2>"$work/stderr"; }
+kovra_locked gallery "$dest" --from "$card"
+rc=$? err=$(cat "$work/stderr")
+check "a gallery meets the lock another holds" is "$rc|$(has "$err" "refused rather than waiting" \
+  && echo said)" "1|said"
+
+# SIGTERM after the first copy: the record names it. Its stdout is a full pipe, so the program
+# stops in its first line (said once the copy is done) until the signal.
+python3 - "$program" "$card" "$work/stopped" <<'PY'
+import fcntl, os, signal, subprocess, sys, time
+program, card, dest = sys.argv[1:]
+read, write = os.pipe()
+fcntl.fcntl(write, 1031, 4096)  # F_SETPIPE_SZ
+os.set_blocking(write, False)
+try:
+    while True:
+        os.write(write, b"x" * 4096)
+except BlockingIOError:
+    pass
+os.set_blocking(write, True)
+child = subprocess.Popen([program, "export", dest, "--from", card], stdout=write,
+                         stderr=subprocess.DEVNULL)
+while child.poll() is None:
+    with open(f"/proc/{child.pid}/wchan") as wchan:
+        if wchan.read().endswith("pipe_write"):
+            break
+    time.sleep(0.01)  # a look at where it waits, not a time it must keep
+child.send_signal(signal.SIGTERM)
+os.close(read)
+child.wait()
+PY
+check "SIGTERM after the first copy: the record names it alone" is \
+  "$(grep -c 'DCIM/[AB].avi' "$work/stopped/.kovra-export" 2>&1)" 1
+
+finish
