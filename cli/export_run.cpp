@@ -38,6 +38,8 @@ void refuse(ExportRefusal refusal, OsError error, const std::string& source,
         // Something of the lock's name that Kovra did not make: it is left for the user.
         if (error == OsError::IsFolder)
             throw fileFailure(lock, "is a folder, not Kovra's lock; remove it to export here");
+        if (error == OsError::LinkLoop)
+            throw fileFailure(lock, "is a link, not Kovra's lock; remove it to export here");
         throw fileFailure(lock, "the export's lock cannot be opened: " + describe(error));
     case ExportRefusal::DestInUse:
         throw fileFailure(dest, destInUseText());

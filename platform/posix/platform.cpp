@@ -511,7 +511,10 @@ class PosixPlatform final : public Platform {
     }
 
     OsError lockFile(const char* path, FileId& file) override {
-        int fd = retryOpen(nativePath(path), O_RDWR | O_CREAT | O_NONBLOCK, kNewFileMode);
+        // A link at the lock's name is not followed: it could make Kovra create a file wherever
+        // it points, outside the folder it was given.
+        int fd =
+            retryOpen(nativePath(path), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW, kNewFileMode);
         if (fd < 0)
             return lastError();
         int result;

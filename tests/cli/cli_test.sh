@@ -261,6 +261,15 @@ check "a folder at the lock is named as the lock" is "$rc|$(has "$err" \
   ".kovra-export.lock: is a folder, not Kovra's lock" && echo said)|$(ls -A "$work/dest")" \
   "1|said|.kovra-export.lock"
 rm -rf "$work/dest"
+if [ "$mode" = native ]; then
+  # A link at the lock's name would have the lock made where it points, outside DEST.
+  mkdir -p "$work/dest" && ln -s "$work/lock-elsewhere" "$work/dest/.kovra-export.lock"
+  kovra export "$work/dest" --from "$card_root"
+  check "a link at the lock is not followed" is "$rc|$(has "$err" \
+    ".kovra-export.lock: is a link, not Kovra's lock" && echo said)|$([ -e "$work/lock-elsewhere" ] && echo made || echo none)" \
+    "1|said|none"
+  rm -rf "$work/dest"
+fi
 
 # --- no card
 if [ "$mode" = native ]; then
