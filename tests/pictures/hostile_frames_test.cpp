@@ -29,8 +29,11 @@ Bytes frameClaiming(unsigned width, unsigned height, std::uint8_t sof = 0xC0,
     const unsigned sofLength = 8 + 3 * components;
     Bytes f = {0xFF,      0xD8,       0xFF,       sof,       hi(sofLength), lo(sofLength),
                precision, hi(height), lo(height), hi(width), lo(width),     components};
+    // Each component's id, sampling and table, one byte at a time: mingw's GCC 12 takes an
+    // initializer list's insert into this vector for a write past its end.
     for (std::uint8_t c = 1; c <= components; ++c)
-        f.insert(f.end(), {c, 0x11, 0});
+        for (std::uint8_t b : {c, std::uint8_t{0x11}, std::uint8_t{0}})
+            f.push_back(b);
     Bytes table = {0xFF, 0xDB, 0, 0x43, 0};
     table.resize(table.size() + 64, 1);
     const Bytes scan = {0xFF, 0xDA, 0, 0x0C, 3, 1, 0, 2, 0x11, 3, 0x11, 0, 0x3F, 0};
