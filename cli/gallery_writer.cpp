@@ -69,9 +69,12 @@ GalleryVideo shownVideo(Platform& platform, gallery::PictureBatch& batch, const 
     video.durationSeconds = report.durationSeconds;
     video.time = clips::recordingTime(report, platform.localTimeOf(info.modified));
     video.cover = keepPicture(batch, folder, video, kCoverName, pictures.cover, outcome);
-    for (std::size_t i = 0; i < pictures.strip.size(); ++i)
+    video.coverRefused = pictures.coverRefused;
+    for (std::size_t i = 0; i < pictures.strip.size(); ++i) {
         video.strip.push_back(
             keepPicture(batch, folder, video, std::to_string(i + 1), pictures.strip[i], outcome));
+        video.stripRefused.push_back(pictures.stripRefused.at(i));
+    }
     return video;
 }
 
@@ -158,8 +161,12 @@ gallery::PageVideo pageVideo(Platform& platform, const GalleryVideo& v, const Ga
                        : std::nullopt;
     };
     page.cover = pictureLink(v.cover);
-    for (const auto& picture : v.strip)
-        page.strip.push_back(pictureLink(picture));
+    page.coverRefused = noPictureText(v.coverRefused);
+    for (std::size_t i = 0; i < v.strip.size(); ++i) {
+        page.strip.push_back(pictureLink(v.strip[i]));
+        page.stripRefused.push_back(noPictureText(
+            i < v.stripRefused.size() ? v.stripRefused[i] : pictures::NoPicture::None));
+    }
     bool readable = page.state != avi::stateName(avi::VideoState::Unreadable);
     std::optional<clips::RecordingTime> time =
         v.time ? clips::shifted(*v.time, offset) : std::nullopt;

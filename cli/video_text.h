@@ -10,6 +10,7 @@
 #include "avi/finding.h"
 #include "avi/video_report.h"
 #include "device/video_finder.h"
+#include "pictures/no_picture.h"
 
 namespace kovra::cli {
 
@@ -28,6 +29,9 @@ std::vector<std::string> fixTexts(const avi::VideoReport& report);
 // Why the video search passed over a path: "not a regular file", "a link out of the folder
 // searched" ...
 const char* passedOverText(PassedOver why);
+// Why a frame gave the gallery no picture: "CMYK (4 colour components)", "cut short" ...;
+// empty for a frame that gave one.
+std::string noPictureText(pictures::NoPicture why);
 nlohmann::json reportJson(const std::string& path, std::uint64_t size,
                           const avi::VideoReport& report);
 

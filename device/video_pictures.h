@@ -26,10 +26,14 @@ struct VideoPictures {
     OsError error = OsError::None;
     // From the light reading: state, format, frames, IDIT.
     avi::VideoReport report;
-    // None: no complete frame gave a picture.
+    // None: no complete frame gave a picture; then coverRefused says why the first one tried
+    // gave none.
     std::optional<Picture> cover;
-    // stripFrames entries (fewer for a short video); none where that frame gave none.
+    pictures::NoPicture coverRefused = pictures::NoPicture::None;
+    // stripFrames entries (fewer for a short video); none where that frame gave none, and
+    // stripRefused, as long, says why.
     std::vector<std::optional<Picture>> strip;
+    std::vector<pictures::NoPicture> stripRefused;
     // What was read of the file.
     std::uint64_t bytesRead = 0;
 };

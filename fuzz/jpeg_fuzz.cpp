@@ -28,10 +28,16 @@ constexpr unsigned kWidth = 160;
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::optional<JpegLayout> layout = readJpegLayout(data, size);
+    kovra::pictures::JpegCheck check = readJpegLayout(data, size);
+    const std::optional<JpegLayout>& layout = check.layout;
+    require(!layout == (check.refused != kovra::pictures::NoPicture::None),
+            "a frame refused says why, and only a refused one");
     std::vector<std::uint8_t> frame(data, data + size);
-    std::optional<kovra::Picture> picture = makeThumbnail(frame, kWidth);
-    require(layout || !picture, "a refused frame gives no picture");
+    kovra::pictures::Thumbnail made = makeThumbnail(frame, kWidth);
+    const std::optional<kovra::Picture>& picture = made.picture;
+    require(layout || made.refused == check.refused, "a refused frame gives no picture, and why");
+    require(!picture == (made.refused != kovra::pictures::NoPicture::None),
+            "no picture says why, and only no picture");
     if (picture)
         require(picture->width > 0 && picture->width <= kWidth && picture->height > 0 &&
                     !picture->bytes.empty(),
@@ -45,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     addHuffmanTables(completed, *layout);
     std::size_t added = layout->hasTables ? 0 : standardTablesSegmentSize();
     require(completed.size() == size + added, "the tables are all that is added");
-    std::optional<JpegLayout> again = readJpegLayout(completed.data(), completed.size());
+    std::optional<JpegLayout> again = readJpegLayout(completed.data(), completed.size()).layout;
     require(again && again->hasTables && again->width == layout->width &&
                 again->height == layout->height,
             "a completed frame reads as the same picture with tables");

@@ -123,18 +123,22 @@ data videoData(const PageVideo& video, std::size_t index) {
     item.set("findings", findings);
     item.set("hasFindings",
              video.findings.empty() ? data::type::bool_false : data::type::bool_true);
-    bool pictures = video.cover.has_value();
+    // A strip whose frames all gave none is still shown: each says why.
+    bool pictures = video.cover.has_value() || !video.strip.empty();
     data strip{data::type::list};
     for (std::size_t i = 0; i < video.strip.size(); ++i) {
-        pictures = pictures || video.strip[i].has_value();
         data frame = video.strip[i] ? pictureData(*video.strip[i]) : data();
         frame.set("present", video.strip[i] ? data::type::bool_true : data::type::bool_false);
         frame.set("number", std::to_string(i + 1));
+        if (i < video.stripRefused.size())
+            frame.set("refused", video.stripRefused[i]);
         strip.push_back(frame);
     }
     item.set("strip", strip);
     if (video.cover)
         item.set("cover", pictureData(*video.cover));
+    else if (!video.coverRefused.empty())
+        item.set("coverRefused", video.coverRefused);
     item.set("hasPictures", pictures ? data::type::bool_true : data::type::bool_false);
     item.set("facts", factList(video.facts));
     return item;

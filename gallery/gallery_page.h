@@ -35,7 +35,9 @@ struct PageVideo {
     std::optional<clips::ClockMillis> start, end; // corrected; none: no readable time
     std::string startText, endText;
     std::optional<PagePicture> cover;
+    std::string coverRefused; // in words: why there is no cover; empty: say nothing
     std::vector<std::optional<PagePicture>> strip;
+    std::vector<std::string> stripRefused; // as long as strip: why a frame has none, in words
 };
 
 struct PageCard {

@@ -1,5 +1,8 @@
 #include "gallery/gallery_record.h"
 
+#include <stdexcept>
+#include <utility>
+
 #include <nlohmann/json.hpp>
 
 #include "device/file_paths.h"
@@ -9,7 +12,8 @@ namespace kovra::gallery {
 
 namespace {
 
-constexpr int kRecordVersion = 1;
+// 2: the reason a frame gave no picture is kept; a record without it is read again.
+constexpr int kRecordVersion = 2;
 // A card holds some thousands of videos; a record far larger is not one of ours.
 constexpr std::uint64_t kLargestRecord = 64u << 20;
 
@@ -44,9 +48,48 @@ bool fromHex(const std::string& hex, std::string& bytes) {
     return true;
 }
 
-json pictureJson(const std::optional<PictureFile>& picture) {
+using pictures::NoPicture;
+
+// The record's names of the reasons: stable words of the file, not the words the page shows.
+constexpr std::pair<NoPicture, const char*> kRefusalNames[] = {
+    {NoPicture::None, "none"},
+    {NoPicture::NoFrame, "noFrame"},
+    {NoPicture::FrameUnreadable, "frameUnreadable"},
+    {NoPicture::FrameMoved, "frameMoved"},
+    {NoPicture::FrameTooLarge, "frameTooLarge"},
+    {NoPicture::NotJpeg, "notJpeg"},
+    {NoPicture::CutShort, "cutShort"},
+    {NoPicture::DamagedMarkers, "damagedMarkers"},
+    {NoPicture::OtherCoding, "otherCoding"},
+    {NoPicture::ComponentCount, "componentCount"},
+    {NoPicture::Cmyk, "cmyk"},
+    {NoPicture::NotEightBit, "notEightBit"},
+    {NoPicture::ZeroSize, "zeroSize"},
+    {NoPicture::TooLarge, "tooLarge"},
+    {NoPicture::NoQuantTable, "noQuantTable"},
+    {NoPicture::NotDecoded, "notDecoded"},
+};
+
+std::string refusalName(NoPicture why) {
+    for (const auto& named : kRefusalNames)
+        if (named.first == why)
+            return named.second;
+    throw std::logic_error("a reason without a name in the record");
+}
+
+// A name the record does not know makes the whole record unread.
+NoPicture refusalOf(const json& value) {
+    std::string name = value.get<std::string>();
+    for (const auto& named : kRefusalNames)
+        if (name == named.second)
+            return named.first;
+    throw std::runtime_error("refused");
+}
+
+// A strip frame: its picture, or the name of why it has none.
+json pictureJson(const std::optional<PictureFile>& picture, NoPicture refused) {
     if (!picture)
-        return nullptr;
+        return refusalName(refused);
     return {{"name", picture->name},
             {"width", picture->width},
             {"height", picture->height},
@@ -54,7 +97,7 @@ json pictureJson(const std::optional<PictureFile>& picture) {
 }
 
 std::optional<PictureFile> pictureOf(const json& value) {
-    if (value.is_null())
+    if (value.is_string())
         return std::nullopt;
     return PictureFile{value.at("name").get<std::string>(), value.at("width").get<unsigned>(),
                        value.at("height").get<unsigned>(), value.at("bytes").get<std::uint64_t>()};
@@ -62,8 +105,9 @@ std::optional<PictureFile> pictureOf(const json& value) {
 
 json videoJson(const GalleryVideo& v) {
     json strip = json::array();
-    for (const auto& picture : v.strip)
-        strip.push_back(pictureJson(picture));
+    for (std::size_t i = 0; i < v.strip.size(); ++i)
+        strip.push_back(pictureJson(v.strip[i], i < v.stripRefused.size() ? v.stripRefused[i]
+                                                                          : NoPicture::None));
     json time = nullptr;
     if (v.time)
         time = {{"start", v.time->start},
@@ -81,7 +125,7 @@ json videoJson(const GalleryVideo& v) {
             {"fps", v.fps},
             {"duration", v.durationSeconds},
             {"time", time},
-            {"cover", pictureJson(v.cover)},
+            {"cover", pictureJson(v.cover, v.coverRefused)},
             {"strip", strip}};
 }
 
@@ -105,8 +149,11 @@ GalleryVideo videoOf(const json& j) {
             time.at("start").get<clips::ClockMillis>(), time.at("end").get<clips::ClockMillis>(),
             time.at("idit").get<bool>() ? clips::TimeSource::Idit : clips::TimeSource::FileTime};
     v.cover = pictureOf(j.at("cover"));
-    for (const json& picture : j.at("strip"))
+    v.coverRefused = v.cover ? NoPicture::None : refusalOf(j.at("cover"));
+    for (const json& picture : j.at("strip")) {
         v.strip.push_back(pictureOf(picture));
+        v.stripRefused.push_back(v.strip.back() ? NoPicture::None : refusalOf(picture));
+    }
     return v;
 }
 

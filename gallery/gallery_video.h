@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "clips/recording_time.h"
+#include "pictures/no_picture.h"
 
 namespace kovra::gallery {
 
@@ -30,7 +31,9 @@ struct GalleryVideo {
     double fps = 0, durationSeconds = 0;
     std::optional<clips::RecordingTime> time; // on the recorder's clock, not yet corrected
     std::optional<PictureFile> cover;
+    pictures::NoPicture coverRefused = pictures::NoPicture::None; // why there is no cover
     std::vector<std::optional<PictureFile>> strip;
+    std::vector<pictures::NoPicture> stripRefused; // as long as strip: why a frame has none
 };
 
 } // namespace kovra::gallery

@@ -46,7 +46,8 @@ article.video h3 { margin: 0.2em 0; font-size: 1.05em; overflow-wrap: anywhere; 
 .cover img { max-width: 100%; height: auto; display: block; }
 .strip { display: grid; grid-template-columns: repeat(4, minmax(0, 1fr)); gap: 4px; flex: 1 1 320px; }
 .strip img { width: 100%; height: auto; display: block; }
-.strip .none { background: #eee; min-height: 60px; }
+.strip .none, .cover.none { background: #eee; min-height: 60px; padding: 4px; font-size: 0.85em; color: #555; overflow-wrap: anywhere; }
+.cover.none { width: 160px; }
 .state { font-weight: bold; }
 #only-repairable:checked ~ main article.video:not(.repairable) { display: none; }
 @media (max-width: 600px) { .strip { grid-template-columns: repeat(2, minmax(0, 1fr)); } dl.facts { grid-template-columns: minmax(0, 1fr); } dl.facts dd { margin-left: 12px; } }
@@ -91,9 +92,9 @@ article.video h3 { margin: 0.2em 0; font-size: 1.05em; overflow-wrap: anywhere; 
 {{#findings}}<li>{{.}}</li>
 {{/findings}}</ul>{{/hasFindings}}
 {{#hasPictures}}<div class="pictures">
-{{#cover}}<a class="cover" href="{{videoLink}}"><img src="{{link}}" width="{{width}}" height="{{height}}" alt="first frame of {{name}}"></a>{{/cover}}
+{{#cover}}<a class="cover" href="{{videoLink}}"><img src="{{link}}" width="{{width}}" height="{{height}}" alt="first frame of {{name}}"></a>{{/cover}}{{#coverRefused}}<div class="cover none">No picture: {{coverRefused}}</div>{{/coverRefused}}
 <div class="strip">
-{{#strip}}{{#present}}<img src="{{link}}" width="{{width}}" height="{{height}}" alt="frame {{number}} of {{name}}">{{/present}}{{^present}}<div class="none"></div>{{/present}}
+{{#strip}}{{#present}}<img src="{{link}}" width="{{width}}" height="{{height}}" alt="frame {{number}} of {{name}}">{{/present}}{{^present}}<div class="none">{{#refused}}No picture: {{refused}}{{/refused}}</div>{{/present}}
 {{/strip}}</div>
 </div>{{/hasPictures}}
 <dl class="facts">

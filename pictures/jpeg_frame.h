@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "pictures/no_picture.h"
+
 namespace kovra::pictures {
 
 // The largest side a frame may claim: far past any recorder's, and a decode of one stays
@@ -23,9 +25,16 @@ struct JpegLayout {
     std::size_t scanAt = 0; // where the first SOS marker starts
 };
 
-// The frame's layout; nothing when it is no baseline or progressive JPEG, is cut short (no
-// end marker after its scan), or claims a side of 0 or past kMostSide.
-std::optional<JpegLayout> readJpegLayout(const std::uint8_t* frame, std::size_t size);
+struct JpegCheck {
+    std::optional<JpegLayout> layout; // none: refused
+    NoPicture refused = NoPicture::None;
+};
+
+// The frame's layout, or why no decoder should see it: no baseline or progressive JPEG, cut
+// short (no end marker after its scan), a side of 0 or past kMostSide, other than 1 or 3
+// components, samples not of 8 bits, no quantisation table. Told from the header alone, so that
+// every system's codec is spared the same frames.
+JpegCheck readJpegLayout(const std::uint8_t* frame, std::size_t size);
 
 // Puts the standard tables before the frame's scan where it has none of its own, in place:
 // with standardTablesSegmentSize() bytes of room reserved, the frame is never copied.

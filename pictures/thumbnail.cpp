@@ -8,10 +8,13 @@
 
 namespace kovra::pictures {
 
-std::optional<Picture> makeThumbnail(std::vector<std::uint8_t>& frame, unsigned width) {
-    std::optional<JpegLayout> layout = readJpegLayout(frame.data(), frame.size());
-    if (!layout || width == 0)
-        return std::nullopt;
+Thumbnail makeThumbnail(std::vector<std::uint8_t>& frame, unsigned width) {
+    JpegCheck check = readJpegLayout(frame.data(), frame.size());
+    if (!check.layout)
+        return {std::nullopt, check.refused};
+    const std::optional<JpegLayout>& layout = check.layout;
+    if (width == 0)
+        return {std::nullopt, NoPicture::NotDecoded};
     unsigned w = std::min(width, layout->width);
     // The height in proportion, rounded, never 0.
     unsigned h = static_cast<unsigned>((std::uint64_t{layout->height} * w + layout->width / 2) /
@@ -22,13 +25,13 @@ std::optional<Picture> makeThumbnail(std::vector<std::uint8_t>& frame, unsigned 
     RgbImage decoded;
     if (!decodeJpegScaled(frame.data(), frame.size(), w, h, decoded) || decoded.width < w ||
         decoded.height < h)
-        return std::nullopt;
+        return {std::nullopt, NoPicture::NotDecoded};
     RgbImage sized = boxResize(decoded, w, h);
     decoded = {};
     EncodedImage encoded;
     if (!encodeThumbnail(sized, kThumbnailQuality, encoded))
-        return std::nullopt;
-    return Picture{std::move(encoded.bytes), encoded.extension, w, h};
+        return {std::nullopt, NoPicture::NotDecoded};
+    return {Picture{std::move(encoded.bytes), encoded.extension, w, h}, NoPicture::None};
 }
 
 } // namespace kovra::pictures

@@ -144,6 +144,21 @@ TEST(GalleryPage, HostileNamesAreText) {
     EXPECT_EQ(page.find("://"), std::string::npos);
 }
 
+// Guards against a frame that gave no picture shown as an empty box with no word of why, or
+// a strip none of whose frames gave one left off the page; the words escaped as any text.
+TEST(GalleryPage, SaysWhyAFrameHasNoPicture) {
+    PageVideo video;
+    video.name = "a.avi";
+    video.state = "ok";
+    video.coverRefused = "CMYK (4 colour components)";
+    video.strip = {std::nullopt, std::nullopt};
+    video.stripRefused = {"no quantisation table", "<b>"};
+    std::string page = renderPage(PageCard{}, {video});
+    for (const char* said : {"No picture: CMYK (4 colour components)",
+                             "No picture: no quantisation table", "No picture: &lt;b&gt;"})
+        EXPECT_NE(page.find(said), std::string::npos) << said;
+}
+
 // Guards against a record that loses a video's facts or pictures, or takes damage for a record.
 TEST(GalleryRecord, ReadsBackWhatItWrote) {
     GalleryVideo video;
@@ -161,6 +176,7 @@ TEST(GalleryRecord, ReadsBackWhatItWrote) {
                                       clips::TimeSource::FileTime};
     video.cover = PictureFile{"x-cover.jpg", 320, 240, 9000};
     video.strip = {PictureFile{"x-1.jpg", 160, 120, 3000}, std::nullopt};
+    video.stripRefused = {pictures::NoPicture::None, pictures::NoPicture::Cmyk};
     GalleryRecord record;
     record.note(video);
     GalleryRecord read;
@@ -177,6 +193,9 @@ TEST(GalleryRecord, ReadsBackWhatItWrote) {
     EXPECT_EQ(back->strip[0]->width, 160u);
     EXPECT_EQ(back->strip[0]->bytes, 3000u);
     EXPECT_FALSE(back->strip[1]);
+    // The kind, not a sentence: the page says it in the words of the day it is written.
+    EXPECT_EQ(back->stripRefused.at(1), pictures::NoPicture::Cmyk);
+    EXPECT_EQ(back->coverRefused, pictures::NoPicture::None);
     std::string text = record.text();
     for (const std::string& damaged :
          {text.substr(0, text.size() / 2), std::string("{}"), std::string("kovra-export 1\n")})

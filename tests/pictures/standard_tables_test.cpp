@@ -63,7 +63,7 @@ TEST_F(StandardTables, AreTheBytesFfmpegInserts) {
 TEST_F(StandardTables, GoRightBeforeTheScanOfAFrameWithout) {
     Bytes hidden = frame_;
     ASSERT_TRUE(hideTables(hidden, 0));
-    std::optional<JpegLayout> layout = readJpegLayout(hidden.data(), hidden.size());
+    std::optional<JpegLayout> layout = readJpegLayout(hidden.data(), hidden.size()).layout;
     ASSERT_TRUE(layout);
     EXPECT_FALSE(layout->hasTables);
     EXPECT_EQ(layout->width, 64u);
@@ -79,7 +79,7 @@ TEST_F(StandardTables, GoRightBeforeTheScanOfAFrameWithout) {
 
 // A frame's own tables must win: a second set would replace them.
 TEST_F(StandardTables, LeaveAFrameWithTablesAsItIs) {
-    std::optional<JpegLayout> layout = readJpegLayout(frame_.data(), frame_.size());
+    std::optional<JpegLayout> layout = readJpegLayout(frame_.data(), frame_.size()).layout;
     ASSERT_TRUE(layout);
     EXPECT_TRUE(layout->hasTables);
     Bytes completed = frame_;

@@ -103,6 +103,7 @@ TEST_F(VideoPicturesTest, AFrameTheIndexMisstatesGivesNone) {
     VideoPictures p = readVideoPictures(systemPlatform(), write("misstated.avi", bytes));
     ASSERT_EQ(p.strip.size(), 8u);
     EXPECT_FALSE(p.strip[0]);
+    EXPECT_EQ(p.stripRefused.at(0), pictures::NoPicture::FrameMoved);
     EXPECT_TRUE(std::all_of(p.strip.begin() + 1, p.strip.end(), [](const auto& s) { return s; }));
     EXPECT_TRUE(p.cover);
 }
