@@ -51,7 +51,8 @@ section "native: build"
 cmake --preset native >/dev/null
 cmake --build --preset native
 section "native: tests"
-run_tests native
+# Two at a time: most of them wait on the programs they start, not on a core.
+run_tests native --parallel 2
 
 # The Windows tests run under 32-bit Wine where this machine's kernel runs 32-bit code, and as a
 # 64-bit build under 64-bit Wine where it does not; the 32-bit build then makes only the programs
