@@ -21,6 +21,17 @@ using win32::fromWin32;
 using win32::interrupted;
 using win32::lastError;
 
+// Why CreateFileA failed on path, read at once: a folder refuses a file's open as access
+// denied, and is told apart here.
+OsError openFailure(const char* path) {
+    OsError error = lastError();
+    DWORD attributes = GetFileAttributesA(path);
+    if (error == OsError::AccessDenied && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return OsError(OsError::IsFolder, error.native());
+    return error;
+}
+
 constexpr std::size_t kCopyPiece = 1 << 20;
 constexpr unsigned kHighHalfShift = 32;
 constexpr DWORD kLowHalf = 0xFFFFFFFFu;
@@ -120,13 +131,7 @@ class Win32Platform final : public Platform {
         HANDLE handle =
             CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
-            OsError error = lastError();
-            // A folder refuses a file's open as access denied; it is told apart here.
-            DWORD attributes = GetFileAttributesA(path);
-            if (error == OsError::AccessDenied && attributes != INVALID_FILE_ATTRIBUTES &&
-                (attributes & FILE_ATTRIBUTE_DIRECTORY))
-                return OsError(OsError::IsFolder, error.native());
-            return error;
+            return openFailure(path);
         }
         // CON, NUL, a pipe: nothing Kovra reads or replaces.
         if (GetFileType(handle) != FILE_TYPE_DISK) {
@@ -474,13 +479,7 @@ class Win32Platform final : public Platform {
         HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
-            OsError error = lastError();
-            // A folder of the lock's name refuses the open as access denied.
-            DWORD attributes = GetFileAttributesA(path);
-            if (error == OsError::AccessDenied && attributes != INVALID_FILE_ATTRIBUTES &&
-                (attributes & FILE_ATTRIBUTE_DIRECTORY))
-                return OsError(OsError::IsFolder, error.native());
-            return error;
+            return openFailure(path);
         }
         file = reinterpret_cast<FileId>(handle);
         return OsError::None;

@@ -16,6 +16,14 @@ check() { # check LABEL CONDITION...
     echo "FAIL  $label  (rc=$rc, stdout: ${out:0:300}, stderr: ${err:0:300})"
   fi
 }
+# The run a check looks at: $program with these arguments, its output kept in $work. A script
+# that runs it otherwise (under Wine, with a bound) defines its own after sourcing this.
+kovra() {
+  "$program" "$@" >"$work/stdout" 2>"$work/stderr" </dev/null
+  rc=$?
+  out=$(cat "$work/stdout")
+  err=$(cat "$work/stderr")
+}
 is() { [ "$1" = "$2" ]; }
 has() { [[ "$1" == *"$2"* ]]; }
 # A Python expression over d, the JSON document on stdout (parsed: it must be valid JSON).

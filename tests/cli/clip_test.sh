@@ -10,12 +10,6 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/kovra-clip-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 # The card's times are the recorder's local times; the test reads them in one zone of its own.
 export TZ=UTC
-kovra() {
-  "$program" "$@" >"$work/stdout" 2>"$work/stderr" </dev/null
-  rc=$?
-  out=$(cat "$work/stdout")
-  err=$(cat "$work/stderr")
-}
 card=$work/card/DCIM
 mkdir -p "$card" "$work/riff"
 

@@ -23,12 +23,6 @@ mkdir -p "$fat" "$work/card/DCIM"
 truncate -s 64M "$work/fat.img"
 mkfs.vfat "$work/fat.img" >/dev/null
 fusefat -o rw+ "$work/fat.img" "$fat" >/dev/null 2>&1 || skip "fusefat could not mount an image"
-kovra() {
-  "$program" "$@" >"$work/stdout" 2>"$work/stderr" </dev/null
-  rc=$?
-  out=$(cat "$work/stdout")
-  err=$(cat "$work/stderr")
-}
 
 # A sound recording and one a power cut ended, both at an odd second, which FAT cannot hold.
 ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=160x120:rate=15 -f lavfi \

@@ -7,12 +7,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 program=$1
 work=$(mktemp -d "${TMPDIR:-/tmp}/kovra-gallery-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-kovra() {
-  "$program" "$@" >"$work/stdout" 2>"$work/stderr" </dev/null
-  rc=$?
-  out=$(cat "$work/stdout")
-  err=$(cat "$work/stderr")
-}
 card=$work/card
 mkdir -p "$card/DCIM"
 ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=160x120:rate=15 -t 2 -c:v mjpeg \

@@ -8,12 +8,6 @@ program=$1
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/kovra-videos-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-kovra() {
-  "$program" "$@" >"$work/stdout" 2>"$work/stderr" </dev/null
-  rc=$?
-  out=$(cat "$work/stdout")
-  err=$(cat "$work/stderr")
-}
 layout() { python3 "$here/avi_layout.py" "$@"; }
 probe_frames() {
   ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames \
