@@ -7,8 +7,6 @@
 #include "avi/video_reading.h"
 #include "cli/context.h"
 #include "cli/failure.h"
-#include "cli/names.h"
-#include "cli/video_text.h"
 #include "clips/range_sources.h"
 #include "clips/selection.h"
 #include "clips/timed_video.h"
@@ -17,8 +15,18 @@
 #include "device/video_export.h"
 #include "device/video_files.h"
 #include "device/video_finder.h"
+#include "words/finding_words.h"
+#include "words/os_error_words.h"
+#include "words/quantities.h"
+#include "words/shown_names.h"
 
 namespace kovra::cli {
+
+using words::describe;
+using words::durationText;
+using words::problemText;
+using words::putName;
+using words::shownName;
 
 namespace {
 

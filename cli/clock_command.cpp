@@ -7,8 +7,11 @@
 #include "cli/context.h"
 #include "cli/failure.h"
 #include "device/card_files.h"
+#include "words/os_error_words.h"
 
 namespace kovra::cli {
+
+using words::describe;
 
 namespace {
 

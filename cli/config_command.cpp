@@ -9,8 +9,11 @@
 #include "cli/failure.h"
 #include "device/card_files.h"
 #include "records/settings_words.h"
+#include "words/os_error_words.h"
 
 namespace kovra::cli {
+
+using words::describe;
 
 namespace {
 

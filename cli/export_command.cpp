@@ -5,10 +5,15 @@
 #include "cli/context.h"
 #include "cli/export_run.h"
 #include "cli/failure.h"
-#include "cli/names.h"
-#include "cli/video_text.h"
+#include "words/reasons.h"
+#include "words/shown_names.h"
 
 namespace kovra::cli {
+
+using words::passedOverText;
+using words::putName;
+using words::shownName;
+using words::utf8Name;
 
 namespace {
 

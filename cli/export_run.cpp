@@ -2,12 +2,19 @@
 
 #include "cli/failure.h"
 #include "cli/gallery_command.h"
-#include "cli/names.h"
 #include "cli/output.h"
 #include "cli/progress_line.h"
-#include "cli/video_text.h"
+#include "words/finding_words.h"
+#include "words/os_error_words.h"
+#include "words/reasons.h"
+#include "words/shown_names.h"
 
 namespace kovra::cli {
+
+using words::describe;
+using words::passedOverText;
+using words::problemText;
+using words::shownName;
 
 namespace {
 

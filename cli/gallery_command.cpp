@@ -8,13 +8,19 @@
 #include "cli/failure.h"
 #include "cli/gallery_command.h"
 #include "cli/gallery_writer.h"
-#include "cli/names.h"
-#include "cli/video_text.h"
 #include "device/dest_lock.h"
 #include "device/video_export.h"
 #include "device/video_finder.h"
+#include "words/os_error_words.h"
+#include "words/reasons.h"
+#include "words/shown_names.h"
 
 namespace kovra::cli {
+
+using words::describe;
+using words::passedOverText;
+using words::putName;
+using words::shownName;
 
 namespace {
 

@@ -4,9 +4,7 @@
 #include <set>
 
 #include "cli/failure.h"
-#include "cli/names.h"
 #include "cli/output.h"
-#include "cli/video_text.h"
 #include "clips/timed_video.h"
 #include "device/card_files.h"
 #include "device/file_paths.h"
@@ -18,8 +16,22 @@
 #include "gallery/picture_files.h"
 #include "platform/file.h"
 #include "records/settings_words.h"
+#include "words/finding_words.h"
+#include "words/os_error_words.h"
+#include "words/quantities.h"
+#include "words/reasons.h"
+#include "words/shown_names.h"
 
 namespace kovra::cli {
+
+using words::describe;
+using words::durationText;
+using words::frameRateText;
+using words::noPictureText;
+using words::problemTexts;
+using words::shownName;
+using words::sizeText;
+using words::utf8Name;
 
 namespace {
 

@@ -16,7 +16,4 @@ constexpr const char* kProgramName = "kovra-cli";
 void warn(const std::string& message);
 void printJson(const nlohmann::json& document);
 
-// An OS error in words a user can act on.
-std::string describe(OsError error);
-
 } // namespace kovra::cli

@@ -7,8 +7,11 @@
 #include "cli/failure.h"
 #include "device/playback_workspace.h"
 #include "device/video_files.h"
+#include "words/os_error_words.h"
 
 namespace kovra::cli {
+
+using words::describe;
 
 namespace {
 

@@ -2,9 +2,12 @@
 
 #include <iostream>
 
-#include "cli/video_text.h"
+#include "words/quantities.h"
 
 namespace kovra::cli {
+
+using words::durationText;
+using words::sizeText;
 
 ProgressLine::ProgressLine(Platform& platform)
     : shown_(platform.isTerminal(StandardStream::Error)), start_(std::chrono::steady_clock::now()) {

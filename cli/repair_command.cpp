@@ -4,12 +4,19 @@
 
 #include "cli/context.h"
 #include "cli/failure.h"
-#include "cli/names.h"
-#include "cli/video_text.h"
 #include "device/video_copy.h"
 #include "device/video_export.h"
+#include "words/finding_words.h"
+#include "words/os_error_words.h"
+#include "words/shown_names.h"
 
 namespace kovra::cli {
+
+using words::describe;
+using words::fixTexts;
+using words::problemText;
+using words::putName;
+using words::shownName;
 
 namespace {
 

@@ -8,12 +8,27 @@
 #include "avi/video_report.h"
 #include "cli/context.h"
 #include "cli/failure.h"
-#include "cli/names.h"
-#include "cli/video_text.h"
 #include "clips/timed_video.h"
 #include "device/video_finder.h"
+#include "words/finding_words.h"
+#include "words/os_error_words.h"
+#include "words/quantities.h"
+#include "words/reasons.h"
+#include "words/report_json.h"
+#include "words/shown_names.h"
 
 namespace kovra::cli {
+
+using words::describe;
+using words::durationText;
+using words::frameRateText;
+using words::passedOverText;
+using words::problemTexts;
+using words::putName;
+using words::reportJson;
+using words::shownName;
+using words::sizeText;
+using words::utf8Name;
 
 namespace {
 

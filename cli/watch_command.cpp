@@ -7,11 +7,15 @@
 #include "cli/context.h"
 #include "cli/export_run.h"
 #include "cli/failure.h"
-#include "cli/names.h"
 #include "platform/names.h"
 #include "watcher/card_watcher.h"
+#include "words/os_error_words.h"
+#include "words/shown_names.h"
 
 namespace kovra::cli {
+
+using words::describe;
+using words::shownName;
 
 namespace {
 

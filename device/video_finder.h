@@ -6,18 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "device/passed_over.h"
 #include "platform/platform.h"
 
 namespace kovra {
-
-enum class PassedOver {
-    NotAFile,      // a *.avi that is a FIFO, a device, a socket: never opened
-    LinkOutside,   // a link that leads out of the folder searched
-    WalkedAlready, // a folder reached a second time (a link loop)
-    TooDeep,       // a folder past the deepest level searched
-    TooMany,       // past the most entries a search looks at
-    Unlisted,      // a folder that could not be listed (error says why)
-};
 
 struct PassedOverEntry {
     std::string relative; // '/'-separated, from the folder searched

@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace kovra::cli {
+namespace kovra::words {
 
 // The name with every control character (C0, DEL, C1) and every byte that is not text in the
 // system's encoding written as \xNN.
@@ -21,4 +21,4 @@ std::string utf8Name(const std::string& name);
 // to the raw bytes in hexadecimal, so that a script can still find the file.
 void putName(nlohmann::json& object, const std::string& key, const std::string& name);
 
-} // namespace kovra::cli
+} // namespace kovra::words

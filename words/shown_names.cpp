@@ -1,11 +1,11 @@
-#include "cli/names.h"
+#include "words/shown_names.h"
 
 #include <cstdint>
 #include <cstdio>
 
 #include "platform/names.h"
 
-namespace kovra::cli {
+namespace kovra::words {
 
 namespace {
 
@@ -104,4 +104,4 @@ void putName(nlohmann::json& object, const std::string& key, const std::string& 
     object[key + "Bytes"] = hex;
 }
 
-} // namespace kovra::cli
+} // namespace kovra::words

@@ -1,47 +1,6 @@
-#include "cli/video_text.h"
+#include "words/finding_words.h"
 
-#include "cli/names.h"
-#include "pictures/jpeg_frame.h"
-
-#include <cmath>
-#include <cstdio>
-
-namespace kovra::cli {
-
-std::string sizeText(std::uint64_t bytes) {
-    static const char* const kUnits[] = {"B", "KiB", "MiB", "GiB"};
-    double value = static_cast<double>(bytes);
-    std::size_t unit = 0;
-    while (value >= 1024 && unit + 1 < sizeof kUnits / sizeof *kUnits) {
-        value /= 1024;
-        ++unit;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", value, kUnits[unit]);
-    return text;
-}
-
-std::string durationText(double seconds) {
-    long total = std::lround(seconds < 0 ? 0 : seconds);
-    char text[32];
-    if (total >= 3600)
-        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60,
-                      total % 60);
-    else
-        std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
-    return text;
-}
-
-std::string frameRateText(double fps) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", fps);
-    std::string shown = text;
-    while (shown.back() == '0')
-        shown.pop_back();
-    if (shown.back() == '.')
-        shown.pop_back();
-    return shown;
-}
+namespace kovra::words {
 
 namespace {
 
@@ -124,45 +83,6 @@ std::string problemText(const avi::Finding& f) {
     return "unknown damage";
 }
 
-std::string noPictureText(pictures::NoPicture why) {
-    using pictures::NoPicture;
-    switch (why) {
-    case NoPicture::None:
-        return "";
-    case NoPicture::NoFrame:
-        return "no complete frame";
-    case NoPicture::FrameUnreadable:
-        return "the frame could not be read";
-    case NoPicture::FrameMoved:
-        return "the index points at something other than this frame";
-    case NoPicture::FrameTooLarge:
-        return "the frame is larger than " + sizeText(pictures::kMostFrameBytes);
-    case NoPicture::NotJpeg:
-        return "not a JPEG";
-    case NoPicture::CutShort:
-        return "cut short";
-    case NoPicture::DamagedMarkers:
-        return "damaged JPEG markers";
-    case NoPicture::OtherCoding:
-        return "lossless, hierarchical or arithmetic-coded JPEG";
-    case NoPicture::ComponentCount:
-        return "neither grey nor colour (not 1 or 3 components)";
-    case NoPicture::Cmyk:
-        return "CMYK (4 colour components)";
-    case NoPicture::NotEightBit:
-        return "12-bit samples (only 8-bit are shown)";
-    case NoPicture::ZeroSize:
-        return "a size of 0";
-    case NoPicture::TooLarge:
-        return "larger than " + std::to_string(pictures::kMostSide) + " pixels on a side";
-    case NoPicture::NoQuantTable:
-        return "no quantisation table";
-    case NoPicture::NotDecoded:
-        return "the system's decoder could not read it";
-    }
-    return "unknown reason";
-}
-
 std::string fixText(const avi::Finding& f) {
     using avi::FindingKind;
     switch (f.kind) {
@@ -230,39 +150,4 @@ std::vector<std::string> fixTexts(const avi::VideoReport& report) {
     return texts;
 }
 
-const char* passedOverText(PassedOver why) {
-    switch (why) {
-    case PassedOver::NotAFile:
-        return "not a regular file";
-    case PassedOver::LinkOutside:
-        return "a link out of the folder searched";
-    case PassedOver::WalkedAlready:
-        return "a folder reached again through a link";
-    case PassedOver::TooDeep:
-        return "too deep: folders are searched 32 levels down";
-    case PassedOver::TooMany:
-        return "too many entries: the search stopped here";
-    case PassedOver::Unlisted:
-        break;
-    }
-    return "cannot be listed";
-}
-
-nlohmann::json reportJson(const std::string& path, std::uint64_t size,
-                          const avi::VideoReport& report) {
-    nlohmann::json object;
-    putName(object, "path", path);
-    object.update(nlohmann::json{{"size", size},
-                                 {"signature", avi::signatureName(report.signature)},
-                                 {"codec", report.codec},
-                                 {"width", report.width},
-                                 {"height", report.height},
-                                 {"fps", report.fps},
-                                 {"frames", report.frames},
-                                 {"durationSeconds", report.durationSeconds},
-                                 {"state", avi::stateName(report.state)},
-                                 {"problems", problemTexts(report)}});
-    return object;
-}
-
-} // namespace kovra::cli
+} // namespace kovra::words
