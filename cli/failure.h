@@ -1,18 +1,13 @@
-// How kovra-cli ends: its exit codes, the same for every command, and the failure that
-// carries one up to main with the line to print.
+// The failure that carries one of kovra-cli's exit codes (device/exit_codes.h) up to main with
+// the line to print.
 #pragma once
 
 #include <stdexcept>
 #include <string>
 
-namespace kovra::cli {
+#include "device/exit_codes.h"
 
-enum ExitCode : int {
-    kDone = 0,
-    kFileProblem = 1, // a file could not be read or written, or its content will not do
-    kUsage = 2,       // a usage error or a value refused; nothing was written
-    kNoCard = 3,
-};
+namespace kovra::cli {
 
 class Failure : public std::runtime_error {
   public:

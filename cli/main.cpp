@@ -71,14 +71,14 @@ int run(int argc, char** argv) {
         warn(unknown.empty()
                  ? error.what()
                  : "unknown command '" + unknown + "' (" + kProgramName + " --help lists them)");
-        return kUsage;
+        return kovra::kUsage;
     } catch (const Failure& failure) {
         // An empty message: every file concerned has been named already.
         if (*failure.what())
             warn(failure.what());
         return failure.code();
     }
-    return kDone;
+    return kovra::kDone;
 }
 
 } // namespace
@@ -88,6 +88,6 @@ int main(int argc, char** argv) {
         return run(argc, argv);
     } catch (const std::exception& error) {
         warn(std::string("unexpected error: ") + error.what());
-        return kFileProblem;
+        return kovra::kFileProblem;
     }
 }

@@ -1,15 +1,13 @@
 #include "watcher/card_watcher.h"
 
 #include "device/card_files.h"
+#include "device/exit_codes.h"
 #include "device/file_paths.h"
 
 namespace kovra::watcher {
 
 namespace {
 
-// kovra-cli's exit codes, which the watcher hands back as the command's own.
-constexpr int kDone = 0;
-constexpr int kFileProblem = 1;
 // No limit: a mount or an unmount ends the wait, and so does an interrupt.
 constexpr int kWaitForever = -1;
 constexpr const char* kNotificationTitle = "Kovra";

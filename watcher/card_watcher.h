@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 
+#include "device/exit_codes.h"
 #include "platform/platform.h"
 #include "watcher/arrivals.h"
 
@@ -20,7 +21,7 @@ struct WatchSteps {
 };
 
 struct ExportReport {
-    int exitCode = 0;
+    int exitCode = kDone;
     std::size_t failed = 0;
     // What was not saved and why, naming the file or folder with the system's reason; empty
     // when everything was.
