@@ -16,6 +16,9 @@ void addCardCommand(CLI::App& app, Context& context) {
             nlohmann::json document{{"root", card.root}};
             document["device"] = given ? nlohmann::json() : nlohmann::json(card.device);
             document["removable"] = given ? nlohmann::json() : nlohmann::json(true);
+            // How it was found, by name; "removable" (true, or null for --card) stays for the
+            // scripts that read it.
+            document["foundBy"] = given ? "option" : "removableMedia";
             printJson(document);
             return;
         }

@@ -6,6 +6,7 @@
 #include "cli/export_run.h"
 #include "cli/failure.h"
 #include "words/reasons.h"
+#include "words/report_json.h"
 #include "words/shown_names.h"
 
 namespace kovra::cli {
@@ -82,6 +83,8 @@ void addExportCommand(CLI::App& app, Context& context) {
                 if (item.action == ExportAction::Fail) {
                     entry["reason"] = utf8Name(failureText(item));
                     entry["keptAsIs"] = item.keptAsIs;
+                    if (item.error == OsError::None)
+                        entry["findings"] = words::findingsJson(item.report);
                 }
                 list.push_back(entry);
             }
@@ -89,10 +92,13 @@ void addExportCommand(CLI::App& app, Context& context) {
             for (const PassedOverEntry& entry : outcome.passedOver) {
                 nlohmann::json object;
                 putName(object, "path", entry.relative);
+                object["kind"] = words::passedOverKindName(entry.why);
                 object["reason"] = passedOverText(entry.why);
                 passed.push_back(object);
             }
-            printJson({{"dryRun", options->dryRun},
+            // "mode" names what the run did; "dryRun" stays for the scripts that read it.
+            printJson({{"mode", options->dryRun ? "dryRun" : "export"},
+                       {"dryRun", options->dryRun},
                        {"exported", exported},
                        {"repaired", repaired},
                        {"skipped", skipped},

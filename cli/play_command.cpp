@@ -59,7 +59,13 @@ void addPlayCommand(CLI::App& app, Context& context) {
                                   noReason ? "the desktop could not open it" : describe(error));
         }
         if (context.json)
-            printJson({{"copy", shown}, {"opened", !*print}, {"repaired", prepared.repaired}});
+            // What was done and how the copy was made, by name; the yes-or-no keys beside them
+            // stay for the scripts that read them.
+            printJson({{"copy", shown},
+                       {"action", *print ? "printed" : "opened"},
+                       {"copyMade", prepared.repaired ? "repaired" : "signatureRewritten"},
+                       {"opened", !*print},
+                       {"repaired", prepared.repaired}});
         else
             std::cout << (*print ? "" : "opened ") << shown << '\n';
     });

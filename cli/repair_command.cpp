@@ -8,6 +8,7 @@
 #include "device/video_export.h"
 #include "words/finding_words.h"
 #include "words/os_error_words.h"
+#include "words/report_json.h"
 #include "words/shown_names.h"
 
 namespace kovra::cli {
@@ -72,9 +73,13 @@ void addRepairCommand(CLI::App& app, Context& context) {
             nlohmann::json document;
             putName(document, "path", out);
             putName(document, "source", in);
+            // The source's state by name; wasSound, the same as a yes or no, stays for the
+            // scripts that read it.
+            document["sourceState"] = avi::stateName(report.state);
             document["wasSound"] = wasSound;
             document["frames"] = report.frames;
             document["fixed"] = fixed;
+            document["findings"] = words::findingsJson(report);
             printJson(document);
             return;
         }

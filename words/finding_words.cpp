@@ -19,6 +19,67 @@ std::string rateText(const avi::Finding& finding) {
 
 } // namespace
 
+const char* findingKindName(avi::FindingKind kind) {
+    using avi::FindingKind;
+    switch (kind) {
+    case FindingKind::NotAvi:
+        return "notAvi";
+    case FindingKind::NoHeader:
+        return "noHeader";
+    case FindingKind::NoVideoStream:
+        return "noVideoStream";
+    case FindingKind::NoMovi:
+        return "noMovi";
+    case FindingKind::DamagedFormat:
+        return "damagedFormat";
+    case FindingKind::SoundWithoutRate:
+        return "soundWithoutRate";
+    case FindingKind::NoFrameRate:
+        return "noFrameRate";
+    case FindingKind::TooLong:
+        return "tooLong";
+    case FindingKind::NoCompleteFrame:
+        return "noCompleteFrame";
+    case FindingKind::TooLargeToRepair:
+        return "tooLargeToRepair";
+    case FindingKind::ReadError:
+        return "readError";
+    case FindingKind::NoIndex:
+        return "noIndex";
+    case FindingKind::IndexCutOff:
+        return "indexCutOff";
+    case FindingKind::IndexDisagrees:
+        return "indexDisagrees";
+    case FindingKind::HasIndexFlagMissing:
+        return "hasIndexFlagMissing";
+    case FindingKind::LastChunkCutOff:
+        return "lastChunkCutOff";
+    case FindingKind::Garbage:
+        return "garbage";
+    case FindingKind::DamagedFrames:
+        return "damagedFrames";
+    case FindingKind::TrailingBytes:
+        return "trailingBytes";
+    case FindingKind::OpenDmlParts:
+        return "openDmlParts";
+    case FindingKind::UnpaddedChunks:
+        return "unpaddedChunks";
+    case FindingKind::RiffSize:
+        return "riffSize";
+    case FindingKind::MoviSize:
+        return "moviSize";
+    case FindingKind::TotalFrames:
+        return "totalFrames";
+    case FindingKind::StreamCount:
+        return "streamCount";
+    case FindingKind::StreamLength:
+        return "streamLength";
+    case FindingKind::FrameRate:
+        return "frameRate";
+    }
+    return "unknown";
+}
+
 std::string problemText(const avi::Finding& f) {
     using avi::FindingKind;
     switch (f.kind) {

@@ -9,6 +9,9 @@
 
 namespace kovra::words {
 
+// The finding's kind as JSON names it, stable across versions for scripts to compare:
+// "noIndex", "riffSize" ... (docs/json.md lists them all).
+const char* findingKindName(avi::FindingKind kind);
 // A finding in words: what is wrong ("no index", "RIFF size 0, data holds 11876"), and what a
 // repair does about it ("index rebuilt: 4 entries", "RIFF size 11868").
 std::string problemText(const avi::Finding& finding);

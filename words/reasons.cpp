@@ -5,6 +5,24 @@
 
 namespace kovra::words {
 
+const char* passedOverKindName(PassedOver why) {
+    switch (why) {
+    case PassedOver::NotAFile:
+        return "notAFile";
+    case PassedOver::LinkOutside:
+        return "linkOutside";
+    case PassedOver::WalkedAlready:
+        return "walkedAlready";
+    case PassedOver::TooDeep:
+        return "tooDeep";
+    case PassedOver::TooMany:
+        return "tooMany";
+    case PassedOver::Unlisted:
+        return "unlisted";
+    }
+    return "unknown";
+}
+
 const char* passedOverText(PassedOver why) {
     switch (why) {
     case PassedOver::NotAFile:

@@ -9,6 +9,8 @@
 
 namespace kovra::words {
 
+// The reason's kind as JSON names it, stable for scripts: "notAFile", "linkOutside" ...
+const char* passedOverKindName(PassedOver why);
 // Why the video search passed over a path: "not a regular file", "a link out of the folder
 // searched" ...
 const char* passedOverText(PassedOver why);

@@ -5,6 +5,15 @@
 
 namespace kovra::words {
 
+nlohmann::json findingsJson(const avi::VideoReport& report) {
+    nlohmann::json findings = nlohmann::json::array();
+    for (const avi::Finding& finding : report.findings)
+        findings.push_back({{"kind", findingKindName(finding.kind)},
+                            {"problem", problemText(finding)},
+                            {"fix", fixText(finding)}});
+    return findings;
+}
+
 nlohmann::json reportJson(const std::string& path, std::uint64_t size,
                           const avi::VideoReport& report) {
     nlohmann::json object;
@@ -18,7 +27,8 @@ nlohmann::json reportJson(const std::string& path, std::uint64_t size,
                                  {"frames", report.frames},
                                  {"durationSeconds", report.durationSeconds},
                                  {"state", avi::stateName(report.state)},
-                                 {"problems", problemTexts(report)}});
+                                 {"problems", problemTexts(report)},
+                                 {"findings", findingsJson(report)}});
     return object;
 }
 

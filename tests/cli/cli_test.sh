@@ -77,6 +77,7 @@ check "config without a command is a usage error" is "$rc" 2
 # --- finding the card
 kovra card --json
 check "card found without --card" is "$(json 'd["root"]')|$(json 'd["removable"]')" "$card_root|True"
+check "card --json: how it was found, named" is "$(json 'd["foundBy"]')" removableMedia
 
 # --- the configuration
 put CONFIG.SYS "$example"

@@ -49,6 +49,10 @@ for command in "${every[@]}"; do
   fi
   [ -z "$command" ] || grep -q -- "fB${command// / }" "$cli/kovra-cli.1.in" ||
     { echo "FAIL  kovra-cli $command is not in the man page"; failures=$((failures + 1)); }
+  # A command that prints JSON has its document described where the man page points.
+  [[ -z "$command" || $'\n'"$expected"$'\n' != *$'\n'--json$'\n'* ]] ||
+    grep -qF -- "$command --json\`" "$cli/../docs/json.md" ||
+    { echo "FAIL  kovra-cli $command --json is not in docs/json.md"; failures=$((failures + 1)); }
   for option in $expected; do
     grep -q -- "${option//-/\\\\-}" "$cli/kovra-cli.1.in" ||
       { echo "FAIL  kovra-cli $command: $option is not in the man page"; failures=$((failures + 1)); }

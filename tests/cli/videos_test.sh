@@ -55,6 +55,12 @@ kovra videos "$work/card" --json
 listing=$out
 listed() { out=$listing json "$1"; }
 check "videos lists every file" is "$(listed 'len(d)')" 8
+# Guards against findings given only in English: each has its stable kind, its words beside it.
+check "videos --json: each finding's kind, its problem as problems says it" is \
+  "$(listed "sorted((v['path'], [f['kind'] for f in v['findings']][:2],
+    [f['problem'] for f in v['findings']] == v['problems'])
+    for v in d if v['path'] in ('DCIM/cut_in_frame.avi', 'DCIM/NOTES.AVI'))")" \
+  "[('DCIM/NOTES.AVI', ['notAvi'], True), ('DCIM/cut_in_frame.avi', ['noIndex', 'lastChunkCutOff'], True)]"
 while read -r name expected; do
   got=$(listed "[v for v in d if v['path'] == 'DCIM/$name.avi'][0]['frames']")
   check "videos: $name holds $expected complete frames" is "$got" "$expected"
@@ -77,9 +83,16 @@ for name in cut_in_frame zeroed_sizes sound; do
   check "play --print $name: repaired said, the card untouched" is \
     "$(json 'd["repaired"]')|$(md5sum <"$card/$name.avi")" \
     "$([ "$name" = sound ] && echo False || echo True)|$before"
+  check "play --json $name: the choices named" is "$(json 'd["action"], d["copyMade"]')" \
+    "printed $([ "$name" = sound ] && echo signatureRewritten || echo repaired)"
 done
 check "unreadable listed as such" is \
   "$(listed "[v['state'] for v in d if v['path'] == 'DCIM/NOTES.AVI'][0]")" unreadable
+
+kovra repair "$card/zeroed_sizes.avi" "$work/zeroed_sizes.json.avi" --json
+check "repair --json: the source's state named, each finding's kind" is \
+  "$rc|$(json 'd["sourceState"], d["wasSound"], "riffSize" in [f["kind"] for f in d["findings"]]')" \
+  "0|repairable False True"
 
 # Refusals: nothing is written.
 kovra repair "$card/NOTES.AVI" "$work/notes.avi"
