@@ -173,9 +173,10 @@ OsError findMountedMedia(const std::string& systemRoot, std::vector<RemovableMed
         at = end + 1;
     }
     // Sorted before the duplicates go: a device stays at the first of its mount points.
-    std::stable_sort(
-        media.begin(), media.end(),
-        [](const RemovableMedium& a, const RemovableMedium& b) { return a.mountPoint < b.mountPoint; });
+    std::stable_sort(media.begin(), media.end(),
+                     [](const RemovableMedium& a, const RemovableMedium& b) {
+                         return a.mountPoint < b.mountPoint;
+                     });
     std::set<std::string> devices;
     media.erase(
         std::remove_if(media.begin(), media.end(),
