@@ -1,6 +1,6 @@
-// Finding the recorder's card, for the window and the command line alike: the first removable
-// drive from C: to Y: where the system has drive letters, and the mounted filesystems on
-// removable media where it has a mount table.
+// Finding the recorder's card for the command line: the first removable medium of the one scan
+// (device/removable_media.h), the removable drives from C: to Y: where the system has drive
+// letters, the mounted filesystems on removable media where it has a mount table.
 #pragma once
 
 #include <optional>

@@ -1,17 +1,21 @@
 #include "device/device_locator.h"
 
-#include <cstdio>
+#include <vector>
+
+#include "device/removable_media.h"
+#include "platform/removable_drives.h"
 
 namespace kovra {
 
 DeviceLocation DeviceLocator::locate() {
     DeviceLocation location;
-    for (char letter = kFirstLetter; letter <= kLastLetter; ++letter) {
-        std::snprintf(location.driveRoot.data(), location.driveRoot.capacity(), "%c:\\", letter);
-        if (platform_.driveType(location.driveRoot.c_str()) == DriveType::Removable) {
-            location.devicePresent = true;
-            break;
-        }
+    std::vector<RemovableMedium> media;
+    scanRemovableMedia(platform_, EmptyReaders::Counted, media);
+    location.devicePresent =
+        !media.empty() && location.driveRoot.assign(media.front().mountPoint.c_str());
+    if (!location.devicePresent) {
+        const char lastRoot[] = {kLastDriveLetter, ':', '\\', '\0'};
+        location.driveRoot.assign(lastRoot);
     }
     return location;
 }

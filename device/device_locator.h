@@ -1,4 +1,5 @@
-// Finds the recorder's card: the first removable drive from C: to Y:.
+// Finds the recorder's card for the window: the first removable medium of the one scan
+// (device/removable_media.h), on Windows the first removable drive from C: to Y:.
 #pragma once
 
 #include "platform/path_buffer.h"
@@ -16,10 +17,6 @@ class DeviceLocator {
   public:
     explicit DeviceLocator(Platform& platform) : platform_(platform) {}
 
-    static constexpr char kFirstLetter = 'C';
-    static constexpr char kLastLetter = 'Y';
-
-    // A: and B: (floppies) and Z: are never probed; only the drive type is consulted.
     DeviceLocation locate();
 
   private:

@@ -10,7 +10,6 @@ class ForwardingPlatform : public Platform {
   public:
     explicit ForwardingPlatform(Platform& real = systemPlatform()) : real_(real) {}
 
-    DriveType driveType(const char* root) override { return real_.driveType(root); }
     OsError open(const char* path, OpenMode mode, FileId& file) override {
         return real_.open(path, mode, file);
     }
@@ -105,8 +104,8 @@ class ForwardingPlatform : public Platform {
     }
     bool isTerminal(StandardStream stream) override { return real_.isTerminal(stream); }
 
-    OsError mountedMedia(std::vector<MountedMedium>& media) override {
-        return real_.mountedMedia(media);
+    OsError removableMedia(std::vector<RemovableMedium>& media) override {
+        return real_.removableMedia(media);
     }
     OsError mountedAt(const char* folder, bool& mounted) override {
         return real_.mountedAt(folder, mounted);

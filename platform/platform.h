@@ -13,9 +13,6 @@
 
 namespace kovra {
 
-// The drive kinds GetDriveTypeA reports; only Removable counts as the recorder's card.
-enum class DriveType { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamDisk };
-
 // The platform's local time record, field for field as Windows gives it.
 struct SystemTime {
     std::uint16_t year = 0;
@@ -75,12 +72,15 @@ struct FolderEntry {
     bool isLink;      // the entry itself is a symbolic link
 };
 
-// A mounted filesystem that lies on a removable medium (a card in a reader, a USB stick), as
-// the mount table and sysfs tell on Linux.
-struct MountedMedium {
-    std::string mountPoint;
-    std::string device; // "/dev/mmcblk0p1"
-    std::string reason; // why it counts, e.g. "SD card reader device mmcblk0"
+// A removable medium (a card in a reader, a USB stick): a removable drive where the system has
+// drive letters, else a mounted filesystem that lies on one, as the mount table and sysfs tell.
+struct RemovableMedium {
+    std::string mountPoint; // "E:\", "/media/user/CARD"
+    std::string device;     // "E:", "/dev/mmcblk0p1"
+    std::string reason;     // why it counts, e.g. "SD card reader device mmcblk0"
+    // A drive letter, which an empty card reader has too: whether a volume is in it is for
+    // mountedAt() to say.
+    bool mayBeEmpty = false;
 };
 
 // A part of a file mapped for reading, where the system can map one.
@@ -99,8 +99,6 @@ enum class StandardStream { Output, Error };
 class Platform {
   public:
     virtual ~Platform() = default;
-
-    virtual DriveType driveType(const char* root) = 0;
 
     // Opens only regular files: anything else that is there (a FIFO, a device) is NotAFile,
     // found without blocking, and a folder is IsFolder.
@@ -212,9 +210,10 @@ class Platform {
     virtual bool processRunning(std::uint32_t processId) = 0;
     virtual bool isTerminal(StandardStream stream) = 0;
 
-    // The mounted filesystems on removable media, sorted by mount point, each device once
-    // (bind mounts of a folder left out). Empty where the system has drive letters instead.
-    virtual OsError mountedMedia(std::vector<MountedMedium>& media) = 0;
+    // The removable media: where the system has drive letters, the removable drives from C: to
+    // Y: in order (platform/removable_drives.h); elsewhere the mounted filesystems on removable
+    // media, sorted by mount point, each device once (bind mounts of a folder left out).
+    virtual OsError removableMedia(std::vector<RemovableMedium>& media) = 0;
     // Whether a filesystem is mounted at folder itself (a drive letter's root: whether a
     // volume is in it). The mount table is read afresh each time.
     virtual OsError mountedAt(const char* folder, bool& mounted) = 0;

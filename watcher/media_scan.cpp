@@ -1,17 +1,11 @@
 #include "watcher/media_scan.h"
 
 #include "device/card_files.h"
-#include "device/device_locator.h"
 #include "device/file_paths.h"
+#include "device/removable_media.h"
 #include "records/config_record.h"
 
 namespace kovra::watcher {
-
-namespace {
-
-constexpr char kFirstLetter = 'C';
-
-} // namespace
 
 OsError scanMedia(Platform& platform, const std::string& givenCard, std::vector<Medium>& media) {
     media.clear();
@@ -22,18 +16,9 @@ OsError scanMedia(Platform& platform, const std::string& givenCard, std::vector<
             media.push_back({givenCard, givenCard, true});
         return error;
     }
-    char root[] = "C:\\";
-    for (char letter = kFirstLetter; letter <= DeviceLocator::kLastLetter; ++letter) {
-        root[0] = letter;
-        // An empty card reader is a removable drive too: only one with a volume in it counts.
-        bool mounted = false;
-        if (platform.driveType(root) == DriveType::Removable &&
-            platform.mountedAt(root, mounted) == OsError::None && mounted)
-            media.push_back({root, std::string(root, 2), false});
-    }
-    std::vector<MountedMedium> mounted;
-    OsError error = platform.mountedMedia(mounted);
-    for (const MountedMedium& medium : mounted)
+    std::vector<RemovableMedium> found;
+    OsError error = scanRemovableMedia(platform, EmptyReaders::LeftOut, found);
+    for (const RemovableMedium& medium : found)
         media.push_back({medium.mountPoint, medium.device, false});
     return error;
 }

@@ -18,7 +18,8 @@ struct Medium {
 };
 
 // With a folder given, that folder while a filesystem is mounted there (removable or not);
-// otherwise every removable drive from C: to Y: and every mounted removable medium.
+// otherwise every removable medium of the one scan (device/removable_media.h), a drive letter
+// only with a volume in it.
 OsError scanMedia(Platform& platform, const std::string& givenCard, std::vector<Medium>& media);
 
 // The recorder's card holds its 11-byte CONFIG.SYS at its root, a file and not a link; a

@@ -149,7 +149,7 @@ bool parseMountInfoLine(const std::string& line, MountEntry& entry) {
     return true;
 }
 
-OsError findMountedMedia(const std::string& systemRoot, std::vector<MountedMedium>& media) {
+OsError findMountedMedia(const std::string& systemRoot, std::vector<RemovableMedium>& media) {
     media.clear();
     std::string table;
     int code = 0;
@@ -173,13 +173,14 @@ OsError findMountedMedia(const std::string& systemRoot, std::vector<MountedMediu
         at = end + 1;
     }
     // Sorted before the duplicates go: a device stays at the first of its mount points.
-    std::stable_sort(
-        media.begin(), media.end(),
-        [](const MountedMedium& a, const MountedMedium& b) { return a.mountPoint < b.mountPoint; });
+    std::stable_sort(media.begin(), media.end(),
+                     [](const RemovableMedium& a, const RemovableMedium& b) {
+                         return a.mountPoint < b.mountPoint;
+                     });
     std::set<std::string> devices;
     media.erase(
         std::remove_if(media.begin(), media.end(),
-                       [&](const MountedMedium& m) { return !devices.insert(m.device).second; }),
+                       [&](const RemovableMedium& m) { return !devices.insert(m.device).second; }),
         media.end());
     return OsError::None;
 }

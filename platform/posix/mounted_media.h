@@ -22,7 +22,7 @@ bool parseMountInfoLine(const std::string& line, MountEntry& entry);
 // Every removable mount, sorted by mount point. A filesystem mounted more than once counts
 // once, at its first mount point; a bind mount of a folder inside it does not count. A mount
 // table that cannot be read is an error, and nothing is found.
-OsError findMountedMedia(const std::string& systemRoot, std::vector<MountedMedium>& media);
+OsError findMountedMedia(const std::string& systemRoot, std::vector<RemovableMedium>& media);
 
 // Whether the mount table below systemRoot lists a mount at folder (a trailing '/' aside).
 OsError findMountAt(const std::string& systemRoot, const std::string& folder, bool& mounted);

@@ -177,8 +177,6 @@ class PosixPlatform final : public Platform {
     // ending the process.
     PosixPlatform() { signal(SIGXFSZ, SIG_IGN); }
 
-    DriveType driveType(const char*) override { return DriveType::NoRootDir; }
-
     OsError open(const char* path, OpenMode mode, FileId& file) override {
         int flags = 0;
         switch (mode) {
@@ -573,7 +571,7 @@ class PosixPlatform final : public Platform {
         return isatty(stream == StandardStream::Output ? STDOUT_FILENO : STDERR_FILENO) == 1;
     }
 
-    OsError mountedMedia(std::vector<MountedMedium>& media) override {
+    OsError removableMedia(std::vector<RemovableMedium>& media) override {
         return posix::findMountedMedia(systemRoot_, media);
     }
 

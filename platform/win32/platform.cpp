@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/removable_drives.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/interrupts.h"
 
@@ -86,27 +87,28 @@ OsError followedInfo(const char* path, BY_HANDLE_FILE_INFORMATION& data) {
     return result;
 }
 
+// What GetDriveTypeA says of a drive letter's root.
+DriveType driveTypeOf(const char* root) {
+    switch (GetDriveTypeA(root)) {
+    case DRIVE_NO_ROOT_DIR:
+        return DriveType::NoRootDir;
+    case DRIVE_REMOVABLE:
+        return DriveType::Removable;
+    case DRIVE_FIXED:
+        return DriveType::Fixed;
+    case DRIVE_REMOTE:
+        return DriveType::Remote;
+    case DRIVE_CDROM:
+        return DriveType::CdRom;
+    case DRIVE_RAMDISK:
+        return DriveType::RamDisk;
+    default:
+        return DriveType::Unknown;
+    }
+}
+
 class Win32Platform final : public Platform {
   public:
-    DriveType driveType(const char* root) override {
-        switch (GetDriveTypeA(root)) {
-        case DRIVE_NO_ROOT_DIR:
-            return DriveType::NoRootDir;
-        case DRIVE_REMOVABLE:
-            return DriveType::Removable;
-        case DRIVE_FIXED:
-            return DriveType::Fixed;
-        case DRIVE_REMOTE:
-            return DriveType::Remote;
-        case DRIVE_CDROM:
-            return DriveType::CdRom;
-        case DRIVE_RAMDISK:
-            return DriveType::RamDisk;
-        default:
-            return DriveType::Unknown;
-        }
-    }
-
     OsError open(const char* path, OpenMode mode, FileId& file) override {
         DWORD access = 0, share = 0, disposition = 0;
         switch (mode) {
@@ -556,8 +558,8 @@ class Win32Platform final : public Platform {
     }
 
     // Drive letters say which drive is removable; there is no mount table to read.
-    OsError mountedMedia(std::vector<MountedMedium>& media) override {
-        media.clear();
+    OsError removableMedia(std::vector<RemovableMedium>& media) override {
+        media = removableDrives(driveTypeOf);
         return OsError::None;
     }
     OsError mountedAt(const char* folder, bool& mounted) override {

@@ -41,10 +41,10 @@ class MountedMedia : public ::testing::Test {
     }
     std::vector<std::string> found(OsError expected = OsError::None) {
         platform.setSystemRoot(root.path().string());
-        std::vector<MountedMedium> media;
-        EXPECT_EQ(platform.mountedMedia(media), expected);
+        std::vector<RemovableMedium> media;
+        EXPECT_EQ(platform.removableMedia(media), expected);
         std::vector<std::string> points;
-        for (const MountedMedium& m : media)
+        for (const RemovableMedium& m : media)
             points.push_back(m.mountPoint + " " + m.device);
         return points;
     }

@@ -21,12 +21,11 @@ constexpr std::size_t kConfigSize = 11;
 // is an interrupt, which ends the watch.
 class ScriptedMedia final : public ForwardingPlatform {
   public:
-    std::deque<std::vector<MountedMedium>> script;
+    std::deque<std::vector<RemovableMedium>> script;
     std::vector<std::string> calls;
 
-    DriveType driveType(const char*) override { return DriveType::NoRootDir; }
-    OsError mountedMedia(std::vector<MountedMedium>& media) override {
-        media = script.empty() ? std::vector<MountedMedium>{} : script.front();
+    OsError removableMedia(std::vector<RemovableMedium>& media) override {
+        media = script.empty() ? std::vector<RemovableMedium>{} : script.front();
         return OsError::None;
     }
     OsError waitForMountChange(int) override {
@@ -124,7 +123,7 @@ TEST(CardWatcher, LeavesOtherMediaAlone) {
         ScratchDir dir;
         std::string root = card(dir, "stick", c.configSize);
         ScriptedMedia platform;
-        MountedMedium stick{root, "/dev/sdc1", "removable"};
+        RemovableMedium stick{root, "/dev/sdc1", "removable"};
         // Still there at the second look: named once.
         platform.script = {{stick}, {stick}};
         WatchRun run = watch(platform, everyStep());
@@ -156,7 +155,7 @@ TEST(CardWatcher, OnceEndsWithTheExportsCode) {
         ScratchDir dir;
         std::string root = card(dir, "card", kConfigSize);
         ScriptedMedia platform;
-        MountedMedium inserted{root, "/dev/mmcblk0p1", "SD"};
+        RemovableMedium inserted{root, "/dev/mmcblk0p1", "SD"};
         platform.script = {{inserted}, {}, {inserted}};
         watcher::WatchSteps steps = everyStep();
         steps.once = true;

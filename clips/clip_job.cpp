@@ -1,0 +1,149 @@
+#include "clips/clip_job.h"
+
+#include "clips/clip_writing.h"
+#include "clips/range_sources.h"
+#include "device/file_paths.h"
+#include "device/video_copy.h"
+#include "device/video_finder.h"
+
+namespace kovra::clips {
+
+namespace {
+
+constexpr std::int64_t kToItsEnd = avi::SourceSpan().toMs;
+
+// Reads each of paths once, in order; false at the first that fails.
+bool readAll(Platform& platform, const std::vector<std::string>& paths, TakenVideos& taken,
+             ClipFailure& failure) {
+    taken.paths = paths;
+    for (const std::string& path : paths) {
+        OsError error;
+        avi::VideoReading reading = readWithChunks(platform, path, error);
+        if (!take(platform, taken, path, std::move(reading), error, failure))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+RangeCandidates findRangeCandidates(Platform& platform, const std::string& folder) {
+    RangeCandidates candidates;
+    FoundVideos found = findVideos(platform, folder);
+    for (const PassedOverEntry& entry : found.passedOver)
+        if (entry.why == PassedOver::NotAFile || entry.why == PassedOver::Unlisted)
+            candidates.unreadable.push_back(joinPath(folder, entry.relative));
+    for (const std::string& relative : found.videos)
+        candidates.paths.push_back(joinPath(folder, relative));
+    return candidates;
+}
+
+ClipOutcome clipRange(Platform& platform, const RangeCandidates& candidates, ClockMillis from,
+                      ClockMillis to, const std::string& out) {
+    ClipOutcome outcome;
+    ClipFailure& failure = outcome.failure;
+    // Chosen by the times `videos` shows; the chunks are then read of those chosen only.
+    RangeSources sources = chooseRangeSources(platform, candidates.paths, from, to);
+    if (sources.needsFailed()) {
+        failure.kind = ClipFailureKind::CandidateUnreadable;
+        failure.path = sources.failed.front().path;
+        failure.error = sources.failed.front().error;
+        return outcome;
+    }
+    if (!candidates.unreadable.empty() && !(sources.held && sources.held->whole)) {
+        failure.kind = ClipFailureKind::CandidateNotAFile;
+        failure.path = candidates.unreadable.front();
+        return outcome;
+    }
+    const Selection& selection = sources.selection;
+    if (selection.refusal != SelectionRefusal::None) {
+        failure.kind = ClipFailureKind::NotCovered;
+        return outcome;
+    }
+    if (sources.held->reachesPast)
+        outcome.warnings.push_back(
+            {ClipWarningKind::ReachesPast, {}, {}, sources.held->from, sources.held->to});
+    // The plan numbers its sources from 0, in the order taken. The recording the range starts
+    // in, when it runs on past it, gives the clip's beginning before the next is read: that is
+    // copied out meanwhile.
+    TakenVideos taken;
+    std::vector<avi::SourceSpan> spans;
+    std::vector<std::size_t> index(sources.timed.size());
+    std::optional<PlannedAhead> ahead;
+    for (const avi::SourceSpan& span : selection.spans) {
+        index[span.source] = taken.paths.size();
+        const std::string& path = sources.timed[span.source].path;
+        taken.paths.push_back(path);
+        OsError error;
+        avi::VideoReading reading = readWithChunks(platform, path, error);
+        if (spans.empty() && selection.spans.size() > 1 && span.toMs == kToItsEnd &&
+            sources.timed[span.source].time->start <= from && error == OsError::None &&
+            reading.report.state != avi::VideoState::Unreadable) {
+            avi::SourceSpan rest = span;
+            rest.source = 0;
+            avi::SpanPlan guess = avi::planSpans({&reading}, {rest});
+            if (guess.refusal == avi::PlanRefusal::None)
+                ahead.emplace(platform, path, reading, guess.plan, out);
+        }
+        if (!take(platform, taken, path, std::move(reading), error, failure))
+            return outcome;
+        taken.times.back() = sources.timed[span.source].time;
+        avi::SourceSpan renumbered = span;
+        renumbered.source = index[span.source];
+        spans.push_back(renumbered);
+    }
+    std::vector<Gap> gaps;
+    for (Gap gap : selection.gaps) {
+        gap.before = index[gap.before];
+        gap.after = index[gap.after];
+        gaps.push_back(gap);
+    }
+    for (std::size_t overlapping : selection.overlapping)
+        outcome.warnings.push_back(
+            {ClipWarningKind::Overlapping, sources.timed[overlapping].path, {}, 0, 0});
+    writeSpans(platform, out, taken, spans, gaps, ahead ? &*ahead : nullptr, true, outcome);
+    return outcome;
+}
+
+ClipOutcome clipPart(Platform& platform, const std::string& video, const avi::SourceSpan& span,
+                     const std::string& out) {
+    ClipOutcome outcome;
+    TakenVideos taken;
+    if (readAll(platform, {video}, taken, outcome.failure))
+        writeSpans(platform, out, taken, {span}, {}, nullptr, true, outcome);
+    return outcome;
+}
+
+ClipOutcome joinVideos(Platform& platform, const std::vector<std::string>& videos,
+                       const std::string& out) {
+    ClipOutcome outcome;
+    TakenVideos taken;
+    if (!readAll(platform, videos, taken, outcome.failure))
+        return outcome;
+    std::vector<avi::SourceSpan> spans;
+    std::vector<RecordingTime> times;
+    bool allTimed = true;
+    for (std::size_t i = 0; i < taken.paths.size(); ++i) {
+        avi::SourceSpan span;
+        span.source = i;
+        spans.push_back(span);
+        allTimed = allTimed && taken.times[i].has_value();
+        if (taken.times[i])
+            times.push_back(*taken.times[i]);
+    }
+    // Joined as given, but a start and end taken from recordings out of time order would
+    // say the join runs backwards, or not at all: said instead.
+    bool ordered = true;
+    for (std::size_t i = 1; allTimed && i < times.size(); ++i)
+        if (times[i].start < times[i - 1].start) {
+            ordered = false;
+            outcome.warnings.push_back(
+                {ClipWarningKind::OutOfOrder, taken.paths[i], taken.paths[i - 1], 0, 0});
+        }
+    writeSpans(platform, out, taken, spans,
+               allTimed && ordered ? gapsBetween(times) : std::vector<Gap>{}, nullptr, ordered,
+               outcome);
+    return outcome;
+}
+
+} // namespace kovra::clips
