@@ -251,11 +251,9 @@ GalleryOutcome writeGallery(Platform& platform, const GalleryRequest& request) {
     std::vector<std::string> restPaths;
     for (std::size_t k = 0; k < unread.size(); ++k) {
         std::size_t i = unread[k];
-        std::optional<PicturesRead> read =
-            request.ahead ? request.ahead->take(request.videos[i].path) : std::nullopt;
-        if (read && read->info.size == infos[i].size && read->info.modified == infos[i].modified) {
-            readAhead[k] = std::move(read->pictures);
-        } else {
+        if (request.ahead)
+            readAhead[k] = request.ahead->take(request.videos[i].path, infos[i]);
+        if (!readAhead[k]) {
             rest.push_back(k);
             restPaths.push_back(request.videos[i].path);
         }

@@ -45,26 +45,34 @@ bool PicturesAhead::offer(const std::string& path) {
     return true;
 }
 
+void PicturesAhead::readAll() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle_.wait(lock, [this] { return waiting_.empty() && !reading_; });
+}
+
 void PicturesAhead::stop() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
         waiting_.clear();
         wake_.notify_one();
+        idle_.notify_all();
     }
     if (thread_.joinable())
         thread_.join();
 }
 
-std::optional<PicturesRead> PicturesAhead::take(const std::string& path) {
+std::optional<VideoPictures> PicturesAhead::take(const std::string& path, const FileInfo& now) {
     std::lock_guard<std::mutex> lock(mutex_);
     auto found = read_.find(path);
     if (found == read_.end())
         return std::nullopt;
-    PicturesRead read = std::move(found->second);
+    Read read = std::move(found->second);
     read_.erase(found);
     heldBytes_ -= bytesOf(read.pictures);
-    return read;
+    if (read.info.size != now.size || read.info.modified != now.modified)
+        return std::nullopt;
+    return std::move(read.pictures);
 }
 
 void PicturesAhead::run() {
@@ -75,8 +83,9 @@ void PicturesAhead::run() {
             return;
         std::string path = std::move(waiting_.front());
         waiting_.pop_front();
+        reading_ = true;
         lock.unlock();
-        PicturesRead read;
+        Read read;
         bool there = platform_.info(path.c_str(), read.info) == OsError::None;
         if (there)
             read.pictures = readVideoPictures(platform_, path, sizes_);
@@ -85,6 +94,8 @@ void PicturesAhead::run() {
             heldBytes_ += bytesOf(read.pictures);
             read_[path] = std::move(read);
         }
+        reading_ = false;
+        idle_.notify_all();
     }
 }
 

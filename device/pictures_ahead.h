@@ -17,13 +17,6 @@
 
 namespace kovra {
 
-// One video's reading, with the file as it was when it began: it stands for the file only
-// while the file is still that size and time.
-struct PicturesRead {
-    FileInfo info;
-    VideoPictures pictures;
-};
-
 class PicturesAhead {
   public:
     explicit PicturesAhead(Platform& platform, const PictureSizes& sizes = {});
@@ -35,11 +28,14 @@ class PicturesAhead {
     // Queues path to be read. False when it is not taken: no thread could be had, it was
     // stopped, or as many readings are waiting or held as it keeps at once.
     bool offer(const std::string& path);
+    // Waits until every video offered is read: for a caller with nothing else to do.
+    void readAll();
     // Lets the video being read finish, drops those not begun, and waits for the thread.
     void stop();
-    // After stop(): the reading of path, handed over once; none where path was not read, or
-    // could not even be looked at (the caller's own look says why).
-    std::optional<PicturesRead> take(const std::string& path);
+    // After stop(): the reading of path, handed over once, where the file is still as it was
+    // when its reading began (now: the caller's look at it); none where path was not read, or
+    // could not even be looked at (the caller's own look says why), or has changed since.
+    std::optional<VideoPictures> take(const std::string& path, const FileInfo& now);
 
   private:
     void run();
@@ -47,11 +43,19 @@ class PicturesAhead {
     Platform& platform_;
     PictureSizes sizes_;
     std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::string> waiting_;          // under mutex_
-    std::map<std::string, PicturesRead> read_; // under mutex_
-    std::size_t heldBytes_ = 0;                // the pictures' bytes in read_, under mutex_
-    bool stopping_ = false;                    // under mutex_
+    std::condition_variable wake_, idle_;
+    std::deque<std::string> waiting_; // under mutex_
+    // A reading with the file's size and time when it began: it stands for the file only
+    // while the file is still that.
+    struct Read {
+        FileInfo info;
+        VideoPictures pictures;
+    };
+
+    std::map<std::string, Read> read_; // under mutex_
+    std::size_t heldBytes_ = 0;        // the pictures' bytes in read_, under mutex_
+    bool stopping_ = false;            // under mutex_
+    bool reading_ = false;             // under mutex_
     bool started_ = false;
     std::thread thread_;
 };
