@@ -4,6 +4,7 @@
 #include "cli/gallery_command.h"
 #include "cli/output.h"
 #include "cli/progress_line.h"
+#include "gallery/export_pictures.h"
 #include "words/finding_words.h"
 #include "words/os_error_words.h"
 #include "words/reasons.h"
@@ -80,6 +81,11 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
     // Refused before any copy, not once the videos are there.
     if (gallery.write && !dryRun)
         checkGalleryDest(platform, dest, gallery.force);
+    // The gallery's pictures of each video made as soon as it is there, while the next copies
+    // wait on the storage: the gallery at the end then costs little more than its page.
+    std::optional<gallery::ExportPictures> pictures;
+    if (gallery.write && !dryRun)
+        pictures.emplace(platform, dest);
     run.plan();
     for (const PassedOverEntry& entry : run.passedOver())
         warn(shownName(joinPath(source, entry.relative)) +
@@ -118,8 +124,13 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
         }
         progress.show(exportProgressText(looked + 1, items.size(), done, total, writtenBytes,
                                          progress.seconds()));
+        if (pictures)
+            pictures->finished(galleryFileOf(item));
     }
     progress.clear();
+    // Interrupted, it writes no gallery: the readings are dropped, having written nothing.
+    if (pictures)
+        pictures->stop();
     OsError finished = run.finish();
     if (finished != OsError::None)
         warn(joinPath(dest, ExportRecord::kFileName) +
@@ -133,9 +144,10 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
     items.resize(looked);
     if (gallery.write && !dryRun && !outcome.interrupted) {
         try {
-            outcome.galleryPage = writeExportGallery(platform, source, dest, items,
-                                                     gallery.clockOffsetMillis, gallery.force)
-                                      .page;
+            outcome.galleryPage =
+                writeExportGallery(platform, source, dest, items, gallery.clockOffsetMillis,
+                                   gallery.force, pictures ? &pictures->readings() : nullptr)
+                    .page;
         } catch (const Failure& failure) {
             warn(failure.what());
             outcome.galleryFailed = true;

@@ -50,18 +50,17 @@ void report(const GalleryOutcome& outcome, bool json) {
 
 GalleryOutcome writeExportGallery(Platform& platform, const std::string& source,
                                   const std::string& dest, const std::vector<ExportItem>& items,
-                                  std::int64_t clockOffsetMillis, bool force) {
+                                  std::int64_t clockOffsetMillis, bool force,
+                                  PicturesAhead* ahead) {
     GalleryRequest request;
     request.force = force;
     request.dest = dest;
     request.title = source;
     request.recordsFolder = source;
     request.clockOffsetMillis = clockOffsetMillis;
+    request.ahead = ahead;
     for (const ExportItem& item : items) {
-        // An exported file is repaired and indexed, cheap to read; a failed one is shown from
-        // where its bytes are.
-        bool exported = item.action != ExportAction::Fail || item.keptAsIs;
-        const std::string& file = exported ? item.target : item.source;
+        const std::string& file = galleryFileOf(item);
         request.videos.push_back({file, item.relative, file});
     }
     return writeGallery(platform, request);

@@ -12,9 +12,10 @@ namespace kovra::cli {
 
 // The gallery of an export's files, each linked where it now is; a video that failed is shown
 // from its source. Settings and clock from the source; force replaces an index.html that Kovra
-// did not write.
+// did not write. The readings ahead has made during the export are taken rather than read
+// again.
 GalleryOutcome writeExportGallery(Platform& platform, const std::string& source,
                                   const std::string& dest, const std::vector<ExportItem>& items,
-                                  std::int64_t clockOffsetMillis, bool force);
+                                  std::int64_t clockOffsetMillis, bool force, PicturesAhead* ahead);
 
 } // namespace kovra::cli

@@ -90,19 +90,6 @@ GalleryVideo shownVideo(Platform& platform, gallery::PictureBatch& batch, const 
     return video;
 }
 
-bool picturesThere(Platform& platform, const std::string& folder, const GalleryVideo& video) {
-    auto there = [&](const std::optional<PictureFile>& picture) {
-        FileInfo info;
-        return !picture ||
-               (platform.linkInfo(joinPath(folder, picture->name).c_str(), info) == OsError::None &&
-                info.isFile() && info.size == picture->bytes);
-    };
-    for (const auto& picture : video.strip)
-        if (!there(picture))
-            return false;
-    return there(video.cover);
-}
-
 std::string clockWords(Platform& platform, const std::string& folder) {
     std::string path = joinPath(folder, kClockFileName);
     ClockRecord::Bytes bytes{};
@@ -261,8 +248,7 @@ GalleryOutcome writeGallery(Platform& platform, const GalleryRequest& request) {
         if (error != OsError::None) {
             videos[i].path = path;
             videos[i].readError = "cannot be read: " + describe(error);
-        } else if (known && known->size == infos[i].size && known->modified == infos[i].modified &&
-                   known->readError.empty() && picturesThere(platform, folder, *known)) {
+        } else if (gallery::stillShown(platform, folder, known, infos[i])) {
             videos[i] = *known;
             ++outcome.reused;
         } else {
@@ -270,13 +256,41 @@ GalleryOutcome writeGallery(Platform& platform, const GalleryRequest& request) {
             unreadPaths.push_back(path);
         }
     }
+    // Those read ahead stand for their file where it is still as it was then; the rest are read
+    // now. Either way each is shown in the order given, as one reading of each would be.
+    std::vector<std::optional<VideoPictures>> readAhead(unread.size());
+    std::vector<std::size_t> rest;
+    std::vector<std::string> restPaths;
+    for (std::size_t k = 0; k < unread.size(); ++k) {
+        std::size_t i = unread[k];
+        if (request.ahead)
+            readAhead[k] = request.ahead->take(request.videos[i].path, infos[i]);
+        if (!readAhead[k]) {
+            rest.push_back(k);
+            restPaths.push_back(request.videos[i].path);
+        }
+    }
     gallery::PictureBatch batch(platform, folder);
-    readPicturesOfEach(
-        platform, unreadPaths, PictureSizes(), [&](std::size_t k, VideoPictures& pictures) {
-            std::size_t i = unread[k];
-            videos[i] =
-                shownVideo(platform, batch, folder, request.videos[i], infos[i], pictures, outcome);
-        });
+    std::size_t shown = 0; // of unread
+    auto show = [&](std::size_t k, VideoPictures& pictures) {
+        std::size_t i = unread[k];
+        videos[i] =
+            shownVideo(platform, batch, folder, request.videos[i], infos[i], pictures, outcome);
+    };
+    auto showReadAhead = [&](std::size_t end) {
+        for (; shown < end; ++shown)
+            if (readAhead[shown]) {
+                show(shown, *readAhead[shown]);
+                readAhead[shown].reset();
+            }
+    };
+    readPicturesOfEach(platform, restPaths, PictureSizes(),
+                       [&](std::size_t r, VideoPictures& pictures) {
+                           showReadAhead(rest[r]);
+                           show(rest[r], pictures);
+                           shown = rest[r] + 1;
+                       });
+    showReadAhead(unread.size());
     std::string failedName;
     OsError committed = batch.commit(failedName);
     if (committed != OsError::None)

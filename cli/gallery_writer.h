@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "device/pictures_ahead.h"
 #include "platform/platform.h"
 
 namespace kovra::cli {
@@ -23,6 +24,8 @@ struct GalleryRequest {
     std::string recordsFolder; // where CONFIG.SYS and TIME.txt are looked for
     std::int64_t clockOffsetMillis = 0;
     bool force = false; // replace an index.html that Kovra did not write
+    // Stopped; its readings are taken for the videos it read, while each is as it was then.
+    PicturesAhead* ahead = nullptr;
 };
 
 struct GalleryOutcome {

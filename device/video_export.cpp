@@ -241,6 +241,11 @@ OsError VideoExport::makeFolders(const std::string& relative) {
     return OsError::None;
 }
 
+const std::string& galleryFileOf(const ExportItem& item) {
+    bool exported = item.action != ExportAction::Fail || item.keptAsIs;
+    return exported ? item.target : item.source;
+}
+
 void VideoExport::run(ExportItem& item) {
     bool unplayable = item.action == ExportAction::Fail && item.error == OsError::None;
     if (dryRun_ || item.action == ExportAction::Skip ||

@@ -41,6 +41,10 @@ struct ExportItem {
     bool readLater = false;
 };
 
+// The file an export's gallery shows for an item: an exported one where it now is (repaired and
+// indexed, cheap to read); a failed one from where its bytes are.
+const std::string& galleryFileOf(const ExportItem& item);
+
 enum class ExportRefusal {
     None,
     SourceMissing,    // the source cannot be looked at (error says why)

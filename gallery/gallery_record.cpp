@@ -215,4 +215,21 @@ OsError GalleryRecord::save(Platform& platform, const std::string& pictureFolder
     return writeWholeFile(platform, joinPath(pictureFolder, kFileName), text());
 }
 
+bool stillShown(Platform& platform, const std::string& pictureFolder, const GalleryVideo* known,
+                const FileInfo& info) {
+    if (!known || known->size != info.size || known->modified != info.modified ||
+        !known->readError.empty())
+        return false;
+    auto there = [&](const std::optional<PictureFile>& picture) {
+        FileInfo file;
+        return !picture || (platform.linkInfo(joinPath(pictureFolder, picture->name).c_str(),
+                                              file) == OsError::None &&
+                            file.isFile() && file.size == picture->bytes);
+    };
+    for (const auto& picture : known->strip)
+        if (!there(picture))
+            return false;
+    return there(known->cover);
+}
+
 } // namespace kovra::gallery

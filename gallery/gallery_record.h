@@ -34,4 +34,10 @@ class GalleryRecord {
     std::map<std::string, GalleryVideo> videos_;
 };
 
+// Whether an earlier gallery's reading of a video (known, from its record) still shows the file
+// as it is now (info): the same size and time, read without an error, and each of its pictures
+// still in the picture folder as it was written. Such a video is not read again.
+bool stillShown(Platform& platform, const std::string& pictureFolder, const GalleryVideo* known,
+                const FileInfo& info);
+
 } // namespace kovra::gallery

@@ -81,4 +81,31 @@ PY
 check "SIGTERM after the first copy: the record names it alone" is \
   "$(grep -c 'DCIM/[AB].avi' "$work/stopped/.kovra-export" 2>&1)" 1
 
+# A copy that fails (a folder where B goes) and a file that gives no picture (C) between videos
+# whose pictures are made while the next ones copy: said as they always were, the gallery the
+# same bytes as one made after every copy (a second export, all skipped, whose copies are
+# none), nothing partial left.
+mid=$work/mid
+mkdir -p "$mid/DCIM" "$work/mid-out/DCIM/B.avi"
+for name in A B D; do cp "$card/DCIM/A.avi" "$mid/DCIM/$name.avi"; done
+printf 'not a video, and no picture of it' >"$mid/DCIM/C.avi"
+kovra export "$work/mid-out" --from "$mid"
+check "a failed copy and no picture in the middle: said, exit 1" is "$rc|$out|$err" \
+  "1|DCIM/A.avi
+DCIM/D.avi
+gallery: $work/mid-out/index.html
+2 exported (0 repaired), 0 skipped as already there, 2 failed|kovra-cli: $work/mid-out/DCIM/B.avi: \
+cannot be written: is a folder (Is a directory, errno 21)
+kovra-cli: $mid/DCIM/C.avi: cannot be made playable: not an AVI file; kept as it is in \
+$work/mid-out/DCIM/C.avi"
+check "no temporary file left, the pictures of A, B (from the card) and D" is \
+  "$(find "$work/mid-out" -name '*.kovra-tmp*' | wc -l)|$(ls "$work/mid-out/kovra-gallery" | \
+  cut -c1 | uniq -c | tr -s ' ' | tr '\n' ,)" "0| 9 A, 9 B, 9 D,"
+mv "$work/mid-out" "$work/mid-first"
+mkdir -p "$work/mid-out/DCIM/B.avi"
+kovra export "$work/mid-out" --from "$mid" --no-gallery
+kovra export "$work/mid-out" --from "$mid"
+check "the gallery made during the copies is the one made after them, byte for byte" is \
+  "$rc|$(diff -r "$work/mid-first" "$work/mid-out" 2>&1)" "1|"
+
 finish

@@ -1,0 +1,102 @@
+#include "device/pictures_ahead.h"
+
+#include <system_error>
+
+namespace kovra {
+
+namespace {
+
+// Paths queued at most: a card lists thousands, each a few hundred bytes at most to hold, but
+// what is still waiting when the caller is done is read then on every core anyway.
+constexpr std::size_t kMostWaiting = 512;
+// The pictures' bytes held at most (about 50 KiB a video): past it the readings wait for the
+// caller, which reads the rest itself, rather than a big card's pictures filling the memory.
+constexpr std::size_t kMostHeldBytes = 64u << 20;
+
+std::size_t bytesOf(const VideoPictures& pictures) {
+    std::size_t bytes = pictures.cover ? pictures.cover->bytes.size() : 0;
+    for (const std::optional<Picture>& picture : pictures.strip)
+        bytes += picture ? picture->bytes.size() : 0;
+    return bytes;
+}
+
+} // namespace
+
+PicturesAhead::PicturesAhead(Platform& platform, const PictureSizes& sizes)
+    : platform_(platform), sizes_(sizes) {
+    try {
+        thread_ = std::thread([this] { run(); });
+        started_ = true;
+    } catch (const std::system_error&) {
+        // No thread: every video is left to the caller.
+    }
+}
+
+PicturesAhead::~PicturesAhead() {
+    stop();
+}
+
+bool PicturesAhead::offer(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!started_ || stopping_ || waiting_.size() >= kMostWaiting || heldBytes_ >= kMostHeldBytes)
+        return false;
+    waiting_.push_back(path);
+    wake_.notify_one();
+    return true;
+}
+
+void PicturesAhead::readAll() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle_.wait(lock, [this] { return waiting_.empty() && !reading_; });
+}
+
+void PicturesAhead::stop() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+        waiting_.clear();
+        wake_.notify_one();
+        idle_.notify_all();
+    }
+    if (thread_.joinable())
+        thread_.join();
+}
+
+std::optional<VideoPictures> PicturesAhead::take(const std::string& path, const FileInfo& now) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto found = read_.find(path);
+    if (found == read_.end())
+        return std::nullopt;
+    Read read = std::move(found->second);
+    read_.erase(found);
+    heldBytes_ -= bytesOf(read.pictures);
+    if (read.info.size != now.size || read.info.modified != now.modified)
+        return std::nullopt;
+    return std::move(read.pictures);
+}
+
+void PicturesAhead::run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+        if (stopping_)
+            return;
+        std::string path = std::move(waiting_.front());
+        waiting_.pop_front();
+        reading_ = true;
+        lock.unlock();
+        Read read;
+        bool there = platform_.info(path.c_str(), read.info) == OsError::None;
+        if (there)
+            read.pictures = readVideoPictures(platform_, path, sizes_);
+        lock.lock();
+        if (there) {
+            heldBytes_ += bytesOf(read.pictures);
+            read_[path] = std::move(read);
+        }
+        reading_ = false;
+        idle_.notify_all();
+    }
+}
+
+} // namespace kovra

@@ -1,0 +1,63 @@
+// The gallery's pictures of videos read while the caller does something else: an export's
+// copies mostly wait on the storage, and the pictures of the videos already copied are made
+// meanwhile on a thread of their own. Nothing is written: the readings are held until taken,
+// and what was not read by then is left for the caller to read itself.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "device/video_pictures.h"
+
+namespace kovra {
+
+class PicturesAhead {
+  public:
+    explicit PicturesAhead(Platform& platform, const PictureSizes& sizes = {});
+    // Stops as stop() does.
+    ~PicturesAhead();
+    PicturesAhead(const PicturesAhead&) = delete;
+    PicturesAhead& operator=(const PicturesAhead&) = delete;
+
+    // Queues path to be read. False when it is not taken: no thread could be had, it was
+    // stopped, or as many readings are waiting or held as it keeps at once.
+    bool offer(const std::string& path);
+    // Waits until every video offered is read: for a caller with nothing else to do.
+    void readAll();
+    // Lets the video being read finish, drops those not begun, and waits for the thread.
+    void stop();
+    // After stop(): the reading of path, handed over once, where the file is still as it was
+    // when its reading began (now: the caller's look at it); none where path was not read, or
+    // could not even be looked at (the caller's own look says why), or has changed since.
+    std::optional<VideoPictures> take(const std::string& path, const FileInfo& now);
+
+  private:
+    void run();
+
+    Platform& platform_;
+    PictureSizes sizes_;
+    std::mutex mutex_;
+    std::condition_variable wake_, idle_;
+    std::deque<std::string> waiting_; // under mutex_
+    // A reading with the file's size and time when it began: it stands for the file only
+    // while the file is still that.
+    struct Read {
+        FileInfo info;
+        VideoPictures pictures;
+    };
+
+    std::map<std::string, Read> read_; // under mutex_
+    std::size_t heldBytes_ = 0;        // the pictures' bytes in read_, under mutex_
+    bool stopping_ = false;            // under mutex_
+    bool reading_ = false;             // under mutex_
+    bool started_ = false;
+    std::thread thread_;
+};
+
+} // namespace kovra

@@ -1,0 +1,117 @@
+// The gallery's pictures read while an export copies (PicturesAhead, gallery::ExportPictures),
+// in-process: what the gallery takes from the thread is what its own reading would have been,
+// a failure included, and nothing stands for a file that changed or is read again needlessly.
+#include "gallery/export_pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <optional>
+#include <string>
+
+#include "device/file_paths.h"
+#include "gallery/gallery_page.h"
+#include "testkit/faulty_platform.h"
+#include "tests/support/scratch_dir.h"
+
+namespace kovra {
+namespace {
+
+std::string corpusVideo(const char* name) {
+    return std::string(KOVRA_AVI_CORPUS) + "/" + name + ".avi";
+}
+
+// Picture for picture and byte for byte: the page and its files come out the same.
+void expectSame(const VideoPictures& got, const VideoPictures& own) {
+    EXPECT_EQ(got.error, own.error);
+    EXPECT_EQ(got.report.state, own.report.state);
+    EXPECT_EQ(got.report.frames, own.report.frames);
+    ASSERT_EQ(got.cover.has_value(), own.cover.has_value());
+    if (own.cover) {
+        EXPECT_EQ(got.cover->bytes, own.cover->bytes);
+    }
+    EXPECT_EQ(got.coverRefused, own.coverRefused);
+    ASSERT_EQ(got.strip.size(), own.strip.size());
+    for (std::size_t i = 0; i < own.strip.size(); ++i) {
+        ASSERT_EQ(got.strip[i].has_value(), own.strip[i].has_value()) << i;
+        if (own.strip[i]) {
+            EXPECT_EQ(got.strip[i]->bytes, own.strip[i]->bytes) << i;
+        }
+    }
+    EXPECT_EQ(got.stripRefused, own.stripRefused);
+}
+
+TEST(PicturesAhead, HandsBackWhatTheGalleryWouldRead) {
+    const struct {
+        const char* name;
+        const char* video;
+        bool failRead;   // every read of it fails
+        bool changed;    // it grows after its reading
+        bool expectRead; // the reading is handed over
+    } cases[] = {
+        // Guards against the thread reading otherwise than the gallery does (sizes, strip).
+        {"a closed video", "sound_mars", false, false, true},
+        {"a video a power cut ended", "cut_in_frame", false, false, true},
+        // Guards against a failure on the thread lost, or said otherwise than the gallery's own.
+        {"a video whose reads fail", "sound_mars", true, false, true},
+        // Guards against old pictures shown for a file written again since its reading.
+        {"a video changed since", "sound_mars", false, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::ScratchDir dir;
+        std::string path = dir.file("MOV0001.avi");
+        test::writeAll(path, test::readAll(corpusVideo(c.video)));
+        test::FaultyPlatform platform;
+        if (c.failRead)
+            platform.failReads("MOV0001", 0, OsError(OsError::Other, EIO));
+        PicturesAhead ahead(platform);
+        ASSERT_TRUE(ahead.offer(path));
+        ahead.readAll();
+        ahead.stop();
+        if (c.changed)
+            test::writeAll(path, test::readAll(corpusVideo("cut_in_frame")));
+        FileInfo now;
+        ASSERT_EQ(platform.info(path.c_str(), now), OsError::None);
+        std::optional<VideoPictures> got = ahead.take(path, now);
+        ASSERT_EQ(got.has_value(), c.expectRead);
+        if (got)
+            expectSame(*got, readVideoPictures(platform, path));
+        // Handed over once: what the gallery took is not held on.
+        EXPECT_FALSE(ahead.take(path, now));
+    }
+}
+
+// Guards against a second export reading again every video the gallery already shows, and
+// against one it does not show being left out.
+TEST(ExportPictures, ReadsOnlyWhatTheEarlierGalleryDoesNotShow) {
+    test::ScratchDir dir;
+    std::string shown = dir.file("shown.avi"), fresh = dir.file("fresh.avi");
+    for (const std::string& path : {shown, fresh})
+        test::writeAll(path, test::readAll(corpusVideo("sound_mars")));
+    Platform& platform = systemPlatform();
+    std::string dest = dir.path().string();
+    std::string folder = joinPath(dest, gallery::kPictureFolder);
+    ASSERT_EQ(platform.makeFolder(folder.c_str()), OsError::None);
+    FileInfo info;
+    ASSERT_EQ(platform.info(shown.c_str(), info), OsError::None);
+    gallery::GalleryVideo video;
+    video.path = shown;
+    video.size = info.size;
+    video.modified = info.modified;
+    gallery::GalleryRecord record;
+    record.note(video);
+    ASSERT_EQ(record.save(platform, folder), OsError::None);
+
+    gallery::ExportPictures pictures(platform, dest);
+    pictures.finished(shown);
+    pictures.finished(fresh);
+    pictures.readings().readAll();
+    pictures.stop();
+    EXPECT_FALSE(pictures.readings().take(shown, info));
+    ASSERT_EQ(platform.info(fresh.c_str(), info), OsError::None);
+    EXPECT_TRUE(pictures.readings().take(fresh, info));
+}
+
+} // namespace
+} // namespace kovra
