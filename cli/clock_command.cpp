@@ -51,7 +51,7 @@ ClockFields parseDate(const std::string& text) {
                               "HH:MM:SS\" (years 0001 to 9999)");
 }
 
-void addSet(CLI::App& clock, Context& context) {
+void addClockSet(CLI::App& clock, Context& context) {
     CLI::App* set = clock.add_subcommand("set", "Write TIME.txt: the PC's time, or the one given");
     auto when = std::make_shared<std::string>(kNow);
     auto output = std::make_shared<std::string>();
@@ -92,7 +92,7 @@ void addSet(CLI::App& clock, Context& context) {
     });
 }
 
-void addShow(CLI::App& clock, Context& context) {
+void addClockShow(CLI::App& clock, Context& context) {
     CLI::App* show = clock.add_subcommand("show", "Show the date and time a TIME.txt holds");
     auto file = std::make_shared<std::string>();
     show->add_option("FILE", *file, "The file to read instead of the card's TIME.txt");
@@ -131,8 +131,8 @@ void addShow(CLI::App& clock, Context& context) {
 void addClockCommands(CLI::App& app, Context& context) {
     CLI::App* clock = app.add_subcommand("clock", "Set or show the recorder's clock (TIME.txt)");
     clock->require_subcommand(1);
-    addSet(*clock, context);
-    addShow(*clock, context);
+    addClockSet(*clock, context);
+    addClockShow(*clock, context);
 }
 
 } // namespace kovra::cli

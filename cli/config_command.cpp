@@ -98,7 +98,7 @@ void showSettings(const RecorderSettings& settings, const std::string& path, boo
         std::cout << "  " << std::left << std::setw(60) << line.label << line.value << '\n';
 }
 
-std::string lowerCase(std::string text) {
+std::string lowerCaseChoice(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
@@ -107,9 +107,9 @@ std::string lowerCase(std::string text) {
 // The index of text among choices, compared without case and with an optional "fps".
 std::int32_t choiceIndex(const std::string& option, const std::string& text,
                          const std::vector<std::string>& choices) {
-    std::string wanted = lowerCase(text);
+    std::string wanted = lowerCaseChoice(text);
     for (std::size_t i = 0; i < choices.size(); ++i) {
-        std::string choice = lowerCase(choices[i]);
+        std::string choice = lowerCaseChoice(choices[i]);
         if (wanted == choice || wanted + "fps" == choice)
             return static_cast<std::int32_t>(i);
     }
@@ -211,7 +211,7 @@ void applyChanges(const ConfigChanges& changes, RecorderSettings& settings) {
     }
 }
 
-void addShow(CLI::App& config, Context& context) {
+void addConfigShow(CLI::App& config, Context& context) {
     CLI::App* show = config.add_subcommand("show", "Show a CONFIG.SYS (default: the card's)");
     auto file = std::make_shared<std::string>();
     show->add_option("FILE", *file, "The file to read instead of the card's CONFIG.SYS");
@@ -228,7 +228,7 @@ void addShow(CLI::App& config, Context& context) {
     });
 }
 
-void addSet(CLI::App& config, Context& context) {
+void addConfigSet(CLI::App& config, Context& context) {
     CLI::App* set = config.add_subcommand(
         "set", "Change settings in the card's CONFIG.SYS (or write them to --output FILE)");
     auto held = std::make_shared<ConfigChanges>();
@@ -295,8 +295,8 @@ void addSet(CLI::App& config, Context& context) {
 void addConfigCommands(CLI::App& app, Context& context) {
     CLI::App* config = app.add_subcommand("config", "Show or change the recorder's CONFIG.SYS");
     config->require_subcommand(1);
-    addShow(*config, context);
-    addSet(*config, context);
+    addConfigShow(*config, context);
+    addConfigSet(*config, context);
 }
 
 } // namespace kovra::cli

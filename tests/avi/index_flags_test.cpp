@@ -36,7 +36,7 @@ void putOldFlags(Bytes& b, std::size_t idx1) {
             putLe32(b, e + 4, frame++ % 2 == 0 ? 0x10 : 0);
 }
 
-const FlagsCase kCases[] = {
+const FlagsCase kFlagsCases[] = {
     // Guards against an intra-only codec losing key frames where the index was lost.
     {"MJPEG without an index: every frame a key frame",
      [](Bytes& b) { b.resize(findFourcc(b, "idx1")); },
@@ -83,7 +83,7 @@ TEST_P(AviIndexFlags, RepairFlagsKeyFrames) {
     EXPECT_EQ(videoFlags(repaired.bytes), GetParam().flags);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, AviIndexFlags, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Table, AviIndexFlags, ::testing::ValuesIn(kFlagsCases),
                          [](const ::testing::TestParamInfo<FlagsCase>& param) {
                              return caseName(param.param.name);
                          });

@@ -74,7 +74,7 @@ std::size_t frameEnd(const Clip& c, std::size_t n) {
     return frame(c, n).offset + 8 + frame(c, n).size;
 }
 
-const PowerCutCase kCases[] = {
+const PowerCutCase kPowerCutCases[] = {
     {"cut inside a chunk header",
      [](const Clip& c) {
          return Damage{frame(c, 20).offset + 5, 0, 0, false};
@@ -201,7 +201,7 @@ TEST_F(AviPowerCut, EveryCutKeepsTheFramesBeforeIt) {
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(Damage, AviPowerCutCase, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Damage, AviPowerCutCase, ::testing::ValuesIn(kPowerCutCases),
                          [](const ::testing::TestParamInfo<PowerCutCase>& param) {
                              return caseName(param.param.name);
                          });

@@ -10,11 +10,11 @@
 namespace kovra::pictures::test {
 namespace {
 
-constexpr std::uint8_t kPrefix = 0xFF, kDht = 0xC4, kSos = 0xDA;
+constexpr std::uint8_t kMarker = 0xFF, kHuffmanTables = 0xC4, kScanStart = 0xDA;
 
 std::size_t find(const Bytes& bytes, std::uint8_t marker) {
     for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
-        if (bytes[i] == kPrefix && bytes[i + 1] == marker)
+        if (bytes[i] == kMarker && bytes[i + 1] == marker)
             return i;
     return bytes.size();
 }
@@ -39,7 +39,7 @@ class StandardTables : public ::testing::Test {
                          << error;
         frame_ = kovra::test::readAll(jpeg);
         Bytes out = kovra::test::readAll(dir_.file("out.jpg"));
-        std::size_t dht = find(out, kDht);
+        std::size_t dht = find(out, kHuffmanTables);
         ASSERT_LT(dht + 4, out.size());
         std::size_t length = std::size_t{out[dht + 2]} << 8 | out[dht + 3];
         ASSERT_LE(dht + 2 + length, out.size());
@@ -68,7 +68,7 @@ TEST_F(StandardTables, GoRightBeforeTheScanOfAFrameWithout) {
     EXPECT_FALSE(layout->hasTables);
     EXPECT_EQ(layout->width, 64u);
     EXPECT_EQ(layout->height, 48u);
-    std::size_t sos = find(hidden, kSos);
+    std::size_t sos = find(hidden, kScanStart);
     Bytes expected(hidden.begin(), hidden.begin() + static_cast<std::ptrdiff_t>(sos));
     expected.insert(expected.end(), ffmpegTables_.begin(), ffmpegTables_.end());
     expected.insert(expected.end(), hidden.begin() + static_cast<std::ptrdiff_t>(sos),
