@@ -20,7 +20,7 @@ std::unique_ptr<std::uint8_t[]>& spareWindow() {
 SourceReader::SourceReader(ByteSource& source, bool smallReads)
     : source_(source), size_(source.size()),
       capacity_(smallReads || source.smallReadsAreCheap() ? kMostViewed : kWindow),
-      lookAhead_(kCheapLookAhead), reach_(kLeastWindow) {
+      lookAhead_(smallReads ? 0 : kCheapLookAhead), reach_(kLeastWindow) {
     if (capacity_ == kWindow && spareWindow())
         buffer_ = std::move(spareWindow());
     else

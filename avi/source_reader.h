@@ -32,9 +32,8 @@ class SourceReader {
     // (a frame's first bytes, after its chunk header) mostly falls in it.
     static constexpr std::size_t kCheapLookAhead = 64;
 
-    // smallReads: every look reads just what it looks at and kCheapLookAhead after it,
-    // whatever a read costs; a glance at a video hops over its data and must read as little of
-    // it as it can.
+    // smallReads: every look reads just what it looks at, whatever a read costs; a glance at a
+    // video hops over its data and must not read the windows it skips.
     explicit SourceReader(ByteSource& source, bool smallReads = false);
     ~SourceReader();
     SourceReader(const SourceReader&) = delete;
