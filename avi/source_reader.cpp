@@ -20,7 +20,7 @@ std::unique_ptr<std::uint8_t[]>& spareWindow() {
 SourceReader::SourceReader(ByteSource& source, bool smallReads)
     : source_(source), size_(source.size()),
       capacity_(smallReads || source.smallReadsAreCheap() ? kMostViewed : kWindow),
-      lookAhead_(smallReads ? 0 : kCheapLookAhead) {
+      lookAhead_(smallReads ? 0 : kCheapLookAhead), reach_(kLeastWindow) {
     if (capacity_ == kWindow && spareWindow())
         buffer_ = std::move(spareWindow());
     else
@@ -37,7 +37,7 @@ const std::uint8_t* SourceReader::view(std::uint64_t offset, std::size_t n) {
         return nullptr;
     if (holds(offset, n))
         return buffer_.get() + (offset - bufferStart_);
-    std::size_t wanted = capacity_ == kWindow ? kWindow : std::max(n, lookAhead_);
+    std::size_t wanted = std::max(n, capacity_ == kWindow ? nextReach(offset) : lookAhead_);
     std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, size_ - offset));
     bufferLength_ = 0;
     // A bad sector ahead must not hide the bytes asked for: retry with just those.
@@ -62,6 +62,15 @@ bool SourceReader::copy(std::uint64_t offset, void* out, std::size_t n) {
         return true;
     noteFailure(offset);
     return false;
+}
+
+std::size_t SourceReader::nextReach(std::uint64_t offset) {
+    // A look that lands within reach of the last read's end would have cost no call had that
+    // read gone on: read further. One that skips more starts small again.
+    std::uint64_t end = bufferStart_ + bufferLength_;
+    bool following = bufferLength_ != 0 && offset >= end && offset - end < reach_;
+    reach_ = following ? std::min(2 * reach_, kWindow) : kLeastWindow;
+    return reach_;
 }
 
 void SourceReader::noteFailure(std::uint64_t offset) {

@@ -1,8 +1,12 @@
 // Bounds-checked access to a ByteSource for the reader's many small looks. Where every read
-// is a call to the system, a look outside the bytes at hand reads a large window from there
-// on: the reader goes through a file front to back, so a walk over many chunks costs one read
-// a window, not one a chunk. Where reads cost no more than their bytes (memory), a look reads
-// just what it looks at.
+// is a call to the system, a look outside the bytes at hand reads from there as far as the
+// looks have lately reached: a look that skips over a chunk's data reads a page, the chunk's
+// header and the first bytes of its data, and the next chunks' headers where they are small;
+// looks that keep landing just past what was read (small chunks, a resync's scan, a header's
+// lists) read twice as far each time, up to a large window. A walk then costs about one call
+// a chunk that is larger than a page, and copies about a page a call, not every byte the walk
+// hops over. Where reads cost no more than their bytes (memory), a look reads just what it
+// looks at.
 #pragma once
 
 #include <cstddef>
@@ -15,9 +19,13 @@ namespace kovra::avi {
 
 class SourceReader {
   public:
-    // What one read from the system brings: large enough that the calls cost nothing next to
-    // the bytes, small enough to stay the reader's only buffer of the file.
+    // The most one read from the system brings, where looks land one after the other: large
+    // enough that the calls cost nothing next to the bytes, small enough to stay the reader's
+    // only buffer of the file.
     static constexpr std::size_t kWindow = 1 << 20;
+    // The least it brings: a page, which a call costs about as much as copying, and which holds
+    // a chunk's header, its frame's first bytes and a sound chunk or two behind them.
+    static constexpr std::size_t kLeastWindow = 4096;
     // The most one view() gives: a resync's scan, a frame's last bytes.
     static constexpr std::size_t kMostViewed = 64 * 1024;
     // Where a read costs only the bytes it copies, a look brings this much along: the next look
@@ -51,12 +59,15 @@ class SourceReader {
         return offset >= bufferStart_ && offset - bufferStart_ <= bufferLength_ &&
                n <= bufferLength_ - (offset - bufferStart_);
     }
+    // How far a read from the system at offset goes, where reads are calls.
+    std::size_t nextReach(std::uint64_t offset);
     void noteFailure(std::uint64_t offset);
 
     ByteSource& source_;
     std::uint64_t size_;
     std::size_t capacity_;
-    std::size_t lookAhead_;                  // the least one read brings, where reads are small
+    std::size_t lookAhead_; // the least one read brings, where reads are small
+    std::size_t reach_;     // how far the next read from the system goes, where reads are calls
     std::unique_ptr<std::uint8_t[]> buffer_; // not cleared: only bytes read are looked at
     std::uint64_t bufferStart_ = 0;
     std::size_t bufferLength_ = 0;

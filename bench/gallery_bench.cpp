@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
 
     // Each run writes a gallery into a fresh folder, so that every picture is made; the first
     // loads the program and is not counted.
-    std::vector<double> runs, cpu;
+    std::vector<double> runs, cpu, faults, majorFaults;
     std::filesystem::path out;
     for (int run = 0; run <= kGalleryRuns; ++run) {
         out = work / ("out" + std::to_string(run));
@@ -85,14 +85,17 @@ int main(int argc, char** argv) {
         if (run > 0) {
             runs.push_back(m.seconds);
             cpu.push_back(m.cpuSeconds);
+            faults.push_back(static_cast<double>(m.minorFaults));
+            majorFaults.push_back(static_cast<double>(m.majorFaults));
         }
     }
     std::size_t pictures = 0;
     for (const auto& entry : std::filesystem::directory_iterator(out / "kovra-gallery"))
         pictures += entry.path().extension() == ".jpg";
     std::printf("  kovra-cli gallery DEST --from DIR: one process, %zu pictures (%d a video): "
-                "%.3f s (cpu %.3f s), median of %d\n",
-                pictures, kPicturesPerVideo, median(runs), median(cpu), kGalleryRuns);
+                "%.3f s (cpu %.3f s; page faults %.0f + %.0f major), median of %d\n",
+                pictures, kPicturesPerVideo, median(runs), median(cpu), median(faults),
+                median(majorFaults), kGalleryRuns);
     if (pictures != copies.files * kPicturesPerVideo) {
         std::fprintf(stderr, "the gallery holds %zu pictures, not %zu\n", pictures,
                      copies.files * kPicturesPerVideo);
@@ -107,6 +110,7 @@ int main(int argc, char** argv) {
     };
     ffmpeg(1); // loads ffmpeg and its libraries, as kovra-cli's first run did
     double ffmpegSeconds = 0, ffmpegCpu = 0;
+    long ffmpegFaults = 0, ffmpegMajor = 0;
     for (std::size_t number = 1; number <= copies.files; ++number) {
         Measured m = ffmpeg(number);
         if (!m.ok()) {
@@ -116,11 +120,13 @@ int main(int argc, char** argv) {
         }
         ffmpegSeconds += m.seconds;
         ffmpegCpu += m.cpuSeconds;
+        ffmpegFaults += m.minorFaults;
+        ffmpegMajor += m.majorFaults;
     }
     std::printf("  ffmpeg -ss 0 -i IN -frames:v 1 -vf scale=160:-1 OUT.jpg: one process per "
-                "\"RIFF\" copy (it refuses \"MARS\"), the thumbnail alone: %.2f s (cpu %.2f s), "
-                "the sum of %zu\n",
-                ffmpegSeconds, ffmpegCpu, copies.files);
+                "\"RIFF\" copy (it refuses \"MARS\"), the thumbnail alone: %.2f s (cpu %.2f s; "
+                "page faults %ld + %ld major), the sum of %zu\n",
+                ffmpegSeconds, ffmpegCpu, ffmpegFaults, ffmpegMajor, copies.files);
     double ratio = ffmpegSeconds / median(runs);
     std::printf("  the whole gallery %.1f times faster than ffmpeg's thumbnails alone (goal: at "
                 "least %.0f: %s)\n",

@@ -11,6 +11,7 @@
 
 #include "bench/support/card_copies.h"
 #include "bench/support/clip.h"
+#include "bench/support/faults.h"
 #include "bench/support/figures.h"
 #include "bench/support/work_folder.h"
 #include "device/video_pictures.h"
@@ -41,11 +42,14 @@ int main(int argc, char** argv) {
     std::uint64_t read = 0, coverBytes = 0, stripBytes = 0;
     std::size_t covers = 0, strips = 0;
     double seconds = 0;
+    PageFaults faults;
     for (std::size_t i = 1; i <= files; ++i) {
         std::string name = recordingName(i);
         Clock::time_point start = Clock::now();
+        PageFaults before = pageFaultsSoFar();
         kovra::VideoPictures p =
             kovra::readVideoPictures(kovra::systemPlatform(), (work / "DCIM" / name).string());
+        faults += pageFaultsSoFar() - before;
         seconds += std::chrono::duration<double>(Clock::now() - start).count();
         if (p.error != kovra::OsError::None || !p.cover) {
             std::fprintf(stderr, "%s: no cover\n", name.c_str());
@@ -66,9 +70,11 @@ int main(int argc, char** argv) {
     std::printf("  read %.1f KiB a recording, %.2f %% of the bytes (goal: at most %.0f %%: %s)\n",
                 static_cast<double>(read) / kKiB / static_cast<double>(files), share * kPercent,
                 kShareGoal * kPercent, verdict(share <= kShareGoal));
-    std::printf("  %.1f ms a recording (page cache warm), %zu covers of %.1f KiB, %zu strip "
-                "pictures of %.1f KiB on average\n",
-                seconds * kMilliseconds / static_cast<double>(files), covers,
+    std::printf("  %.1f ms a recording (page cache warm; page faults %.1f + %.1f major a "
+                "recording), %zu covers of %.1f KiB, %zu strip pictures of %.1f KiB on average\n",
+                seconds * kMilliseconds / static_cast<double>(files),
+                static_cast<double>(faults.minor) / static_cast<double>(files),
+                static_cast<double>(faults.major) / static_cast<double>(files), covers,
                 static_cast<double>(coverBytes) / kKiB / static_cast<double>(covers), strips,
                 strips ? static_cast<double>(stripBytes) / kKiB / static_cast<double>(strips) : 0);
     return share <= kShareGoal ? 0 : 1;

@@ -20,6 +20,7 @@
 
 #include "bench/support/clip.h"
 #include "bench/support/cut_recording.h"
+#include "bench/support/faults.h"
 #include "bench/support/figures.h"
 #include "bench/support/work_folder.h"
 #include "device/playback_workspace.h"
@@ -123,22 +124,26 @@ struct Bench {
 
     // Play as the window runs it, the shell aside; each starts with what the one before wrote
     // on the disk.
-    double timePlay(const std::string& name) {
+    double timePlay(const std::string& name, PageFaults& faults) {
         workspace.cleanup();
         work.settle();
         PlaybackWorkspace::Prepared prepared;
         auto start = Clock::now();
+        PageFaults before = pageFaultsSoFar();
         bool ok = workspace.prepare(card(name).c_str(), name.c_str(), true, prepared);
+        faults = pageFaultsSoFar() - before;
         double seconds = secondsSince(start);
         wrongCopy |= !ok || prepared.repaired != isCut(name);
         return seconds;
     }
-    double timePlainCopy(const std::string& name) {
+    double timePlainCopy(const std::string& name, PageFaults& faults) {
         std::string target = (work / "temp" / "plain.avi").string();
         fs::remove(target);
         work.settle();
         auto start = Clock::now();
+        PageFaults before = pageFaultsSoFar();
         platform.copy(card(name).c_str(), target.c_str());
+        faults = pageFaultsSoFar() - before;
         return secondsSince(start);
     }
     long playPeakKiB(const std::string& name) {
@@ -155,7 +160,12 @@ struct Pair {
     std::string name;
     double goal;
     std::vector<double> plays{}, copies{};
+    PageFaults playFaults{}, copyFaults{}; // over the counted rounds
 };
+
+double perRun(long faults, const Pair& pair) {
+    return static_cast<double>(faults) / static_cast<double>(pair.plays.size());
+}
 
 // The goal is judged on the medians; the fastest runs, which the machine's other work added
 // least to, are shown beside them.
@@ -164,9 +174,12 @@ void printPair(const Pair& pair) {
     double fastestPlay = *std::min_element(pair.plays.begin(), pair.plays.end());
     double fastestCopy = *std::min_element(pair.copies.begin(), pair.copies.end());
     std::printf("  %s: play %.3f s, plain copy %.3f s: ratio %.3f (%.3f between the fastest "
-                "runs; goal <= %.2f: %s)\n",
+                "runs; goal <= %.2f: %s); page faults a run %.0f + %.0f major against %.0f + "
+                "%.0f\n",
                 pair.label, median(pair.plays), median(pair.copies), ratio,
-                fastestPlay / fastestCopy, pair.goal, verdict(ratio <= pair.goal));
+                fastestPlay / fastestCopy, pair.goal, verdict(ratio <= pair.goal),
+                perRun(pair.playFaults.minor, pair), perRun(pair.playFaults.major, pair),
+                perRun(pair.copyFaults.minor, pair), perRun(pair.copyFaults.major, pair));
 }
 
 } // namespace
@@ -190,12 +203,15 @@ int main(int argc, char** argv) {
     };
     for (int round = 0; round <= kRounds; ++round)
         for (Pair& pair : pairs) {
-            double copy = bench.timePlainCopy(pair.name);
-            double play = bench.timePlay(pair.name);
+            PageFaults copyFaults, playFaults;
+            double copy = bench.timePlainCopy(pair.name, copyFaults);
+            double play = bench.timePlay(pair.name, playFaults);
             if (round == 0)
                 continue;
             pair.copies.push_back(copy);
             pair.plays.push_back(play);
+            pair.copyFaults += copyFaults;
+            pair.playFaults += playFaults;
         }
     for (const Pair& pair : pairs)
         printPair(pair);

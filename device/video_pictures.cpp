@@ -44,7 +44,7 @@ pictures::Thumbnail pictureOf(VideoFileSource& source, const avi::FramePlace& pl
 VideoPictures readVideoPictures(Platform& platform, const std::string& path,
                                 const PictureSizes& sizes) {
     VideoPictures result;
-    VideoFileSource source(platform, path, VideoReads::Direct);
+    VideoFileSource source(platform, path);
     if (source.openError() != OsError::None) {
         result.error = source.openError();
         return result;

@@ -63,6 +63,8 @@ Measured runProcess(const std::vector<std::string>& argv, const std::string& std
     measured.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     measured.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    measured.minorFaults = usage.ru_minflt;
+    measured.majorFaults = usage.ru_majflt;
     if (WIFEXITED(status))
         measured.exitCode = WEXITSTATUS(status);
     return measured;

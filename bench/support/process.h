@@ -1,5 +1,5 @@
 // Other programs (kovra-cli, ffmpeg, ffprobe, cp) run as child processes and measured from
-// outside: wall time and processor time of that one child, or its peak memory.
+// outside: wall time, processor time and page faults of that one child, or its peak memory.
 #pragma once
 
 #include <string>
@@ -11,6 +11,10 @@ struct Measured {
     int exitCode = -1; // -1 when it could not be started or ended by a signal
     double seconds = 0;
     double cpuSeconds = 0; // user and system
+    // As the kernel counts them for the child and what it waited for (wait4's rusage): a page
+    // fault costs a microsecond on one machine and tens on another, so the count is what
+    // compares across machines. Major ones waited for the storage.
+    long minorFaults = 0, majorFaults = 0;
     bool ok() const { return exitCode == 0; }
 };
 

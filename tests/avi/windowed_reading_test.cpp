@@ -1,0 +1,81 @@
+// The reader where every read is a call to the system, as a file's are: its windows, a page
+// from where a look is and further while the looks follow one another, must hand the reading
+// the same bytes as memory does, and must not read the data a walk hops over.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "avi/source_reader.h"
+#include "tests/avi/avi_bytes.h"
+
+namespace kovra::avi::test {
+namespace {
+
+// Reads as a file does, counting the calls and the bytes.
+class CallSource final : public ByteSource {
+  public:
+    explicit CallSource(ByteSource& inner) : inner_(inner) {}
+    std::uint64_t size() const override { return inner_.size(); }
+    bool readAt(std::uint64_t offset, void* buffer, std::size_t n) override {
+        ++calls;
+        read += n;
+        return inner_.readAt(offset, buffer, n);
+    }
+    std::uint64_t calls = 0, read = 0;
+
+  private:
+    ByteSource& inner_;
+};
+
+void expectSameRepair(const Bytes& bytes, const std::string& what) {
+    Repaired expected = repairBytes(bytes);
+    MemorySource memory(bytes);
+    CallSource file(memory);
+    VideoReading reading = readVideo(file, true);
+    MemoryOutput output({&memory});
+    WriteOutcome outcome = writeRepair(reading, output);
+    EXPECT_EQ(reading.report.findings, expected.report.findings) << what;
+    EXPECT_EQ(outcome.written, expected.outcome.written) << what;
+    EXPECT_EQ(output.take(), expected.bytes) << what;
+}
+
+// Guards against a look across a window's end (a chunk header, a frame's markers, an index
+// entry cut in two by it) seeing other bytes than memory holds there: every repair the same.
+TEST(AviWindowedReading, RepairsWhatMemoryRepairs) {
+    for (const char* name :
+         {"sound_mars", "cut_in_frame", "cut_in_chunk_header", "cut_in_index", "cut_on_boundary",
+          "garbage_between_chunks", "lying_chunk_size", "no_index", "sizes_zeroed",
+          "zero_run_then_chunks", "rec_lists", "absolute_index", "avix_part"})
+        expectSameRepair(corpusVideo(name), name);
+    // Chunks of sizes around a page, so that headers fall across each window's end.
+    Bytes clip = corpusVideo("sound_mars");
+    for (std::size_t grow = 0; grow < 64; grow += 7)
+        for (bool withIndex : {true, false}) {
+            std::vector<Rebuilt> chunks = asIndexed(clip);
+            for (Rebuilt& chunk : chunks)
+                chunk.size = SourceReader::kLeastWindow - 4 + grow;
+            expectSameRepair(rebuildMovi(clip, chunks, grow % 2 == 0, withIndex),
+                             "chunks of " + std::to_string(chunks[0].size));
+        }
+}
+
+// Guards against a walk of chunk headers reading every byte it hops over: a recording a power
+// cut left, of frames far larger than a page, costs a call and a page a frame.
+TEST(AviWindowedReading, WalkReadsAPageAFrame) {
+    constexpr std::uint32_t kFrame = 256 * 1024;
+    constexpr std::uint32_t kFrames = 64;
+    Bytes clip = corpusVideo("sizes_zeroed");
+    MadeUpSource made;
+    made.append(Bytes(clip.begin(), clip.begin() + findFourcc(clip, "movi") - 8));
+    made.append(MadeUpSource::header("LIST", 0, "movi")); // sizes a power cut left as zeros
+    for (std::uint32_t i = 0; i < kFrames; ++i)
+        made.appendFrame(kFrame);
+    CallSource file(made);
+    VideoReading reading = readVideo(file, false);
+    EXPECT_EQ(reading.report.frames, kFrames);
+    EXPECT_LE(file.calls, kFrames + 8);
+    EXPECT_LE(file.read, (kFrames + 8) * 2 * SourceReader::kLeastWindow);
+}
+
+} // namespace
+} // namespace kovra::avi::test
