@@ -135,9 +135,10 @@ if [ -f "$a/$deb" ]; then
 ./usr/share/bash-completion/completions/kovra-cli
 ./usr/share/doc/kovra-cli/changelog.gz
 ./usr/share/doc/kovra-cli/copyright
+./usr/share/doc/kovra-cli/json.md
 ./usr/share/man/man1/kovra-cli.1.gz"
   files=$(dpkg-deb --contents "$a/$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
-  [ "$files" = "$expected" ] && echo "ok    $deb holds exactly its six files" ||
+  [ "$files" = "$expected" ] && echo "ok    $deb holds exactly its seven files" ||
     fail "$deb holds: $(echo $files)"
   owners=$(dpkg-deb --contents "$a/$deb" | awk '{ print $2 }' | sort -u)
   [ "$owners" = root/root ] && echo "ok    every file belongs to root" || fail "owners: $owners"
