@@ -16,7 +16,7 @@ FramePlace placeOf(const DataChunk& chunk, std::uint64_t frame) {
 
 Glance glance(ByteSource& source, unsigned spread) {
     Glance result;
-    VideoReading reading = readVideo(source, true, ReadingDepth::Glance);
+    VideoReading reading = readVideo(source, Chunks::Keep, ReadingDepth::Glance);
     result.report = std::move(reading.report);
     if (result.report.state == VideoState::Unreadable)
         return result;

@@ -25,7 +25,8 @@ class VideoReader {
         : reader_(source, depth == ReadingDepth::Glance), reading_(reading),
           out_(keepChunks ? &reading.chunks : nullptr),
           indexCheck_(depth == ReadingDepth::Glance ? IndexCheck::Bounds : IndexCheck::Chunks),
-          atCut_(depth == ReadingDepth::Glance ? AtCut::Stop : AtCut::Resync) {}
+          walker_(reader_, context_, reading.tally, out_,
+                  depth == ReadingDepth::Glance ? AtCut::Stop : AtCut::Resync) {}
 
     void run();
 
@@ -53,11 +54,10 @@ class VideoReader {
     VideoReading& reading_;
     ChunkList* out_;
     IndexCheck indexCheck_;
-    AtCut atCut_;
     StreamContext context_;
+    MoviWalker walker_;
     std::uint64_t garbageBytes_ = 0, damagedFrames_ = 0, unpadded_ = 0;
     bool cutOff_ = false;
-    Unverified unverified_;
 };
 
 // A LIST rec there belongs to movi still: a stale size may end just before one.
@@ -93,12 +93,10 @@ void VideoReader::walkPart(std::uint64_t moviList, std::uint32_t moviSize, std::
     std::uint64_t data = moviList + kListHeaderSize;
     if (moviEndTrusted(moviList, moviSize)) {
         std::uint64_t end = moviList + kChunkHeaderSize + moviSize;
-        noteWalk(walkMovi(reader_, context_, data, end, true, reading_.tally, out_, unverified_,
-                          atCut_));
+        noteWalk(walker_.walk(data, end, WalkLimit::MoviEnd));
         next = std::min(moviList + kChunkHeaderSize + padded(moviSize), reader_.size());
     } else {
-        WalkFindings walk = walkMovi(reader_, context_, data, reader_.size(), false, reading_.tally,
-                                     out_, unverified_, atCut_);
+        WalkFindings walk = walker_.walk(data, reader_.size(), WalkLimit::FileEnd);
         noteWalk(walk);
         next = walk.end;
     }
@@ -273,17 +271,15 @@ void VideoReader::run() {
             indexChecked = true;
         }
         if (!reading_.chunksFromIndex)
-            noteWalk(walkMovi(reader_, context_, moviData, moviEnd, true, reading_.tally, out_,
-                              unverified_, atCut_));
+            noteWalk(walker_.walk(moviData, moviEnd, WalkLimit::MoviEnd));
     } else {
-        WalkFindings walk = walkMovi(reader_, context_, moviData, reader_.size(), false,
-                                     reading_.tally, out_, unverified_, atCut_);
+        WalkFindings walk = walker_.walk(moviData, reader_.size(), WalkLimit::FileEnd);
         noteWalk(walk);
         moviEnd = tailStart = walk.end;
     }
     std::uint64_t firstMoviChunks = reading_.tally.chunks;
     Tail tail = walkTail(tailStart);
-    std::uint64_t dropped = dropUnendedLastFrames(reader_, unverified_, reading_.tally, out_);
+    std::uint64_t dropped = walker_.dropUnendedLastFrames();
     damagedFrames_ += dropped;
     if (tail.avixParts == 0)
         firstMoviChunks -= dropped;
@@ -335,9 +331,9 @@ std::uint64_t strhLength(const StreamHeader& stream, const StreamTally& tally) {
     return tally.bytes / unit;
 }
 
-VideoReading readVideo(ByteSource& source, bool keepChunks, ReadingDepth depth) {
+VideoReading readVideo(ByteSource& source, Chunks chunks, ReadingDepth depth) {
     VideoReading reading;
-    VideoReader(source, keepChunks, depth, reading).run();
+    VideoReader(source, chunks == Chunks::Keep, depth, reading).run();
     return reading;
 }
 

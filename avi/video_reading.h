@@ -33,10 +33,12 @@ enum class ReadingDepth {
             // usable are the chunk headers walked, each with a read of its own
 };
 
-// Reads the source once. keepChunks: the chunk list is filled (a plan needs it; a listing
-// does not, and spares its memory).
-VideoReading readVideo(ByteSource& source, bool keepChunks,
-                       ReadingDepth depth = ReadingDepth::Full);
+// Whether a reading fills its chunk list: a plan needs it; a listing does not, and spares its
+// memory.
+enum class Chunks { Keep, CountOnly };
+
+// Reads the source once.
+VideoReading readVideo(ByteSource& source, Chunks chunks, ReadingDepth depth = ReadingDepth::Full);
 
 // Whether a player may start at the chunk, number `number` of its stream in the reading: every
 // sound chunk, every frame of an intra-only codec; otherwise a frame the old index flagged, or,

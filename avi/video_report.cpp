@@ -29,7 +29,7 @@ const char* stateName(VideoState state) {
 }
 
 VideoReport inspect(ByteSource& source) {
-    return readVideo(source, false).report;
+    return readVideo(source, Chunks::CountOnly).report;
 }
 
 } // namespace kovra::avi

@@ -19,7 +19,7 @@ avi::VideoReading readWithChunks(Platform& platform, const std::string& path, Os
     error = source.openError();
     if (error != OsError::None)
         return avi::VideoReading();
-    avi::VideoReading reading = avi::readVideo(source, true);
+    avi::VideoReading reading = avi::readVideo(source, avi::Chunks::Keep);
     error = source.readError();
     return reading;
 }

@@ -89,7 +89,7 @@ VideoCopy writePlayable(Platform& platform, const std::string& source, const std
     if (std::optional<VideoCopy> failed = notOpened(in, out))
         return *failed;
     CopyAhead ahead(in, out);
-    avi::VideoReading reading = avi::readVideo(in, true);
+    avi::VideoReading reading = avi::readVideo(in, avi::Chunks::Keep);
     if (in.readError() != OsError::None)
         return failedOn(in.readError(), source);
     VideoCopy copy;

@@ -66,13 +66,13 @@ void checkGlance(ByteSource& source, const VideoReport& full) {
 void checkRepair(const std::uint8_t* data, std::size_t size) {
     MemorySource source(data, size);
     VideoReport report = inspect(source);
-    VideoReading reading = readVideo(source, true);
+    VideoReading reading = readVideo(source, Chunks::Keep);
     require(reading.report.findings == report.findings &&
                 reading.report.repairedSize == report.repairedSize &&
                 reading.report.recorded == report.recorded,
             "a reading for a repair finds what inspect finds");
     WindowedSource windowed(source);
-    VideoReading throughWindows = readVideo(windowed, true);
+    VideoReading throughWindows = readVideo(windowed, Chunks::Keep);
     require(throughWindows.report.findings == report.findings &&
                 throughWindows.chunks.size() == reading.chunks.size(),
             "reading through windows finds what reading just what is looked at finds");
@@ -93,7 +93,7 @@ void checkRepair(const std::uint8_t* data, std::size_t size) {
     require(outcome.frames == report.frames, "repair keeps the frames inspect counted");
 
     MemorySource repaired(output.bytes());
-    VideoReading again = readVideo(repaired, true);
+    VideoReading again = readVideo(repaired, Chunks::Keep);
     require(again.report.state == VideoState::Ok, "a repaired file is sound");
     require(again.report.frames == report.frames, "a repaired file holds the frames counted");
     MemoryOutput twice({&repaired});
@@ -124,7 +124,7 @@ void checkClip(const std::uint8_t* data, std::size_t size) {
     checkRepair(second, secondSize);
 
     MemorySource a(first, firstSize), b(second, secondSize);
-    VideoReading readingA = readVideo(a, true), readingB = readVideo(b, true);
+    VideoReading readingA = readVideo(a, Chunks::Keep), readingB = readVideo(b, Chunks::Keep);
     // The second half of the first and the first part of the second, as a clip across two.
     std::int64_t fromMs = (spanByte & kLowNibble) * kStepMs;
     std::int64_t toMs = (spanByte >> kNibble) * kStepMs;
@@ -155,7 +155,7 @@ void checkClip(const std::uint8_t* data, std::size_t size) {
     // its parts, where only its own end marker can: the reader doubts one that has none there.
     // A recorder's frames all end in theirs.
     MemorySource written(output.bytes());
-    VideoReading again = readVideo(written, true);
+    VideoReading again = readVideo(written, Chunks::Keep);
     if (again.report.state == VideoState::Unreadable) {
         require(again.report.findings.front().kind == FindingKind::NoCompleteFrame,
                 "a clip reads back, unless the reader doubts its every frame");

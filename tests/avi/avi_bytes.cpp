@@ -104,7 +104,7 @@ Bytes rebuildMovi(const Bytes& clip, const std::vector<Rebuilt>& chunks, bool pa
 
 Repaired repairBytes(const Bytes& input) {
     MemorySource source(input);
-    VideoReading reading = readVideo(source, true);
+    VideoReading reading = readVideo(source, Chunks::Keep);
     MemoryOutput output({&source});
     Repaired repaired{reading.report, writeRepair(reading, output), {}};
     repaired.bytes = output.take();

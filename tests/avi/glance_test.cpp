@@ -33,7 +33,7 @@ constexpr double kMostShare = 0.02;
 
 void compareWithFullReading(const Bytes& bytes, VideoState state) {
     CountingSource full(bytes), light(bytes);
-    VideoReading reading = readVideo(full, true);
+    VideoReading reading = readVideo(full, Chunks::Keep);
     Glance g = glance(light, kStrip);
     EXPECT_EQ(g.report.state, state);
     EXPECT_EQ(g.report.frames, reading.report.frames);

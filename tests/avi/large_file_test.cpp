@@ -43,7 +43,7 @@ class CountingOutput final : public OutputSink {
 TEST(AviLargeFile, OpenDmlBeyondFourGigabytesIsRefused) {
     MadeUpSource source = openDmlVideo(0x90000000);
     ASSERT_GT(source.size(), 0x100000000u);
-    VideoReading reading = readVideo(source, true);
+    VideoReading reading = readVideo(source, Chunks::Keep);
     EXPECT_EQ(reading.report.state, VideoState::Unreadable);
     EXPECT_EQ(reading.report.frames, 2u);
     EXPECT_EQ(reading.report.repairedSize, 0u);
@@ -61,7 +61,7 @@ TEST(AviLargeFile, OpenDmlBeyondFourGigabytesIsRefused) {
 // Guards against the AVIX part's frames being left out of a merge that fits.
 TEST(AviLargeFile, OpenDmlUnderFourGigabytesIsMergedIntoOneRiff) {
     MadeUpSource source = openDmlVideo(0x70000000);
-    VideoReading reading = readVideo(source, true);
+    VideoReading reading = readVideo(source, Chunks::Keep);
     EXPECT_EQ(reading.report.state, VideoState::Repairable);
     EXPECT_EQ(reading.report.frames, 2u);
     CountingOutput sink;

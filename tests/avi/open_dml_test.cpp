@@ -94,7 +94,7 @@ std::vector<std::uint64_t> followSuperIndexes(const Bytes& out) {
 TEST_F(AviOpenDml, SuperIndexesNameEveryChunkAndTheFirstRiffPlaysAlone) {
     Bytes clip = corpusVideo("sound_riff");
     MemorySource source(clip);
-    VideoReading reading = readVideo(source, true);
+    VideoReading reading = readVideo(source, Chunks::Keep);
     constexpr std::size_t kJoined = 10;
     Plan plan;
     plan.singleRiffUpTo = 30000;
@@ -193,7 +193,7 @@ class SparseFileOutput final : public OutputSink {
 TEST_F(AviOpenDml, JoinPastOneGigabyteIsReadWhole) {
     constexpr std::uint32_t kFrames = 300;
     MadeUpSource a = longRecording(kFrames), b = longRecording(kFrames);
-    VideoReading readingA = readVideo(a, true), readingB = readVideo(b, true);
+    VideoReading readingA = readVideo(a, Chunks::Keep), readingB = readVideo(b, Chunks::Keep);
     ASSERT_EQ(readingA.report.frames, kFrames);
     SpanPlan join = planSpans({&readingA, &readingB}, {{0, 0, kEndOfTime}, {1, 0, kEndOfTime}});
     ASSERT_EQ(join.refusal, PlanRefusal::None);

@@ -33,7 +33,7 @@ TEST_P(AviWriterLayout, HandsTheSinkFewPiecesAndPatchesLast) {
     Bytes input = corpusVideo(GetParam().name);
     MemorySource source(input);
     RecordingOutput sink;
-    ASSERT_TRUE(writeRepair(readVideo(source, true), sink).written);
+    ASSERT_TRUE(writeRepair(readVideo(source, Chunks::Keep), sink).written);
     const std::vector<std::string>& pieces = GetParam().pieces;
     ASSERT_EQ(sink.calls.size(), pieces.size() + kPatchedWords);
     EXPECT_TRUE(std::equal(pieces.begin(), pieces.end(), sink.calls.begin()));
@@ -51,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(Corpus, AviWriterLayout, ::testing::ValuesIn(kLayouts),
 TEST(AviPlanWriter, JoinsTheChunksOfTwoReadings) {
     Bytes first = corpusVideo("sound_mars"), second = corpusVideo("no_index");
     MemorySource a(first), b(second);
-    VideoReading readingA = readVideo(a, true), readingB = readVideo(b, true);
+    VideoReading readingA = readVideo(a, Chunks::Keep), readingB = readVideo(b, Chunks::Keep);
     Plan plan;
     plan.ranges = {{0, 0, readingA.chunks.size(), {}}, {1, 0, readingB.chunks.size(), {}}};
     MemoryOutput output({&a, &b});
@@ -69,7 +69,7 @@ TEST(AviPlanWriter, JoinsTheChunksOfTwoReadings) {
 TEST(AviPlanWriter, WritesPartOfAReading) {
     Bytes video = corpusVideo("sound_mars");
     MemorySource source(video);
-    VideoReading reading = readVideo(source, true);
+    VideoReading reading = readVideo(source, Chunks::Keep);
     Plan plan;
     plan.ranges = {{0, 2, reading.chunks.size(), {}}}; // from the second frame on
     MemoryOutput output({&source});
@@ -126,7 +126,7 @@ class AviUnfitPlan : public ::testing::TestWithParam<UnfitCase> {};
 TEST_P(AviUnfitPlan, IsRefusedBeforeAByteIsWritten) {
     Bytes video = corpusVideo("sound_mars");
     MemorySource source(video);
-    VideoReading reading = readVideo(source, true);
+    VideoReading reading = readVideo(source, Chunks::Keep);
     ASSERT_EQ(reading.chunks.size(), 7u);
     RecordingOutput sink;
     EXPECT_FALSE(writePlan(GetParam().plan, {&reading}, sink).written);

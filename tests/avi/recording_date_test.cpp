@@ -128,7 +128,7 @@ TEST(AviRecordingDate, AClipSaysWhenItsFirstFrameWasRecorded) {
         for (std::uint64_t singleRiffUpTo : {std::uint64_t{1} << 30, std::uint64_t{4096}}) {
             Bytes video = withIdit(size, true);
             MemorySource source(video);
-            VideoReading reading = readVideo(source, true);
+            VideoReading reading = readVideo(source, Chunks::Keep);
             Plan plan;
             plan.ranges = {{0, 2, reading.chunks.size(), {}}};
             plan.singleRiffUpTo = singleRiffUpTo;

@@ -45,7 +45,7 @@ TEST(AviSoundFile, RepairIsACopyWithRiffAndRepairsToItself) {
 
     MemorySource source(mars);
     RecordingOutput calls;
-    ASSERT_TRUE(writeRepair(readVideo(source, true), calls).written);
+    ASSERT_TRUE(writeRepair(readVideo(source, Chunks::Keep), calls).written);
     EXPECT_EQ(calls.calls, (std::vector<std::string>{
                                "appendFrom 0 0 " + std::to_string(mars.size()), "overwrite 0 4"}));
 }
@@ -56,7 +56,7 @@ TEST(AviSoundFile, FailedSinkWriteIsNotWritten) {
         Bytes video = corpusVideo(name);
         MemorySource source(video);
         RecordingOutput sink(true);
-        WriteOutcome outcome = writeRepair(readVideo(source, true), sink);
+        WriteOutcome outcome = writeRepair(readVideo(source, Chunks::Keep), sink);
         EXPECT_FALSE(outcome.written) << name;
         EXPECT_EQ(sink.calls.size(), 1u) << name << ": went on after a failed call";
     }

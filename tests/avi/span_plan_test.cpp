@@ -92,7 +92,7 @@ struct Three {
         for (const Bytes& file : files)
             sources.emplace_back(file);
         for (MemorySource& source : sources)
-            readings.push_back(readVideo(source, true));
+            readings.push_back(readVideo(source, Chunks::Keep));
         read = {&readings[0], &readings[1], &readings[2]};
     }
     std::vector<Bytes> files;
@@ -272,7 +272,7 @@ INSTANTIATE_TEST_SUITE_P(Table, AviSpanRefusal, ::testing::ValuesIn(kRefusals),
 TEST(AviSpanPlan, RefusesAReadingWithoutItsChunks) {
     Bytes file = record(kFifteen, 0);
     MemorySource source(file);
-    VideoReading listed = readVideo(source, false);
+    VideoReading listed = readVideo(source, Chunks::CountOnly);
     EXPECT_EQ(planSpans({&listed}, {{0, 0, kEnd}}).refusal, PlanRefusal::Unreadable);
 }
 

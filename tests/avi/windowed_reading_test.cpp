@@ -31,7 +31,7 @@ void expectSameRepair(const Bytes& bytes, const std::string& what) {
     Repaired expected = repairBytes(bytes);
     MemorySource memory(bytes);
     CallSource file(memory);
-    VideoReading reading = readVideo(file, true);
+    VideoReading reading = readVideo(file, Chunks::Keep);
     MemoryOutput output({&memory});
     WriteOutcome outcome = writeRepair(reading, output);
     EXPECT_EQ(reading.report.findings, expected.report.findings) << what;
@@ -71,7 +71,7 @@ TEST(AviWindowedReading, WalkReadsAPageAFrame) {
     for (std::uint32_t i = 0; i < kFrames; ++i)
         made.appendFrame(kFrame);
     CallSource file(made);
-    VideoReading reading = readVideo(file, false);
+    VideoReading reading = readVideo(file, Chunks::CountOnly);
     EXPECT_EQ(reading.report.frames, kFrames);
     EXPECT_LE(file.calls, kFrames + 8);
     EXPECT_LE(file.read, (kFrames + 8) * 2 * SourceReader::kLeastWindow);

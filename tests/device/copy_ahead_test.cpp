@@ -39,7 +39,7 @@ TEST(CopyAhead, FileHoldsWhatThePlanWritesWhateverTheGuess) {
     for (const char* video : {"garbage_between_chunks", "cut_in_frame", "sound_mars"}) {
         Bytes bytes = test::readAll(std::string(KOVRA_AVI_CORPUS) + "/" + video + ".avi");
         avi::MemorySource memory(bytes);
-        avi::VideoReading reading = avi::readVideo(memory, true);
+        avi::VideoReading reading = avi::readVideo(memory, avi::Chunks::Keep);
         avi::MemoryOutput expected({&memory});
         avi::OutputPieceList pieces;
         ASSERT_TRUE(avi::writeRepair(reading, expected).written) << video;

@@ -38,7 +38,7 @@ FileRepair repairFile(Platform& platform, const std::string& in, const std::stri
     FileRepair repaired;
     VideoFileSource source(platform, in);
     FileReplacement file(platform, out);
-    avi::VideoReading reading = avi::readVideo(source, true);
+    avi::VideoReading reading = avi::readVideo(source, avi::Chunks::Keep);
     VideoOutput sink(file, {&source});
     repaired.outcome = avi::writeRepair(reading, sink);
     repaired.written = file.writeError();
@@ -57,7 +57,8 @@ TEST(VideoFiles, RepairBetweenFilesWritesWhatMemoryWrites) {
         ASSERT_FALSE(video.empty()) << name;
         avi::MemorySource memory(video);
         avi::MemoryOutput expected({&memory});
-        avi::WriteOutcome inMemory = avi::writeRepair(avi::readVideo(memory, true), expected);
+        avi::WriteOutcome inMemory =
+            avi::writeRepair(avi::readVideo(memory, avi::Chunks::Keep), expected);
 
         std::string in = dir.file(std::string(name) + ".avi");
         std::string out = dir.file(std::string(name) + ".out.avi");
