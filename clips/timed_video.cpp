@@ -1,6 +1,8 @@
 #include "clips/timed_video.h"
 
+#include "avi/video_reading.h"
 #include "device/video_copy.h"
+#include "device/video_files.h"
 
 namespace kovra::clips {
 
@@ -14,6 +16,20 @@ TimedVideo readTimedVideo(Platform& platform, const std::string& path) {
         return video;
     }
     return timedVideo(platform, path, read.report);
+}
+
+TimedVideo glanceTimedVideo(Platform& platform, const std::string& path) {
+    TimedVideo video;
+    video.path = path;
+    VideoFileSource source(platform, path);
+    video.error = source.openError();
+    if (video.error != OsError::None)
+        return video;
+    avi::VideoReport report = avi::readVideo(source, false, avi::ReadingDepth::Glance).report;
+    video.error = source.readError();
+    if (video.error != OsError::None)
+        return video;
+    return timedVideo(platform, path, report);
 }
 
 TimedVideo timedVideo(Platform& platform, const std::string& path, const avi::VideoReport& report) {
