@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -30,13 +32,41 @@ constexpr std::uint32_t kChunkHeaderSize = 8;
 // What reaches a clip's file before its disk is full.
 constexpr std::uint64_t kWrittenBeforeFull = 4000;
 
-// The PC's clock in another time zone: every file time shown that many seconds off.
+// The PC's clock in another time zone: every file time shown that many seconds off. It also
+// counts the bytes read of each file, by the path it was opened by.
 class ZonedPlatform : public test::FaultyPlatform {
   public:
     std::int64_t zoneSeconds = 0;
     SystemTime localTimeOf(std::int64_t utcSeconds) override {
         return real_.localTimeOf(utcSeconds + zoneSeconds);
     }
+    OsError open(const char* path, OpenMode mode, FileId& file) override {
+        OsError error = FaultyPlatform::open(path, mode, file);
+        std::lock_guard<std::mutex> lock(countMutex_);
+        if (error == OsError::None)
+            opened_[file] = path;
+        return error;
+    }
+    OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) override {
+        OsError error = FaultyPlatform::readAt(file, offset, buffer, size);
+        std::lock_guard<std::mutex> lock(countMutex_);
+        if (error == OsError::None)
+            bytesRead_[opened_[file]] += size;
+        return error;
+    }
+    std::uint64_t bytesRead(const std::string& path) {
+        std::lock_guard<std::mutex> lock(countMutex_);
+        return bytesRead_[path];
+    }
+    void forgetReads() {
+        std::lock_guard<std::mutex> lock(countMutex_);
+        bytesRead_.clear();
+    }
+
+  private:
+    std::mutex countMutex_;
+    std::map<FileId, std::string> opened_;
+    std::map<std::string, std::uint64_t> bytesRead_;
 };
 
 // The recording with the recorder's IDIT date: its JUNK chunk before movi made a shorter JUNK
@@ -138,6 +168,74 @@ TEST(ClipJob, FailuresNameTheirFileAndLeaveNothing) {
         EXPECT_EQ(outcome.failure.error, c.error) << c.fault;
         if (c.error != OsError::None) {
             EXPECT_EQ(outcome.failure.path, faulty) << c.fault;
+        }
+    }
+}
+
+// Guards against a clip that reads every candidate whole for its time, or reads again those it
+// takes: a recording the range leaves out is read less than whole, one it takes not twice over.
+TEST(ClipJob, EachRecordingIsReadWholeOnlyWhereTakenAndOnce) {
+    struct Case {
+        const char* fault;
+        int from, to;  // ms from the first recording's start
+        bool taken[3]; // which recordings the clip takes
+    } cases[] = {
+        {"the two after a range in the first read whole", 100, 200, {true, false, false}},
+        {"the last read whole, and those taken twice", 100, 10100, {true, true, false}},
+        {"the two before a range in the last read whole", 20100, 20200, {false, false, true}},
+    };
+    for (const Case& c : cases) {
+        Card card;
+        card.platform.forgetReads();
+        ClipOutcome outcome = clipRange(card.platform, {card.paths, {}}, card.starts[0] + c.from,
+                                        card.starts[0] + c.to, card.out);
+        ASSERT_TRUE(outcome.written()) << c.fault;
+        std::vector<std::string> sources;
+        for (const ClipSource& source : outcome.sources)
+            sources.push_back(source.path);
+        for (std::size_t i = 0; i < card.paths.size(); ++i) {
+            const std::string& path = card.paths[i];
+            std::uint64_t size = std::filesystem::file_size(path);
+            bool taken = std::count(sources.begin(), sources.end(), path) == 1;
+            EXPECT_EQ(taken, c.taken[i]) << c.fault << ": " << i;
+            EXPECT_LT(card.platform.bytesRead(path), taken ? 2 * size : size)
+                << c.fault << ": " << i;
+        }
+    }
+}
+
+// Guards against a clip timed by a glance that the whole reading contradicts: the recording's
+// index lists its second chunk, a sound chunk, as a frame, so that a glance (which checks only
+// that each entry fits) counts a frame more, and starts it a frame early, than `videos` shows.
+TEST(ClipJob, AWholeReadingThatTellsAnotherTimeChoosesAgain) {
+    // The recording's idx1 chunk, and its second 16-byte entry's chunk id.
+    constexpr std::size_t kIndexAt = 11764, kEntrySize = 16;
+    constexpr std::size_t kSecondEntryId = kIndexAt + kChunkHeaderSize + kEntrySize;
+    struct Case {
+        const char* fault;
+        int from, to; // ms from the recording's start as `videos` shows it
+        bool written;
+    } cases[] = {
+        {"a range only the glance's extra frame holds cut from the recording", -50, -10, false},
+        {"a clip cut and dated by the glance's frames", -50, 100, true},
+    };
+    for (const Case& c : cases) {
+        Card card;
+        std::vector<unsigned char> bytes = test::readAll(card.paths[0]);
+        ASSERT_EQ(std::memcmp(&bytes[kSecondEntryId], "01wb", kFourccSize), 0);
+        std::memcpy(&bytes[kSecondEntryId], "00dc", kFourccSize);
+        test::writeAll(card.paths[0], bytes);
+        card.platform.setModified(card.paths[0].c_str(), kFirstClosed);
+        ASSERT_EQ(readTimedVideo(card.platform, card.paths[0]).time.value().start, card.starts[0]);
+        ClipOutcome outcome = clipRange(card.platform, {card.paths, {}}, card.starts[0] + c.from,
+                                        card.starts[0] + c.to, card.out);
+        EXPECT_EQ(outcome.written(), c.written) << c.fault;
+        if (c.written) {
+            ASSERT_EQ(outcome.sources.size(), 1u) << c.fault;
+            EXPECT_EQ(outcome.sources[0].firstFrame, 0u) << c.fault;
+            EXPECT_EQ(outcome.start, card.starts[0]) << c.fault;
+        } else {
+            EXPECT_EQ(outcome.failure.kind, ClipFailureKind::NotCovered) << c.fault;
         }
     }
 }
