@@ -39,8 +39,25 @@ void choose(RangeSources& sources, ClockMillis from, ClockMillis to) {
 RangeSources chooseRangeSources(Platform& platform, const std::vector<std::string>& candidates,
                                 ClockMillis from, ClockMillis to) {
     RangeSources sources;
-    for (const std::string& path : candidates)
-        sources.candidates.push_back({glanceTimedVideo(platform, path), std::nullopt});
+    for (const std::string& path : candidates) {
+        // A recording a power cut left with no index is walked for its length whatever reads
+        // it: the whole reading, in the reader's windows, costs fewer calls than a glance's hop
+        // from header to header, and is kept for the plan should the range take it.
+        OsError error = OsError::None;
+        if (!indexPromisedAt(platform, path, error) && error == OsError::None) {
+            avi::VideoReading reading = readWithChunks(platform, path, error);
+            if (error == OsError::None) {
+                sources.candidates.push_back(
+                    {timedVideo(platform, path, reading.report), std::move(reading)});
+                continue;
+            }
+        }
+        TimedVideo failed;
+        failed.path = path;
+        failed.error = error;
+        sources.candidates.push_back(
+            {error != OsError::None ? failed : glanceTimedVideo(platform, path), std::nullopt});
+    }
     choose(sources, from, to);
     return sources;
 }

@@ -32,6 +32,16 @@ TimedVideo glanceTimedVideo(Platform& platform, const std::string& path) {
     return timedVideo(platform, path, report);
 }
 
+bool indexPromisedAt(Platform& platform, const std::string& path, OsError& error) {
+    VideoFileSource source(platform, path);
+    error = source.openError();
+    if (error != OsError::None)
+        return false;
+    bool promised = avi::indexPromised(source);
+    error = source.readError();
+    return promised;
+}
+
 TimedVideo timedVideo(Platform& platform, const std::string& path, const avi::VideoReport& report) {
     TimedVideo video;
     video.path = path;

@@ -28,6 +28,10 @@ TimedVideo readTimedVideo(Platform& platform, const std::string& path);
 // The time is what a whole reading finds wherever the index or the chunk headers hold.
 TimedVideo glanceTimedVideo(Platform& platform, const std::string& path);
 
+// Whether the video's header promises an index (avi::indexPromised()); error where it could not
+// be read.
+bool indexPromisedAt(Platform& platform, const std::string& path, OsError& error);
+
 // The same from a reading already made of the file: only its file time is asked for.
 TimedVideo timedVideo(Platform& platform, const std::string& path, const avi::VideoReport& report);
 
