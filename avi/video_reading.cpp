@@ -29,6 +29,7 @@ class VideoReader {
                   depth == ReadingDepth::Glance ? AtCut::Stop : AtCut::Resync) {}
 
     void run();
+    bool indexPromised();
 
   private:
     bool topLevelIdAt(std::uint64_t pos);
@@ -232,6 +233,16 @@ void VideoReader::judge(const Tail& tail, std::uint64_t moviEnd, bool indexAgree
                 h.videoStream);
 }
 
+bool VideoReader::indexPromised() {
+    FindingKind failure = FindingKind::NotAvi;
+    const AviHeader& h = reading_.header;
+    if (!readHeader(reader_, reading_.header, failure) || !moviEndTrusted(h.moviList, h.moviSize))
+        return false;
+    IndexLocation index = locateIndex(
+        reader_, std::min(h.moviList + kChunkHeaderSize + padded(h.moviSize), reader_.size()));
+    return index.present && !index.cutOff;
+}
+
 void VideoReader::run() {
     VideoReport& r = reading_.report;
     reading_.size = reader_.size();
@@ -329,6 +340,11 @@ std::uint64_t strhLength(const StreamHeader& stream, const StreamTally& tally) {
         return tally.chunks;
     std::uint32_t unit = stream.blockAlign != 0 ? stream.blockAlign : stream.sampleSize;
     return tally.bytes / unit;
+}
+
+bool indexPromised(ByteSource& source) {
+    VideoReading reading;
+    return VideoReader(source, false, ReadingDepth::Glance, reading).indexPromised();
 }
 
 VideoReading readVideo(ByteSource& source, Chunks chunks, ReadingDepth depth) {

@@ -40,6 +40,11 @@ enum class Chunks { Keep, CountOnly };
 // Reads the source once.
 VideoReading readVideo(ByteSource& source, Chunks chunks, ReadingDepth depth = ReadingDepth::Full);
 
+// Whether the source's header and an idx1 where its movi says it ends promise an index to take
+// the chunks from: read from the header and the index's own header alone. Where not, any
+// reading of the video's length (a glance too) walks every chunk header.
+bool indexPromised(ByteSource& source);
+
 // Whether a player may start at the chunk, number `number` of its stream in the reading: every
 // sound chunk, every frame of an intra-only codec; otherwise a frame the old index flagged, or,
 // where no index listed it, the first, where the recording began.

@@ -5,6 +5,7 @@
 //
 //   make bench                                     all benchmarks
 //   build/bench/bench/kovra_bench_clip [MiB]       this one; joins of 100 MiB recordings
+//   KOVRA_BENCH_BEFORE=/path/to/kovra-cli ...      also an earlier build, in the same rounds
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -41,6 +42,26 @@ constexpr double kKiB = 1024;
 
 std::string shellQuoted(const fs::path& path) {
     return "'" + path.string() + "'";
+}
+
+// An earlier build of kovra-cli that KOVRA_BENCH_BEFORE names, run beside this one; "" for none.
+std::string beforeBuild() {
+    const char* before = std::getenv("KOVRA_BENCH_BEFORE");
+    return before ? before : "";
+}
+
+// The earlier build's side of a side run with KOVRA_CLI, appended where there is one; its
+// ratio against the same base is printed after this one's.
+void addBefore(std::vector<Side>& sides, const Side& now) {
+    if (beforeBuild().empty())
+        return;
+    Side before{"before: " + now.name, now.command, now.stdoutPath};
+    for (std::string& word : before.command) {
+        std::size_t at = word.find(KOVRA_CLI);
+        if (at != std::string::npos)
+            word.replace(at, std::string(KOVRA_CLI).size(), beforeBuild());
+    }
+    sides.push_back(before);
 }
 
 // The side's command, its output flushed to the disk before it counts as done, as
@@ -108,6 +129,7 @@ bool clipBench(WorkFolder& work, const Clip& clip) {
         {"cp FILE OUT && sync OUT (a file of the clip's size)",
          durable("cp " + shellQuoted(clipOut) + " " + shellQuoted(out), out)},
     };
+    addBefore(sides, sides[0]);
     if (!runEachFresh(work, sides, out, kClipRounds))
         return false;
     std::printf("clip: three %d-minute \"MARS\" recordings (%s) without their index, file times "
@@ -117,6 +139,8 @@ bool clipBench(WorkFolder& work, const Clip& clip) {
     printSides(sides, kClipRounds);
     printRatio("clip / ffmpeg -ss -to -c copy", sides[0], sides[1], 1, false);
     printRatio("clip / cp of its size", sides[0], sides[2], kCopyGoal, true);
+    if (sides.size() > 3)
+        printRatio("before: clip / cp of its size", sides[3], sides[2], kCopyGoal, true);
     return true;
 }
 
@@ -153,6 +177,7 @@ bool joinBench(WorkFolder& work, const Clip& clip, std::uint64_t joinMiB) {
                      " -c copy " + shellQuoted(out),
                  out)},
     };
+    addBefore(sides, sides[0]);
     if (!runEachFresh(work, sides, out))
         return false;
     std::printf("join: ten %llu MiB \"MARS\" recordings (%s) without their index; every side "
@@ -161,6 +186,8 @@ bool joinBench(WorkFolder& work, const Clip& clip, std::uint64_t joinMiB) {
     printSides(sides, kRounds);
     printRatio("join / cat", sides[0], sides[1], kCopyGoal, true);
     printRatio("join / ffmpeg concat -c copy", sides[0], sides[2], 1, false);
+    if (sides.size() > 3)
+        printRatio("before: join / cat", sides[3], sides[1], kCopyGoal, true);
 
     std::vector<std::string> joinSmall = {KOVRA_CLI, "join", out.string(), "--force"};
     joinSmall.insert(joinSmall.end(), smallInputs.begin(), smallInputs.end());

@@ -38,54 +38,82 @@ RangeCandidates findRangeCandidates(Platform& platform, const std::string& folde
     return candidates;
 }
 
-ClipOutcome clipRange(Platform& platform, const RangeCandidates& candidates, ClockMillis from,
-                      ClockMillis to, const std::string& out) {
-    ClipOutcome outcome;
+namespace {
+
+// Whether the candidates allow a clip of the range as chosen; failure set, and a warning for a
+// range the recordings do not hold, otherwise.
+bool chosenWell(const RangeCandidates& candidates, const RangeSources& sources,
+                ClipOutcome& outcome) {
     ClipFailure& failure = outcome.failure;
-    // Chosen by the times `videos` shows; the chunks are then read of those chosen only.
-    RangeSources sources = chooseRangeSources(platform, candidates.paths, from, to);
     if (sources.needsFailed()) {
         failure.kind = ClipFailureKind::CandidateUnreadable;
         failure.path = sources.failed.front().path;
         failure.error = sources.failed.front().error;
-        return outcome;
+        return false;
     }
     if (!candidates.unreadable.empty() && !(sources.held && sources.held->whole)) {
         failure.kind = ClipFailureKind::CandidateNotAFile;
         failure.path = candidates.unreadable.front();
-        return outcome;
+        return false;
     }
-    const Selection& selection = sources.selection;
-    if (selection.refusal != SelectionRefusal::None) {
+    if (sources.selection.refusal != SelectionRefusal::None) {
         failure.kind = ClipFailureKind::NotCovered;
-        return outcome;
+        return false;
     }
     if (sources.held->reachesPast)
         outcome.warnings.push_back(
             {ClipWarningKind::ReachesPast, {}, {}, sources.held->from, sources.held->to});
-    // The plan numbers its sources from 0, in the order taken. The recording the range starts
-    // in, when it runs on past it, gives the clip's beginning before the next is read: that is
-    // copied out meanwhile.
+    return true;
+}
+
+} // namespace
+
+ClipOutcome clipRange(Platform& platform, const RangeCandidates& candidates, ClockMillis from,
+                      ClockMillis to, const std::string& out) {
+    ClipOutcome outcome;
+    // Chosen by the times `videos` shows, from a glance at each; only those chosen are read
+    // whole, each once. One whose whole reading tells another time has the range chosen again.
+    RangeSources sources = chooseRangeSources(platform, candidates.paths, from, to);
+    std::optional<PlannedAhead> ahead;
+    for (bool settled = false; !settled;) {
+        outcome.warnings.clear();
+        if (!chosenWell(candidates, sources, outcome))
+            return outcome;
+        settled = true;
+        const std::vector<avi::SourceSpan>& chosen = sources.selection.spans;
+        for (std::size_t i = 0; i < chosen.size() && settled; ++i) {
+            const avi::SourceSpan& span = chosen[i];
+            settled = readChosenWhole(platform, sources, span.source, from, to);
+            // The recording the range starts in, when it runs on past it, gives the clip's
+            // beginning before the next is read: that is copied out meanwhile.
+            const avi::VideoReading* reading =
+                settled ? &chosenReading(sources, span.source) : nullptr;
+            if (i == 0 && !ahead && reading && chosen.size() > 1 && span.toMs == kToItsEnd &&
+                sources.timed[span.source].time->start <= from &&
+                reading->report.state != avi::VideoState::Unreadable) {
+                avi::SourceSpan rest = span;
+                rest.source = 0;
+                avi::SpanPlan guess = avi::planSpans({reading}, {rest});
+                if (guess.refusal == avi::PlanRefusal::None)
+                    ahead.emplace(platform, sources.timed[span.source].path, *reading, guess.plan,
+                                  out);
+            }
+        }
+        if (!settled)
+            ahead.reset(); // begun on a choice since changed
+    }
+    // The plan numbers its sources from 0, in the order taken.
+    const Selection& selection = sources.selection;
     TakenVideos taken;
     std::vector<avi::SourceSpan> spans;
     std::vector<std::size_t> index(sources.timed.size());
-    std::optional<PlannedAhead> ahead;
+    ClipFailure& failure = outcome.failure;
     for (const avi::SourceSpan& span : selection.spans) {
         index[span.source] = taken.paths.size();
         const std::string& path = sources.timed[span.source].path;
         taken.paths.push_back(path);
-        OsError error;
-        avi::VideoReading reading = readWithChunks(platform, path, error);
-        if (spans.empty() && selection.spans.size() > 1 && span.toMs == kToItsEnd &&
-            sources.timed[span.source].time->start <= from && error == OsError::None &&
-            reading.report.state != avi::VideoState::Unreadable) {
-            avi::SourceSpan rest = span;
-            rest.source = 0;
-            avi::SpanPlan guess = avi::planSpans({&reading}, {rest});
-            if (guess.refusal == avi::PlanRefusal::None)
-                ahead.emplace(platform, path, reading, guess.plan, out);
-        }
-        if (!take(platform, taken, path, std::move(reading), error, failure))
+        if (!take(platform, taken, path, std::move(chosenReading(sources, span.source)),
+                  OsError::None, failure))
             return outcome;
         taken.times.back() = sources.timed[span.source].time;
         avi::SourceSpan renumbered = span;

@@ -2,11 +2,17 @@
 // `kovra-cli videos` shows: a recording's own IDIT date where it has one, else its file time
 // less its length. The file time alone cannot choose: a PC in another time zone shows it hours
 // off, and a card restored from a zip may say 1980.
+//
+// Each candidate is glanced at for its time (its headers and index, or its chunk headers
+// hopped where it has no index), and only those chosen are read whole, once, their chunks kept
+// for the plan: a card's other recordings, often most of it, cost no walk of their data.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "avi/video_reading.h"
 #include "clips/selection.h"
 #include "clips/timed_video.h"
 #include "platform/platform.h"
@@ -21,10 +27,28 @@ struct RangeSources {
     // A recording that could not be read may hold what the others leave out of the range:
     // then no clip is cut without it. Where the others hold it whole, it could add nothing.
     bool needsFailed() const { return !failed.empty() && !(held && held->whole); }
+
+    // Each candidate as given: its time as last read, and its whole reading once made.
+    struct Candidate {
+        TimedVideo video;
+        std::optional<avi::VideoReading> whole;
+    };
+    std::vector<Candidate> candidates;
+    std::vector<std::size_t> candidateOf; // of each of timed
 };
 
-// Reads each candidate's headers and index (not its data) for its time, as `videos` does.
+// Glances at each candidate's headers and index (not its data) for its time, and chooses.
 RangeSources chooseRangeSources(Platform& platform, const std::vector<std::string>& candidates,
                                 ClockMillis from, ClockMillis to);
+
+// Reads the chosen source timed[source] whole with its chunks, once: later calls hand back
+// the same reading. False where that reading's time is not the one it was chosen by (the
+// glance fell short of what the whole reading finds, or the file failed the reading): the
+// candidate then has its whole reading's time, and the range is chosen again.
+bool readChosenWhole(Platform& platform, RangeSources& sources, std::size_t source,
+                     ClockMillis from, ClockMillis to);
+
+// The whole reading readChosenWhole() made of timed[source].
+avi::VideoReading& chosenReading(RangeSources& sources, std::size_t source);
 
 } // namespace kovra::clips

@@ -1,6 +1,8 @@
 #include "clips/timed_video.h"
 
+#include "avi/video_reading.h"
 #include "device/video_copy.h"
+#include "device/video_files.h"
 
 namespace kovra::clips {
 
@@ -14,6 +16,31 @@ TimedVideo readTimedVideo(Platform& platform, const std::string& path) {
         return video;
     }
     return timedVideo(platform, path, read.report);
+}
+
+TimedVideo glanceTimedVideo(Platform& platform, const std::string& path) {
+    TimedVideo video;
+    video.path = path;
+    VideoFileSource source(platform, path);
+    video.error = source.openError();
+    if (video.error != OsError::None)
+        return video;
+    avi::VideoReport report =
+        avi::readVideo(source, avi::Chunks::CountOnly, avi::ReadingDepth::Glance).report;
+    video.error = source.readError();
+    if (video.error != OsError::None)
+        return video;
+    return timedVideo(platform, path, report);
+}
+
+bool indexPromisedAt(Platform& platform, const std::string& path, OsError& error) {
+    VideoFileSource source(platform, path);
+    error = source.openError();
+    if (error != OsError::None)
+        return false;
+    bool promised = avi::indexPromised(source);
+    error = source.readError();
+    return promised;
 }
 
 TimedVideo timedVideo(Platform& platform, const std::string& path, const avi::VideoReport& report) {

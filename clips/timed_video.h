@@ -23,6 +23,15 @@ struct TimedVideo {
 // Reads the video's headers and index (not its data where the index holds) and its file time.
 TimedVideo readTimedVideo(Platform& platform, const std::string& path);
 
+// The same from a glance: the headers and the index checked against the file's size, or where
+// there is no usable index the chunk headers hopped a small read each, none of the data read.
+// The time is what a whole reading finds wherever the index or the chunk headers hold.
+TimedVideo glanceTimedVideo(Platform& platform, const std::string& path);
+
+// Whether the video's header promises an index (avi::indexPromised()); error where it could not
+// be read.
+bool indexPromisedAt(Platform& platform, const std::string& path, OsError& error);
+
 // The same from a reading already made of the file: only its file time is asked for.
 TimedVideo timedVideo(Platform& platform, const std::string& path, const avi::VideoReport& report);
 

@@ -44,6 +44,16 @@ class FaultyPlatform : public ForwardingPlatform {
         vanished_.insert(path);
     }
 
+    // The bytes positional reads have brought of the file at path since the last forgetReads().
+    std::uint64_t bytesRead(const std::string& path) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return bytesRead_[path];
+    }
+    void forgetReads() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        bytesRead_.clear();
+    }
+
     OsError open(const char* path, OpenMode mode, FileId& file) override {
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -69,7 +79,11 @@ class FaultyPlatform : public ForwardingPlatform {
         std::optional<ReadFault> fault = readFaultOf(file);
         if (fault && offset + size > fault->offset)
             return fault->error;
-        return real_.readAt(file, offset, buffer, size);
+        OsError error = real_.readAt(file, offset, buffer, size);
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (error == OsError::None && files_.count(file))
+            bytesRead_[files_[file].path] += size;
+        return error;
     }
     OsError map(FileId file, std::uint64_t offset, std::uint64_t size, MappedFile& view) override {
         if (readFaultOf(file))
@@ -166,6 +180,7 @@ class FaultyPlatform : public ForwardingPlatform {
     std::vector<WriteFault> writeFaults_;
     std::set<std::string> vanished_;
     std::map<FileId, OpenFile> files_;
+    std::map<std::string, std::uint64_t> bytesRead_;
 };
 
 } // namespace kovra::test

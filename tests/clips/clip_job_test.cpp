@@ -142,6 +142,68 @@ TEST(ClipJob, FailuresNameTheirFileAndLeaveNothing) {
     }
 }
 
+// Guards against a clip that reads every candidate whole for its time, or reads again those it
+// takes: a recording the range leaves out is read less than whole, one it takes not twice over.
+TEST(ClipJob, EachRecordingIsReadWholeOnlyWhereTakenAndOnce) {
+    struct Case {
+        const char* fault;
+        int from, to;  // ms from the first recording's start
+        bool taken[3]; // which recordings the clip takes
+    } cases[] = {
+        {"the two after a range in the first read whole", 100, 200, {true, false, false}},
+        {"the last read whole, and those taken twice", 100, 10100, {true, true, false}},
+        {"the two before a range in the last read whole", 20100, 20200, {false, false, true}},
+    };
+    for (const Case& c : cases) {
+        Card card;
+        card.platform.forgetReads();
+        ClipOutcome outcome = clipRange(card.platform, {card.paths, {}}, card.starts[0] + c.from,
+                                        card.starts[0] + c.to, card.out);
+        ASSERT_TRUE(outcome.written()) << c.fault;
+        EXPECT_EQ(outcome.sources.size(), std::count(c.taken, c.taken + 3, true)) << c.fault;
+        for (std::size_t i = 0; i < card.paths.size(); ++i) {
+            std::uint64_t size = std::filesystem::file_size(card.paths[i]);
+            EXPECT_LT(card.platform.bytesRead(card.paths[i]), c.taken[i] ? 2 * size : size)
+                << c.fault << ": " << i;
+        }
+    }
+}
+
+// Guards against a clip timed by a glance that the whole reading contradicts: the recording's
+// index lists its second chunk, a sound chunk, as a frame, so that a glance (which checks only
+// that each entry fits) counts a frame more, and starts it a frame early, than `videos` shows.
+TEST(ClipJob, AWholeReadingThatTellsAnotherTimeChoosesAgain) {
+    // The recording's idx1 chunk, and its second 16-byte entry's chunk id.
+    constexpr std::size_t kIndexAt = 11764, kEntrySize = 16;
+    constexpr std::size_t kSecondEntryId = kIndexAt + kChunkHeaderSize + kEntrySize;
+    struct Case {
+        const char* fault;
+        int from, to; // ms from the recording's start as `videos` shows it
+        bool written;
+    } cases[] = {
+        {"a range only the glance's extra frame holds cut from the recording", -50, -10, false},
+        {"a clip cut and dated by the glance's frames", -50, 100, true},
+    };
+    for (const Case& c : cases) {
+        Card card;
+        std::vector<unsigned char> bytes = test::readAll(card.paths[0]);
+        ASSERT_EQ(std::memcmp(&bytes[kSecondEntryId], "01wb", kFourccSize), 0);
+        std::memcpy(&bytes[kSecondEntryId], "00dc", kFourccSize);
+        test::writeAll(card.paths[0], bytes);
+        card.platform.setModified(card.paths[0].c_str(), kFirstClosed);
+        ClipOutcome outcome = clipRange(card.platform, {card.paths, {}}, card.starts[0] + c.from,
+                                        card.starts[0] + c.to, card.out);
+        EXPECT_EQ(outcome.written(), c.written) << c.fault;
+        if (c.written) {
+            ASSERT_EQ(outcome.sources.size(), 1u) << c.fault;
+            EXPECT_EQ(outcome.sources[0].firstFrame, 0u) << c.fault;
+            EXPECT_EQ(outcome.start, card.starts[0]) << c.fault;
+        } else {
+            EXPECT_EQ(outcome.failure.kind, ClipFailureKind::NotCovered) << c.fault;
+        }
+    }
+}
+
 // Guards against a recording that is no file (a FIFO) dropped from a range it may hold.
 TEST(ClipJob, ACandidateThatIsNoFileFailsARangeItMayHold) {
     Card card;
