@@ -137,8 +137,8 @@ void ExportRecord::load(Platform& platform, const std::string& dest) {
         parse(text);
 }
 
-OsError ExportRecord::save(Platform& platform, const std::string& dest) const {
-    return writeWholeFile(platform, joinPath(dest, kFileName), text());
+OsError ExportRecord::save(Platform& platform, const std::string& dest, Naming naming) const {
+    return writeWholeFile(platform, joinPath(dest, kFileName), text(), naming);
 }
 
 const ExportedVideo* ExportRecord::find(const std::string& relative) const {

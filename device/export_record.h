@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "device/file_replacement.h"
 #include "platform/platform.h"
 
 namespace kovra {
@@ -25,7 +26,9 @@ class ExportRecord {
 
     // Reads dest's record; anything but a whole, well-formed one reads as empty.
     void load(Platform& platform, const std::string& dest);
-    OsError save(Platform& platform, const std::string& dest) const;
+    // Replaces dest's record, whole or not at all; Naming::Unflushed leaves its move unflushed.
+    OsError save(Platform& platform, const std::string& dest,
+                 Naming naming = Naming::Durable) const;
 
     // The entry for a path relative to dest ('/'-separated), or null.
     const ExportedVideo* find(const std::string& relative) const;
