@@ -141,6 +141,15 @@ OsError ExportRecord::save(Platform& platform, const std::string& dest, Naming n
     return writeWholeFile(platform, joinPath(dest, kFileName), text(), naming);
 }
 
+std::unique_ptr<FileReplacement> ExportRecord::flushedBeside(Platform& platform,
+                                                             const std::string& dest) const {
+    auto file = std::make_unique<FileReplacement>(platform, joinPath(dest, kFileName));
+    std::string all = text();
+    file->write(all.data(), all.size());
+    file->flushData();
+    return file;
+}
+
 const ExportedVideo* ExportRecord::find(const std::string& relative) const {
     auto it = videos_.find(relative);
     return it == videos_.end() ? nullptr : &it->second;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "device/file_replacement.h"
@@ -29,6 +30,10 @@ class ExportRecord {
     // Replaces dest's record, whole or not at all; Naming::Unflushed leaves its move unflushed.
     OsError save(Platform& platform, const std::string& dest,
                  Naming naming = Naming::Durable) const;
+    // save() in two steps, for a caller that must make its own moves durable between them:
+    // the record written and flushed beside dest's; its name() puts it in place.
+    std::unique_ptr<FileReplacement> flushedBeside(Platform& platform,
+                                                   const std::string& dest) const;
 
     // The entry for a path relative to dest ('/'-separated), or null.
     const ExportedVideo* find(const std::string& relative) const;

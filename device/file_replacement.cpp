@@ -174,16 +174,25 @@ OsError FileReplacement::flushData() {
     return writeError_;
 }
 
+OsError FileReplacement::moveOver(Naming naming) {
+    switch (naming) {
+    case Naming::Durable:
+        break;
+    case Naming::FolderFlushedLater:
+        return platform_.replaceFlushedLater(temporary_.c_str(), target_.c_str());
+    case Naming::Unflushed:
+        return platform_.replaceUnflushed(temporary_.c_str(), target_.c_str());
+    }
+    return platform_.replace(temporary_.c_str(), target_.c_str());
+}
+
 OsError FileReplacement::name(Naming naming) {
     if (open_ && !flushed_)
         flushData();
     if (!open_)
         return unopened();
     open_ = false;
-    OsError result =
-        onTarget(naming == Naming::Durable
-                     ? platform_.replace(temporary_.c_str(), target_.c_str())
-                     : platform_.replaceUnflushed(temporary_.c_str(), target_.c_str()));
+    OsError result = onTarget(moveOver(naming));
     FileInfo moved;
     if (result != OsError::None)
         platform_.remove(temporary_.c_str());

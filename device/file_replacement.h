@@ -11,8 +11,9 @@
 
 namespace kovra {
 
-// Whether a file's move over its target is itself flushed before commit() returns.
-enum class Naming { Durable, Unflushed };
+// Whether a file's move over its target is itself flushed before commit() returns, or left to
+// Platform::flushFolder() of the target's folder, or to the system's own pace.
+enum class Naming { Durable, FolderFlushedLater, Unflushed };
 
 class FileReplacement {
   public:
@@ -71,6 +72,7 @@ class FileReplacement {
     // Why there is no file to flush or name: the error that removed it, or that kept it from
     // being made.
     OsError unopened() const;
+    OsError moveOver(Naming naming);
     OsError failed(OsError error);
     // Has the system start writing what was appended since it last did, every few megabytes:
     // the writing then goes on while more is copied, and commit()'s flush waits only for

@@ -313,15 +313,25 @@ ExportItem* VideoExport::nameOldest() {
     unnamed_.pop_front();
     ExportItem& item = *oldest.item;
     std::unique_ptr<FileReplacement> file = flusher_->takeOldest();
-    OsError error = file->name();
-    if (error != OsError::None) {
+    // The copy's move is made durable after the record's flush: one wait on the storage where
+    // the file system writes both in one go (a journal), and the same order everywhere.
+    OsError error = file->name(Naming::FolderFlushedLater);
+    auto failed = [&](OsError why) {
         item.action = ExportAction::Fail;
-        item.error = error;
+        item.error = why;
         item.errorPath = item.target;
         item.keptAsIs = false;
         return &item;
-    }
+    };
+    if (error != OsError::None)
+        return failed(error);
+    std::size_t slash = item.relative.rfind('/');
+    std::string folder =
+        slash == std::string::npos ? dest_ : joinPath(dest_, item.relative.substr(0, slash));
     if (oldest.asIs) {
+        error = platform_.flushFolder(folder.c_str());
+        if (error != OsError::None)
+            return failed(error.on(OsError::Side::Target));
         item.keptAsIs = true;
         return &item;
     }
@@ -333,10 +343,17 @@ ExportItem* VideoExport::nameOldest() {
     item.size = oldest.size;
     noteThere(item);
     // Saved after each copy, before it is said: an interrupt between copies ends the program
-    // at once, and the next export must still know what this one finished. The record's own
-    // move is left unflushed: a power cut may bring back the one before, which names less and
-    // is as true; finish() saves it durably. A failure here is said by finish().
-    record_.save(platform_, dest_, Naming::Unflushed);
+    // at once, and the next export must still know what this one finished. The record names
+    // the copy only once the copy's move is durable; the record's own move is left unflushed:
+    // a power cut may bring back the one before, which names less and is as true, and
+    // finish() saves it durably. A failure of the record is said by finish().
+    std::unique_ptr<FileReplacement> record = record_.flushedBeside(platform_, dest_);
+    error = platform_.flushFolder(folder.c_str());
+    if (error != OsError::None) {
+        record_.forget(item.relative);
+        return failed(error.on(OsError::Side::Target));
+    }
+    record->name(Naming::Unflushed);
     return &item;
 }
 
