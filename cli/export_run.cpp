@@ -101,20 +101,14 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
     std::uint64_t done = 0, writtenBytes = 0;
     std::size_t count[4] = {};
     std::size_t looked = 0;
-    for (; looked < items.size(); ++looked) {
-        // The rest is left for the next export, which finds it missing.
-        if (platform.interrupted()) {
-            outcome.interrupted = true;
-            break;
-        }
-        ExportItem& item = items[looked];
-        run.run(item);
+    // Said only once the file is on the storage under its name, in the order of the items.
+    auto say = [&](ExportItem& item) {
+        ++looked;
         done += item.size;
         bool wrote = item.action == ExportAction::Export || item.action == ExportAction::Repair;
         if (wrote)
             writtenBytes += item.size;
         ++count[static_cast<int>(item.action)];
-        // Said only once the file is on the storage under its name.
         if (item.action == ExportAction::Fail) {
             progress.clear();
             warn(failureText(item));
@@ -122,11 +116,23 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
             progress.clear();
             written(item);
         }
-        progress.show(exportProgressText(looked + 1, items.size(), done, total, writtenBytes,
+        progress.show(exportProgressText(looked, items.size(), done, total, writtenBytes,
                                          progress.seconds()));
         if (pictures)
             pictures->finished(galleryFileOf(item));
+    };
+    for (ExportItem& item : items) {
+        // The rest is left for the next export, which finds it missing.
+        if (platform.interrupted()) {
+            outcome.interrupted = true;
+            break;
+        }
+        // Each copy's flush runs while the next is written.
+        for (ExportItem* finished : run.write(item))
+            say(*finished);
     }
+    for (ExportItem* finished : run.settle())
+        say(*finished);
     progress.clear();
     // Interrupted, it writes no gallery: the readings are dropped, having written nothing.
     if (pictures)

@@ -137,8 +137,17 @@ void ExportRecord::load(Platform& platform, const std::string& dest) {
         parse(text);
 }
 
-OsError ExportRecord::save(Platform& platform, const std::string& dest) const {
-    return writeWholeFile(platform, joinPath(dest, kFileName), text());
+OsError ExportRecord::save(Platform& platform, const std::string& dest, Naming naming) const {
+    return writeWholeFile(platform, joinPath(dest, kFileName), text(), naming);
+}
+
+std::unique_ptr<FileReplacement> ExportRecord::flushedBeside(Platform& platform,
+                                                             const std::string& dest) const {
+    auto file = std::make_unique<FileReplacement>(platform, joinPath(dest, kFileName));
+    std::string all = text();
+    file->write(all.data(), all.size());
+    file->flushData();
+    return file;
 }
 
 const ExportedVideo* ExportRecord::find(const std::string& relative) const {

@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
+#include "device/file_replacement.h"
 #include "platform/platform.h"
 
 namespace kovra {
@@ -25,7 +27,13 @@ class ExportRecord {
 
     // Reads dest's record; anything but a whole, well-formed one reads as empty.
     void load(Platform& platform, const std::string& dest);
-    OsError save(Platform& platform, const std::string& dest) const;
+    // Replaces dest's record, whole or not at all; Naming::Unflushed leaves its move unflushed.
+    OsError save(Platform& platform, const std::string& dest,
+                 Naming naming = Naming::Durable) const;
+    // save() in two steps, for a caller that must make its own moves durable between them:
+    // the record written and flushed beside dest's; its name() puts it in place.
+    std::unique_ptr<FileReplacement> flushedBeside(Platform& platform,
+                                                   const std::string& dest) const;
 
     // The entry for a path relative to dest ('/'-separated), or null.
     const ExportedVideo* find(const std::string& relative) const;

@@ -141,9 +141,22 @@ OsError FileReplacement::copyRange(FileId from, std::uint64_t offset, std::uint6
     return writeError_;
 }
 
-OsError FileReplacement::commit() {
+OsError FileReplacement::commit(Naming naming) {
+    flushData();
+    return name(naming);
+}
+
+OsError FileReplacement::unopened() const {
+    if (writeError_ != OsError::None)
+        return writeError_;
+    return openError_ == OsError::None ? OsError(OsError::Other) : openError_;
+}
+
+OsError FileReplacement::flushData() {
     if (!open_)
-        return openError_ == OsError::None ? OsError(OsError::Other) : openError_;
+        return unopened();
+    if (flushed_)
+        return writeError_;
     if (writeError_ == OsError::None && platform_.interrupted())
         writeError_ = OsError::Interrupted;
     // The time goes with the bytes where the file system keeps it through the move, so that
@@ -155,10 +168,31 @@ OsError FileReplacement::commit() {
     if (writeError_ == OsError::None)
         failed(platform_.flush(file_));
     platform_.close(file_);
+    flushed_ = true;
+    if (writeError_ != OsError::None)
+        discard();
+    return writeError_;
+}
+
+OsError FileReplacement::moveOver(Naming naming) {
+    switch (naming) {
+    case Naming::Durable:
+        break;
+    case Naming::FolderFlushedLater:
+        return platform_.replaceFlushedLater(temporary_.c_str(), target_.c_str());
+    case Naming::Unflushed:
+        return platform_.replaceUnflushed(temporary_.c_str(), target_.c_str());
+    }
+    return platform_.replace(temporary_.c_str(), target_.c_str());
+}
+
+OsError FileReplacement::name(Naming naming) {
+    if (open_ && !flushed_)
+        flushData();
+    if (!open_)
+        return unopened();
     open_ = false;
-    OsError result = writeError_;
-    if (result == OsError::None)
-        result = onTarget(platform_.replace(temporary_.c_str(), target_.c_str()));
+    OsError result = onTarget(moveOver(naming));
     FileInfo moved;
     if (result != OsError::None)
         platform_.remove(temporary_.c_str());
@@ -170,9 +204,15 @@ OsError FileReplacement::commit() {
     return result;
 }
 
+void FileReplacement::abandon(OsError why) {
+    failed(why);
+    discard();
+}
+
 void FileReplacement::discard() {
     if (open_) {
-        platform_.close(file_);
+        if (!flushed_)
+            platform_.close(file_);
         open_ = false;
         platform_.remove(temporary_.c_str());
     }

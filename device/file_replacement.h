@@ -11,6 +11,10 @@
 
 namespace kovra {
 
+// Whether a file's move over its target is itself flushed before commit() returns, or left to
+// Platform::flushFolder() of the target's folder, or to the system's own pace.
+enum class Naming { Durable, FolderFlushedLater, Unflushed };
+
 class FileReplacement {
   public:
     // Every temporary file ends so, whichever process wrote it: a later run finds those an
@@ -46,7 +50,17 @@ class FileReplacement {
     void keepModified(std::int64_t modified) { modified_ = modified, keepModified_ = true; }
     // Flushes the file to the storage and moves it over the target. On any failure, now or
     // in an earlier write, the temporary file is removed and the target keeps what it had.
-    OsError commit();
+    // Naming::Unflushed leaves the move itself to the system's own pace: for a file that only
+    // saves work, whose older self after a power cut is still whole and still true.
+    OsError commit(Naming naming = Naming::Durable);
+    // commit() in two steps, the flush free to run on another thread while the caller writes
+    // the next file: flushData() puts the bytes and the time on the storage and closes the
+    // file; name() then moves it over the target. A failure of either removes the file, and
+    // name() says it.
+    OsError flushData();
+    OsError name(Naming naming = Naming::Durable);
+    // Removes the file, written or not, for this error (an interrupt): name() then says it.
+    void abandon(OsError why);
 
     // Unique to the writing process: two programs replacing one target never share it.
     static std::string temporaryPathFor(const std::string& target, std::uint32_t processId);
@@ -55,6 +69,10 @@ class FileReplacement {
     static void removeStale(Platform& platform, const std::string& target);
 
   private:
+    // Why there is no file to flush or name: the error that removed it, or that kept it from
+    // being made.
+    OsError unopened() const;
+    OsError moveOver(Naming naming);
     OsError failed(OsError error);
     // Has the system start writing what was appended since it last did, every few megabytes:
     // the writing then goes on while more is copied, and commit()'s flush waits only for
@@ -68,6 +86,7 @@ class FileReplacement {
     std::string temporary_;
     FileId file_ = 0;
     bool open_ = false;
+    bool flushed_ = false;
     bool deferring_ = false;
     OsError openError_ = OsError::None;
     OsError writeError_ = OsError::None;

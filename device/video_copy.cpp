@@ -27,14 +27,18 @@ VideoCopy blame(const FileReplacement& out, const std::string& source) {
     return failedOn(error, error.side() == OsError::Side::Source ? source : out.target());
 }
 
-VideoCopy commit(FileReplacement& out, const std::string& source, std::int64_t modified,
-                 VideoCopy copy) {
-    if (out.writeError() != OsError::None)
-        return blame(out, source);
-    out.keepModified(modified);
-    OsError error = out.commit();
+VideoCopy commit(std::unique_ptr<FileReplacement> out, const std::string& source,
+                 std::int64_t modified, VideoCopy copy, Commit when) {
+    if (out->writeError() != OsError::None)
+        return blame(*out, source);
+    out->keepModified(modified);
+    if (when == Commit::Later) {
+        copy.unnamed = std::move(out);
+        return copy;
+    }
+    OsError error = out->commit();
     if (error != OsError::None)
-        return failedOn(error, out.target());
+        return failedOn(error, out->target());
     copy.written = true;
     return copy;
 }
@@ -50,17 +54,17 @@ std::optional<VideoCopy> notOpened(const VideoFileSource& in, const FileReplacem
 
 // The source's bytes from the first, by the system, with "RIFF" over its signature when asked.
 VideoCopy copyWhole(Platform& platform, const std::string& source, const std::string& target,
-                    std::int64_t modified, bool riff) {
+                    std::int64_t modified, bool riff, Commit when) {
     VideoFileSource in(platform, source);
-    FileReplacement out(platform, target);
-    if (std::optional<VideoCopy> failed = notOpened(in, out))
-        return *failed;
+    auto out = std::make_unique<FileReplacement>(platform, target);
+    if (std::optional<VideoCopy> failed = notOpened(in, *out))
+        return std::move(*failed);
     static constexpr char kRiff[] = "RIFF";
-    if (in.copyTo(out, 0, in.size()) && riff)
-        out.writeAt(0, kRiff, sizeof kRiff - 1);
+    if (in.copyTo(*out, 0, in.size()) && riff)
+        out->writeAt(0, kRiff, sizeof kRiff - 1);
     VideoCopy copy;
     copy.size = in.size();
-    return commit(out, source, modified, copy);
+    return commit(std::move(out), source, modified, std::move(copy), when);
 }
 
 } // namespace
@@ -77,17 +81,18 @@ VideoCopy inspectVideo(Platform& platform, const std::string& path) {
 }
 
 VideoCopy writePlayable(Platform& platform, const std::string& source, const std::string& target,
-                        std::int64_t modified, const avi::VideoReport* soundReport) {
+                        std::int64_t modified, const avi::VideoReport* soundReport, Commit when) {
     if (soundReport && soundReport->state == avi::VideoState::Ok) {
         VideoCopy copy = copyWhole(platform, source, target, modified,
-                                   soundReport->signature != avi::Signature::Riff);
+                                   soundReport->signature != avi::Signature::Riff, when);
         copy.report = *soundReport;
         return copy;
     }
     VideoFileSource in(platform, source);
-    FileReplacement out(platform, target);
+    auto file = std::make_unique<FileReplacement>(platform, target);
+    FileReplacement& out = *file;
     if (std::optional<VideoCopy> failed = notOpened(in, out))
-        return *failed;
+        return std::move(*failed);
     CopyAhead ahead(in, out);
     avi::VideoReading reading = avi::readVideo(in, avi::Chunks::Keep);
     if (in.readError() != OsError::None)
@@ -102,7 +107,8 @@ VideoCopy writePlayable(Platform& platform, const std::string& source, const std
     if (!outcome.written && out.writeError() == OsError::None)
         return failedOn(OsError(OsError::ShortWrite).on(OsError::Side::Target), target);
     copy.size = outcome.size;
-    return commit(out, source, modified, copy);
+    // The copy made ahead is over (settled): the file may go to whoever flushes it.
+    return commit(std::move(file), source, modified, std::move(copy), when);
 }
 
 PlannedAhead::PlannedAhead(Platform& platform, const std::string& source,
@@ -157,8 +163,8 @@ VideoCopy writePlanned(Platform& platform, const std::vector<std::string>& sourc
 }
 
 VideoCopy copyAsIs(Platform& platform, const std::string& source, const std::string& target,
-                   std::int64_t modified) {
-    return copyWhole(platform, source, target, modified, false);
+                   std::int64_t modified, Commit when) {
+    return copyWhole(platform, source, target, modified, false, when);
 }
 
 } // namespace kovra

@@ -28,14 +28,21 @@ struct VideoCopy {
     bool written = false;      // the target holds the copy
     std::uint64_t size = 0;    // of the copy
     avi::WriteOutcome outcome; // what a written plan holds
+    // With Commit::Later: the file written whole with its time, not yet flushed nor named
+    // (written stays false until it is).
+    std::unique_ptr<FileReplacement> unnamed;
 };
+
+// Whether a copy is flushed and named before it is returned, or left to the caller.
+enum class Commit { Now, Later };
 
 // Reads a video for its report; error (the source's) when it could not be read.
 VideoCopy inspectVideo(Platform& platform, const std::string& path);
 
 // A report from an earlier reading of a sound video spares it a second reading.
 VideoCopy writePlayable(Platform& platform, const std::string& source, const std::string& target,
-                        std::int64_t modified, const avi::VideoReport* soundReport = nullptr);
+                        std::int64_t modified, const avi::VideoReport* soundReport = nullptr,
+                        Commit commit = Commit::Now);
 
 // A new video begun before its plan is final: guess, a plan of source alone (read as
 // reading), copied into the target's new file on a thread while the other sources are read.
@@ -65,6 +72,6 @@ VideoCopy writePlanned(Platform& platform, const std::vector<std::string>& sourc
 
 // The source's bytes as they are.
 VideoCopy copyAsIs(Platform& platform, const std::string& source, const std::string& target,
-                   std::int64_t modified);
+                   std::int64_t modified, Commit commit = Commit::Now);
 
 } // namespace kovra

@@ -247,53 +247,118 @@ const std::string& galleryFileOf(const ExportItem& item) {
 }
 
 void VideoExport::run(ExportItem& item) {
+    write(item);
+    settle();
+}
+
+std::vector<ExportItem*> VideoExport::write(ExportItem& item) {
+    std::vector<ExportItem*> finished;
+    // Said in the order given: a video that writes nothing waits for those before it.
+    auto alone = [&] {
+        finished = settle();
+        finished.push_back(&item);
+        return finished;
+    };
     bool unplayable = item.action == ExportAction::Fail && item.error == OsError::None;
     if (dryRun_ || item.action == ExportAction::Skip ||
         (item.action == ExportAction::Fail && !unplayable) || item.keptAsIs)
-        return;
+        return alone();
     OsError error = makeFolders(item.relative);
     if (error != OsError::None) {
         item.action = ExportAction::Fail;
         item.error = error;
         item.errorPath = joinPath(dest_, item.relative.substr(0, item.relative.rfind('/')));
-        return;
+        return alone();
     }
     const std::int64_t modified = item.sourceInfo.modified;
     bool knownSound = item.action == ExportAction::Export && !item.readLater;
-    VideoCopy copy = unplayable ? copyAsIs(platform_, item.source, item.target, modified)
-                                : writePlayable(platform_, item.source, item.target, modified,
-                                                knownSound ? &item.report : nullptr);
-    if (!unplayable && copy.error == OsError::None && !copy.written) {
+    VideoCopy copy = unplayable
+                         ? copyAsIs(platform_, item.source, item.target, modified, Commit::Later)
+                         : writePlayable(platform_, item.source, item.target, modified,
+                                         knownSound ? &item.report : nullptr, Commit::Later);
+    if (!unplayable && copy.error == OsError::None && !copy.unnamed) {
         // Its reading finds it cannot be played: planned without one, or changed since.
         item.action = ExportAction::Fail;
         item.report = copy.report;
         unplayable = true;
-        copy = copyAsIs(platform_, item.source, item.target, modified);
+        copy = copyAsIs(platform_, item.source, item.target, modified, Commit::Later);
     }
     if (copy.error != OsError::None) {
         item.action = ExportAction::Fail;
         item.error = copy.error;
         item.errorPath = copy.errorPath;
         item.keptAsIs = false;
-        return;
+        return alone();
     }
-    if (unplayable) {
-        item.keptAsIs = copy.written;
-        return;
+    // Handed over before the one before it is named and said: while the caller says it, no
+    // file of this thread's is open, and an interrupt ends the program at once.
+    if (!flusher_)
+        flusher_ = std::make_unique<FlushBehind>(platform_);
+    flusher_->hand(std::move(copy.unnamed));
+    unnamed_.push_back({&item, unplayable, std::move(copy.report), copy.size});
+    while (unnamed_.size() > 1)
+        finished.push_back(nameOldest());
+    return finished;
+}
+
+std::vector<ExportItem*> VideoExport::settle() {
+    std::vector<ExportItem*> finished;
+    while (!unnamed_.empty())
+        finished.push_back(nameOldest());
+    return finished;
+}
+
+ExportItem* VideoExport::nameOldest() {
+    Unnamed oldest = std::move(unnamed_.front());
+    unnamed_.pop_front();
+    ExportItem& item = *oldest.item;
+    std::unique_ptr<FileReplacement> file = flusher_->takeOldest();
+    // The copy's move is made durable after the record's flush: one wait on the storage where
+    // the file system writes both in one go (a journal), and the same order everywhere.
+    OsError error = file->name(Naming::FolderFlushedLater);
+    auto failed = [&](OsError why) {
+        item.action = ExportAction::Fail;
+        item.error = why;
+        item.errorPath = item.target;
+        item.keptAsIs = false;
+        return &item;
+    };
+    if (error != OsError::None)
+        return failed(error);
+    std::size_t slash = item.relative.rfind('/');
+    std::string folder =
+        slash == std::string::npos ? dest_ : joinPath(dest_, item.relative.substr(0, slash));
+    if (oldest.asIs) {
+        error = platform_.flushFolder(folder.c_str());
+        if (error != OsError::None)
+            return failed(error.on(OsError::Side::Target));
+        item.keptAsIs = true;
+        return &item;
     }
-    item.report = copy.report;
+    item.report = std::move(oldest.report);
     if (item.readLater)
         item.action = item.report.state == avi::VideoState::Repairable ? ExportAction::Repair
                                                                        : ExportAction::Export;
     item.readLater = false;
-    item.size = copy.size;
+    item.size = oldest.size;
     noteThere(item);
-    // Saved after each copy: an interrupt between copies ends the program at once, and the
-    // next export must still know what this one finished. A failure here is said by finish().
-    record_.save(platform_, dest_);
+    // Saved after each copy, before it is said: an interrupt between copies ends the program
+    // at once, and the next export must still know what this one finished. The record names
+    // the copy only once the copy's move is durable; the record's own move is left unflushed:
+    // a power cut may bring back the one before, which names less and is as true, and
+    // finish() saves it durably. A failure of the record is said by finish().
+    std::unique_ptr<FileReplacement> record = record_.flushedBeside(platform_, dest_);
+    error = platform_.flushFolder(folder.c_str());
+    if (error != OsError::None) {
+        record_.forget(item.relative);
+        return failed(error.on(OsError::Side::Target));
+    }
+    record->name(Naming::Unflushed);
+    return &item;
 }
 
 OsError VideoExport::finish() {
+    settle();
     if (dryRun_)
         return OsError::None;
     // Temporary files of runs that were stopped: no other export writes here while the lock
@@ -312,7 +377,7 @@ OsError VideoExport::finish() {
             platform_.remove(joinPath(where, name).c_str());
         });
     }
-    return record_.save(platform_, dest_);
+    return record_.save(platform_, dest_, Naming::Durable);
 }
 
 } // namespace kovra

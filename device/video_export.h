@@ -6,12 +6,15 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "avi/video_report.h"
 #include "device/dest_lock.h"
 #include "device/export_record.h"
+#include "device/flush_behind.h"
 #include "device/video_finder.h"
 #include "platform/platform.h"
 
@@ -78,7 +81,14 @@ class VideoExport {
     // Writes one planned video; its action becomes Fail when that fails. Once this returns
     // the file is on the storage under its name, and in the record saved in dest.
     void run(ExportItem& item);
+    // run() with the flush of the copy left to a thread while the caller goes on to the next
+    // video: returns the items finished now, in the order they were given, each on the
+    // storage under its name and in the record (the one before item, whose flush ran while
+    // item was copied; item itself when it wrote nothing). settle() finishes the last one.
+    std::vector<ExportItem*> write(ExportItem& item);
+    std::vector<ExportItem*> settle();
     // Saves the record of what is there and removes temporary files interrupted runs left.
+    // Every item written is settled first.
     OsError finish();
 
   private:
@@ -86,6 +96,16 @@ class VideoExport {
     bool recordedAsThere(const ExportItem& item);
     void noteThere(const ExportItem& item);
     OsError makeFolders(const std::string& relative);
+    // Names the oldest copy the flusher holds, and records it.
+    ExportItem* nameOldest();
+
+    struct Unnamed {
+        ExportItem* item;
+        bool asIs; // the bytes of a video that cannot be made playable
+        // What the item shows once its copy has its name.
+        avi::VideoReport report;
+        std::uint64_t size;
+    };
 
     Platform& platform_;
     std::string source_, dest_;
@@ -95,6 +115,8 @@ class VideoExport {
     std::vector<ExportItem> items_;
     std::vector<PassedOverEntry> passedOver_;
     std::vector<std::string> madeFolders_;
+    std::deque<Unnamed> unnamed_;
+    std::unique_ptr<FlushBehind> flusher_;
 };
 
 // How two folders lie to each other, by what they are rather than how they are spelled:

@@ -16,12 +16,13 @@ bool readWholeFile(Platform& platform, const std::string& path, std::uint64_t la
     return file.read(text.data(), text.size()) == OsError::None;
 }
 
-OsError writeWholeFile(Platform& platform, const std::string& path, const std::string& text) {
+OsError writeWholeFile(Platform& platform, const std::string& path, const std::string& text,
+                       Naming naming) {
     FileReplacement file(platform, path);
     if (!file.isOpen())
         return file.openError();
     file.write(text.data(), text.size());
-    return file.commit();
+    return file.commit(naming);
 }
 
 } // namespace kovra

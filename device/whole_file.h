@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "device/file_replacement.h"
 #include "platform/platform.h"
 
 namespace kovra {
@@ -14,6 +15,7 @@ bool readWholeFile(Platform& platform, const std::string& path, std::uint64_t la
                    std::string& text);
 
 // Replaces the file with text, whole or not at all (flushed, then renamed).
-OsError writeWholeFile(Platform& platform, const std::string& path, const std::string& text);
+OsError writeWholeFile(Platform& platform, const std::string& path, const std::string& text,
+                       Naming naming = Naming::Durable);
 
 } // namespace kovra

@@ -64,6 +64,10 @@ class ForwardingPlatform : public Platform {
     OsError replaceUnflushed(const char* source, const char* target) override {
         return real_.replaceUnflushed(source, target);
     }
+    OsError replaceFlushedLater(const char* source, const char* target) override {
+        return real_.replaceFlushedLater(source, target);
+    }
+    OsError flushFolder(const char* folder) override { return real_.flushFolder(folder); }
 
     OsError info(const char* path, FileInfo& info) override { return real_.info(path, info); }
     OsError linkInfo(const char* path, FileInfo& info) override {

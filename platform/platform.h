@@ -167,6 +167,14 @@ class Platform {
     virtual OsError replaceUnflushed(const char* source, const char* target) {
         return replace(source, target);
     }
+    // replace() whose move is made durable by the next flushFolder() of the target's folder,
+    // so that one flush of the storage can carry it with another file's (POSIX: the folder's
+    // fsync left to flushFolder()). By default as durable as replace(), with nothing left.
+    virtual OsError replaceFlushedLater(const char* source, const char* target) {
+        return replace(source, target);
+    }
+    // Makes the moves replaceFlushedLater() made into folder durable.
+    virtual OsError flushFolder(const char* /*folder*/) { return OsError::None; }
 
     // What path reaches, links followed.
     virtual OsError info(const char* path, FileInfo& info) = 0;

@@ -38,6 +38,12 @@ class FaultyPlatform : public ForwardingPlatform {
         std::lock_guard<std::mutex> lock(mutex_);
         writeFaults_.push_back({pathPart, limit, error});
     }
+    // Flushing a file whose path contains pathPart fails with error, as a storage that meets
+    // a write error only once the system writes back does.
+    void failFlushes(const std::string& pathPart, OsError error) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        flushFaults_.push_back({pathPart, error});
+    }
     // Opening exactly this path fails with NotFound, whatever is there.
     void vanish(const std::string& path) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -73,6 +79,18 @@ class FaultyPlatform : public ForwardingPlatform {
             files_.erase(file);
         }
         real_.close(file);
+    }
+
+    OsError flush(FileId file) override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            auto found = files_.find(file);
+            for (const FlushFault& fault : flushFaults_)
+                if (found != files_.end() &&
+                    found->second.path.find(fault.pathPart) != std::string::npos)
+                    return fault.error;
+        }
+        return real_.flush(file);
     }
 
     OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) override {
@@ -136,6 +154,10 @@ class FaultyPlatform : public ForwardingPlatform {
         std::uint64_t limit;
         OsError error;
     };
+    struct FlushFault {
+        std::string pathPart;
+        OsError error;
+    };
     struct OpenFile {
         std::string path;
         std::uint64_t appended;
@@ -178,6 +200,7 @@ class FaultyPlatform : public ForwardingPlatform {
     std::mutex mutex_;
     std::vector<ReadFault> readFaults_;
     std::vector<WriteFault> writeFaults_;
+    std::vector<FlushFault> flushFaults_;
     std::set<std::string> vanished_;
     std::map<FileId, OpenFile> files_;
     std::map<std::string, std::uint64_t> bytesRead_;

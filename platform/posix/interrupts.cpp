@@ -11,7 +11,10 @@ namespace {
 
 // SIGQUIT too: Ctrl+\ is a user ending the program as much as Ctrl+C is, and its core dump is
 // no reason to leave a half-written file behind.
-constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// SIGPIPE too: a reader of our output that went away ends the program as the user does, and
+// while a file is written (export's next copy, flushed while the one before is said) its
+// default action would leave that file half-made.
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 
 std::atomic<int> deferrals{0};
 std::atomic<int> pendingSignal{0}; // 0: none came

@@ -1,5 +1,5 @@
-// SIGINT, SIGTERM, SIGHUP and SIGQUIT held back while files are being written, so that a write in
-// progress fails (Interrupted) and its temporary file is removed before the process ends.
+// SIGINT, SIGTERM, SIGHUP, SIGQUIT and SIGPIPE held back while files are being written, so that a
+// write in progress fails (Interrupted) and its temporary file is removed before the process ends.
 #pragma once
 
 #include <signal.h>

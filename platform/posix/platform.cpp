@@ -108,7 +108,7 @@ OsError openRegular(const std::string& path, int flags, int& fd) {
 }
 
 // Makes a folder's entries (a rename into it) durable.
-OsError flushFolder(const std::string& folder) {
+OsError flushEntries(const std::string& folder) {
     int fd = retryOpen(folder, O_RDONLY | O_DIRECTORY);
     if (fd < 0)
         return lastError();
@@ -408,11 +408,19 @@ class PosixPlatform final : public Platform {
         OsError moved = replaceUnflushed(source, target);
         if (moved != OsError::None)
             return moved;
-        OsError error = flushFolder(folderOf(to));
+        OsError error = flushEntries(folderOf(to));
         if (error == OsError::None && folderOf(from) != folderOf(to))
-            error = flushFolder(folderOf(from));
+            error = flushEntries(folderOf(from));
         return error;
     }
+
+    OsError replaceFlushedLater(const char* source, const char* target) override {
+        if (folderOf(nativePath(source)) != folderOf(nativePath(target)))
+            return replace(source, target);
+        return replaceUnflushed(source, target);
+    }
+
+    OsError flushFolder(const char* folder) override { return flushEntries(nativePath(folder)); }
 
     OsError info(const char* path, FileInfo& info) override {
         struct stat st;

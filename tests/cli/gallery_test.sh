@@ -80,6 +80,9 @@ child.wait()
 PY
 check "SIGTERM after the first copy: the record names it alone" is \
   "$(grep -c 'DCIM/[AB].avi' "$work/stopped/.kovra-export" 2>&1)" 1
+# The next copy, flushed while the first is said, waits to be named: the interrupt removes it.
+check "SIGTERM after the first copy: the next one's flushed file removed" is \
+  "$(find "$work/stopped" -name '*.kovra-tmp' | wc -l)" 0
 
 # A copy that fails (a folder where B goes) and a file that gives no picture (C) between videos
 # whose pictures are made while the next ones copy: said as they always were, the gallery the

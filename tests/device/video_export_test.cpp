@@ -156,6 +156,81 @@ TEST(VideoExport, ExportBlamesTheFileThatFailed) {
     }
 }
 
+// The names the record in dest holds now.
+std::vector<std::string> recordedNames(Platform& platform, const std::string& dest,
+                                       const std::vector<ExportItem>& items) {
+    ExportRecord record;
+    record.load(platform, dest);
+    std::vector<std::string> names;
+    for (const ExportItem& item : items)
+        if (record.find(item.relative))
+            names.push_back(item.relative);
+    return names;
+}
+
+// Each copy's flush runs while the next copy is written: a flush that fails, or a record that
+// cannot be saved, at any place in the run. Guards against a failure said against another file
+// or out of order, a record that names a copy before it is there (or not once it is said), and
+// a failed copy left behind.
+TEST(VideoExport, AFlushBehindTheCopiesIsSaidAgainstItsOwnFile) {
+    struct Case {
+        const char* name;
+        const char* failing; // the part of the path whose flush fails
+        OsError::Kind expected;
+    } cases[] = {
+        {"the first copy's flush fails", "DCIM/B1.avi", OsError::Other},
+        {"a middle copy's flush fails", "DCIM/C2.avi", OsError::Other},
+        {"the last copy's flush fails", "DCIM/D3.avi", OsError::Other},
+        {"every record save fails", ExportRecord::kFileName, OsError::None},
+    };
+    const char* videos[] = {"sound_mars", "cut_in_frame", "no_index", "cut_in_frame"};
+    const char* names[] = {"B1", "C2", "D3", "E4"};
+    for (const Case& c : cases) {
+        Card card({});
+        for (std::size_t i = 0; i < 4; ++i)
+            test::writeAll(card.card + "/DCIM/" + names[i] + ".avi", corpusVideo(videos[i]));
+        test::FaultyPlatform platform;
+        platform.failFlushes(c.failing, OsError(OsError::Other, EIO));
+        VideoExport exporter(platform, card.card, card.dest, false);
+        OsError error;
+        ASSERT_EQ(exporter.prepare(error), ExportRefusal::None);
+        exporter.plan();
+        std::vector<ExportItem>& items = exporter.items();
+        ASSERT_EQ(items.size(), 4u);
+        std::vector<std::string> said, exported;
+        auto say = [&](const std::vector<ExportItem*>& finished) {
+            for (const ExportItem* item : finished) {
+                said.push_back(item->relative);
+                bool failed = item->relative.find(c.failing) != std::string::npos;
+                EXPECT_EQ(item->action == ExportAction::Fail, failed) << c.name << item->relative;
+                if (failed) {
+                    EXPECT_EQ(item->error.kind(), c.expected) << c.name;
+                    EXPECT_EQ(item->errorPath, item->target) << c.name;
+                    EXPECT_FALSE(fs::exists(item->target)) << c.name;
+                } else {
+                    EXPECT_TRUE(fs::exists(item->target)) << c.name << item->relative;
+                    exported.push_back(item->relative);
+                }
+                // What the record names when an item is said: exactly the copies said so far.
+                if (c.expected != OsError::None) {
+                    EXPECT_EQ(recordedNames(platform, card.dest, items), exported)
+                        << c.name << " when " << item->relative << " is said";
+                }
+            }
+        };
+        for (ExportItem& item : items)
+            say(exporter.write(item));
+        say(exporter.settle());
+        std::vector<std::string> inOrder;
+        for (const ExportItem& item : items)
+            inOrder.push_back(item.relative);
+        EXPECT_EQ(said, inOrder) << c.name;
+        OsError finished = exporter.finish();
+        EXPECT_EQ(finished == OsError::None, c.expected != OsError::None) << c.name;
+        EXPECT_TRUE(noTemporaryFiles(card.dest)) << c.name;
+    }
+}
+
 // Guards against a second export that reads the card's videos again to learn what it wrote,
 // and against a record that is lost, damaged or out of date ever causing a wrong skip.
 TEST(VideoExport, TheRecordSparesASecondExportEveryRead) {
