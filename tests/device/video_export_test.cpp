@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "device/file_paths.h"
 #include "device/file_replacement.h"
 #include "device/video_copy.h"
+#include "platform/names.h"
 #include "testkit/faulty_platform.h"
 #include "tests/support/bytes.h"
 #include "tests/support/scratch_dir.h"
@@ -190,7 +192,10 @@ TEST(VideoExport, AFlushBehindTheCopiesIsSaidAgainstItsOwnFile) {
         for (std::size_t i = 0; i < 4; ++i)
             test::writeAll(card.card + "/DCIM/" + names[i] + ".avi", corpusVideo(videos[i]));
         test::FaultyPlatform platform;
-        platform.failFlushes(c.failing, OsError(OsError::Other, EIO));
+        // The platform sees the system's own paths, whose separator on Windows is a backslash.
+        std::string failingPath = c.failing;
+        std::replace(failingPath.begin(), failingPath.end(), '/', pathSeparator());
+        platform.failFlushes(failingPath, OsError(OsError::Other, EIO));
         VideoExport exporter(platform, card.card, card.dest, false);
         OsError error;
         ASSERT_EQ(exporter.prepare(error), ExportRefusal::None);
