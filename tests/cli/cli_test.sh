@@ -41,10 +41,17 @@ fi
 kovra() {
   if [ "$mode" = native ]; then
     "$program" --system-root "$system_root" "$@" >"$work/out" 2>"$work/err"
+    rc=$?
   else
     bash "$repo/cmake/wine-run.sh" "$mode" "$program" "$@" >"$work/out" 2>"$work/err"
+    rc=$?
+    # A Wine server ends once the last run's processes have; a run that connects just as it
+    # ends is dropped ("wine client error") before the program starts. It is run again.
+    if [ $rc -ne 0 ] && grep -q '^wine client error' "$work/err"; then
+      bash "$repo/cmake/wine-run.sh" "$mode" "$program" "$@" >"$work/out" 2>"$work/err"
+      rc=$?
+    fi
   fi
-  rc=$?
   out=$(tr -d '\r' <"$work/out")
   err=$(tr -d '\r' <"$work/err")
 }
