@@ -37,15 +37,6 @@ class ForwardingPlatform : public Platform {
     OsError flush(FileId file) override { return real_.flush(file); }
     void close(FileId file) override { real_.close(file); }
 
-    OsError map(FileId file, std::uint64_t offset, std::uint64_t size, MappedFile& view) override {
-        return real_.map(file, offset, size, view);
-    }
-    OsError readMapped(const MappedFile& view, std::uint64_t offset, void* buffer,
-                       std::size_t size) override {
-        return real_.readMapped(view, offset, buffer, size);
-    }
-    void unmap(MappedFile& view) override { real_.unmap(view); }
-
     OsError tempPath(char* buffer, std::size_t capacity) override {
         return real_.tempPath(buffer, capacity);
     }

@@ -83,17 +83,6 @@ struct RemovableMedium {
     bool mayBeEmpty = false;
 };
 
-// A part of a file mapped for reading, where the system can map one.
-struct MappedFile {
-    const std::uint8_t* data = nullptr; // the byte at offset
-    std::uint64_t offset = 0;           // in the file
-    std::uint64_t size = 0;
-};
-
-// A mapping begins at a multiple of this: Windows' allocation granularity, a multiple of every
-// system's page size.
-constexpr std::uint64_t kMapAlignment = 64 * 1024;
-
 enum class StandardStream { Output, Error };
 
 class Platform {
@@ -130,19 +119,6 @@ class Platform {
     // system has no such call.
     virtual void startFlush(FileId file, std::uint64_t offset, std::uint64_t size) = 0;
     virtual void close(FileId file) = 0;
-
-    // Maps size bytes of an open file from offset (a multiple of kMapAlignment) for reading;
-    // Unsupported where the system gives no such view (a 32-bit process, Windows), and the
-    // caller reads instead. Pages of a mapping count as the process's memory once touched:
-    // map a part at a time, not a recording whole.
-    virtual OsError map(FileId file, std::uint64_t offset, std::uint64_t size,
-                        MappedFile& view) = 0;
-    // Copies size bytes at offset (in the file, inside the view) of a mapped part. A fault
-    // while copying (the card pulled out, the file cut short by another program) is an error
-    // here, never a crash.
-    virtual OsError readMapped(const MappedFile& view, std::uint64_t offset, void* buffer,
-                               std::size_t size) = 0;
-    virtual void unmap(MappedFile& view) = 0;
 
     // The user's temporary folder, ending in a backslash; TooLong when capacity (including
     // the terminating zero) cannot hold it.

@@ -3,10 +3,9 @@
 // fills up after so many bytes, a source that vanished before it could be opened.
 //
 // Files are told by a part of their path, which open() records for every file it gives. Only
-// positional reads fail (readAt, and the reading side of copyRange); map() of such a file is
-// Unsupported, so that its reader falls back to readAt. Writes count the bytes appended (write,
-// copyRange) to each file; writeAt, which overwrites bytes in place, takes no room and is left
-// alone.
+// positional reads fail (readAt, and the reading side of copyRange). Writes count the bytes
+// appended (write, copyRange) to each file; writeAt, which overwrites bytes in place, takes no room
+// and is left alone.
 #pragma once
 
 #include <cstdint>
@@ -102,11 +101,6 @@ class FaultyPlatform : public ForwardingPlatform {
         if (error == OsError::None && files_.count(file))
             bytesRead_[files_[file].path] += size;
         return error;
-    }
-    OsError map(FileId file, std::uint64_t offset, std::uint64_t size, MappedFile& view) override {
-        if (readFaultOf(file))
-            return OsError::Unsupported;
-        return real_.map(file, offset, size, view);
     }
 
     OsError write(FileId file, const void* data, std::size_t size) override {

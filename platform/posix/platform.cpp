@@ -7,7 +7,6 @@
 #include <fnmatch.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,7 +20,6 @@
 
 #include "platform/posix/errors.h"
 #include "platform/posix/file_copy.h"
-#include "platform/posix/guarded_copy.h"
 #include "platform/posix/interrupts.h"
 #include "platform/posix/mount_watch.h"
 #include "platform/posix/mounted_media.h"
@@ -272,44 +270,6 @@ class PosixPlatform final : public Platform {
     OsError flush(FileId file) override { return flushFd(static_cast<int>(file)); }
 
     void close(FileId file) override { ::close(static_cast<int>(file)); }
-
-    OsError map(FileId file, std::uint64_t offset, std::uint64_t size, MappedFile& view) override {
-        view = MappedFile{};
-        if (sizeof(void*) != kMappingPointerSize)
-            return OsError::Unsupported;
-        if (offset % kMapAlignment != 0)
-            return OsError(OsError::Other, EINVAL);
-        // mmap refuses a length of 0; an empty file is an empty view.
-        if (size == 0)
-            return OsError::None;
-        posix::prepareGuardedCopies();
-        void* data = mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_SHARED,
-                          static_cast<int>(file), static_cast<off_t>(offset));
-        if (data == MAP_FAILED)
-            return lastError();
-        view.data = static_cast<const std::uint8_t*>(data);
-        view.offset = offset;
-        view.size = size;
-        return OsError::None;
-    }
-
-    OsError readMapped(const MappedFile& view, std::uint64_t offset, void* buffer,
-                       std::size_t size) override {
-        if (offset < view.offset || offset - view.offset > view.size ||
-            size > view.size - (offset - view.offset))
-            return OsError::ShortRead;
-        if (size == 0)
-            return OsError::None;
-        if (!posix::guardedCopy(buffer, view.data + (offset - view.offset), size))
-            return OsError(OsError::Other, EIO);
-        return OsError::None;
-    }
-
-    void unmap(MappedFile& view) override {
-        if (view.data)
-            munmap(const_cast<std::uint8_t*>(view.data), static_cast<std::size_t>(view.size));
-        view = MappedFile{};
-    }
 
     OsError tempPath(char* buffer, std::size_t capacity) override {
         const char* dir = std::getenv("TMPDIR");

@@ -258,14 +258,6 @@ class Win32Platform final : public Platform {
     void close(FileId file) override { CloseHandle(handleOf(file)); }
 
     // No view of a file here: the callers read instead.
-    OsError map(FileId, std::uint64_t, std::uint64_t, MappedFile& view) override {
-        view = MappedFile{};
-        return OsError::Unsupported;
-    }
-    OsError readMapped(const MappedFile&, std::uint64_t, void*, std::size_t) override {
-        return OsError::Unsupported;
-    }
-    void unmap(MappedFile& view) override { view = MappedFile{}; }
 
     OsError tempPath(char* buffer, std::size_t capacity) override {
         DWORD length = GetTempPathA(static_cast<DWORD>(capacity), buffer);

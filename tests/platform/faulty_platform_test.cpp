@@ -35,8 +35,6 @@ TEST(FaultyPlatform, FailsWhereItWasToldAndNowhereElse) {
     EXPECT_EQ(platform.readAt(in.id(), 0, bytes, 6), OsError::None);
     EXPECT_EQ(platform.readAt(in.id(), 4, bytes, 4).native(), 5);
     EXPECT_EQ(platform.readAt(fine.id(), 4, bytes, 4), OsError::None);
-    MappedFile view;
-    EXPECT_EQ(platform.map(in.id(), 0, 8, view), OsError::Unsupported);
 
     OsError copied = platform.copyRange(in.id(), 2, written.id(), 6);
     EXPECT_EQ(copied.native(), 5);

@@ -40,15 +40,6 @@ TEST_F(Win32Platform, LockFileRefusesASecondHolderUntilClosed) {
     platform.close(second);
 }
 
-// Guards against a mapped view promised where there is none: the callers must read instead.
-TEST_F(Win32Platform, FilesAreNotMapped) {
-    test::writeAll(dir.file("clip.avi"), {1, 2, 3});
-    File file(platform, dir.file("clip.avi").c_str(), OpenMode::ReadShared);
-    MappedFile view;
-    EXPECT_EQ(platform.map(file.id(), 0, 3, view), OsError::Unsupported);
-    EXPECT_EQ(view.data, nullptr);
-}
-
 // Guards against progress lines written into a pipe, and the process taken for another.
 TEST_F(Win32Platform, StandardStreamsAndProcess) {
     HANDLE read, write;

@@ -102,54 +102,6 @@ TEST_F(PosixProcesses, LockFileExcludesOtherProcessesUntilClosedOrDead) {
     platform.close(held);
 }
 
-// Guards against mapped reads that give other bytes than the file's, and a crash (SIGBUS)
-// when the file is cut short under its reader.
-TEST_F(PosixProcesses, MappedReadsSurviveTheFileBeingCut) {
-    std::string path = dir.file("MOV0001.avi");
-    std::vector<unsigned char> bytes = test::sampleVideo("MARS", 3 * kBlock);
-    test::writeAll(path, bytes);
-    File file(platform, path.c_str(), OpenMode::ReadShared);
-    MappedFile view;
-    ASSERT_EQ(platform.map(file.id(), 0, bytes.size(), view), OsError::None);
-    std::vector<unsigned char> read(16);
-    ASSERT_EQ(platform.readMapped(view, 2 * kBlock, read.data(), read.size()), OsError::None);
-    EXPECT_TRUE(std::equal(read.begin(), read.end(), bytes.begin() + 2 * kBlock));
-    EXPECT_EQ(platform.readMapped(view, 3 * kBlock - 8, read.data(), 16), OsError::ShortRead);
-
-    ASSERT_EQ(truncate(path.c_str(), kBlock), 0);
-    OsError cut = platform.readMapped(view, 2 * kBlock, read.data(), read.size());
-    EXPECT_EQ(cut.kind(), OsError::Other);
-    EXPECT_EQ(cut.native(), EIO);
-    EXPECT_EQ(platform.readMapped(view, 0, read.data(), 4), OsError::None);
-    EXPECT_EQ(test::toHex(read.data(), 4), "4D 41 52 53");
-    platform.unmap(view);
-    EXPECT_EQ(view.data, nullptr);
-
-    // A fault outside a mapped read is not ours to swallow: the crash it always was.
-    ChildEnd end = test::runInChild([&] {
-        MappedFile again;
-        platform.map(file.id(), 0, bytes.size(), again);
-        volatile std::uint8_t past = again.data[2 * kBlock];
-        return past == 0 ? kSurvived : kSurvived + 1;
-    });
-    EXPECT_EQ(end, (ChildEnd{ChildEnd::Killed, SIGBUS}));
-
-    // A part from an aligned offset reads the file's bytes there; an unaligned one is refused.
-    test::writeAll(path, bytes);
-    ASSERT_EQ(platform.map(file.id(), kMapAlignment, kBlock, view), OsError::None);
-    ASSERT_EQ(platform.readMapped(view, kMapAlignment + 5, read.data(), 4), OsError::None);
-    EXPECT_TRUE(std::equal(read.begin(), read.begin() + 4, bytes.begin() + kMapAlignment + 5));
-    EXPECT_EQ(platform.readMapped(view, kMapAlignment - 1, read.data(), 4), OsError::ShortRead);
-    platform.unmap(view);
-    EXPECT_NE(platform.map(file.id(), kMapAlignment + 1, kBlock, view), OsError::None);
-
-    test::writeAll(path, {});
-    File empty(platform, path.c_str(), OpenMode::ReadShared);
-    ASSERT_EQ(platform.map(empty.id(), 0, 0, view), OsError::None);
-    EXPECT_EQ(platform.readMapped(view, 0, read.data(), 0), OsError::None);
-    platform.unmap(view);
-}
-
 // Guards against progress lines written into a pipe or file, or kept from a terminal.
 TEST_F(PosixProcesses, IsTerminalTellsAPipeFromATerminal) {
     int pipeEnds[2];
