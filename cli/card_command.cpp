@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cli/context.h"
+#include "words/shown_names.h"
 
 namespace kovra::cli {
 
@@ -13,8 +14,12 @@ void addCardCommand(CLI::App& app, Context& context) {
         if (context.json) {
             // A folder given with --card is taken as it is: nothing is known of its device.
             bool given = card.device.empty();
-            nlohmann::json document{{"root", card.root}};
-            document["device"] = given ? nlohmann::json() : nlohmann::json(card.device);
+            nlohmann::json document;
+            words::putName(document, "root", card.root);
+            if (given)
+                document["device"] = nullptr;
+            else
+                words::putName(document, "device", card.device);
             document["removable"] = given ? nlohmann::json() : nlohmann::json(true);
             // How it was found, by name; "removable" (true, or null for --card) stays for the
             // scripts that read it.

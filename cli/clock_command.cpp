@@ -8,6 +8,7 @@
 #include "cli/failure.h"
 #include "device/card_files.h"
 #include "words/os_error_words.h"
+#include "words/shown_names.h"
 
 namespace kovra::cli {
 
@@ -83,7 +84,7 @@ void addClockSet(CLI::App& clock, Context& context) {
         std::string bytes = hexText(ClockRecord::encode(written));
         if (context.json) {
             nlohmann::json document = fieldsJson(written);
-            document["path"] = target;
+            words::putName(document, "path", target);
             document["bytes"] = bytes;
             printJson(document);
             return;

@@ -101,4 +101,16 @@ kovra --card "$odd" videos --json
 check "--card with '\\' in its name" is "$rc|$(json '[v["path"] for v in d]')" \
   "0|['DCIM/MOV0001.avi']"
 
+# A folder whose name is not UTF-8: each --json document names it as UTF-8 with its raw bytes
+# beside it, and the work done is reported as done.
+raw=$inner/$(printf 'card\xff')
+mkdir -p "$raw"
+kovra clock set --output "$raw/TIME.txt" --json
+check "clock set --json into a folder not named in UTF-8" is \
+  "$rc|$(json 'd["path"].endswith("card\ufffd/TIME.txt"), d["pathBytes"][-20:]')" \
+  "0|True ff2f54494d452e747874"
+kovra --card "$raw" card --json
+check "card --json of a folder not named in UTF-8" is "$rc|$(json 'd["rootBytes"][-10:]')" \
+  "0|63617264ff"
+
 finish
