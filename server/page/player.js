@@ -1,0 +1,641 @@
+// Kovra's player: the card's recordings on a day's timeline, any moment's frame drawn to a
+// canvas, and play with the sound leading: the Web Audio clock decides which frame is due, so
+// the picture follows the sound and never the other way round. Everything comes from this
+// server's own API; nothing is converted.
+'use strict';
+
+const kSoundChunkSeconds = 2;    // the length of one WAV span asked for
+const kSoundAheadSeconds = 3;    // how far ahead of the clock sound is fetched
+const kStartLeadSeconds = 0.15;  // time given to the first span before play starts
+const kFramesAhead = 6;          // frames fetched ahead of the one shown while playing
+const kKeptFrames = 90;          // decoded frames kept for stepping back and forth
+const kMinViewMs = 400;          // the deepest zoom: a few frames across the timeline
+const kDayMs = 24 * 3600 * 1000;
+const kPageStepMs = 60 * 1000;   // Page Up and Page Down
+const kNoTime = '—';
+
+const el = (id) => document.getElementById(id);
+
+// ---- Times on the recorder's clock, kept as milliseconds of a naive calendar (UTC fields) ----
+
+function parseClock(text) {
+  const m = /^(\d{4})-(\d\d)-(\d\d)T(\d\d):(\d\d):(\d\d)(?:\.(\d{1,3}))?$/.exec(text || '');
+  if (!m) return null;
+  const ms = m[7] ? Number(m[7].padEnd(3, '0')) : 0;
+  return Date.UTC(+m[1], +m[2] - 1, +m[3], +m[4], +m[5], +m[6], ms);
+}
+
+const two = (n) => String(n).padStart(2, '0');
+
+function dayText(ms) {
+  const d = new Date(ms);
+  return `${d.getUTCFullYear()}-${two(d.getUTCMonth() + 1)}-${two(d.getUTCDate())}`;
+}
+
+function clockText(ms, withMillis = true) {
+  const d = new Date(ms);
+  const time = `${two(d.getUTCHours())}:${two(d.getUTCMinutes())}:${two(d.getUTCSeconds())}`;
+  const millis = withMillis ? '.' + String(d.getUTCMilliseconds()).padStart(3, '0') : '';
+  return `${dayText(ms)} ${time}${millis}`;
+}
+
+function lengthText(ms) {
+  const s = Math.round(ms / 1000);
+  if (s < 60) return `${s} s`;
+  if (s < 3600) return `${Math.floor(s / 60)} min ${s % 60} s`;
+  return `${Math.floor(s / 3600)} h ${Math.floor((s % 3600) / 60)} min`;
+}
+
+const dayStart = (ms) => Math.floor(ms / kDayMs) * kDayMs;
+
+// ---- The card's recordings ----
+
+const card = {
+  timed: [],   // {video, id, start, end, frameMs, frames, seconds}, in order of start
+  untimed: [], // the same with start null
+  days: [],    // day starts (ms) that hold recordings
+};
+
+function recordingOf(video) {
+  const fps = Number(video.fps) > 0 ? Number(video.fps) : 0;
+  const frames = Number(video.frames) > 0 ? Number(video.frames) : 0;
+  const frameMs = fps > 0 ? 1000 / fps : 0;
+  const start = parseClock(video.recordedStart);
+  const playable = frames > 0 && frameMs > 0 && video.state !== 'unreadable';
+  return {video, id: String(video.id), state: video.state || 'unreadable', start, frameMs, frames,
+          playable, seconds: frames * frameMs / 1000,
+          end: start === null ? null : start + Math.max(frames * frameMs, 1)};
+}
+
+function loadRecordings(videos) {
+  const all = videos.map(recordingOf);
+  card.timed = all.filter((r) => r.start !== null).sort((a, b) => a.start - b.start);
+  card.untimed = all.filter((r) => r.start === null);
+  const days = new Set();
+  for (const r of card.timed) {
+    for (let d = dayStart(r.start); d < r.end; d += kDayMs) days.add(d);
+  }
+  card.days = [...days].sort((a, b) => a - b);
+}
+
+// The recording showing at t, the latest started where two overlap.
+function recordingAt(t) {
+  let found = null;
+  for (const r of card.timed) {
+    if (r.start > t) break;
+    if (r.playable && t < r.end) found = r;
+  }
+  return found;
+}
+
+function nextRecording(after) {
+  const i = card.timed.indexOf(after);
+  for (let j = i + 1; j > 0 && j < card.timed.length; ++j) {
+    if (card.timed[j].playable) return card.timed[j];
+  }
+  return null;
+}
+
+function previousRecording(before) {
+  for (let j = card.timed.indexOf(before) - 1; j >= 0; --j) {
+    if (card.timed[j].playable) return card.timed[j];
+  }
+  return null;
+}
+
+const frameAt = (r, t) => Math.min(r.frames - 1, Math.max(0, Math.floor((t - r.start) / r.frameMs)));
+const frameTime = (r, n) => r.start + n * r.frameMs;
+
+// ---- Talking to the server ----
+
+async function getJson(url) {
+  const response = await fetch(url, {credentials: 'same-origin'});
+  if (!response.ok) throw new Error(await failureText(response));
+  return response.json();
+}
+
+async function postJson(url, body) {
+  const response = await fetch(url, {
+    method: 'POST', credentials: 'same-origin',
+    headers: {'Content-Type': 'application/json'}, body: JSON.stringify(body),
+  });
+  const text = await response.text();
+  let document = null;
+  try { document = JSON.parse(text); } catch (_) { /* said below */ }
+  if (!response.ok) throw new Error((document && document.error) || `${response.status} ${response.statusText}`);
+  return document || {};
+}
+
+async function failureText(response) {
+  try {
+    const document = await response.json();
+    if (document && document.error) return document.error;
+  } catch (_) { /* no JSON: the status says it */ }
+  return `${response.status} ${response.statusText}`;
+}
+
+function say(text, failed = false) {
+  const status = el('status');
+  status.textContent = text;
+  status.classList.toggle('failed', failed);
+}
+
+// ---- Frames: fetched, decoded in the page, drawn to the canvas ----
+
+const frames = {
+  kept: new Map(),     // "id/n" -> Promise<ImageBitmap|null>, oldest first
+  shownKey: null,
+  wanted: 0,           // the latest frame asked to be shown; older answers are dropped
+};
+
+function fetchFrame(r, n) {
+  const key = `${r.id}/${n}`;
+  let pending = frames.kept.get(key);
+  if (pending) {
+    frames.kept.delete(key); // kept again as the newest
+  } else {
+    pending = fetch(`/api/videos/${encodeURIComponent(r.id)}/frames/${n}`, {credentials: 'same-origin'})
+      .then((response) => (response.ok ? response.blob() : null))
+      .then((blob) => (blob ? createImageBitmap(blob) : null))
+      .catch(() => null);
+  }
+  frames.kept.set(key, pending);
+  while (frames.kept.size > kKeptFrames) {
+    const [oldKey, oldFrame] = frames.kept.entries().next().value;
+    frames.kept.delete(oldKey);
+    if (oldKey !== frames.shownKey) oldFrame.then((bitmap) => bitmap && bitmap.close());
+  }
+  return pending;
+}
+
+async function showFrame(r, n) {
+  const ticket = ++frames.wanted;
+  const bitmap = await fetchFrame(r, n);
+  if (ticket !== frames.wanted) return;
+  const canvas = el('picture');
+  if (!bitmap) {
+    canvas.setAttribute('aria-label', `Frame ${n + 1} of ${r.video.path} could not be shown`);
+    say(`Frame ${n + 1} of ${r.video.path} could not be shown.`, true);
+    return;
+  }
+  if (canvas.width !== bitmap.width || canvas.height !== bitmap.height) {
+    canvas.width = bitmap.width;
+    canvas.height = bitmap.height;
+  }
+  canvas.getContext('2d').drawImage(bitmap, 0, 0);
+  frames.shownKey = `${r.id}/${n}`;
+  canvas.setAttribute('aria-label', `Frame ${n + 1} of ${r.frames} of ${r.video.path}`);
+}
+
+// ---- Where the player is ----
+
+const at = {recording: null, frame: 0};
+const marks = {in: null, out: null};
+const view = {from: 0, to: kDayMs};
+
+function momentText() {
+  const r = at.recording;
+  if (!r) return kNoTime;
+  const where = `${r.video.path}, frame ${at.frame + 1} of ${r.frames}`;
+  return r.start === null ? where : `${clockText(frameTime(r, at.frame))} · ${where}`;
+}
+
+function setPosition(r, n, {draw = true} = {}) {
+  at.recording = r;
+  at.frame = n;
+  if (draw) showFrame(r, n);
+  el('moment').textContent = momentText();
+  el('save-frame').disabled = false;
+  const slider = el('timeline');
+  if (r.start !== null) {
+    const t = frameTime(r, n);
+    slider.setAttribute('aria-valuenow', String(Math.floor((t - dayStart(t)) / 1000)));
+    slider.setAttribute('aria-valuetext', momentText());
+    keepInView(t);
+  }
+  drawTimeline();
+}
+
+function seek(t) {
+  const r = recordingAt(t);
+  if (!r) {
+    say(`No recording at ${clockText(t, false)}.`);
+    return;
+  }
+  say('');
+  setPosition(r, frameAt(r, t));
+}
+
+function step(by) {
+  stopPlaying();
+  let r = at.recording;
+  if (!r) return;
+  let n = at.frame + by;
+  if (n < 0) {
+    const before = r.start === null ? null : previousRecording(r);
+    if (!before) return;
+    r = before;
+    n = r.frames - 1;
+  } else if (n >= r.frames) {
+    const after = r.start === null ? null : nextRecording(r);
+    if (!after) return;
+    r = after;
+    n = 0;
+  }
+  setPosition(r, n);
+}
+
+// ---- Play: the audio clock leads, the picture follows ----
+
+let audio = null;
+let playback = null;
+let playGeneration = 0;
+
+function speed() {
+  return Number(document.querySelector('input[name="speed"]:checked').value);
+}
+
+// One recording's part of a play: from (seconds into it) played from ctxStart on the audio clock.
+function segment(r, from, ctxStart, rate) {
+  return {r, from, ctxStart, ctxEnd: ctxStart + (r.seconds - from) / rate, soundNext: from,
+          noSound: false};
+}
+
+function startPlaying() {
+  const r = at.recording;
+  if (!r || !r.playable) return;
+  audio = audio || new AudioContext();
+  audio.resume();
+  const rate = speed();
+  const from = at.frame * r.frameMs / 1000;
+  playback = {generation: ++playGeneration, rate, sources: [],
+              segments: [segment(r, from, audio.currentTime + kStartLeadSeconds, rate)]};
+  el('play').textContent = 'Pause';
+  say('');
+  requestAnimationFrame(tick);
+}
+
+function stopPlaying() {
+  if (!playback) return;
+  for (const source of playback.sources) {
+    try { source.stop(); } catch (_) { /* already ended */ }
+  }
+  playback = null;
+  el('play').textContent = 'Play';
+}
+
+function tick() {
+  if (!playback) return;
+  const now = audio.currentTime;
+  const segments = playback.segments;
+  let last = segments[segments.length - 1];
+  // The next recording is lined up before this one ends, so that its sound starts on time.
+  if (now > last.ctxEnd - kSoundAheadSeconds && !last.followed) {
+    last.followed = true;
+    const next = last.r.start === null ? null : nextRecording(last.r);
+    if (next) {
+      const overlap = Math.max(0, (last.r.end - next.start) / 1000);
+      const following = segment(next, Math.min(overlap, next.seconds), last.ctxEnd, playback.rate);
+      following.gapMs = next.start - last.r.end;
+      segments.push(following);
+      last = following;
+    }
+  }
+  const current = segments.filter((s) => s.ctxStart <= now).pop() || segments[0];
+  if (now >= last.ctxEnd) {
+    setPosition(last.r, last.r.frames - 1);
+    stopPlaying();
+    say('Played to the end of the last recording.');
+    return;
+  }
+  if (current !== playback.current) {
+    if (playback.current && current.gapMs > 0) {
+      say(`Skipped a gap of ${lengthText(current.gapMs)}: on at ${clockText(current.r.start, false)}.`);
+    }
+    playback.current = current;
+  }
+  const media = current.from + Math.max(0, now - current.ctxStart) * playback.rate;
+  const n = Math.min(current.r.frames - 1, Math.floor(media * 1000 / current.r.frameMs));
+  if (current.r !== at.recording || n !== at.frame) setPosition(current.r, n);
+  for (let k = 1; k <= kFramesAhead && n + k < current.r.frames; ++k) fetchFrame(current.r, n + k);
+  for (const s of segments) scheduleSound(s, now);
+  requestAnimationFrame(tick);
+}
+
+function scheduleSound(s, now) {
+  const p = playback;
+  while (!s.noSound && s.soundNext < s.r.seconds &&
+         s.ctxStart + (s.soundNext - s.from) / p.rate < now + kSoundAheadSeconds) {
+    const from = s.soundNext;
+    const to = Math.min(s.r.seconds, from + kSoundChunkSeconds);
+    s.soundNext = to;
+    const url = `/api/videos/${encodeURIComponent(s.r.id)}/sound?from=${from.toFixed(3)}&to=${to.toFixed(3)}`;
+    fetch(url, {credentials: 'same-origin'})
+      .then((response) => {
+        if (!response.ok) {
+          s.noSound = true; // a recording without sound plays on the same clock, silent
+          return null;
+        }
+        return response.arrayBuffer();
+      })
+      .then((bytes) => (bytes ? audio.decodeAudioData(bytes) : null))
+      .then((buffer) => {
+        if (!buffer || !playback || playback.generation !== p.generation) return;
+        const source = audio.createBufferSource();
+        source.buffer = buffer;
+        source.playbackRate.value = p.rate;
+        source.connect(audio.destination);
+        const when = s.ctxStart + (from - s.from) / p.rate;
+        const late = (audio.currentTime - when) * p.rate;
+        if (late <= 0) source.start(when);
+        else if (late < buffer.duration) source.start(audio.currentTime, late);
+        else return;
+        p.sources.push(source);
+        source.onended = () => {
+          const i = p.sources.indexOf(source);
+          if (i >= 0) p.sources.splice(i, 1);
+        };
+      })
+      .catch(() => { s.noSound = true; });
+  }
+}
+
+// ---- The timeline ----
+
+function keepInView(t) {
+  if (t >= view.from && t < view.to) return;
+  const span = view.to - view.from;
+  view.from = Math.max(dayStart(t), t - span / 10);
+  view.to = view.from + span;
+}
+
+const kTickSteps = [1000 / 30, 100, 1000, 5000, 15000, 60000, 300000, 900000, 3600000, 3 * 3600000];
+
+function drawTimeline() {
+  const canvas = el('timeline-canvas');
+  const ratio = window.devicePixelRatio || 1;
+  const width = Math.max(1, Math.floor(canvas.clientWidth * ratio));
+  const height = Math.floor(96 * ratio);
+  if (canvas.width !== width || canvas.height !== height) {
+    canvas.width = width;
+    canvas.height = height;
+  }
+  const g = canvas.getContext('2d');
+  g.setTransform(ratio, 0, 0, ratio, 0, 0);
+  const w = width / ratio;
+  g.clearRect(0, 0, w, 96);
+  const span = view.to - view.from;
+  const x = (t) => ((t - view.from) / span) * w;
+
+  // Ticks, about one every 80 pixels, labelled.
+  const step = kTickSteps.find((s) => (s / span) * w >= 80) || kTickSteps[kTickSteps.length - 1];
+  g.font = '11px sans-serif';
+  g.fillStyle = '#555';
+  g.strokeStyle = '#ddd';
+  for (let t = Math.ceil(view.from / step) * step; t <= view.to; t += step) {
+    const px = Math.round(x(t)) + 0.5;
+    g.beginPath();
+    g.moveTo(px, 14);
+    g.lineTo(px, 96);
+    g.stroke();
+    const text = clockText(t, step < 1000).slice(11);
+    g.fillText(step >= 60000 ? text.slice(0, 5) : text, px + 2, 11);
+  }
+
+  // Recordings as bars by state; gaps stay empty.
+  const colours = {ok: '#2e7d32', repairable: '#ef8f00', unreadable: '#c62828'};
+  for (const r of card.timed) {
+    if (r.end < view.from || r.start > view.to) continue;
+    g.fillStyle = colours[r.state] || colours.unreadable;
+    const left = Math.max(0, x(r.start));
+    g.fillRect(left, 30, Math.max(1, Math.min(w, x(r.end)) - left), 40);
+    // Deep in, each frame's start shows as a notch.
+    if (r.frameMs / span * w >= 6) {
+      g.fillStyle = 'rgba(255,255,255,0.7)';
+      const first = Math.max(0, Math.floor((view.from - r.start) / r.frameMs));
+      for (let n = first; n < r.frames && frameTime(r, n) <= view.to; ++n) {
+        g.fillRect(Math.floor(x(frameTime(r, n))), 30, 1, 40);
+      }
+    }
+  }
+
+  // The marked clip.
+  if (marks.in !== null || marks.out !== null) {
+    const a = marks.in !== null ? marks.in : view.from;
+    const b = marks.out !== null ? marks.out : view.to;
+    g.fillStyle = 'rgba(21, 101, 192, 0.35)';
+    g.fillRect(x(Math.min(a, b)), 22, Math.abs(x(b) - x(a)), 56);
+  }
+
+  // Where the player is.
+  const r = at.recording;
+  if (r && r.start !== null) {
+    const px = Math.round(x(frameTime(r, at.frame))) + 0.5;
+    g.strokeStyle = '#b71c1c';
+    g.lineWidth = 2;
+    g.beginPath();
+    g.moveTo(px, 16);
+    g.lineTo(px, 96);
+    g.stroke();
+    g.lineWidth = 1;
+  }
+}
+
+function timeAtPointer(event) {
+  const box = el('timeline-canvas').getBoundingClientRect();
+  const f = Math.min(1, Math.max(0, (event.clientX - box.left) / box.width));
+  return view.from + f * (view.to - view.from);
+}
+
+function zoom(factor, around) {
+  const span = Math.min(kDayMs, Math.max(kMinViewMs, (view.to - view.from) * factor));
+  const centre = around !== undefined ? around : (view.from + view.to) / 2;
+  const f = (centre - view.from) / (view.to - view.from);
+  view.from = centre - f * span;
+  view.to = view.from + span;
+  drawTimeline();
+}
+
+function playheadTime() {
+  const r = at.recording;
+  return r && r.start !== null ? frameTime(r, at.frame) : undefined;
+}
+
+function showDay(day) {
+  view.from = day;
+  view.to = day + kDayMs;
+  const first = card.timed.find((r) => r.playable && r.end > day);
+  if (first) setPosition(first, frameAt(first, Math.max(day, first.start)));
+  else drawTimeline();
+}
+
+// ---- Marks and saving ----
+
+function showMarks() {
+  const text = (t) => (t === null ? 'not set' : clockText(t));
+  el('marks').textContent = marks.in === null && marks.out === null
+    ? 'No clip marked: press I and O, or the two buttons.'
+    : `Clip from ${text(marks.in)} to ${text(marks.out)}` +
+      (marks.in !== null && marks.out !== null ? ` (${lengthText(Math.abs(marks.out - marks.in))})` : '');
+  el('save-clip').disabled = !(marks.in !== null && marks.out !== null && marks.in !== marks.out);
+  drawTimeline();
+}
+
+function mark(which) {
+  const t = playheadTime();
+  if (t === undefined) {
+    say('Marks are set on the timeline: show a moment of a recording with a time first.');
+    return;
+  }
+  // A mark out takes in the frame shown, to its end.
+  marks[which] = which === 'out' ? t + at.recording.frameMs : t;
+  showMarks();
+}
+
+async function saveClip() {
+  const from = Math.min(marks.in, marks.out);
+  const to = Math.max(marks.in, marks.out);
+  say(`Saving the clip from ${clockText(from)} to ${clockText(to)}…`);
+  try {
+    const done = await postJson('/api/clips', {start: clockText(from), end: clockText(to)});
+    say(`Saved ${done.path} (${done.frames} frames, ${lengthText((done.durationSeconds || 0) * 1000)}).`);
+  } catch (error) {
+    say(`The clip was not saved: ${error.message}`, true);
+  }
+}
+
+async function saveFrame() {
+  const r = at.recording;
+  if (!r) return;
+  try {
+    const done = await postJson('/api/frames', {id: r.id, n: at.frame});
+    say(`Saved ${done.path}.`);
+  } catch (error) {
+    say(`The frame was not saved: ${error.message}`, true);
+  }
+}
+
+// ---- Wiring ----
+
+function typingInto(target) {
+  return target.closest && target.closest('select, input[type="radio"], input[type="text"]');
+}
+
+function onKey(event) {
+  if (event.ctrlKey || event.metaKey || event.altKey || typingInto(event.target)) return;
+  const onButton = event.target.tagName === 'BUTTON' || event.target.tagName === 'SUMMARY';
+  switch (event.key) {
+    case ' ':
+      if (onButton) return; // the button's own press
+      playback ? stopPlaying() : startPlaying();
+      break;
+    case 'ArrowLeft': step(-1); break;
+    case 'ArrowRight': step(1); break;
+    case 'PageUp':
+    case 'PageDown': {
+      const t = playheadTime();
+      if (t !== undefined) seek(t + (event.key === 'PageUp' ? -kPageStepMs : kPageStepMs));
+      break;
+    }
+    case '+': case '=': zoom(0.5, playheadTime()); break;
+    case '-': case '_': zoom(2, playheadTime()); break;
+    case 'i': case 'I': mark('in'); break;
+    case 'o': case 'O': mark('out'); break;
+    default: return;
+  }
+  event.preventDefault();
+}
+
+function wire() {
+  el('play').addEventListener('click', () => (playback ? stopPlaying() : startPlaying()));
+  el('back').addEventListener('click', () => step(-1));
+  el('forward').addEventListener('click', () => step(1));
+  el('mark-in').addEventListener('click', () => mark('in'));
+  el('mark-out').addEventListener('click', () => mark('out'));
+  el('save-clip').addEventListener('click', saveClip);
+  el('save-frame').addEventListener('click', saveFrame);
+  el('zoom-in').addEventListener('click', () => zoom(0.5, playheadTime()));
+  el('zoom-out').addEventListener('click', () => zoom(2, playheadTime()));
+  el('zoom-day').addEventListener('click', () => showDay(dayStart(view.from)));
+  el('day').addEventListener('change', (e) => showDay(Number(e.target.value)));
+  for (const radio of document.querySelectorAll('input[name="speed"]')) {
+    radio.addEventListener('change', () => {
+      if (playback) { stopPlaying(); startPlaying(); }
+    });
+  }
+  document.addEventListener('keydown', onKey);
+
+  const timeline = el('timeline');
+  let dragging = false;
+  timeline.addEventListener('pointerdown', (e) => {
+    dragging = true;
+    timeline.setPointerCapture(e.pointerId);
+    timeline.focus();
+    stopPlaying();
+    seek(timeAtPointer(e));
+  });
+  timeline.addEventListener('pointermove', (e) => { if (dragging) seek(timeAtPointer(e)); });
+  timeline.addEventListener('pointerup', () => { dragging = false; });
+  timeline.addEventListener('pointercancel', () => { dragging = false; });
+  timeline.addEventListener('wheel', (e) => {
+    e.preventDefault();
+    if (e.shiftKey || Math.abs(e.deltaX) > Math.abs(e.deltaY)) {
+      const shift = ((e.deltaX || e.deltaY) / 500) * (view.to - view.from);
+      view.from += shift;
+      view.to += shift;
+      drawTimeline();
+    } else {
+      zoom(e.deltaY < 0 ? 0.8 : 1.25, timeAtPointer(e));
+    }
+  }, {passive: false});
+  window.addEventListener('resize', drawTimeline);
+}
+
+function fillDays() {
+  const select = el('day');
+  select.textContent = '';
+  for (const day of card.days) {
+    const count = card.timed.filter((r) => r.end > day && r.start < day + kDayMs).length;
+    const option = document.createElement('option');
+    option.value = String(day);
+    option.textContent = `${dayText(day)} (${count} recording${count === 1 ? '' : 's'})`;
+    select.append(option);
+  }
+}
+
+function fillUntimed() {
+  const list = el('untimed-list');
+  list.textContent = '';
+  for (const r of card.untimed) {
+    const item = document.createElement('li');
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.textContent = r.video.path; // a name from the card: text, never markup
+    button.disabled = !r.playable;
+    button.addEventListener('click', () => setPosition(r, 0));
+    item.append(button);
+    list.append(item);
+  }
+  el('untimed').hidden = card.untimed.length === 0;
+}
+
+async function start() {
+  wire();
+  try {
+    const [listing, about] = await Promise.all([getJson('/api/videos'), getJson('/api/card')]);
+    loadRecordings(listing.videos || []);
+    const count = (listing.videos || []).length;
+    const where = about && typeof about.root === 'string' ? ` on ${about.root}` : '';
+    el('card').textContent = `${count} recording${count === 1 ? '' : 's'}${where}, ` +
+      `${card.days.length} day${card.days.length === 1 ? '' : 's'}.`;
+    fillDays();
+    fillUntimed();
+    if (card.days.length > 0) showDay(card.days[0]);
+    else if (card.untimed.length > 0 && card.untimed[0].playable) setPosition(card.untimed[0], 0);
+    else drawTimeline();
+  } catch (error) {
+    el('card').textContent = `The card could not be read: ${error.message}`;
+  }
+}
+
+start();
