@@ -74,6 +74,15 @@ TEST(GalleryBuild, FailuresNameTheirFileAndLeaveNothing) {
          {GalleryProblemKind::VideoUnreadable},
          "ALPHA.avi",
          eio},
+        // Guards against a picture cut short by a full disk given its name (and then never
+        // removed, since the record does not name it), or its failure lost.
+        {"a picture cannot be written",
+         nullptr,
+         "-cover.jpg",
+         GalleryFailureKind::None,
+         {GalleryProblemKind::PictureUnwritable, GalleryProblemKind::PictureUnwritable},
+         "-cover.jpg",
+         OsError::DiskFull},
         // Guards against a page that could not be written said as written, or left half-made.
         {"the page cannot be written",
          nullptr,
