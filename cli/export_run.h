@@ -31,8 +31,8 @@ struct ExportOutcome {
     std::string galleryPage() const {
         return gallery && gallery->written() ? gallery->page : std::string();
     }
-    // The gallery's page not written.
-    bool galleryFailed() const { return gallery && !gallery->written(); }
+    // Something of the gallery not written: its page, a picture, its record.
+    bool galleryFailed() const { return gallery && !gallery->whole(); }
 };
 
 // The gallery an export writes into its destination once its videos are there.

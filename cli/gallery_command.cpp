@@ -154,9 +154,8 @@ void addGalleryCommand(CLI::App& app, Context& context) {
         if (!outcome.written())
             throw galleryFailure(outcome.failure);
         report(outcome, context.json);
-        for (const gallery::GalleryProblem& problem : outcome.problems)
-            if (problem.kind == GalleryProblemKind::VideoUnreadable)
-                throw Failure(kFileProblem, "");
+        if (!outcome.problems.empty())
+            throw Failure(kFileProblem, "");
     });
 }
 

@@ -26,6 +26,13 @@ for command in gallery export; do
     "2|said|README.txt"
 done
 # The owner's files in DEST kept, a page of ours replaced: tests/gallery/gallery_build_test.cpp.
+# A record that cannot be saved: the page still written, the record named, and exit 1, not a
+# success the next gallery pays for by reading every video again.
+mkdir -p "$work/no-record/kovra-gallery/.kovra-gallery"
+kovra gallery "$work/no-record" --from "$card"
+check "a record not saved: named with the system's reason, exit 1" is "$rc|$(has "$err" \
+  ".kovra-gallery: cannot be written (the next gallery reads every video again): is a folder" \
+  && echo said)|$([ -f "$work/no-record/index.html" ] && echo page)" "1|said|page"
 dest=$work/out
 mkdir -p "$dest"
 
