@@ -167,6 +167,8 @@ GalleryVideo videoOf(const json& j, int version) {
     v.modified = j.at("modified").get<std::int64_t>();
     v.state = stateOf(j.at("state"));
     if (version == kWordsVersion) {
+        // Words are no values to show again: the video is read again for them. They are
+        // still checked, as any part of a record is, so that damage reads as no record.
         v.readAgain = true;
         j.at("findings").get<std::vector<std::string>>();
     } else {
