@@ -47,8 +47,7 @@ struct Card {
         std::vector<std::string> found;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(out.path())) {
             std::string name = entry.path().filename().string();
-            if (name.size() >= end.size() &&
-                name.compare(name.size() - end.size(), end.size(), end) == 0)
+            if (name.size() >= end.size() && name.substr(name.size() - end.size()) == end)
                 found.push_back(entry.path().string());
         }
         return found;
@@ -57,75 +56,56 @@ struct Card {
 
 TEST(GalleryBuild, FailuresNameTheirFileAndLeaveNothing) {
     const OsError eio(OsError::Other, EIO);
+    using Problem = GalleryProblemKind;
     struct Case {
         const char* fault;
-        const char* readsFail;  // part of the path of a video whose reads fail
-        const char* writesFail; // part of the path of the files whose writes fail
+        bool reads;       // the reads of the file fail, else the writes, the disk full
+        const char* file; // how the faulty file's path ends, and so the one named
         GalleryFailureKind failure;
-        std::vector<GalleryProblemKind> problems;
-        const char* named; // how the file named ends
-        OsError error;
+        Problem problem;
+        std::size_t problems;
     } cases[] = {
         // Guards against an unreadable video dropped in silence, or taken for the gallery's end.
-        {"a video's reads fail",
-         "ALPHA",
-         nullptr,
-         GalleryFailureKind::None,
-         {GalleryProblemKind::VideoUnreadable},
-         "ALPHA.avi",
-         eio},
+        {"a video's reads fail", true, "ALPHA.avi", GalleryFailureKind::None,
+         Problem::VideoUnreadable, 1},
         // Guards against a picture cut short by a full disk given its name (and then never
         // removed, since the record does not name it), or its failure lost.
-        {"a picture cannot be written",
-         nullptr,
-         "-cover.jpg",
-         GalleryFailureKind::None,
-         {GalleryProblemKind::PictureUnwritable, GalleryProblemKind::PictureUnwritable},
-         "-cover.jpg",
-         OsError::DiskFull},
+        {"a picture cannot be written", false, "-cover.jpg", GalleryFailureKind::None,
+         Problem::PictureUnwritable, 2},
         // Guards against a page that could not be written said as written, or left half-made.
-        {"the page cannot be written",
-         nullptr,
-         kPageName,
-         GalleryFailureKind::Unwritable,
-         {},
-         kPageName,
-         OsError::DiskFull},
+        {"the page cannot be written", false, kPageName, GalleryFailureKind::Unwritable,
+         Problem::VideoUnreadable, 0},
         // Guards against a record that was not saved passed over as if the gallery were whole.
-        {"the record cannot be saved",
-         nullptr,
-         GalleryRecord::kFileName,
-         GalleryFailureKind::None,
-         {GalleryProblemKind::RecordUnwritable},
-         GalleryRecord::kFileName,
-         OsError::DiskFull},
+        {"the record cannot be saved", false, GalleryRecord::kFileName, GalleryFailureKind::None,
+         Problem::RecordUnwritable, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
         Card card;
-        if (c.readsFail)
-            card.platform.failReads(c.readsFail, 0, eio);
-        if (c.writesFail)
-            card.platform.failWrites(c.writesFail, kWrittenBeforeFull);
+        if (c.reads)
+            card.platform.failReads(c.file, 0, eio);
+        else
+            card.platform.failWrites(c.file, kWrittenBeforeFull);
         GalleryOutcome outcome = buildGallery(card.platform, card.request());
+        OsError error = c.reads ? eio : OsError(OsError::DiskFull);
         EXPECT_EQ(outcome.failure.kind, c.failure);
-        ASSERT_EQ(outcome.problems.size(), c.problems.size());
+        ASSERT_EQ(outcome.problems.size(), c.problems);
         std::vector<std::string> named;
-        for (std::size_t i = 0; i < c.problems.size(); ++i) {
-            EXPECT_EQ(outcome.problems[i].kind, c.problems[i]);
-            EXPECT_EQ(outcome.problems[i].error, c.error);
-            named.push_back(outcome.problems[i].path);
+        for (const GalleryProblem& problem : outcome.problems) {
+            EXPECT_EQ(problem.kind, c.problem);
+            EXPECT_EQ(problem.error, error);
+            named.push_back(problem.path);
         }
-        if (c.failure != GalleryFailureKind::None) {
-            EXPECT_EQ(outcome.failure.error, c.error);
+        if (!outcome.written()) {
+            EXPECT_EQ(outcome.failure.error, error);
             named.push_back(outcome.failure.path);
         }
         for (const std::string& path : named) {
-            std::string end = c.named;
+            std::string end = c.file;
             ASSERT_GE(path.size(), end.size());
             EXPECT_EQ(path.substr(path.size() - end.size()), end);
             // The output that failed is not there, not even in part; the video is.
-            EXPECT_EQ(test::fileExists(path), c.readsFail != nullptr) << path;
+            EXPECT_EQ(test::fileExists(path), c.reads) << path;
         }
         EXPECT_EQ(card.filesEnding(".kovra-tmp"), std::vector<std::string>{});
         EXPECT_EQ(test::fileExists(joinPath(card.dest, kPageName)), outcome.written());
