@@ -104,18 +104,18 @@ void addExportCommand(CLI::App& app, Context& context) {
                        {"skipped", skipped},
                        {"failed", failed},
                        {"files", list},
-                       {"gallery", outcome.galleryPage.empty()
+                       {"gallery", outcome.galleryPage().empty()
                                        ? nlohmann::json()
-                                       : nlohmann::json(utf8Name(outcome.galleryPage))},
+                                       : nlohmann::json(utf8Name(outcome.galleryPage()))},
                        {"passedOver", passed}});
         } else {
-            if (!outcome.galleryPage.empty())
-                std::cout << "gallery: " << shownName(outcome.galleryPage) << '\n';
+            if (!outcome.galleryPage().empty())
+                std::cout << "gallery: " << shownName(outcome.galleryPage()) << '\n';
             std::cout << exported << " " << (options->dryRun ? "would be " : "") << "exported ("
                       << repaired << " repaired), " << skipped << " skipped as already there, "
                       << failed << " failed\n";
         }
-        if (failed > 0 || outcome.galleryFailed)
+        if (failed > 0 || outcome.galleryFailed())
             throw Failure(kFileProblem, "");
     });
 }

@@ -79,8 +79,11 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
     OsError error;
     refuse(run.prepare(error), error, source, dest, run.lockPath());
     // Refused before any copy, not once the videos are there.
-    if (gallery.write && !dryRun)
-        checkGalleryDest(platform, dest, gallery.force);
+    if (gallery.write && !dryRun) {
+        gallery::GalleryFailure refused = gallery::checkGalleryDest(platform, dest, gallery.force);
+        if (refused.kind != gallery::GalleryFailureKind::None)
+            throw galleryFailure(refused);
+    }
     // The gallery's pictures of each video made as soon as it is there, while the next copies
     // wait on the storage: the gallery at the end then costs little more than its page.
     std::optional<gallery::ExportPictures> pictures;
@@ -149,16 +152,14 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
     outcome.failed = count[static_cast<int>(ExportAction::Fail)];
     items.resize(looked);
     if (gallery.write && !dryRun && !outcome.interrupted) {
-        try {
-            outcome.galleryPage =
-                writeExportGallery(platform, source, dest, items, gallery.clockOffsetMillis,
-                                   gallery.force, pictures ? &pictures->readings() : nullptr)
-                    .page;
-        } catch (const Failure& failure) {
-            warn(failure.what());
-            outcome.galleryFailed = true;
-            outcome.galleryFailure = failure.what();
-        }
+        outcome.gallery = gallery::buildGallery(
+            platform, gallery::exportGalleryRequest(source, dest, items, gallery.clockOffsetMillis,
+                                                    gallery.force,
+                                                    pictures ? &pictures->readings() : nullptr));
+        for (const gallery::GalleryProblem& problem : outcome.gallery->problems)
+            warn(galleryProblemText(problem));
+        if (!outcome.gallery->written())
+            warn(galleryFailureText(outcome.gallery->failure));
     }
     outcome.items = std::move(items);
     outcome.passedOver = run.passedOver();

@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "device/video_export.h"
+#include "gallery/gallery_build.h"
 #include "platform/platform.h"
 
 namespace kovra::cli {
@@ -21,10 +23,16 @@ struct ExportOutcome {
     std::size_t repaired = 0;
     std::size_t skipped = 0;
     std::size_t failed = 0;
-    bool interrupted = false;   // stopped before every video was looked at
-    std::string galleryPage;    // the gallery written at the end, if one was
-    bool galleryFailed = false; // it could not be written (said on stderr)
-    std::string galleryFailure; // the file that failed and why, when it could not
+    bool interrupted = false; // stopped before every video was looked at
+    // The gallery at the end, where one was to be written; what went wrong said on stderr.
+    std::optional<gallery::GalleryOutcome> gallery;
+
+    // The gallery's page, where it was written.
+    std::string galleryPage() const {
+        return gallery && gallery->written() ? gallery->page : std::string();
+    }
+    // Something of the gallery not written: its page, a picture, its record.
+    bool galleryFailed() const { return gallery && !gallery->whole(); }
 };
 
 // The gallery an export writes into its destination once its videos are there.
@@ -38,9 +46,9 @@ struct ExportGallery {
 using WrittenVideo = std::function<void(const ExportItem& item)>;
 
 // Runs the export, then writes its gallery unless it was a dry run, interrupted, or the
-// gallery is not wanted; a refusal is a Failure and writes nothing. Every failure is said on stderr
-// as it happens, naming its file. An interrupt stops it after the video being written, whose
-// temporary file is gone by then.
+// gallery is not wanted; a refusal (the gallery's too) is a Failure and writes nothing. Every
+// failure is said on stderr as it happens, naming its file. An interrupt stops it after the video
+// being written, whose temporary file is gone by then.
 ExportOutcome runExport(Platform& platform, const std::string& source, const std::string& dest,
                         bool dryRun, const ExportGallery& gallery, const WrittenVideo& written);
 

@@ -7,7 +7,6 @@
 #include "cli/export_run.h"
 #include "cli/failure.h"
 #include "cli/gallery_command.h"
-#include "cli/gallery_writer.h"
 #include "device/dest_lock.h"
 #include "device/video_export.h"
 #include "device/video_finder.h"
@@ -29,6 +28,10 @@ struct GalleryOptions {
     bool force = false;
 };
 
+using gallery::GalleryFailureKind;
+using gallery::GalleryOutcome;
+using gallery::GalleryProblemKind;
+
 void report(const GalleryOutcome& outcome, bool json) {
     if (json) {
         nlohmann::json document = {{"videos", outcome.videos},
@@ -48,22 +51,41 @@ void report(const GalleryOutcome& outcome, bool json) {
 
 } // namespace
 
-GalleryOutcome writeExportGallery(Platform& platform, const std::string& source,
-                                  const std::string& dest, const std::vector<ExportItem>& items,
-                                  std::int64_t clockOffsetMillis, bool force,
-                                  PicturesAhead* ahead) {
-    GalleryRequest request;
-    request.force = force;
-    request.dest = dest;
-    request.title = source;
-    request.recordsFolder = source;
-    request.clockOffsetMillis = clockOffsetMillis;
-    request.ahead = ahead;
-    for (const ExportItem& item : items) {
-        const std::string& file = galleryFileOf(item);
-        request.videos.push_back({file, item.relative, file});
+std::string galleryFailureText(const gallery::GalleryFailure& failure) {
+    std::string path = shownName(failure.path);
+    switch (failure.kind) {
+    case GalleryFailureKind::None:
+        break;
+    case GalleryFailureKind::LinkedPictureFolder:
+        return path + ": a link; the gallery writes and removes its pictures only in a folder of "
+                      "its own, so nothing was written";
+    case GalleryFailureKind::ForeignPage:
+        return path + ": not a page Kovra wrote, so it is kept and nothing was written; --force "
+                      "replaces it";
+    case GalleryFailureKind::Unwritable:
+        break;
     }
-    return writeGallery(platform, request);
+    return path + ": cannot be written: " + describe(failure.error);
+}
+
+std::string galleryProblemText(const gallery::GalleryProblem& problem) {
+    std::string path = shownName(problem.path);
+    switch (problem.kind) {
+    case GalleryProblemKind::VideoUnreadable:
+        return path + ": cannot be read: " + describe(problem.error);
+    case GalleryProblemKind::PictureUnwritable:
+        break;
+    case GalleryProblemKind::RecordUnwritable:
+        return path + ": cannot be written (the next gallery reads every video again): " +
+               describe(problem.error);
+    }
+    return path + ": cannot be written: " + describe(problem.error);
+}
+
+Failure galleryFailure(const gallery::GalleryFailure& failure) {
+    bool refused = failure.kind == GalleryFailureKind::LinkedPictureFolder ||
+                   failure.kind == GalleryFailureKind::ForeignPage;
+    return Failure(refused ? kUsage : kFileProblem, galleryFailureText(failure));
 }
 
 void addGalleryCommand(CLI::App& app, Context& context) {
@@ -96,7 +118,10 @@ void addGalleryCommand(CLI::App& app, Context& context) {
             throw Failure(kUsage, options->dest + ": on " + source +
                                       ", whose videos it shows; nothing is written there");
 
-        checkGalleryDest(platform, options->dest, options->force);
+        gallery::GalleryFailure refused =
+            gallery::checkGalleryDest(platform, options->dest, options->force);
+        if (refused.kind != GalleryFailureKind::None)
+            throw galleryFailure(refused);
         // Under export's lock: two galleries, or a gallery and an export, into one folder
         // would remove each other's pictures.
         DestLock lock(platform);
@@ -108,7 +133,7 @@ void addGalleryCommand(CLI::App& app, Context& context) {
         if (error != OsError::None)
             throw fileFailure(options->dest, "cannot be written: " + describe(error));
 
-        GalleryRequest request;
+        gallery::GalleryRequest request;
         request.dest = options->dest;
         request.force = options->force;
         request.title = source;
@@ -123,9 +148,13 @@ void addGalleryCommand(CLI::App& app, Context& context) {
             std::string path = joinPath(source, relative);
             request.videos.push_back({path, relative, path});
         }
-        GalleryOutcome outcome = writeGallery(platform, request);
+        GalleryOutcome outcome = gallery::buildGallery(platform, request);
+        for (const gallery::GalleryProblem& problem : outcome.problems)
+            warn(galleryProblemText(problem));
+        if (!outcome.written())
+            throw galleryFailure(outcome.failure);
         report(outcome, context.json);
-        if (outcome.failedReads > 0)
+        if (!outcome.problems.empty())
             throw Failure(kFileProblem, "");
     });
 }

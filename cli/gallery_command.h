@@ -1,21 +1,19 @@
-// The gallery that export writes into its destination once its videos are there.
+// What the gallery hands back, put into words for the terminal: by `gallery`, and by `export`
+// and `watch` for the gallery at an export's end.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
-#include "cli/gallery_writer.h"
-#include "device/video_export.h"
+#include "cli/failure.h"
+#include "gallery/gallery_build.h"
 
 namespace kovra::cli {
 
-// The gallery of an export's files, each linked where it now is; a video that failed is shown
-// from its source. Settings and clock from the source; force replaces an index.html that Kovra
-// did not write. The readings ahead has made during the export are taken rather than read
-// again.
-GalleryOutcome writeExportGallery(Platform& platform, const std::string& source,
-                                  const std::string& dest, const std::vector<ExportItem>& items,
-                                  std::int64_t clockOffsetMillis, bool force, PicturesAhead* ahead);
+// "PATH: cannot be written: …", "PATH: a link; …": the file and the system's reason.
+std::string galleryFailureText(const gallery::GalleryFailure& failure);
+std::string galleryProblemText(const gallery::GalleryProblem& problem);
+
+// The failure as kovra-cli ends with it: a refusal, which wrote nothing, is a usage error.
+Failure galleryFailure(const gallery::GalleryFailure& failure);
 
 } // namespace kovra::cli

@@ -7,6 +7,7 @@
 #include "cli/context.h"
 #include "cli/export_run.h"
 #include "cli/failure.h"
+#include "cli/gallery_command.h"
 #include "platform/names.h"
 #include "watcher/card_watcher.h"
 #include "words/os_error_words.h"
@@ -50,10 +51,10 @@ class CommandHost final : public watcher::WatchHost {
                 std::to_string(outcome.repaired) + " repaired), " +
                 std::to_string(outcome.skipped) + " skipped as already there, " +
                 std::to_string(outcome.failed) + " failed, into " + dest_);
-            if (!outcome.galleryPage.empty())
-                say("gallery " + shownName(outcome.galleryPage));
+            if (!outcome.galleryPage().empty())
+                say("gallery " + shownName(outcome.galleryPage()));
             report.failed = outcome.failed;
-            report.exitCode = outcome.failed > 0 || outcome.galleryFailed ? kFileProblem : kDone;
+            report.exitCode = outcome.failed > 0 || outcome.galleryFailed() ? kFileProblem : kDone;
             report.notSaved = notSavedText(outcome);
         } catch (const Failure& refused) {
             warn(refused.what());
@@ -64,6 +65,15 @@ class CommandHost final : public watcher::WatchHost {
     }
 
   private:
+    // What of the gallery was not written, the first failure in full; the others were named
+    // as they were met.
+    static std::string galleryNotWrittenText(const gallery::GalleryOutcome& gallery) {
+        if (!gallery.written())
+            return "the gallery not written (" + galleryFailureText(gallery.failure) + ")";
+        return "the gallery not written whole (" + galleryProblemText(gallery.problems.front()) +
+               (gallery.problems.size() > 1 ? "; the others named above)" : ")");
+    }
+
     // The videos and the gallery not saved, the first video's failure in full; the others
     // were named as they failed.
     static std::string notSavedText(const ExportOutcome& outcome) {
@@ -79,9 +89,8 @@ class CommandHost final : public watcher::WatchHost {
                 text += " (" + failureText(*first) +
                         (outcome.failed > 1 ? "; the others named above)" : ")");
         }
-        if (outcome.galleryFailed)
-            text += (text.empty() ? "" : "; ") + std::string("the gallery not written (") +
-                    outcome.galleryFailure + ")";
+        if (outcome.galleryFailed())
+            text += (text.empty() ? "" : "; ") + galleryNotWrittenText(*outcome.gallery);
         return text;
     }
 

@@ -7,13 +7,18 @@
 
 #include "device/file_paths.h"
 #include "device/whole_file.h"
+#include "words/finding_words.h"
 
 namespace kovra::gallery {
 
 namespace {
 
-// 2: the reason a frame gave no picture is kept; a record without it is read again.
-constexpr int kRecordVersion = 2;
+// 3: the state and findings kept as values (each finding by the kind JSON names it), not in
+// words. 2: the reason a frame gave no picture is kept; a record without it is read again.
+constexpr int kRecordVersion = 3;
+// Its videos kept their findings in words: read for the pictures it names, which are ours to
+// replace or remove, and each video read again.
+constexpr int kWordsVersion = 2;
 // A card holds some thousands of videos; a record far larger is not one of ours.
 constexpr std::uint64_t kLargestRecord = 64u << 20;
 
@@ -103,6 +108,35 @@ std::optional<PictureFile> pictureOf(const json& value) {
                        value.at("height").get<unsigned>(), value.at("bytes").get<std::uint64_t>()};
 }
 
+avi::VideoState stateOf(const json& value) {
+    std::string name = value.get<std::string>();
+    for (avi::VideoState state :
+         {avi::VideoState::Ok, avi::VideoState::Repairable, avi::VideoState::Unreadable})
+        if (name == avi::stateName(state))
+            return state;
+    throw std::runtime_error("state");
+}
+
+json findingJson(const avi::Finding& f) {
+    return {{"kind", words::findingKindName(f.kind)},
+            {"stream", f.stream},
+            {"stated", f.stated},
+            {"found", f.found},
+            {"fixed", f.fixed}};
+}
+
+avi::Finding findingOf(const json& j) {
+    std::optional<avi::FindingKind> kind = words::findingKindNamed(j.at("kind").get<std::string>());
+    if (!kind)
+        throw std::runtime_error("kind");
+    avi::Finding f{*kind};
+    f.stream = j.at("stream").get<std::uint32_t>();
+    f.stated = j.at("stated").get<std::uint64_t>();
+    f.found = j.at("found").get<std::uint64_t>();
+    f.fixed = j.at("fixed").get<std::uint64_t>();
+    return f;
+}
+
 json videoJson(const GalleryVideo& v) {
     json strip = json::array();
     for (std::size_t i = 0; i < v.strip.size(); ++i)
@@ -113,31 +147,34 @@ json videoJson(const GalleryVideo& v) {
         time = {{"start", v.time->start},
                 {"end", v.time->end},
                 {"idit", v.time->source == clips::TimeSource::Idit}};
-    return {{"path", hexOf(v.path)},
-            {"size", v.size},
-            {"modified", v.modified},
-            {"readError", v.readError},
-            {"state", v.state},
-            {"findings", v.findings},
-            {"frames", v.frames},
-            {"width", v.width},
-            {"height", v.height},
-            {"fps", v.fps},
-            {"duration", v.durationSeconds},
-            {"time", time},
-            {"cover", pictureJson(v.cover, v.coverRefused)},
+    json findings = json::array();
+    for (const avi::Finding& finding : v.findings)
+        findings.push_back(findingJson(finding));
+    return {{"path", hexOf(v.path)},  {"size", v.size},
+            {"modified", v.modified}, {"state", avi::stateName(v.state)},
+            {"findings", findings},   {"frames", v.frames},
+            {"width", v.width},       {"height", v.height},
+            {"fps", v.fps},           {"duration", v.durationSeconds},
+            {"time", time},           {"cover", pictureJson(v.cover, v.coverRefused)},
             {"strip", strip}};
 }
 
-GalleryVideo videoOf(const json& j) {
+GalleryVideo videoOf(const json& j, int version) {
     GalleryVideo v;
     if (!fromHex(j.at("path").get<std::string>(), v.path))
         throw std::runtime_error("path");
     v.size = j.at("size").get<std::uint64_t>();
     v.modified = j.at("modified").get<std::int64_t>();
-    v.readError = j.at("readError").get<std::string>();
-    v.state = j.at("state").get<std::string>();
-    v.findings = j.at("findings").get<std::vector<std::string>>();
+    v.state = stateOf(j.at("state"));
+    if (version == kWordsVersion) {
+        // Words are no values to show again: the video is read again for them. They are
+        // still checked, as any part of a record is, so that damage reads as no record.
+        v.readAgain = true;
+        j.at("findings").get<std::vector<std::string>>();
+    } else {
+        for (const json& finding : j.at("findings"))
+            v.findings.push_back(findingOf(finding));
+    }
     v.frames = j.at("frames").get<std::uint64_t>();
     v.width = j.at("width").get<unsigned>();
     v.height = j.at("height").get<unsigned>();
@@ -169,18 +206,18 @@ std::string GalleryRecord::text() const {
     for (const auto& entry : videos_)
         videos.push_back(videoJson(entry.second));
     json record = {{"kovraGallery", kRecordVersion}, {"videos", videos}};
-    // A finding's words name nothing from the card, but a system's reason may not be UTF-8.
-    return record.dump(1, ' ', false, json::error_handler_t::replace) + "\n";
+    return record.dump(1) + "\n";
 }
 
 bool GalleryRecord::parse(const std::string& text) {
     videos_.clear();
     try {
         json record = json::parse(text);
-        if (record.at("kovraGallery").get<int>() != kRecordVersion)
+        int version = record.at("kovraGallery").get<int>();
+        if (version != kRecordVersion && version != kWordsVersion)
             return false;
         for (const json& video : record.at("videos")) {
-            GalleryVideo v = videoOf(video);
+            GalleryVideo v = videoOf(video, version);
             videos_[v.path] = v;
         }
         return true;
@@ -218,7 +255,7 @@ OsError GalleryRecord::save(Platform& platform, const std::string& pictureFolder
 bool stillShown(Platform& platform, const std::string& pictureFolder, const GalleryVideo* known,
                 const FileInfo& info) {
     if (!known || known->size != info.size || known->modified != info.modified ||
-        !known->readError.empty())
+        known->readError != OsError::None || known->readAgain)
         return false;
     auto there = [&](const std::optional<PictureFile>& picture) {
         FileInfo file;

@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "avi/finding.h"
+#include "avi/video_report.h"
 #include "clips/recording_time.h"
 #include "pictures/no_picture.h"
+#include "platform/os_error.h"
 
 namespace kovra::gallery {
 
@@ -23,9 +26,12 @@ struct GalleryVideo {
     std::string path; // as read
     std::uint64_t size = 0;
     std::int64_t modified = 0;
-    std::string readError;             // in words; the video could not be read at all
-    std::string state = "unreadable";  // avi::stateName()
-    std::vector<std::string> findings; // in words
+    OsError readError; // the video could not be read at all; never kept in the record
+    avi::VideoState state = avi::VideoState::Unreadable;
+    std::vector<avi::Finding> findings; // as values: the page puts them into words
+    // Known from an earlier version's record, which kept the findings only as words: its
+    // pictures are the gallery's, but the video is read again to know its findings.
+    bool readAgain = false;
     std::uint64_t frames = 0;
     unsigned width = 0, height = 0;
     double fps = 0, durationSeconds = 0;

@@ -97,9 +97,14 @@ OsError PictureBatch::add(const std::string& name, const std::vector<std::uint8_
     OsError error = platform_.open(staged.temporary.c_str(), OpenMode::CreateNew, file);
     if (error != OsError::None)
         return error;
-    staged_.push_back(staged);
     error = platform_.write(file, bytes.data(), bytes.size());
     platform_.close(file);
+    // A picture cut short is never given its name: the record would not name it, and nothing
+    // would ever remove it.
+    if (error != OsError::None)
+        platform_.remove(staged.temporary.c_str());
+    else
+        staged_.push_back(staged);
     return error;
 }
 

@@ -80,6 +80,16 @@ const char* findingKindName(avi::FindingKind kind) {
     return "unknown";
 }
 
+std::optional<avi::FindingKind> findingKindNamed(const std::string& name) {
+    // FrameRate is the last kind.
+    for (int k = 0; k <= static_cast<int>(avi::FindingKind::FrameRate); ++k) {
+        auto kind = static_cast<avi::FindingKind>(k);
+        if (name == findingKindName(kind))
+            return kind;
+    }
+    return std::nullopt;
+}
+
 std::string problemText(const avi::Finding& f) {
     using avi::FindingKind;
     switch (f.kind) {

@@ -1,6 +1,7 @@
 // A video's findings in words: what is wrong, and what a repair does about it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@ namespace kovra::words {
 // The finding's kind as JSON names it, stable across versions for scripts to compare:
 // "noIndex", "riffSize" ... (docs/json.md lists them all).
 const char* findingKindName(avi::FindingKind kind);
+// The kind findingKindName() gives that name; none for a name it never gives.
+std::optional<avi::FindingKind> findingKindNamed(const std::string& name);
 // A finding in words: what is wrong ("no index", "RIFF size 0, data holds 11876"), and what a
 // repair does about it ("index rebuilt: 4 entries", "RIFF size 11868").
 std::string problemText(const avi::Finding& finding);

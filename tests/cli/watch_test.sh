@@ -142,6 +142,8 @@ rm "$work/card/DCIM/B.AVI"
 # --- something not saved: never "done" in the line or the notification, but what and why
 printf 'x' >"$work/a-file"
 rm "$work/card/TIME.txt" && mkdir "$work/card/TIME.txt"
+record=$work/out/kovra-gallery/.kovra-gallery
+rm "$record" && mkdir "$record"
 while IFS='|' read -r fault option value words; do
   : >"$work/notified"
   PATH=$work/bin:$PATH "$program" --system-root "$system" watch $option $value --once \
@@ -154,8 +156,9 @@ done <<EOF
 DEST below a file|--export|$work/a-file/out|nothing exported ($work/a-file/out: cannot be written: not a folder (a file stands where the path needs a folder) (Not a directory, errno 20)
 DEST on the card|--export|$work/card/copy|nothing exported ($work/card/copy: inside $work/card
 the clock not set|--set-clock||the clock not set ($work/card/TIME.txt: cannot write: is a folder
+the gallery's record not saved|--export|$work/out|the gallery not written whole ($record: cannot be written (the next gallery reads every video again): is a folder
 EOF
-rmdir "$work/card/TIME.txt"
+rmdir "$work/card/TIME.txt" "$record"
 mounts
 
 # --- a CONFIG.SYS that is a link to the card's: not the recorder's card

@@ -2,6 +2,7 @@
 // the page with hostile names, and its record read back.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -165,8 +166,9 @@ TEST(GalleryRecord, ReadsBackWhatItWrote) {
     video.path = std::string("/card/DCIM/\xff<x>.avi", 20);
     video.size = 1695516;
     video.modified = 1192522607;
-    video.state = "repairable";
-    video.findings = {"no index"};
+    video.state = avi::VideoState::Repairable;
+    video.findings = {{avi::FindingKind::NoIndex, 0, 0, 0, 90},
+                      {avi::FindingKind::StreamLength, 1, 24000, 15360, 15360}};
     video.frames = 90;
     video.width = 640;
     video.height = 480;
@@ -185,6 +187,8 @@ TEST(GalleryRecord, ReadsBackWhatItWrote) {
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->size, video.size);
     EXPECT_EQ(back->modified, video.modified);
+    // Values, not words: the page words them as it is written.
+    EXPECT_EQ(back->state, avi::VideoState::Repairable);
     EXPECT_EQ(back->findings, video.findings);
     EXPECT_EQ(back->time->start, video.time->start);
     EXPECT_EQ(back->time->source, clips::TimeSource::FileTime);
@@ -201,6 +205,35 @@ TEST(GalleryRecord, ReadsBackWhatItWrote) {
          {text.substr(0, text.size() / 2), std::string("{}"), std::string("kovra-export 1\n")})
         EXPECT_FALSE(read.parse(damaged));
     EXPECT_EQ(read.find(video.path), nullptr);
+}
+
+// Guards against a gallery of the version that kept findings in words refused or read as
+// empty: its pictures would be taken for the owner's and never removed. Its videos are read
+// again, their findings being known only as words.
+TEST(GalleryRecord, ReadsTheRecordThatKeptWords) {
+    const std::string cover = "MOV0005-1dbd3a1e8e7e4d1b-cover.jpg";
+    // "/a.avi" with a cover, "/b.avi" with no picture to look for.
+    auto entry = [](const char* hexPath, const std::string& coverJson) {
+        return std::string(R"({"path": ")") + hexPath + R"(", "size": 4096,
+        "modified": 1192605600, "readError": "", "state": "unreadable",
+        "findings": ["not an AVI file"], "frames": 0, "width": 0, "height": 0, "fps": 0.0,
+        "duration": 0.0, "time": null, "cover": )" +
+               coverJson + R"(, "strip": ["noFrame"]})";
+    };
+    std::string earlier =
+        R"({"kovraGallery": 2, "videos": [)" +
+        entry("2f612e617669",
+              R"({"name": ")" + cover + R"(", "width": 160, "height": 120, "bytes": 900})") +
+        ", " + entry("2f622e617669", R"("noFrame")") + "]}";
+    GalleryRecord record;
+    ASSERT_TRUE(record.parse(earlier));
+    EXPECT_EQ(record.pictureNames(), std::set<std::string>{cover});
+    const GalleryVideo* known = record.find("/b.avi");
+    ASSERT_NE(known, nullptr);
+    FileInfo info;
+    info.size = 4096;
+    info.modified = 1192605600;
+    EXPECT_FALSE(stillShown(systemPlatform(), "/nowhere", known, info));
 }
 
 // Guards against a changed video keeping its old picture's name, and names that are not plain.

@@ -1,0 +1,258 @@
+#include "gallery/gallery_build.h"
+
+#include <algorithm>
+#include <optional>
+#include <set>
+
+#include "clips/timed_video.h"
+#include "device/file_paths.h"
+#include "device/file_replacement.h"
+#include "device/pictures_of_many.h"
+#include "gallery/gallery_page.h"
+#include "gallery/gallery_record.h"
+#include "gallery/link_path.h"
+#include "gallery/page_content.h"
+#include "gallery/picture_files.h"
+#include "platform/file.h"
+
+namespace kovra::gallery {
+
+namespace {
+
+constexpr const char* kCoverName = "cover";
+
+// One run's state: where it writes, and what it has met so far.
+struct Run {
+    Platform& platform;
+    std::string folder; // the pictures'
+    PictureBatch batch;
+    GalleryOutcome& outcome;
+
+    std::optional<PictureFile> keep(const GalleryVideo& video, const std::string& which,
+                                    const std::optional<Picture>& picture) {
+        if (!picture)
+            return std::nullopt;
+        std::string name =
+            pictureName(video.path, video.size, video.modified, which, picture->extension);
+        OsError error = batch.add(name, picture->bytes);
+        if (error != OsError::None) {
+            outcome.problems.push_back(
+                {GalleryProblemKind::PictureUnwritable, joinPath(folder, name), error});
+            return std::nullopt;
+        }
+        ++outcome.picturesWritten;
+        return PictureFile{name, picture->width, picture->height, picture->bytes.size()};
+    }
+
+    // What one reading of the video shows, its pictures added to the batch.
+    GalleryVideo shown(const GalleryInput& input, const FileInfo& info,
+                       const VideoPictures& pictures) {
+        GalleryVideo video;
+        video.path = input.path;
+        video.size = info.size;
+        video.modified = info.modified;
+        outcome.bytesRead += pictures.bytesRead;
+        ++outcome.read;
+        if (pictures.error != OsError::None) {
+            video.readError = pictures.error;
+            return video;
+        }
+        const avi::VideoReport& report = pictures.report;
+        video.state = report.state;
+        video.findings = report.findings;
+        video.frames = report.frames;
+        video.width = report.width;
+        video.height = report.height;
+        video.fps = report.fps;
+        video.durationSeconds = report.durationSeconds;
+        video.time = clips::recordingTime(report, platform.localTimeOf(info.modified));
+        video.cover = keep(video, kCoverName, pictures.cover);
+        video.coverRefused = pictures.coverRefused;
+        for (std::size_t i = 0; i < pictures.strip.size(); ++i) {
+            video.strip.push_back(keep(video, std::to_string(i + 1), pictures.strip[i]));
+            video.stripRefused.push_back(pictures.stripRefused.at(i));
+        }
+        return video;
+    }
+};
+
+// Both ends of a link resolved, so that the link holds for the page wherever it is opened from.
+std::string absolute(Platform& platform, const std::string& path) {
+    std::string real;
+    return platform.realPath(path.c_str(), real) == OsError::None ? real : path;
+}
+
+// A regular file that begins as Kovra's pages do; only its head is read. A link is none,
+// wherever it leads.
+bool ourPage(Platform& platform, const std::string& path) {
+    FileInfo info;
+    if (platform.linkInfo(path.c_str(), info) != OsError::None || !info.isFile())
+        return false;
+    File file(platform, path.c_str(), OpenMode::ReadShared);
+    std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(info.size, kPageHeadBytes)),
+                     '\0');
+    return file.isOpen() && file.read(head.data(), head.size()) == OsError::None &&
+           isGalleryPage(head);
+}
+
+// The videos in the order given: those unchanged since the last gallery from its record, the
+// others read now, or taken from the readings ahead where the file is still as it was then.
+std::vector<GalleryVideo> videosOf(Run& run, const GalleryRequest& request,
+                                   const GalleryRecord& earlier) {
+    Platform& platform = run.platform;
+    std::size_t count = request.videos.size();
+    std::vector<GalleryVideo> videos(count);
+    std::vector<FileInfo> infos(count);
+    std::vector<std::size_t> unread;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& path = request.videos[i].path;
+        OsError error = platform.info(path.c_str(), infos[i]);
+        const GalleryVideo* known = earlier.find(path);
+        if (error != OsError::None) {
+            videos[i].path = path;
+            videos[i].readError = error;
+        } else if (stillShown(platform, run.folder, known, infos[i])) {
+            videos[i] = *known;
+            ++run.outcome.reused;
+        } else {
+            unread.push_back(i);
+        }
+    }
+    std::vector<std::optional<VideoPictures>> readAhead(unread.size());
+    std::vector<std::size_t> rest;
+    std::vector<std::string> restPaths;
+    for (std::size_t k = 0; k < unread.size(); ++k) {
+        std::size_t i = unread[k];
+        if (request.ahead)
+            readAhead[k] = request.ahead->take(request.videos[i].path, infos[i]);
+        if (!readAhead[k]) {
+            rest.push_back(k);
+            restPaths.push_back(request.videos[i].path);
+        }
+    }
+    // Each shown in the order given, as one reading of each would be.
+    std::size_t shown = 0; // of unread
+    auto show = [&](std::size_t k, VideoPictures& pictures) {
+        std::size_t i = unread[k];
+        videos[i] = run.shown(request.videos[i], infos[i], pictures);
+    };
+    auto showReadAhead = [&](std::size_t end) {
+        for (; shown < end; ++shown)
+            if (readAhead[shown]) {
+                show(shown, *readAhead[shown]);
+                readAhead[shown].reset();
+            }
+    };
+    readPicturesOfEach(platform, restPaths, PictureSizes(),
+                       [&](std::size_t r, VideoPictures& pictures) {
+                           showReadAhead(rest[r]);
+                           show(rest[r], pictures);
+                           shown = rest[r] + 1;
+                       });
+    showReadAhead(unread.size());
+    return videos;
+}
+
+} // namespace
+
+GalleryFailure checkGalleryDest(Platform& platform, const std::string& dest, bool force) {
+    std::string folder = joinPath(dest, kPictureFolder);
+    FileInfo info;
+    if (platform.linkInfo(folder.c_str(), info) == OsError::None && info.kind == FileKind::Link)
+        return {GalleryFailureKind::LinkedPictureFolder, folder, OsError::None};
+    std::string page = joinPath(dest, kPageName);
+    if (!force && platform.linkInfo(page.c_str(), info) == OsError::None &&
+        !ourPage(platform, page))
+        return {GalleryFailureKind::ForeignPage, page, OsError::None};
+    return {};
+}
+
+GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
+    GalleryOutcome outcome;
+    outcome.failure = checkGalleryDest(platform, request.dest, request.force);
+    if (!outcome.written())
+        return outcome;
+    std::string folder = joinPath(request.dest, kPictureFolder);
+    for (const std::string& made : {request.dest, folder}) {
+        OsError error = platform.makeFolder(made.c_str());
+        if (error != OsError::None) {
+            outcome.failure = {GalleryFailureKind::Unwritable, made, error};
+            return outcome;
+        }
+    }
+    std::string pageFolder = absolute(platform, request.dest);
+
+    GalleryRecord earlier, record;
+    earlier.load(platform, folder);
+    Run run{platform, folder, PictureBatch(platform, folder), outcome};
+    std::vector<GalleryVideo> videos = videosOf(run, request, earlier);
+    std::string failedName;
+    OsError committed = run.batch.commit(failedName);
+    if (committed != OsError::None) {
+        outcome.failure = {GalleryFailureKind::Unwritable, failedName, committed};
+        return outcome;
+    }
+
+    std::set<std::string> keep;
+    for (const GalleryVideo& video : videos) {
+        if (video.readError != OsError::None)
+            outcome.problems.push_back(
+                {GalleryProblemKind::VideoUnreadable, video.path, video.readError});
+        else
+            record.note(video);
+        outcome.unreadable += video.state == avi::VideoState::Unreadable;
+        for (const auto& picture : video.strip)
+            if (picture)
+                keep.insert(picture->name);
+        if (video.cover)
+            keep.insert(video.cover->name);
+    }
+    outcome.videos = videos.size();
+
+    std::vector<PageVideo> pages;
+    for (std::size_t i = 0; i < videos.size(); ++i) {
+        const GalleryInput& input = request.videos[i];
+        pages.push_back(pageVideo(videos[i], input.name,
+                                  linkTo(pageFolder, absolute(platform, input.linked)),
+                                  request.clockOffsetMillis));
+    }
+    std::string html = renderPage(pageCard(platform, request.title, request.recordsFolder, videos),
+                                  std::move(pages));
+    outcome.page = joinPath(request.dest, kPageName);
+    FileReplacement page(platform, outcome.page);
+    if (page.isOpen())
+        page.write(html.data(), html.size());
+    OsError written = page.isOpen() ? page.commit() : page.openError();
+    if (written != OsError::None) {
+        outcome.failure = {GalleryFailureKind::Unwritable, outcome.page, written};
+        return outcome;
+    }
+
+    // Nothing new: only the page is written again.
+    OsError saved = record.text() == earlier.text() ? OsError::None : record.save(platform, folder);
+    if (saved != OsError::None)
+        outcome.problems.push_back({GalleryProblemKind::RecordUnwritable,
+                                    joinPath(folder, GalleryRecord::kFileName), saved});
+    outcome.picturesRemoved = removePicturesBut(platform, folder, earlier.pictureNames(), keep);
+    return outcome;
+}
+
+GalleryRequest exportGalleryRequest(const std::string& source, const std::string& dest,
+                                    const std::vector<ExportItem>& items,
+                                    std::int64_t clockOffsetMillis, bool force,
+                                    PicturesAhead* ahead) {
+    GalleryRequest request;
+    request.force = force;
+    request.dest = dest;
+    request.title = source;
+    request.recordsFolder = source;
+    request.clockOffsetMillis = clockOffsetMillis;
+    request.ahead = ahead;
+    for (const ExportItem& item : items) {
+        const std::string& file = galleryFileOf(item);
+        request.videos.push_back({file, item.relative, file});
+    }
+    return request;
+}
+
+} // namespace kovra::gallery
