@@ -4,11 +4,10 @@
 
 namespace kovra {
 
-std::optional<FoundCard> findCard(Platform& platform) {
+std::optional<FoundCard> findCard(FileSystem& files) {
     std::vector<RemovableMedium> media;
     // Where the media could not be listed, none is taken for the card.
-    if (scanRemovableMedia(platform, EmptyReaders::Counted, media) != OsError::None ||
-        media.empty())
+    if (scanRemovableMedia(files, EmptyReaders::Counted, media) != OsError::None || media.empty())
         return std::nullopt;
     const RemovableMedium& first = media.front();
     FoundCard card{first.mountPoint, first.device, first.reason, {}};

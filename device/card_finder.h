@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace kovra {
 
@@ -19,6 +19,6 @@ struct FoundCard {
 };
 
 // The first removable medium; the others are named in it. Nothing when there is none.
-std::optional<FoundCard> findCard(Platform& platform);
+std::optional<FoundCard> findCard(FileSystem& files);
 
 } // namespace kovra

@@ -4,17 +4,17 @@
 
 namespace kovra {
 
-OsError scanRemovableMedia(Platform& platform, EmptyReaders emptyReaders,
+OsError scanRemovableMedia(FileSystem& files, EmptyReaders emptyReaders,
                            std::vector<RemovableMedium>& media) {
     media.clear();
-    OsError error = platform.removableMedia(media);
+    OsError error = files.removableMedia(media);
     if (emptyReaders == EmptyReaders::LeftOut)
         media.erase(std::remove_if(media.begin(), media.end(),
                                    [&](const RemovableMedium& medium) {
                                        bool mounted = false;
                                        return medium.mayBeEmpty &&
-                                              (platform.mountedAt(medium.mountPoint.c_str(),
-                                                                  mounted) != OsError::None ||
+                                              (files.mountedAt(medium.mountPoint.c_str(),
+                                                               mounted) != OsError::None ||
                                                !mounted);
                                    }),
                     media.end());

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace kovra {
 
@@ -16,7 +16,7 @@ enum class EmptyReaders { Counted, LeftOut };
 
 // The removable media now, in the order the card is looked for: the drives from C: to Y:, or
 // the mounted media by mount point. An error is the system's, the media it listed still given.
-OsError scanRemovableMedia(Platform& platform, EmptyReaders emptyReaders,
+OsError scanRemovableMedia(FileSystem& files, EmptyReaders emptyReaders,
                            std::vector<RemovableMedium>& media);
 
 } // namespace kovra

@@ -26,9 +26,9 @@ bool isInside(const std::string& path, const std::string& folder) {
 
 class Search {
   public:
-    Search(Platform& platform, const std::string& folder, const VideoSearchLimits& limits)
-        : platform_(platform), folder_(folder), limits_(limits) {
-        if (platform_.realPath(folder.c_str(), real_) != OsError::None)
+    Search(FileSystem& files, const std::string& folder, const VideoSearchLimits& limits)
+        : files_(files), folder_(folder), limits_(limits) {
+        if (files_.realPath(folder.c_str(), real_) != OsError::None)
             real_.clear();
     }
 
@@ -46,7 +46,7 @@ class Search {
     // A folder enters the walk once, by what it is, not by the path that reached it.
     bool firstVisit(const std::string& path) {
         FileIdentity identity;
-        if (platform_.identity(path.c_str(), identity) != OsError::None)
+        if (files_.identity(path.c_str(), identity) != OsError::None)
             return true;
         if (std::find(walked_.begin(), walked_.end(), identity) != walked_.end())
             return false;
@@ -57,7 +57,7 @@ class Search {
     // A link is followed only where it leads to something inside the folder searched.
     bool leadsInside(const std::string& path) {
         std::string real;
-        return !real_.empty() && platform_.realPath(path.c_str(), real) == OsError::None &&
+        return !real_.empty() && files_.realPath(path.c_str(), real) == OsError::None &&
                isInside(real, real_);
     }
 
@@ -68,7 +68,7 @@ class Search {
         if (depth > limits_.deepestFolder)
             return pass(relative, PassedOver::TooDeep);
         std::vector<std::string> folders;
-        OsError error = platform_.forEachEntry(path.c_str(), [&](const FolderEntry& entry) {
+        OsError error = files_.forEachEntry(path.c_str(), [&](const FolderEntry& entry) {
             if (stopped_)
                 return;
             std::string entryPath = joinPath(relative, entry.name);
@@ -94,7 +94,7 @@ class Search {
                 walk(sub, depth + 1);
     }
 
-    Platform& platform_;
+    FileSystem& files_;
     std::string folder_, real_;
     VideoSearchLimits limits_;
     FoundVideos found_;
@@ -115,9 +115,9 @@ bool isVideoName(const std::string& name) {
     return true;
 }
 
-FoundVideos findVideos(Platform& platform, const std::string& folder,
+FoundVideos findVideos(FileSystem& files, const std::string& folder,
                        const VideoSearchLimits& limits) {
-    return Search(platform, folder, limits).run();
+    return Search(files, folder, limits).run();
 }
 
 } // namespace kovra

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "device/passed_over.h"
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace kovra {
 
@@ -28,7 +28,7 @@ struct VideoSearchLimits {
 };
 
 // The *.avi files (any case) below folder.
-FoundVideos findVideos(Platform& platform, const std::string& folder,
+FoundVideos findVideos(FileSystem& files, const std::string& folder,
                        const VideoSearchLimits& limits = {});
 
 // Whether the name ends in ".avi", in any case.

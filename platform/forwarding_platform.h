@@ -10,9 +10,7 @@ class ForwardingPlatform : public Platform {
   public:
     explicit ForwardingPlatform(Platform& real = systemPlatform()) : real_(real) {}
 
-    OsError open(const char* path, OpenMode mode, FileId& file) override {
-        return real_.open(path, mode, file);
-    }
+    // An open file's (platform/file_io.h).
     OsError read(FileId file, void* buffer, std::size_t size) override {
         return real_.read(file, buffer, size);
     }
@@ -35,8 +33,20 @@ class ForwardingPlatform : public Platform {
         return real_.copyRange(from, offset, to, size);
     }
     OsError flush(FileId file) override { return real_.flush(file); }
+    void startFlush(FileId file, std::uint64_t offset, std::uint64_t size) override {
+        real_.startFlush(file, offset, size);
+    }
+    OsError setFileModified(FileId file, std::int64_t modified) override {
+        return real_.setFileModified(file, modified);
+    }
     void close(FileId file) override { real_.close(file); }
 
+    // Paths, folders and media (platform/file_system.h).
+    OsError open(const char* path, OpenMode mode, FileId& file) override {
+        return real_.open(path, mode, file);
+    }
+    OsError lockFile(const char* path, FileId& file) override { return real_.lockFile(path, file); }
+    bool enforcesSharing() const override { return real_.enforcesSharing(); }
     OsError tempPath(char* buffer, std::size_t capacity) override {
         return real_.tempPath(buffer, capacity);
     }
@@ -73,31 +83,11 @@ class ForwardingPlatform : public Platform {
     OsError setModified(const char* path, std::int64_t modified) override {
         return real_.setModified(path, modified);
     }
-    void startFlush(FileId file, std::uint64_t offset, std::uint64_t size) override {
-        real_.startFlush(file, offset, size);
-    }
-    OsError setFileModified(FileId file, std::int64_t modified) override {
-        return real_.setFileModified(file, modified);
-    }
     OsError makeFolder(const char* path) override { return real_.makeFolder(path); }
     OsError forEachEntry(const char* folder,
                          const std::function<void(const FolderEntry& entry)>& visit) override {
         return real_.forEachEntry(folder, visit);
     }
-    OsError lockFile(const char* path, FileId& file) override { return real_.lockFile(path, file); }
-
-    SystemTime localTime() override { return real_.localTime(); }
-    SystemTime localTimeOf(std::int64_t utcSeconds) override {
-        return real_.localTimeOf(utcSeconds);
-    }
-    OsError shellOpen(const char* path) override { return real_.shellOpen(path); }
-    bool enforcesSharing() const override { return real_.enforcesSharing(); }
-
-    std::uint32_t processId() override { return real_.processId(); }
-    bool processRunning(std::uint32_t processId) override {
-        return real_.processRunning(processId);
-    }
-    bool isTerminal(StandardStream stream) override { return real_.isTerminal(stream); }
 
     OsError removableMedia(std::vector<RemovableMedium>& media) override {
         return real_.removableMedia(media);
@@ -109,11 +99,22 @@ class ForwardingPlatform : public Platform {
         return real_.waitForMountChange(timeoutMilliseconds);
     }
     OsError flushVolume(const char* root) override { return real_.flushVolume(root); }
+    void setSystemRoot(const std::string& root) override { real_.setSystemRoot(root); }
+
+    // The desktop (platform/desktop.h).
+    SystemTime localTime() override { return real_.localTime(); }
+    SystemTime localTimeOf(std::int64_t utcSeconds) override {
+        return real_.localTimeOf(utcSeconds);
+    }
+    OsError shellOpen(const char* path) override { return real_.shellOpen(path); }
     void notify(const std::string& title, const std::string& text) override {
         real_.notify(title, text);
     }
-    void setSystemRoot(const std::string& root) override { real_.setSystemRoot(root); }
-
+    bool isTerminal(StandardStream stream) override { return real_.isTerminal(stream); }
+    std::uint32_t processId() override { return real_.processId(); }
+    bool processRunning(std::uint32_t processId) override {
+        return real_.processRunning(processId);
+    }
     void deferInterrupts() override { real_.deferInterrupts(); }
     void allowInterrupts() override { real_.allowInterrupts(); }
     bool interrupted() override { return real_.interrupted(); }

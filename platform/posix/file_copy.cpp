@@ -7,6 +7,7 @@
 
 #include "platform/posix/errors.h"
 #include "platform/posix/interrupts.h"
+#include "platform/posix/retry.h"
 
 namespace kovra::posix {
 
@@ -33,10 +34,8 @@ bool targetIsFull(int code) {
 OsError copyThroughBuffer(int in, std::uint64_t offset, int out, std::size_t want,
                           std::vector<char>& buffer, std::size_t& copied) {
     buffer.resize(kPiece);
-    ssize_t got;
-    do {
-        got = ::pread(in, buffer.data(), want, static_cast<off_t>(offset));
-    } while (got < 0 && errno == EINTR);
+    ssize_t got = retryOnInterrupt(
+        [&] { return ::pread(in, buffer.data(), want, static_cast<off_t>(offset)); });
     if (got < 0)
         return lastError().on(OsError::Side::Source);
     if (got == 0)
@@ -53,9 +52,7 @@ OsError copyThroughBuffer(int in, std::uint64_t offset, int out, std::size_t wan
 OsError writeAll(int fd, const void* data, std::size_t size) {
     const char* next = static_cast<const char*>(data);
     while (size > 0) {
-        ssize_t put = ::write(fd, next, size);
-        if (put < 0 && errno == EINTR)
-            continue;
+        ssize_t put = retryOnInterrupt([&] { return ::write(fd, next, size); });
         if (put < 0)
             return lastError();
         if (put == 0)
@@ -79,6 +76,7 @@ OsError copyBytes(int in, std::uint64_t offset, int out, std::uint64_t size) {
         if (inKernel) {
             auto at = static_cast<off_t>(offset);
             ssize_t got = copy_file_range(in, &at, out, nullptr, want, 0);
+            // Not retried at once: the loop asks first whether the signal was the user's.
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0 && targetIsFull(errno))

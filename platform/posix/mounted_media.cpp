@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <set>
 
+#include "platform/posix/descriptor.h"
 #include "platform/posix/errors.h"
+#include "platform/posix/retry.h"
 
 namespace kovra::posix {
 
@@ -48,23 +50,18 @@ std::string unescape(const std::string& text) {
 
 // The whole file; false when it cannot be opened or read.
 bool readFile(const std::string& path, std::string& text, int& code) {
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
+    Descriptor fd(
+        retryOnInterrupt([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }));
+    if (!fd.isOpen()) {
         code = errno;
         return false;
     }
     text.clear();
     char piece[kReadPiece];
     for (;;) {
-        ssize_t got = ::read(fd, piece, sizeof piece);
-        if (got < 0 && errno == EINTR)
-            continue;
+        ssize_t got = retryOnInterrupt([&] { return ::read(fd.get(), piece, sizeof piece); });
         if (got <= 0) {
             code = got < 0 ? errno : 0;
-            ::close(fd);
             return got == 0;
         }
         text.append(piece, static_cast<std::size_t>(got));

@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+#include "platform/posix/retry.h"
+
 extern char** environ;
 
 namespace kovra::posix {
@@ -18,8 +20,7 @@ constexpr long kNanosecondsPerMillisecond = 1000000;
 
 void sleepMilliseconds(int milliseconds) {
     timespec pause{0, milliseconds * kNanosecondsPerMillisecond};
-    while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
-    }
+    retryOnInterrupt([&] { return nanosleep(&pause, &pause); });
 }
 
 } // namespace
@@ -39,9 +40,7 @@ int startProgram(const char* program, char* const argv[], pid_t& child) {
 
 WaitOutcome waitAMoment(pid_t child, int milliseconds, int& status) {
     for (int waited = 0; waited < milliseconds; waited += kPollMilliseconds) {
-        pid_t ended = waitpid(child, &status, WNOHANG);
-        if (ended < 0 && errno == EINTR)
-            continue;
+        pid_t ended = retryOnInterrupt([&] { return waitpid(child, &status, WNOHANG); });
         if (ended < 0)
             return WaitOutcome::Failed;
         if (ended == child)

@@ -1,0 +1,66 @@
+#include "platform/posix/file_calls.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/posix/descriptor.h"
+#include "platform/posix/errors.h"
+#include "platform/posix/retry.h"
+
+namespace kovra::posix {
+
+int openDescriptor(const std::string& path, int flags, mode_t mode) {
+    return retryOnInterrupt([&] { return ::open(path.c_str(), flags | O_CLOEXEC, mode); });
+}
+
+// O_NONBLOCK keeps a FIFO from waiting for its other end; once the file is known to be
+// regular, its reads and writes block again as usual.
+OsError openRegular(const std::string& path, int flags, int& fd) {
+    Descriptor opened(openDescriptor(path, flags | O_NONBLOCK, kNewFileMode));
+    fd = -1;
+    if (!opened.isOpen()) {
+        int code = errno;
+        // A FIFO without a reader, or a device without its hardware.
+        if (code == ENXIO || code == ENODEV)
+            return OsError(OsError::NotAFile, code);
+        return fromErrno(code);
+    }
+    struct stat st;
+    if (fstat(opened.get(), &st) != 0)
+        return lastError();
+    if (S_ISDIR(st.st_mode))
+        return OsError(OsError::IsFolder, EISDIR);
+    if (!S_ISREG(st.st_mode))
+        return OsError::NotAFile;
+    if (fcntl(opened.get(), F_SETFL, fcntl(opened.get(), F_GETFL) & ~O_NONBLOCK) != 0)
+        return lastError();
+    fd = opened.release();
+    return OsError::None;
+}
+
+OsError flushDescriptor(int fd) {
+    return retryOnInterrupt([&] { return fsync(fd); }) == 0 ? OsError::None : lastError();
+}
+
+OsError flushEntries(const std::string& folder) {
+    Descriptor fd(openDescriptor(folder, O_RDONLY | O_DIRECTORY));
+    if (!fd.isOpen())
+        return lastError();
+    OsError error = flushDescriptor(fd.get());
+    // Some file systems cannot flush a folder at all; the move itself has been made.
+    return error.native() == EINVAL ? OsError::None : error;
+}
+
+FileKind kindOf(mode_t mode) {
+    if (S_ISREG(mode))
+        return FileKind::File;
+    if (S_ISDIR(mode))
+        return FileKind::Folder;
+    if (S_ISLNK(mode))
+        return FileKind::Link;
+    return FileKind::Other;
+}
+
+} // namespace kovra::posix

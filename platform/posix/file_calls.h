@@ -1,0 +1,36 @@
+// The calls on files and folders that more than one of the POSIX platform's parts makes:
+// opening, flushing, and telling what a name is.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace kovra::posix {
+
+constexpr mode_t kNewFileMode = 0666;
+
+// A card may name a file "..\..\x.avi": read as '/', it would lead out of every folder given.
+inline std::string nativePath(const char* path) {
+    return path;
+}
+
+// open() with O_CLOEXEC, so that no program the desktop starts inherits the file.
+int openDescriptor(const std::string& path, int flags, mode_t mode = 0);
+
+// Opens a regular file and nothing else: a FIFO or a device is NotAFile, found without
+// blocking, a folder IsFolder. fd is -1 after a failure.
+OsError openRegular(const std::string& path, int flags, int& fd);
+
+// fsync, made again after a signal.
+OsError flushDescriptor(int fd);
+
+// Makes a folder's entries (a rename into it) durable.
+OsError flushEntries(const std::string& folder);
+
+FileKind kindOf(mode_t mode);
+
+} // namespace kovra::posix
