@@ -1,0 +1,86 @@
+#include "player/reading_cache.h"
+
+#include <limits>
+
+#include "clips/timed_video.h"
+#include "device/video_files.h"
+
+namespace kovra::player {
+
+namespace {
+
+// What a reading costs beyond its chunk list: the entry, the header's streams, the report.
+constexpr std::size_t kReadingOverhead = 4096;
+
+std::size_t costOf(const CachedVideo& video) {
+    std::size_t blocks = (video.reading.chunks.size() + avi::ChunkList::kBlockChunks - 1) /
+                         avi::ChunkList::kBlockChunks;
+    return kReadingOverhead + blocks * avi::ChunkList::kBlockChunks * sizeof(avi::DataChunk) +
+           video.frameChunks.capacity() * sizeof(std::uint32_t) + video.path.size();
+}
+
+std::shared_ptr<CachedVideo> readCached(Platform& platform, const std::string& path,
+                                        const FileInfo& info, OsError& error) {
+    auto video = std::make_shared<CachedVideo>();
+    video->path = path;
+    video->size = info.size;
+    video->modified = info.modified;
+    VideoFileSource source(platform, path);
+    error = source.openError();
+    if (error != OsError::None)
+        return nullptr;
+    video->reading = avi::readVideo(source, avi::Chunks::Keep, avi::ReadingDepth::Glance);
+    error = source.readError();
+    if (error != OsError::None)
+        return nullptr;
+    const avi::VideoReading& reading = video->reading;
+    if (reading.report.state != avi::VideoState::Unreadable &&
+        reading.chunks.size() <= std::numeric_limits<std::uint32_t>::max()) {
+        video->frameChunks.reserve(reading.tally.streams[reading.header.videoStream].chunks);
+        for (std::size_t i = 0; i < reading.chunks.size(); ++i)
+            if (reading.chunks[i].stream == reading.header.videoStream)
+                video->frameChunks.push_back(static_cast<std::uint32_t>(i));
+    }
+    video->time = clips::timedVideo(platform, path, reading.report).time;
+    video->cost = costOf(*video);
+    return video;
+}
+
+} // namespace
+
+std::shared_ptr<const CachedVideo> ReadingCache::get(Platform& platform, const std::string& path,
+                                                     OsError& error) {
+    FileInfo info;
+    error = platform.info(path.c_str(), info);
+    if (error != OsError::None)
+        return nullptr;
+    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+        if ((*it)->path != path)
+            continue;
+        std::shared_ptr<const CachedVideo> found = *it;
+        held_ -= found->cost;
+        entries_.erase(it);
+        if (found->size == info.size && found->modified == info.modified) {
+            keep(found);
+            return found;
+        }
+        break; // changed since: read again
+    }
+    std::shared_ptr<const CachedVideo> video = readCached(platform, path, info, error);
+    if (video)
+        keep(video);
+    return video;
+}
+
+void ReadingCache::keep(std::shared_ptr<const CachedVideo> video) {
+    if (video->cost > mostBytes_)
+        return;
+    held_ += video->cost;
+    entries_.push_front(std::move(video));
+    while (held_ > mostBytes_) {
+        held_ -= entries_.back()->cost;
+        entries_.pop_back();
+    }
+}
+
+} // namespace kovra::player
