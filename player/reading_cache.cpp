@@ -1,5 +1,6 @@
 #include "player/reading_cache.h"
 
+#include <iterator>
 #include <limits>
 
 #include "clips/timed_video.h"
@@ -72,14 +73,30 @@ std::shared_ptr<const CachedVideo> ReadingCache::get(Platform& platform, const s
     return video;
 }
 
+bool ReadingCache::holds(const std::string& path) const {
+    for (const std::shared_ptr<const CachedVideo>& video : entries_)
+        if (video->path == path)
+            return true;
+    return false;
+}
+
 void ReadingCache::keep(std::shared_ptr<const CachedVideo> video) {
     if (video->cost > mostBytes_)
         return;
     held_ += video->cost;
     entries_.push_front(std::move(video));
+    // An indexed video is read again in a fraction of a millisecond, its index alone; one a
+    // power cut left without an index costs a walk over every chunk header, a read each: those
+    // are let go only once no indexed one is left to let go.
     while (held_ > mostBytes_) {
-        held_ -= entries_.back()->cost;
-        entries_.pop_back();
+        auto out = std::prev(entries_.end());
+        for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
+            if ((*it)->reading.chunksFromIndex) {
+                out = std::prev(it.base());
+                break;
+            }
+        held_ -= (*out)->cost;
+        entries_.erase(out);
     }
 }
 

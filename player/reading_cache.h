@@ -2,7 +2,8 @@
 // and when it was recorded, so that a frame request reads that frame's bytes alone: a video is
 // glanced at (headers and index, or where a power cut left no index its chunk headers walked)
 // the first time it is asked for, or again once its size or time changed. Bounded by the bytes
-// the readings take, the least recently used let go first.
+// the readings take, the least recently used indexed one let go first: a video without an
+// index, which costs a walk to read again, only once no indexed one is left.
 #pragma once
 
 #include <cstddef>
@@ -44,6 +45,8 @@ class ReadingCache {
     std::shared_ptr<const CachedVideo> get(Platform& platform, const std::string& path,
                                            OsError& error);
 
+    // Whether path's reading is kept (as of its last get()).
+    bool holds(const std::string& path) const;
     std::size_t bytesHeld() const { return held_; }
     std::size_t videosHeld() const { return entries_.size(); }
 

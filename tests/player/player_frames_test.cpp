@@ -105,6 +105,19 @@ TEST_F(PlayerFramesTest, AKeptReadingReadsOnlyTheFrame) {
     EXPECT_EQ(player.cache().videosHeld(), 1u);
 }
 
+// Room for two readings of these recordings (about 53 KiB each) and not three.
+constexpr std::size_t kTwoReadings = 120 * 1024;
+
+// A video without an index costs a walk over every chunk to read again: indexed ones go first.
+TEST_F(PlayerFramesTest, AWalkedReadingOutlastsIndexedOnes) {
+    Player player(systemPlatform(), {card_.dir.file("save"), 0, kTwoReadings});
+    for (const std::string& video : {card_.cut, card_.closed, card_.original})
+        ASSERT_EQ(player.frame(video, 0).failure.refusal, Refusal::None);
+    EXPECT_TRUE(player.cache().holds(card_.cut));
+    EXPECT_FALSE(player.cache().holds(card_.closed));
+    EXPECT_TRUE(player.cache().holds(card_.original));
+}
+
 struct ReadFaultCase {
     const char* fault;
     bool vanished; // else a read fails at the frame
