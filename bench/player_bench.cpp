@@ -3,7 +3,7 @@
 // page's timeline does. It prints the answer's p50, p95 and p99 (goal: p95 under 5 ms; the
 // server adds little), first looks at a video and later ones apart, the page faults a request
 // makes, the readings the cache holds and the process's peak memory (the server's whole goal:
-// under 30 MiB).
+// under 30 MiB, of which the readings' cache is bounded at 4 MiB).
 //
 //   make bench                                   all benchmarks
 //   build/bench/bench/kovra_bench_player [files] this one
@@ -46,6 +46,11 @@ double percentile(std::vector<double> values, double share) {
     return values[at];
 }
 
+// From here on VmHWM counts anew: the card's making held the clip and its copies.
+void resetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
 // VmHWM: the most this process has held in memory, in KiB.
 long peakKiB() {
     std::ifstream status("/proc/self/status");
@@ -78,28 +83,34 @@ int main(int argc, char** argv) {
     // The listing the server makes at start-up: how many frames each recording has.
     std::vector<std::string> paths;
     std::vector<std::uint64_t> frames;
+    std::vector<bool> cut;
     for (std::size_t i = 1; i <= files; ++i) {
         paths.push_back(recordingPath(work / "DCIM", i));
-        frames.push_back(
-            kovra::clips::glanceTimedVideo(kovra::systemPlatform(), paths.back()).report.frames);
+        kovra::avi::VideoReport report =
+            kovra::clips::glanceTimedVideo(kovra::systemPlatform(), paths.back()).report;
+        frames.push_back(report.frames);
+        cut.push_back(report.state != kovra::avi::VideoState::Ok);
         if (frames.back() == 0) {
             std::fprintf(stderr, "%s: no frames\n", paths.back().c_str());
             return 1;
         }
     }
+    clip = Clip();
+    resetPeak();
     long peakBefore = peakKiB();
 
     kovra::player::Player player(kovra::systemPlatform(),
                                  {(work / "save").string(), 0, kovra::player::kDefaultCacheBytes});
     std::mt19937 random(kSeed);
-    std::vector<double> all, first, later;
-    std::vector<bool> seen(files);
+    // Every answer; those whose reading was kept; those read now, of indexed and of cut videos.
+    std::vector<double> all, kept, indexed, walked;
     PageFaults faults;
     std::uint64_t bytes = 0;
     double load = loadAverage();
     for (std::size_t r = 0; r < files * kRequestsPerFile; ++r) {
         std::size_t video = random() % files;
         std::uint64_t n = random() % frames[video];
+        bool held = player.cache().holds(paths[video]);
         PageFaults before = pageFaultsSoFar();
         Clock::time_point start = Clock::now();
         kovra::player::FrameAnswer answer = player.frame(paths[video], n);
@@ -112,8 +123,7 @@ int main(int argc, char** argv) {
         }
         bytes += answer.jpeg.size();
         all.push_back(ms);
-        (seen[video] ? later : first).push_back(ms);
-        seen[video] = true;
+        (held ? kept : cut[video] ? walked : indexed).push_back(ms);
     }
     double p95 = percentile(all, 0.95);
     double requests = static_cast<double>(all.size());
@@ -125,15 +135,17 @@ int main(int argc, char** argv) {
                 all.size(), percentile(all, 0.5), p95, kP95Goal, verdict(p95 < kP95Goal),
                 percentile(all, 0.99), percentile(all, 1.0),
                 static_cast<double>(bytes) / 1024 / requests);
-    std::printf("  a video's first request (%zu): p50 %.3f ms, p95 %.3f ms; later ones (%zu): "
-                "p50 %.3f ms, p95 %.3f ms\n",
-                first.size(), percentile(first, 0.5), percentile(first, 0.95), later.size(),
-                percentile(later, 0.5), percentile(later, 0.95));
-    std::printf("  page faults %.2f + %.2f major a request; the cache holds %zu readings in "
-                "%.2f MiB; peak memory %.1f MiB (%.1f MiB before the first request)\n",
-                static_cast<double>(faults.minor) / requests,
-                static_cast<double>(faults.major) / requests, player.cache().videosHeld(),
-                static_cast<double>(player.cache().bytesHeld()) / kMiB,
-                static_cast<double>(peakKiB()) / 1024, static_cast<double>(peakBefore) / 1024);
+    std::printf("  its reading kept (%zu): p50 %.3f ms, p95 %.3f ms; read now, indexed (%zu): "
+                "p50 %.3f ms, p95 %.3f ms; read now, cut, its chunk headers walked (%zu): p50 "
+                "%.3f ms, p95 %.3f ms\n",
+                kept.size(), percentile(kept, 0.5), percentile(kept, 0.95), indexed.size(),
+                percentile(indexed, 0.5), percentile(indexed, 0.95), walked.size(),
+                percentile(walked, 0.5), percentile(walked, 0.95));
+    std::printf(
+        "  page faults %.2f + %.2f major a request; the cache holds %zu readings in "
+        "%.2f MiB; peak memory %.1f MiB (%.1f MiB before the first request, the card made)\n",
+        static_cast<double>(faults.minor) / requests, static_cast<double>(faults.major) / requests,
+        player.cache().videosHeld(), static_cast<double>(player.cache().bytesHeld()) / kMiB,
+        static_cast<double>(peakKiB()) / 1024, static_cast<double>(peakBefore) / 1024);
     return p95 < kP95Goal ? 0 : 1;
 }
