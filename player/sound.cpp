@@ -42,14 +42,6 @@ void writeWavHeader(const avi::StreamHeader& sound, std::uint32_t dataSize, std:
     avi::putLe32(h + kDataSizeAt, dataSize);
 }
 
-// The sound stream a plan cuts at the sample: the first with a WAVEFORMATEX; -1 for none.
-int cutStream(const avi::AviHeader& header) {
-    for (std::size_t i = 0; i < header.streams.size(); ++i)
-        if (header.streams[i].type == avi::kAuds && header.streams[i].hasWaveFormat)
-            return static_cast<int>(i);
-    return -1;
-}
-
 } // namespace
 
 SoundAnswer soundOf(Platform& platform, const CachedVideo& video, double fromSeconds,
@@ -65,7 +57,7 @@ SoundAnswer soundOf(Platform& platform, const CachedVideo& video, double fromSec
         answer.failure = unusable(video.path, reading.report);
         return answer;
     }
-    int stream = cutStream(reading.header);
+    int stream = avi::cutSoundStream(reading.header);
     const avi::StreamHeader* sound = stream >= 0 ? &reading.header.streams[stream] : nullptr;
     if (!sound || sound->audio.formatTag != kPcmFormat || sound->blockAlign == 0 ||
         sound->sampleSize == 0) {
