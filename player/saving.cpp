@@ -5,6 +5,7 @@
 
 #include "device/file_paths.h"
 #include "device/file_replacement.h"
+#include "platform/names.h"
 #include "player/failures.h"
 #include "player/frames.h"
 #include "words/clip_json.h"
@@ -26,6 +27,27 @@ bool endsWithVideoExtension(const std::string& name) {
             kVideoExtension[i])
             return false;
     return true;
+}
+
+// The most folders made above the save folder: ~/Videos/kovra on a system without ~/Videos.
+constexpr int kMostFoldersMade = 8;
+
+// folder made, and those above it that are missing.
+OsError makeFolders(Platform& platform, const std::string& folder, int depth = 0) {
+    OsError error = platform.makeFolder(folder.c_str());
+    if (error != OsError::NotFound || depth >= kMostFoldersMade)
+        return error;
+    std::size_t end = folder.size();
+    while (end > 0 && isPathSeparator(folder[end - 1]))
+        --end;
+    while (end > 0 && !isPathSeparator(folder[end - 1]))
+        --end;
+    while (end > 1 && isPathSeparator(folder[end - 1]))
+        --end;
+    if (end == 0 || end >= folder.size())
+        return error;
+    OsError above = makeFolders(platform, folder.substr(0, end), depth + 1);
+    return above == OsError::None ? platform.makeFolder(folder.c_str()) : above;
 }
 
 // The claimed name given up: the file is ours, still empty, and nothing else of it is left.
@@ -92,7 +114,7 @@ std::string clipFileStem(clips::ClockMillis start, clips::ClockMillis end) {
 
 OsError claimFreeName(Platform& platform, const std::string& folder, const std::string& stem,
                       const std::string& extension, std::string& path) {
-    OsError error = platform.makeFolder(folder.c_str());
+    OsError error = makeFolders(platform, folder);
     if (error != OsError::None) {
         path = folder;
         return error;

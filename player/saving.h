@@ -29,7 +29,7 @@ std::string clipFileStem(clips::ClockMillis start, clips::ClockMillis end);
 
 // Claims a name in folder nobody holds, stem then stem-2, stem-3 ...: an empty file created
 // there, never over one that exists, which the write then replaces whole. The folder is made
-// where it is missing. path: the file claimed; error where none could be.
+// where it is missing, and those above it. path: the file claimed; error where none could be.
 OsError claimFreeName(Platform& platform, const std::string& folder, const std::string& stem,
                       const std::string& extension, std::string& path);
 

@@ -86,11 +86,14 @@ TEST_F(PlayerSavingTest, AClipIsTheClipJobsFileUnderAFreeName) {
     EXPECT_TRUE(kovra::test::readAll(joinPath(save_, stem + ".avi")) == owners);
 }
 
+// Into ~/Videos/kovra of a home without Videos: a save folder whose parent is missing would
+// otherwise refuse every save.
 TEST_F(PlayerSavingTest, AFrameIsTheRecordersJpeg) {
-    Player player(systemPlatform(), {save_, 0, kDefaultCacheBytes});
+    std::string nested = joinPath(joinPath(card_.dir.file("home"), "Videos"), "kovra");
+    Player player(systemPlatform(), {nested, 0, kDefaultCacheBytes});
     SavedAnswer answer = player.saveFrame(card_.closed, kSavedFrame);
     ASSERT_EQ(answer.failure.refusal, Refusal::None) << answer.failure.text;
-    EXPECT_EQ(answer.path, joinPath(save_, "MOV0001-frame-000007.jpg"));
+    EXPECT_EQ(answer.path, joinPath(nested, "MOV0001-frame-000007.jpg"));
     EXPECT_EQ(answer.document, nlohmann::json({{"path", answer.path}}));
     EXPECT_TRUE(kovra::test::readAll(answer.path) == player.frame(card_.closed, kSavedFrame).jpeg);
 }
