@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 
 #include "clips/clock_time.h"
@@ -124,17 +123,6 @@ TEST_F(PlayerSavingTest, AWriteThatFailsNamesTheFileAndLeavesNothing) {
             << answer.failure.text;
         EXPECT_EQ(filesIn(save_), std::vector<std::string>{});
     }
-}
-
-TEST_F(PlayerSavingTest, AClipOfAVideoThatCannotBeReadNamesIt) {
-    kovra::test::FaultyPlatform platform;
-    platform.failReads("MOV0001", card_.closedBytes.size() / 2, OsError(OsError::Other, EIO));
-    Player player(platform, {save_, 0, kDefaultCacheBytes});
-    SavedAnswer answer =
-        player.saveClip(candidates_, clips::isoText(start_), clips::isoText(start_ + kRangeMillis));
-    EXPECT_EQ(answer.failure.refusal, Refusal::Unreadable) << answer.failure.text;
-    EXPECT_EQ(answer.failure.path, card_.closed);
-    EXPECT_EQ(filesIn(save_), std::vector<std::string>{});
 }
 
 } // namespace
