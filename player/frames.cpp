@@ -18,7 +18,7 @@ double frameSeconds(const avi::VideoReading& reading, std::uint64_t n) {
 }
 
 FrameAnswer frameOf(Platform& platform, const CachedVideo& video, std::uint64_t n,
-                    std::int64_t offsetMillis) {
+                    std::int64_t offsetMillis, bool& misplaced) {
     FrameAnswer answer;
     answer.frames = video.frameChunks.size();
     if (n >= video.frameChunks.size()) {
@@ -47,6 +47,7 @@ FrameAnswer frameOf(Platform& platform, const CachedVideo& video, std::uint64_t 
                                                     : OsError(OsError::ShortRead));
         return answer;
     }
+    misplaced = read == ChunkRead::Moved;
     pictures::JpegCheck check =
         read == ChunkRead::Moved
             ? pictures::JpegCheck{std::nullopt, pictures::NoPicture::FrameMoved}

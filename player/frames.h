@@ -19,8 +19,9 @@ constexpr std::uint32_t kMostFrameBytes = 8u << 20;
 double frameSeconds(const avi::VideoReading& reading, std::uint64_t n);
 
 // Frame n (from 0) of the video: one read of its chunk. offsetMillis: the clock offset the
-// frame's time on the recorder's clock is moved by.
+// frame's time on the recorder's clock is moved by. misplaced: set where the chunk is not where
+// the reading found it (a glance trusted an index that misstates it).
 FrameAnswer frameOf(Platform& platform, const CachedVideo& video, std::uint64_t n,
-                    std::int64_t offsetMillis);
+                    std::int64_t offsetMillis, bool& misplaced);
 
 } // namespace kovra::player

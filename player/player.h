@@ -52,6 +52,9 @@ class Player {
   private:
     // The kept reading of video, or failure set.
     std::shared_ptr<const CachedVideo> reading(const std::string& video, Failure& failure);
+    // The video read whole in place of a glance that met a chunk where its index misstates it;
+    // none (failure set where the reading failed) for one read whole already.
+    std::shared_ptr<const CachedVideo> readingAgain(const CachedVideo& glanced, Failure& failure);
 
     Platform& platform_;
     PlayerSettings settings_;

@@ -21,7 +21,8 @@ std::size_t costOf(const CachedVideo& video) {
 }
 
 std::shared_ptr<CachedVideo> readCached(Platform& platform, const std::string& path,
-                                        const FileInfo& info, OsError& error) {
+                                        const FileInfo& info, avi::ReadingDepth depth,
+                                        OsError& error) {
     auto video = std::make_shared<CachedVideo>();
     video->path = path;
     video->size = info.size;
@@ -30,7 +31,8 @@ std::shared_ptr<CachedVideo> readCached(Platform& platform, const std::string& p
     error = source.openError();
     if (error != OsError::None)
         return nullptr;
-    video->reading = avi::readVideo(source, avi::Chunks::Keep, avi::ReadingDepth::Glance);
+    video->reading = avi::readVideo(source, avi::Chunks::Keep, depth);
+    video->whole = depth == avi::ReadingDepth::Full;
     error = source.readError();
     if (error != OsError::None)
         return nullptr;
@@ -67,10 +69,34 @@ std::shared_ptr<const CachedVideo> ReadingCache::get(Platform& platform, const s
         }
         break; // changed since: read again
     }
-    std::shared_ptr<const CachedVideo> video = readCached(platform, path, info, error);
+    std::shared_ptr<const CachedVideo> video =
+        readCached(platform, path, info, avi::ReadingDepth::Glance, error);
     if (video)
         keep(video);
     return video;
+}
+
+std::shared_ptr<const CachedVideo>
+ReadingCache::readWhole(Platform& platform, const std::string& path, OsError& error) {
+    drop(path);
+    FileInfo info;
+    error = platform.info(path.c_str(), info);
+    if (error != OsError::None)
+        return nullptr;
+    std::shared_ptr<const CachedVideo> video =
+        readCached(platform, path, info, avi::ReadingDepth::Full, error);
+    if (video)
+        keep(video);
+    return video;
+}
+
+void ReadingCache::drop(const std::string& path) {
+    for (auto it = entries_.begin(); it != entries_.end(); ++it)
+        if ((*it)->path == path) {
+            held_ -= (*it)->cost;
+            entries_.erase(it);
+            return;
+        }
 }
 
 bool ReadingCache::holds(const std::string& path) const {

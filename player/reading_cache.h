@@ -32,7 +32,8 @@ struct CachedVideo {
     // Each video frame's place in reading.chunks, in the stream's order.
     std::vector<std::uint32_t> frameChunks;
     std::optional<clips::RecordingTime> time; // on the recorder's clock, none for no time
-    std::size_t cost = 0;                     // the bytes it holds, about
+    bool whole = false;   // read whole: an index checked against every chunk it lists
+    std::size_t cost = 0; // the bytes it holds, about
 };
 
 class ReadingCache {
@@ -45,6 +46,10 @@ class ReadingCache {
     std::shared_ptr<const CachedVideo> get(Platform& platform, const std::string& path,
                                            OsError& error);
 
+    // The same, read whole now (every chunk an index lists checked there, the data walked where
+    // they disagree), in place of a glance that trusted an index misstating a chunk.
+    std::shared_ptr<const CachedVideo> readWhole(Platform& platform, const std::string& path,
+                                                 OsError& error);
     // Whether path's reading is kept (as of its last get()).
     bool holds(const std::string& path) const;
     std::size_t bytesHeld() const { return held_; }
@@ -52,6 +57,8 @@ class ReadingCache {
 
   private:
     void keep(std::shared_ptr<const CachedVideo> video);
+    // Lets go of path's reading, where one is kept.
+    void drop(const std::string& path);
 
     std::size_t mostBytes_;
     std::size_t held_ = 0;

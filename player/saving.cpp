@@ -7,7 +7,6 @@
 #include "device/file_replacement.h"
 #include "platform/names.h"
 #include "player/failures.h"
-#include "player/frames.h"
 #include "words/clip_json.h"
 #include "words/finding_words.h"
 #include "words/shown_names.h"
@@ -134,16 +133,14 @@ OsError claimFreeName(Platform& platform, const std::string& folder, const std::
     return OsError::Exists;
 }
 
-SavedAnswer saveFrame(Platform& platform, const CachedVideo& video, std::uint64_t n,
-                      const std::string& folder, std::int64_t offsetMillis) {
+SavedAnswer saveFrame(Platform& platform, const FrameAnswer& frame, const std::string& video,
+                      std::uint64_t n, const std::string& folder) {
     SavedAnswer answer;
-    FrameAnswer frame = frameOf(platform, video, n, offsetMillis);
     if (frame.failure.refusal != Refusal::None) {
         answer.failure = frame.failure;
         return answer;
     }
-    OsError error =
-        claimFreeName(platform, folder, frameFileStem(video.path, n), ".jpg", answer.path);
+    OsError error = claimFreeName(platform, folder, frameFileStem(video, n), ".jpg", answer.path);
     if (error != OsError::None) {
         answer.failure = unwritable(answer.path, error);
         return answer;

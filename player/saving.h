@@ -33,9 +33,9 @@ std::string clipFileStem(clips::ClockMillis start, clips::ClockMillis end);
 OsError claimFreeName(Platform& platform, const std::string& folder, const std::string& stem,
                       const std::string& extension, std::string& path);
 
-// Frame n of the video saved into folder.
-SavedAnswer saveFrame(Platform& platform, const CachedVideo& video, std::uint64_t n,
-                      const std::string& folder, std::int64_t offsetMillis);
+// Frame n of the video, as frameOf() answered it, saved into folder.
+SavedAnswer saveFrame(Platform& platform, const FrameAnswer& frame, const std::string& video,
+                      std::uint64_t n, const std::string& folder);
 
 // The range [start, end), texts "YYYY-MM-DD HH:MM:SS[.fff]" on the recorder's clock moved by
 // offsetMillis (the true time, where a clock offset is given), as `clip --start --end` takes

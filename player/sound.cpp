@@ -45,7 +45,7 @@ void writeWavHeader(const avi::StreamHeader& sound, std::uint32_t dataSize, std:
 } // namespace
 
 SoundAnswer soundOf(Platform& platform, const CachedVideo& video, double fromSeconds,
-                    double toSeconds) {
+                    double toSeconds, bool& moved) {
     SoundAnswer answer;
     if (!std::isfinite(fromSeconds) || !std::isfinite(toSeconds) || toSeconds <= fromSeconds ||
         fromSeconds >= kLongestSeconds) {
@@ -111,6 +111,7 @@ SoundAnswer soundOf(Platform& platform, const CachedVideo& video, double fromSec
         ChunkRead read = readCheckedChunk(source, *chunk.chunk, chunk.offset, chunk.size, wav);
         if (read != ChunkRead::Read) {
             wav.clear();
+            moved = read == ChunkRead::Moved;
             answer.failure =
                 read == ChunkRead::Unreadable
                     ? unreadable(video.path, source.readError() != OsError::None

@@ -20,8 +20,8 @@ constexpr std::size_t kMostWavBytes = 8u << 20;
 // such frame's start to the last one's end, cut at the sample. A span reaching past the video
 // is cut to it; one that starts past its end is NotFound; one holding no frame's start is a WAV
 // of no samples; a span that is none (reversed, not finite, longer than any recording) is
-// BadRequest.
+// BadRequest. moved: set where a sound chunk is not where the reading found it.
 SoundAnswer soundOf(Platform& platform, const CachedVideo& video, double fromSeconds,
-                    double toSeconds);
+                    double toSeconds, bool& moved);
 
 } // namespace kovra::player

@@ -105,6 +105,27 @@ TEST_F(PlayerFramesTest, AKeptReadingReadsOnlyTheFrame) {
     EXPECT_EQ(player.cache().videosHeld(), 1u);
 }
 
+// A glance trusts an index checked against the file's size alone: one that misstates a frame's
+// size must make the player read the video whole and find the frame in the data, not fail it.
+TEST_F(PlayerFramesTest, AFrameTheIndexMisstatesIsFoundInTheData) {
+    constexpr unsigned kMisstated = 3;
+    constexpr std::ptrdiff_t kEntry = 16, kSize = 12;
+    Bytes bytes = card_.closedBytes;
+    const std::string idx1 = "idx1", frameId = "00dc";
+    auto entry = std::find_end(bytes.begin(), bytes.end(), idx1.begin(), idx1.end()) + 8;
+    for (unsigned frames = 0; entry + kEntry <= bytes.end(); entry += kEntry)
+        if (std::equal(frameId.begin(), frameId.end(), entry) && frames++ == kMisstated) {
+            entry[kSize] = static_cast<std::uint8_t>(entry[kSize] - 2);
+            break;
+        }
+    std::string misstated = card_.dir.file("misstated.avi");
+    kovra::test::writeAll(misstated, bytes);
+    Player player(systemPlatform(), {card_.dir.file("save"), 0, kDefaultCacheBytes});
+    FrameAnswer answer = player.frame(misstated, kMisstated);
+    ASSERT_EQ(answer.failure.refusal, Refusal::None) << answer.failure.text;
+    EXPECT_TRUE(answer.jpeg == player.frame(card_.closed, kMisstated).jpeg);
+}
+
 // Room for two readings of these recordings (about 53 KiB each) and not three.
 constexpr std::size_t kTwoReadings = 120 * 1024;
 
