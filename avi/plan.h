@@ -114,4 +114,7 @@ struct SpanPlan {
 SpanPlan planSpans(const std::vector<const VideoReading*>& readings,
                    const std::vector<SourceSpan>& spans);
 
+// The sound stream planSpans() cuts at the sample: the first with a WAVEFORMATEX; -1 for none.
+int cutSoundStream(const AviHeader& header);
+
 } // namespace kovra::avi

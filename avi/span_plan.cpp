@@ -23,14 +23,6 @@ bool usable(const std::vector<const VideoReading*>& readings, std::size_t source
     return r.report.state != VideoState::Unreadable && r.chunks.size() == r.tally.chunks;
 }
 
-// The sound a plan cuts at the sample: the first stream with a WAVEFORMATEX.
-int cutStream(const AviHeader& header) {
-    for (std::size_t i = 0; i < header.streams.size(); ++i)
-        if (header.streams[i].type == kAuds && header.streams[i].hasWaveFormat)
-            return static_cast<int>(i);
-    return kNoStream;
-}
-
 // What one sample frame is in a sound chunk: block align bytes (the strh sample size where the
 // format gives none); without a sample size each chunk counts as one, never cut.
 struct SoundUnits {
@@ -91,7 +83,7 @@ struct SourcePart {
 SourcePart partOf(const VideoReading& r, std::size_t source, const Frames& frames,
                   std::uint64_t soundFrom, std::uint64_t soundTo) {
     const AviHeader& h = r.header;
-    const int sound = cutStream(h);
+    const int sound = cutSoundStream(h);
     SourcePart part;
     part.range.source = source;
     part.range.streams.resize(h.streams.size());
@@ -148,7 +140,7 @@ void soundBounds(const VideoReading& r, const Frames& frames, bool firstSpan, bo
                  std::uint64_t& from, std::uint64_t& to) {
     from = 0;
     to = kAll;
-    int sound = cutStream(r.header);
+    int sound = cutSoundStream(r.header);
     Clock video = videoClock(r.header);
     if (sound == kNoStream || video.num == 0)
         return; // no sound, or frames with no time: the sound is taken whole
@@ -169,6 +161,13 @@ SpanPlan refused(PlanRefusal why, std::size_t source,
 }
 
 } // namespace
+
+int cutSoundStream(const AviHeader& header) {
+    for (std::size_t i = 0; i < header.streams.size(); ++i)
+        if (header.streams[i].type == kAuds && header.streams[i].hasWaveFormat)
+            return static_cast<int>(i);
+    return kNoStream;
+}
 
 SpanPlan planSpans(const std::vector<const VideoReading*>& readings,
                    const std::vector<SourceSpan>& spans) {

@@ -12,6 +12,7 @@
 #include "clips/clock_time.h"
 #include "device/card_finder.h"
 #include "device/video_export.h"
+#include "words/clip_json.h"
 #include "words/finding_words.h"
 #include "words/os_error_words.h"
 #include "words/quantities.h"
@@ -22,7 +23,6 @@ namespace kovra::cli {
 using words::describe;
 using words::durationText;
 using words::problemText;
-using words::putName;
 using words::shownName;
 
 namespace {
@@ -119,34 +119,7 @@ void say(Context& context, const std::string& out, const clips::ClipOutcome& out
     if (outcome.end)
         end = *outcome.end + offset;
     if (context.json) {
-        nlohmann::json document;
-        putName(document, "path", out);
-        document["frames"] = outcome.frames;
-        document["durationSeconds"] = outcome.seconds;
-        document["start"] = start ? nlohmann::json(clips::isoText(*start)) : nlohmann::json();
-        document["end"] = end ? nlohmann::json(clips::isoText(*end)) : nlohmann::json();
-        nlohmann::json sources = nlohmann::json::array();
-        for (const clips::ClipSource& part : outcome.sources) {
-            nlohmann::json source;
-            putName(source, "path", part.path);
-            source["firstFrame"] = part.firstFrame;
-            source["lastFrame"] = part.lastFrame;
-            source["frames"] = part.frames;
-            source["samples"] = part.samples;
-            sources.push_back(source);
-        }
-        document["sources"] = sources;
-        nlohmann::json gapList = nlohmann::json::array();
-        for (const clips::ClipGap& gap : outcome.gaps) {
-            nlohmann::json entry;
-            putName(entry, "after", gap.after);
-            putName(entry, "before", gap.before);
-            entry["seconds"] = static_cast<double>(gap.millis) / 1000;
-            gapList.push_back(entry);
-        }
-        document["gaps"] = gapList;
-        document["framesBeforeStart"] = outcome.framesBeforeStart;
-        printJson(document);
+        printJson(words::clipJson(out, outcome, offset));
     } else {
         std::cout << shownName(out) << ": " << outcome.frames << " frames, "
                   << durationText(outcome.seconds);
