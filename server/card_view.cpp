@@ -119,4 +119,14 @@ std::string cardPage(const CardView& view) {
            "</p></body></html>\n";
 }
 
+RouterContent routerContent(const CardView& view) {
+    RouterContent content;
+    content.videosJson = videosDocument(view).dump() + "\n";
+    content.cardJson = view.card.dump() + "\n";
+    content.page = cardPage(view);
+    for (const ListedVideo& video : view.videos)
+        content.videoPaths.push_back(video.path);
+    return content;
+}
+
 } // namespace kovra::server

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/platform.h"
+#include "server/router.h"
 #include "server/video_listing.h"
 
 namespace kovra::server {
@@ -27,5 +28,8 @@ nlohmann::json videosDocument(const CardView& view);
 
 // The page at "/": the card and its count of videos, in plain HTML, every text escaped.
 std::string cardPage(const CardView& view);
+
+// The listing, the card, the page and each id's path, made once for the routes.
+RouterContent routerContent(const CardView& view);
 
 } // namespace kovra::server

@@ -61,14 +61,10 @@ Reply Router::refusal(unsigned status, const std::string& why) {
     return withStandardHeaders(errorReply(status, why));
 }
 
-Router::Router(Access access, CardView card, MediaRoutes* media, std::int64_t clockOffsetMillis)
-    : access_(std::move(access)), card_(std::move(card)), media_(media),
-      clockOffsetMillis_(clockOffsetMillis) {
-    // Read once at start, as the listing is: each request only copies them.
-    videosJson_ = videosDocument(card_).dump() + "\n";
-    cardJson_ = card_.card.dump() + "\n";
-    page_ = cardPage(card_);
-}
+Router::Router(Access access, RouterContent content, MediaRoutes* media,
+               std::int64_t clockOffsetMillis)
+    : access_(std::move(access)), content_(std::move(content)), media_(media),
+      clockOffsetMillis_(clockOffsetMillis) {}
 
 Reply Router::answer(const Request& request) {
     // Before anything else: a page of another name that resolves here (DNS rebinding) learns
@@ -114,13 +110,13 @@ Reply Router::route(const Request& request, const Target& target) {
     const std::vector<std::string>& n = target.names;
     bool get = request.method == "GET", post = request.method == "POST";
     if (n.empty())
-        return get ? Reply{kOk, "text/html; charset=utf-8", page_, {}} : notAllowed("GET");
+        return get ? Reply{kOk, "text/html; charset=utf-8", content_.page, {}} : notAllowed("GET");
     if (n[0] != "api" || n.size() < 2)
         return errorReply(kNotFound, "no such thing here");
     if (n.size() == 2 && n[1] == "videos")
-        return get ? jsonReply(videosJson_) : notAllowed("GET");
+        return get ? jsonReply(content_.videosJson) : notAllowed("GET");
     if (n.size() == 2 && n[1] == "card")
-        return get ? jsonReply(cardJson_) : notAllowed("GET");
+        return get ? jsonReply(content_.cardJson) : notAllowed("GET");
     if (n.size() == 5 && n[1] == "videos" && n[3] == "frames")
         return get ? frameRoute(n[2], n[4]) : notAllowed("GET");
     if (n.size() == 4 && n[1] == "videos" && n[3] == "sound")
@@ -134,9 +130,9 @@ Reply Router::route(const Request& request, const Target& target) {
 
 const std::string* Router::videoPath(const std::string& id) const {
     std::optional<std::uint64_t> index = parseDecimal(id, kMostIdDigits);
-    if (!index || *index >= card_.videos.size())
+    if (!index || *index >= content_.videoPaths.size())
         return nullptr;
-    return &card_.videos[*index].path;
+    return &content_.videoPaths[*index];
 }
 
 Reply Router::frameRoute(const std::string& id, const std::string& n) {
@@ -200,13 +196,13 @@ Reply Router::saveFrameRoute(const std::string& body) {
         return errorReply(kBadRequest, "a frame takes {\"id\": ID, \"n\": N}");
     std::uint64_t id = document["id"].get<std::uint64_t>();
     std::uint64_t n = document["n"].get<std::uint64_t>();
-    if (id >= card_.videos.size())
+    if (id >= content_.videoPaths.size())
         return errorReply(kNotFound, "no video of that id in the listing");
     if (n > kMostFrame)
         return errorReply(kNotFound, "no frame of that number");
     if (!media_)
         return errorReply(kNotImplemented, kNoPlayer);
-    return media_->saveFrame(card_.videos[id].path, n);
+    return media_->saveFrame(content_.videoPaths[id], n);
 }
 
 } // namespace kovra::server

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "server/access.h"
-#include "server/card_view.h"
 #include "server/media_routes.h"
 #include "server/reply.h"
 #include "server/request_target.h"
@@ -20,10 +19,18 @@ constexpr std::int64_t kLongestSoundMicros = 10 * 60 * 1000000LL;
 // A clip of at most a day: longer is no range a person marks on the timeline.
 constexpr std::int64_t kLongestClipMillis = 24 * 60 * 60 * 1000LL;
 
+// What the routes answer with, made once at start from the card's listing: the routes read
+// no file themselves, and know a video only by its place here.
+struct RouterContent {
+    std::string videosJson, cardJson, page;
+    std::vector<std::string> videoPaths; // by id
+};
+
 class Router {
   public:
     // media may be null: the media routes then answer 501.
-    Router(Access access, CardView card, MediaRoutes* media, std::int64_t clockOffsetMillis);
+    Router(Access access, RouterContent content, MediaRoutes* media,
+           std::int64_t clockOffsetMillis);
 
     // The reply, with the headers every reply carries.
     Reply answer(const Request& request);
@@ -45,10 +52,9 @@ class Router {
     const std::string* videoPath(const std::string& id) const;
 
     Access access_;
-    CardView card_;
+    RouterContent content_;
     MediaRoutes* media_;
     std::int64_t clockOffsetMillis_;
-    std::string videosJson_, cardJson_, page_;
 };
 
 } // namespace kovra::server

@@ -34,7 +34,7 @@ void serve(Platform& platform, const ServeSettings& settings, MediaRoutes* media
     std::string token = makeToken();
     HttpServer http(settings.port, settings.idleTimeout);
     std::uint16_t port = http.port();
-    Router router(Access(token, port), std::move(view), media, settings.clockOffsetMillis);
+    Router router(Access(token, port), routerContent(view), media, settings.clockOffsetMillis);
     std::string url = "http://127.0.0.1:" + std::to_string(port) + "/?token=" + token;
     announce(url);
     BrowserLink link(platform);

@@ -35,16 +35,10 @@ class RecordingMedia : public MediaRoutes {
 };
 
 Router makeRouter(MediaRoutes* media) {
-    CardView view;
-    view.root = "/card";
-    for (const char* name : {"DCIM/A.avi", "B.avi"}) {
-        ListedVideo video;
-        video.shown = name;
-        video.path = std::string("/card/") + name;
-        view.videos.push_back(video);
-    }
+    RouterContent content;
+    content.videoPaths = {"/card/DCIM/A.avi", "/card/B.avi"};
     // The recorder's clock runs an hour behind the true one.
-    return Router(Access("t0k3n", kPort), view, media, kHourMillis);
+    return Router(Access("t0k3n", kPort), content, media, kHourMillis);
 }
 
 Request request(const std::string& method, const std::string& target, const std::string& body) {
