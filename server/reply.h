@@ -11,7 +11,6 @@ namespace kovra::server {
 // HTTP status codes the server answers with.
 enum Status : unsigned {
     kOk = 200,
-    kSeeOther = 303,
     kBadRequest = 400,
     kUnauthorized = 401,
     kForbidden = 403,

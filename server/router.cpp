@@ -19,6 +19,11 @@ constexpr std::uint64_t kMostFrame = std::numeric_limits<std::uint32_t>::max();
 // Seconds into a video: a day's worth and more.
 constexpr std::size_t kMostSecondDigits = 6;
 
+constexpr const char* kOnToThePage =
+    "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+    "<meta http-equiv=\"refresh\" content=\"0; url=/\"><title>Kovra</title></head>"
+    "<body><a href=\"/\">Kovra</a></body></html>\n";
+
 constexpr const char* kNoPlayer = "this build of Kovra reads no frames or sound yet";
 
 Reply withStandardHeaders(Reply reply) {
@@ -79,9 +84,11 @@ Reply Router::answer(const Request& request) {
                 continue;
             if (!access_.tokenMatches(value))
                 return refusal(kForbidden, "that is not this run's token");
-            Reply reply{kSeeOther, "text/plain; charset=utf-8", "See /\n", {}};
-            reply.headers = {
-                {"Location", "/"}, {"Set-Cookie", access_.cookie()}, {"Cache-Control", "no-store"}};
+            // A page that goes on to "/" itself rather than an HTTP redirect: a browser sends no
+            // SameSite=Strict cookie along a redirect that a page elsewhere (the file the
+            // browser was opened on) started, and "/" would be refused.
+            Reply reply{kOk, "text/html; charset=utf-8", kOnToThePage, {}};
+            reply.headers = {{"Set-Cookie", access_.cookie()}, {"Cache-Control", "no-store"}};
             return withStandardHeaders(reply);
         }
     }
