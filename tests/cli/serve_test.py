@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """serve_test.py PROGRAM: kovra-cli serve as a process. Each rule of the local server is a
 request that must be refused; then the listing against `videos --json`, 100 half-sent
-connections, the idle close, the browser's private page, and SIGTERM leaving nothing behind."""
+connections, the idle close, the browser's private page (opened in headless Chromium, which
+must land on the card's page), and SIGTERM leaving nothing behind."""
 import http.client
 import shutil
 import json
