@@ -127,15 +127,16 @@ class Session : public std::enable_shared_from_this<Session> {
     }
 
     // Ends the sending side and reads what the client still sends until it closes, so that a
-    // refused request's remaining bytes do not reset the connection before the refusal is read.
+    // refused request's remaining bytes do not reset the connection before the refusal is read:
+    // for the idle time at most, however the client trickles them.
     void close() {
         beast::error_code ignored;
         stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
+        stream_.expires_after(idle_);
         drain();
     }
 
     void drain() {
-        stream_.expires_after(idle_);
         stream_.async_read_some(net::buffer(drained_),
                                 [self = shared_from_this()](beast::error_code error, std::size_t) {
                                     if (error)
