@@ -30,9 +30,12 @@ void serve(Platform& platform, const ServeSettings& settings, MediaRoutes* media
     // From here an interrupt only marks the process: the loop sees it and ends, and the
     // browser's page goes with it.
     platform.deferInterrupts();
-    CardView view = readCardView(platform, settings.card, settings.clockOffsetMillis);
-    std::string token = makeToken();
+    // The port first: one that is taken is said before a large card is read.
     HttpServer http(settings.port, settings.idleTimeout);
+    std::string token = makeToken();
+    CardView view = readCardView(platform, settings.card, settings.clockOffsetMillis);
+    if (platform.interrupted())
+        return; // while the card was read: nothing served, no browser opened
     std::uint16_t port = http.port();
     Router router(Access(token, port), routerContent(view), media, settings.clockOffsetMillis);
     std::string url = "http://127.0.0.1:" + std::to_string(port) + "/?token=" + token;

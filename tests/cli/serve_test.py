@@ -3,6 +3,7 @@
 request that must be refused; then the listing against `videos --json`, 100 half-sent
 connections, the idle close, the browser's private page (opened in headless Chromium, which
 must land on the card's page), and SIGTERM leaving nothing behind."""
+import atexit
 import http.client
 import shutil
 import json
@@ -27,10 +28,23 @@ def check(what, got, want):
         failures.append(f"{what}: got {got!r}, want {want!r}")
 
 
+started = []
+
+
+@atexit.register
+def end_servers():
+    # A server left running by a check that raised is ended by its own id.
+    for process in started:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+
+
 def start(card, work, *extra, env=None):
     process = subprocess.Popen(
         [program, "serve", "--from", card, "--save", os.path.join(work, "save"), *extra],
         stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
+    started.append(process)
     line = process.stdout.readline()
     match = re.fullmatch(r"Kovra serves the card at http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]+)\n",
                          line)
@@ -122,6 +136,16 @@ with tempfile.TemporaryDirectory(prefix="kovra-serve-test.") as work:
         except subprocess.TimeoutExpired as served:
             ended = ("still serving", served.stdout)
         check(what + ": a usage error, nothing served", ended, (2, ""))
+    # A port that is taken: said, with the port, before anything else.
+    with socket.socket() as taken:
+        taken.bind(("127.0.0.1", 0))
+        taken.listen()
+        busy = taken.getsockname()[1]
+        run = subprocess.run([program, "serve", "--no-browser", "--from", card, "--save", work,
+                              "--port", str(busy)], capture_output=True, text=True,
+                             timeout=TIMEOUT, env=env)
+        check("a port taken: exit 1, named", (run.returncode, run.stdout,
+                                              f"127.0.0.1:{busy}: " in run.stderr), (1, "", True))
     process, port, token = start(card, work, "--no-browser", env=env)
     host = ("Host", f"127.0.0.1:{port}")
     bearer = ("Authorization", f"Bearer {token}")
