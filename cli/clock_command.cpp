@@ -7,6 +7,7 @@
 #include "cli/context.h"
 #include "cli/failure.h"
 #include "device/card_files.h"
+#include "words/card_json.h"
 #include "words/os_error_words.h"
 #include "words/shown_names.h"
 
@@ -26,11 +27,6 @@ std::string hexText(const ClockRecord::Bytes& bytes) {
         text += (text.empty() ? "" : " ") + std::string(byte);
     }
     return text;
-}
-
-nlohmann::json fieldsJson(const ClockFields& f) {
-    return {{"year", f.year}, {"month", f.month},   {"day", f.day},
-            {"hour", f.hour}, {"minute", f.minute}, {"second", f.second}};
 }
 
 ClockFields parseDate(const std::string& text) {
@@ -83,7 +79,7 @@ void addClockSet(CLI::App& clock, Context& context) {
             throw fileFailure(target, "cannot write: " + describe(error));
         std::string bytes = hexText(ClockRecord::encode(written));
         if (context.json) {
-            nlohmann::json document = fieldsJson(written);
+            nlohmann::json document = words::clockJson(written);
             words::putName(document, "path", target);
             document["bytes"] = bytes;
             printJson(document);
@@ -121,7 +117,7 @@ void addClockShow(CLI::App& clock, Context& context) {
         if (!ClockRecord::isCalendarDateTime(fields))
             warn(path + ": " + clockText(fields) + " is no real date and time");
         if (context.json)
-            printJson(fieldsJson(fields));
+            printJson(words::clockJson(fields));
         else
             std::cout << clockText(fields) << '\n';
     });

@@ -9,6 +9,7 @@
 #include "cli/failure.h"
 #include "device/card_files.h"
 #include "records/settings_words.h"
+#include "words/card_json.h"
 #include "words/os_error_words.h"
 
 namespace kovra::cli {
@@ -74,23 +75,7 @@ void warnOfImpossibleValues(const RecorderSettings& s, const std::string& path) 
 
 void showSettings(const RecorderSettings& settings, const std::string& path, bool json) {
     if (json) {
-        // The stored indices as they are, and beside each the choice it means in the window's
-        // words ("overwrite": 0 is "Yes").
-        printJson(
-            {{"triggerResolution", settings.triggerResolution},
-             {"triggerResolutionText",
-              choiceText(triggerResolutionChoices(), settings.triggerResolution)},
-             {"loopResolution", settings.loopResolution},
-             {"loopResolutionText", choiceText(loopResolutionChoices(), settings.loopResolution)},
-             {"frameRate", settings.frameRate},
-             {"frameRateText", choiceText(frameRateChoices(), settings.frameRate)},
-             {"overwrite", settings.overwrite},
-             {"overwriteText", choiceText(overwriteChoices(), settings.overwrite)},
-             {"sensitivityStep", settings.sensitivityStep},
-             {"maxGsensorFiles", settings.maxGsensorFiles},
-             {"maxManualFiles", settings.maxManualFiles},
-             {"maxCycleFiles", settings.maxCycleFiles},
-             {"sensitivity", ConfigRecord::sensitivityText(settings.sensitivityStep)}});
+        printJson(words::settingsJson(settings));
         return;
     }
     std::cout << path << '\n';

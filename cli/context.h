@@ -67,5 +67,6 @@ void addExportCommand(CLI::App& app, Context& context);
 void addClipCommands(CLI::App& app, Context& context);
 void addWatchCommand(CLI::App& app, Context& context);
 void addGalleryCommand(CLI::App& app, Context& context);
+void addServeCommand(CLI::App& app, Context& context);
 
 } // namespace kovra::cli

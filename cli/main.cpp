@@ -57,6 +57,7 @@ int run(int argc, char** argv) {
     addClipCommands(app, context);
     addWatchCommand(app, context);
     addGalleryCommand(app, context);
+    addServeCommand(app, context);
 
     try {
         app.parse(argc, argv);

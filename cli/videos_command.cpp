@@ -9,12 +9,10 @@
 #include "cli/context.h"
 #include "cli/failure.h"
 #include "clips/timed_video.h"
-#include "device/video_finder.h"
+#include "server/video_listing.h"
 #include "words/finding_words.h"
 #include "words/os_error_words.h"
 #include "words/quantities.h"
-#include "words/reasons.h"
-#include "words/report_json.h"
 #include "words/shown_names.h"
 
 namespace kovra::cli {
@@ -22,13 +20,9 @@ namespace kovra::cli {
 using words::describe;
 using words::durationText;
 using words::frameRateText;
-using words::passedOverText;
 using words::problemTexts;
-using words::putName;
-using words::reportJson;
 using words::shownName;
 using words::sizeText;
-using words::utf8Name;
 
 namespace {
 
@@ -38,15 +32,12 @@ struct VideosOptions {
     std::string clockOffset;
 };
 
-struct Listed {
-    std::string shown; // as given, or relative to the folder searched
-    clips::TimedVideo video;
-    std::string failure; // why the file could not be read at all
-};
+using server::listedJson;
+using server::ListedVideo;
 
-void printTable(const std::vector<Listed>& videos) {
+void printTable(const std::vector<ListedVideo>& videos) {
     std::size_t width = 4;
-    for (const Listed& v : videos)
+    for (const ListedVideo& v : videos)
         width = std::max(width, shownName(v.shown).size());
     auto row = [&](const std::string& path, const std::string& start, const std::string& size,
                    const std::string& length, const std::string& frames,
@@ -58,7 +49,7 @@ void printTable(const std::vector<Listed>& videos) {
                   << std::setw(7) << fps << state << '\n';
     };
     row("PATH", "START", "SIZE", "LENGTH", "FRAMES", "RESOLUTION", "FPS", "STATE");
-    for (const Listed& v : videos) {
+    for (const ListedVideo& v : videos) {
         if (!v.failure.empty())
             continue; // said on stderr
         const avi::VideoReport& r = v.video.report;
@@ -71,24 +62,6 @@ void printTable(const std::vector<Listed>& videos) {
         for (const std::string& problem : problemTexts(r))
             std::cout << "    " << problem << '\n';
     }
-}
-
-nlohmann::json listedJson(const Listed& v) {
-    if (!v.failure.empty()) {
-        // A file that could not be read is listed too, with why.
-        nlohmann::json entry;
-        putName(entry, "path", v.shown);
-        entry["state"] = avi::stateName(avi::VideoState::Unreadable);
-        entry["reason"] = utf8Name(v.failure);
-        return entry;
-    }
-    nlohmann::json entry = reportJson(v.shown, v.video.size, v.video.report);
-    const std::optional<clips::RecordingTime>& time = v.video.time;
-    entry["recordedStart"] = time ? nlohmann::json(clips::isoText(time->start)) : nlohmann::json();
-    entry["recordedEnd"] = time ? nlohmann::json(clips::isoText(time->end)) : nlohmann::json();
-    entry["timeSource"] =
-        time ? nlohmann::json(clips::timeSourceName(time->source)) : nlohmann::json();
-    return entry;
 }
 
 } // namespace
@@ -111,59 +84,31 @@ void addVideosCommand(CLI::App& app, Context& context) {
         std::vector<std::string> given = options->paths;
         if (given.empty())
             given.push_back(context.card().root);
-        std::vector<Listed> listed;
-        auto fail = [&](const std::string& shown, const std::string& why) {
-            warn(shownName(shown) + ": " + why);
-            Listed failed;
-            failed.shown = shown;
-            failed.failure = why;
-            listed.push_back(failed);
-        };
-        auto list = [&](const std::string& file, const std::string& shown) {
-            clips::TimedVideo video = clips::readTimedVideo(platform, file);
-            if (video.error != OsError::None)
-                return fail(shown, describe(video.error));
-            if (video.time)
-                video.time = clips::shifted(*video.time, offset);
-            listed.push_back({shown, video, ""});
-        };
+        std::vector<ListedVideo> listed;
+        auto say = [](const std::string& message) { warn(message); };
         for (const std::string& path : given) {
             FileInfo info;
             OsError error = platform.info(path.c_str(), info);
-            if (error != OsError::None) {
-                fail(path, describe(error));
-            } else if (info.isFolder()) {
-                FoundVideos found = findVideos(platform, path);
-                // A file or folder that could not be read is listed with why; a link not
-                // followed, or a limit reached, is only said.
-                for (const PassedOverEntry& entry : found.passedOver) {
-                    std::string shown = joinPath(path, entry.relative);
-                    std::string why =
-                        std::string("passed over: ") + passedOverText(entry.why) +
-                        (entry.error != OsError::None ? " (" + describe(entry.error) + ")" : "");
-                    if (entry.why == PassedOver::NotAFile || entry.why == PassedOver::Unlisted)
-                        fail(shown, why);
-                    else
-                        warn(shownName(shown) + ": " + why);
-                }
-                for (const std::string& relative : found.videos)
-                    list(joinPath(path, relative), relative);
-            } else {
-                list(path, path);
-            }
+            if (error != OsError::None)
+                server::listFailure(path, describe(error), listed, say);
+            else if (info.isFolder())
+                server::listFolder(platform, path, offset, listed, say);
+            else
+                server::listFile(platform, path, path, offset, listed, say);
         }
         // By the time recorded: those with none last, each group in the order found.
         if (options->sort == "time")
-            std::stable_sort(listed.begin(), listed.end(), [](const Listed& a, const Listed& b) {
-                const auto &ta = a.video.time, &tb = b.video.time;
-                return ta && (!tb || ta->start < tb->start);
-            });
+            std::stable_sort(listed.begin(), listed.end(),
+                             [](const ListedVideo& a, const ListedVideo& b) {
+                                 const auto &ta = a.video.time, &tb = b.video.time;
+                                 return ta && (!tb || ta->start < tb->start);
+                             });
         bool failed = false;
-        for (const Listed& v : listed)
+        for (const ListedVideo& v : listed)
             failed = failed || !v.failure.empty();
         if (context.json) {
             nlohmann::json array = nlohmann::json::array();
-            for (const Listed& v : listed)
+            for (const ListedVideo& v : listed)
                 array.push_back(listedJson(v));
             printJson(array);
         } else {

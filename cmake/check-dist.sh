@@ -103,11 +103,11 @@ deb=kovra-cli_${version}_$(dpkg --print-architecture).deb
 if [ -f "$a/$zip" ]; then
   members=$(python3 -c 'import sys, zipfile; print(" ".join(zipfile.ZipFile(sys.argv[1]).namelist()))' \
     "$a/$zip")
-  [ "$members" = "Kovra.exe README.txt kovra-cli.exe watch-at-log-in.cmd" ] && echo "ok    $zip holds $members" ||
+  [ "$members" = "Kovra.exe README.txt kovra-cli.exe kovra-player.cmd watch-at-log-in.cmd" ] && echo "ok    $zip holds $members" ||
     fail "$zip holds $members"
-  python3 - "$a/$zip" <<'EOF' && echo "ok    README.txt and the .cmd end their lines in CRLF" || fail "README.txt or the .cmd"
+  python3 - "$a/$zip" <<'EOF' && echo "ok    README.txt and the .cmd files end their lines in CRLF" || fail "README.txt or a .cmd"
 import sys, zipfile
-for name in ("README.txt", "watch-at-log-in.cmd"):
+for name in ("README.txt", "watch-at-log-in.cmd", "kovra-player.cmd"):
     text = zipfile.ZipFile(sys.argv[1]).read(name)
     lines, crlf = text.count(b"\n"), text.count(b"\r\n")
     if lines == 0 or crlf != lines:

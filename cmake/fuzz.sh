@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # make fuzz: builds the libFuzzer targets with clang (ASan, UBSan), the AVI reader's and the
-# pictures' (a frame checked, completed and decoded by libjpeg-turbo), and runs each for
+# pictures' (a frame checked, completed and decoded by libjpeg-turbo) and the local server's
+# routes (any target, content type and body through its rules), and runs each for
 # FUZZ_SECONDS (60 by default) on a copy of its seed corpus, so that what it finds never lands
 # in the repository's corpus. Crashes are saved under build/fuzz/artifacts/.
 set -euo pipefail
@@ -40,3 +41,5 @@ cp fuzz/corpus/avi/* fuzz/found/* "$build/avi-seeds/"
 fuzz_target avi_fuzz "$build/avi-seeds" avi/*.cpp fuzz/avi_fuzz.cpp
 fuzz_target jpeg_fuzz fuzz/corpus/jpeg pictures/*.cpp platform/posix/picture_codec.cpp \
   fuzz/jpeg_fuzz.cpp -- $(pkg-config --libs libturbojpeg)
+fuzz_target server_fuzz fuzz/corpus/server server/router.cpp server/access.cpp \
+  server/request_target.cpp clips/clock_time.cpp fuzz/server_fuzz.cpp

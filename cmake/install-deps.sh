@@ -10,14 +10,14 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 if [ "${1:-}" = --cli ]; then
   packages=(cmake ninja-build g++ make libcli11-dev nlohmann-json3-dev pkg-config libturbojpeg0-dev
-            libkainjow-mustache-dev)
+            libkainjow-mustache-dev libboost-dev)
 else
   packages=(cmake ninja-build g++ make googletest libgtest-dev clang-format
             g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64
             xvfb xauth x11-utils ffmpeg python3 python3-pefile fonts-dejavu-core
             libcli11-dev nlohmann-json3-dev pkg-config libturbojpeg0-dev clang libclang-rt-14-dev
             dpkg-dev lintian dosfstools fusefat fuse3 systemd
-            libkainjow-mustache-dev chromium chromium-driver python3-selenium)
+            libkainjow-mustache-dev libboost-dev chromium chromium-driver python3-selenium)
 fi
 for p in "${packages[@]}"; do
   have_pkg "$p" || need+=("$p")

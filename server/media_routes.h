@@ -1,0 +1,34 @@
+// What the server's four media routes ask of whoever reads and writes videos: each called with
+// values the routes have parsed and checked, a video named by its path from the listing (never
+// by any text of the URL), and answering with the reply to send.
+#pragma once
+
+#include <cstdint>
+
+#include "clips/clock_time.h"
+#include "server/reply.h"
+
+namespace kovra::server {
+
+// A span of a video's sound, in microseconds from its start: 0 <= from < to, to - from at
+// most kLongestSoundMicros.
+struct SoundSpan {
+    std::int64_t fromMicros = 0;
+    std::int64_t toMicros = 0;
+};
+
+class MediaRoutes {
+  public:
+    virtual ~MediaRoutes() = default;
+    // GET /api/videos/ID/frames/N: the Nth complete frame (from 0) as image/jpeg.
+    virtual Reply frame(const std::string& video, std::uint64_t n) = 0;
+    // GET /api/videos/ID/sound?from=S&to=S: the span's samples as audio/wav.
+    virtual Reply sound(const std::string& video, const SoundSpan& span) = 0;
+    // POST /api/clips: the range, on the recorder's clock (the --clock-offset already taken
+    // off), start before end, written into the save folder.
+    virtual Reply saveClip(clips::ClockMillis start, clips::ClockMillis end) = 0;
+    // POST /api/frames: the Nth frame saved as a JPEG into the save folder.
+    virtual Reply saveFrame(const std::string& video, std::uint64_t n) = 0;
+};
+
+} // namespace kovra::server
