@@ -85,8 +85,7 @@ void addServeCommand(CLI::App& app, Context& context) {
             std::cout << "Kovra serves the card at " << url << std::endl;
         };
         try {
-            // No media routes yet: they answer that this build reads no frames.
-            server::serve(platform, settings, nullptr, announce,
+            server::serve(platform, settings, announce,
                           [](const std::string& message) { warn(message); });
         } catch (const std::runtime_error& failure) {
             throw Failure(kFileProblem, failure.what());

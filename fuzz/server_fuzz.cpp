@@ -74,8 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* end = reinterpret_cast<const char*>(data) + size;
     constexpr std::uint16_t kPort = 8080;
     static CheckedMedia media;
-    static Router router(Access("t0k3n", kPort), RouterContent{"{}", "{}", "<p>", kPaths}, &media,
-                         0);
+    static Router router(Access("t0k3n", kPort), RouterContent{"{}", "{}", kPaths}, &media, 0);
     Request request;
     request.method = data[0] & 1 ? "POST" : "GET";
     request.target = line(at, end);

@@ -51,32 +51,6 @@ void putClock(Platform& platform, const std::string& root, nlohmann::json& card)
     card["clockProblem"] = problem.empty() ? nlohmann::json() : nlohmann::json(problem);
 }
 
-std::string escapedHtml(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 CardView readCardView(Platform& platform, const std::string& root, std::int64_t offsetMillis) {
@@ -107,23 +81,10 @@ nlohmann::json videosDocument(const CardView& view) {
     return {{"videos", videos}};
 }
 
-std::string cardPage(const CardView& view) {
-    std::string root = escapedHtml(words::utf8Name(view.root));
-    std::string count = std::to_string(view.videos.size());
-    return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-           "<title>Kovra: " +
-           root + "</title></head>\n<body><h1>The card at " + root + "</h1>\n<p>" + count +
-           (view.videos.size() == 1 ? " video" : " videos") +
-           ".</p>\n<p>The player page is coming. Until then the card answers at "
-           "<a href=\"/api/videos\">/api/videos</a> and <a href=\"/api/card\">/api/card</a>."
-           "</p></body></html>\n";
-}
-
 RouterContent routerContent(const CardView& view) {
     RouterContent content;
     content.videosJson = videosDocument(view).dump() + "\n";
     content.cardJson = view.card.dump() + "\n";
-    content.page = cardPage(view);
     for (const ListedVideo& video : view.videos)
         content.videoPaths.push_back(video.path);
     return content;

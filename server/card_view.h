@@ -26,10 +26,7 @@ CardView readCardView(Platform& platform, const std::string& root, std::int64_t 
 // {"videos": [...]}: each listed object with its "id".
 nlohmann::json videosDocument(const CardView& view);
 
-// The page at "/": the card and its count of videos, in plain HTML, every text escaped.
-std::string cardPage(const CardView& view);
-
-// The listing, the card, the page and each id's path, made once for the routes.
+// The listing, the card and each id's path, made once for the routes.
 RouterContent routerContent(const CardView& view);
 
 } // namespace kovra::server

@@ -19,6 +19,7 @@ enum Status : unsigned {
     kPayloadTooLarge = 413,
     kUnsupportedMediaType = 415,
     kMisdirected = 421,
+    kUnprocessable = 422,
     kHeadersTooLarge = 431,
     kInternalError = 500,
     kNotImplemented = 501,

@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "server/page_files.h"
+
 namespace kovra::server {
 
 namespace {
@@ -116,9 +118,14 @@ Reply Router::answer(const Request& request) {
 Reply Router::route(const Request& request, const Target& target) {
     const std::vector<std::string>& n = target.names;
     bool get = request.method == "GET", post = request.method == "POST";
-    if (n.empty())
-        return get ? Reply{kOk, "text/html; charset=utf-8", content_.page, {}} : notAllowed("GET");
-    if (n[0] != "api" || n.size() < 2)
+    // The page and its script and style: "/" is the page.
+    if (n.size() <= 1) {
+        const PageFile* file = pageFile(n.empty() ? "index.html" : n[0]);
+        if (!file)
+            return errorReply(kNotFound, "no such thing here");
+        return get ? Reply{kOk, file->contentType, file->text, {}} : notAllowed("GET");
+    }
+    if (n[0] != "api")
         return errorReply(kNotFound, "no such thing here");
     if (n.size() == 2 && n[1] == "videos")
         return get ? jsonReply(content_.videosJson) : notAllowed("GET");

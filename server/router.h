@@ -22,7 +22,7 @@ constexpr std::int64_t kLongestClipMillis = 24 * 60 * 60 * 1000LL;
 // What the routes answer with, made once at start from the card's listing: the routes read
 // no file themselves, and know a video only by its place here.
 struct RouterContent {
-    std::string videosJson, cardJson, page;
+    std::string videosJson, cardJson;
     std::vector<std::string> videoPaths; // by id
 };
 

@@ -6,6 +6,7 @@
 #include "platform/random_bytes.h"
 #include "server/browser_link.h"
 #include "server/card_view.h"
+#include "server/player_routes.h"
 #include "words/os_error_words.h"
 
 namespace kovra::server {
@@ -24,7 +25,7 @@ std::string makeToken() {
     return token;
 }
 
-void serve(Platform& platform, const ServeSettings& settings, MediaRoutes* media,
+void serve(Platform& platform, const ServeSettings& settings,
            const std::function<void(const std::string& url)>& announce,
            const std::function<void(const std::string& message)>& say) {
     // From here an interrupt only marks the process: the loop sees it and ends, and the
@@ -37,7 +38,12 @@ void serve(Platform& platform, const ServeSettings& settings, MediaRoutes* media
     if (platform.interrupted())
         return; // while the card was read: nothing served, no browser opened
     std::uint16_t port = http.port();
-    Router router(Access(token, port), routerContent(view), media, settings.clockOffsetMillis);
+    player::PlayerSettings playing;
+    playing.saveFolder = settings.save;
+    playing.clockOffsetMillis = settings.clockOffsetMillis;
+    // Saves are writes like any other: an interrupt during one fails it, its file removed.
+    PlayerRoutes media(platform, settings.card, playing);
+    Router router(Access(token, port), routerContent(view), &media, settings.clockOffsetMillis);
     std::string url = "http://127.0.0.1:" + std::to_string(port) + "/?token=" + token;
     announce(url);
     BrowserLink link(platform);

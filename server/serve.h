@@ -9,7 +9,6 @@
 
 #include "platform/platform.h"
 #include "server/http_server.h"
-#include "server/media_routes.h"
 
 namespace kovra::server {
 
@@ -30,10 +29,10 @@ constexpr std::size_t kTokenBytes = 32;
 std::string makeToken();
 
 // Lists the card, listens, hands announce the URL with the token, opens the browser on it
-// unless told not to (a failure to is handed to say), and serves until an interrupt (Ctrl+C,
-// SIGTERM, SIGHUP, the console closing), leaving no file behind. media may be null. A port that
-// cannot be had is a std::runtime_error.
-void serve(Platform& platform, const ServeSettings& settings, MediaRoutes* media,
+// unless told not to (a failure to is handed to say), and serves the page, the listing and the
+// player's frames, sound and saves until an interrupt (Ctrl+C, SIGTERM, SIGHUP, the console
+// closing), leaving no file behind. A port that cannot be had is a std::runtime_error.
+void serve(Platform& platform, const ServeSettings& settings,
            const std::function<void(const std::string& url)>& announce,
            const std::function<void(const std::string& message)>& say);
 

@@ -619,15 +619,31 @@ function fillUntimed() {
   el('untimed').hidden = card.untimed.length === 0;
 }
 
+// The card at a glance: where, how many recordings over how many days, and what its two
+// records say (the settings in the recorder window's words, the date TIME.txt holds).
+function cardText(about, count) {
+  const parts = [`${count} recording${count === 1 ? '' : 's'}` +
+    (about && typeof about.root === 'string' ? ` on ${about.root}` : '') +
+    `, ${card.days.length} day${card.days.length === 1 ? '' : 's'}`];
+  const config = about && about.config;
+  if (config) {
+    parts.push(`recording ${config.loopResolutionText} at ${config.frameRateText}, ` +
+      `G-sensor ${config.sensitivity}`);
+  }
+  const clock = about && about.clock;
+  if (clock) {
+    parts.push(`TIME.txt sets the clock to ${clock.year}-${two(clock.month)}-${two(clock.day)} ` +
+      `${two(clock.hour)}:${two(clock.minute)}:${two(clock.second)}`);
+  }
+  return parts.join('; ') + '.';
+}
+
 async function start() {
   wire();
   try {
     const [listing, about] = await Promise.all([getJson('/api/videos'), getJson('/api/card')]);
     loadRecordings(listing.videos || []);
-    const count = (listing.videos || []).length;
-    const where = about && typeof about.root === 'string' ? ` on ${about.root}` : '';
-    el('card').textContent = `${count} recording${count === 1 ? '' : 's'}${where}, ` +
-      `${card.days.length} day${card.days.length === 1 ? '' : 's'}.`;
+    el('card').textContent = cardText(about, (listing.videos || []).length);
     fillDays();
     fillUntimed();
     if (card.days.length > 0) showDay(card.days[0]);

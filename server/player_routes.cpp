@@ -1,0 +1,93 @@
+#include "server/player_routes.h"
+
+#include <cstdio>
+
+#include "clips/clock_time.h"
+#include "words/os_error_words.h"
+#include "words/shown_names.h"
+
+namespace kovra::server {
+
+namespace {
+
+constexpr double kMicrosPerSecond = 1e6;
+
+unsigned statusOf(player::Refusal refusal) {
+    switch (refusal) {
+    case player::Refusal::None:
+        return kOk;
+    case player::Refusal::NotFound:
+        return kNotFound;
+    case player::Refusal::BadRequest:
+        return kBadRequest;
+    case player::Refusal::Unusable:
+    case player::Refusal::NoSound:
+        return kUnprocessable;
+    case player::Refusal::TooLarge:
+        return kPayloadTooLarge;
+    case player::Refusal::Unreadable:
+    case player::Refusal::Unwritable:
+        break;
+    }
+    return kInternalError;
+}
+
+// The refusal in words: the file that failed, made safe to show, with the system's reason.
+Reply failureReply(const player::Failure& failure) {
+    std::string why = failure.text;
+    if (why.empty() && !failure.path.empty())
+        why = words::utf8Name(failure.path) + ": " + words::describe(failure.error);
+    return errorReply(statusOf(failure.refusal), why.empty() ? "not answered" : why);
+}
+
+Reply bytesReply(const char* type, const std::vector<std::uint8_t>& bytes) {
+    return {kOk, type, std::string(bytes.begin(), bytes.end()), {}};
+}
+
+} // namespace
+
+PlayerRoutes::PlayerRoutes(Platform& platform, std::string card, player::PlayerSettings settings)
+    : platform_(platform), card_(std::move(card)), clockOffsetMillis_(settings.clockOffsetMillis),
+      player_(platform, std::move(settings)) {}
+
+Reply PlayerRoutes::frame(const std::string& video, std::uint64_t n) {
+    player::FrameAnswer answer = player_.frame(video, n);
+    if (answer.failure.refusal != player::Refusal::None)
+        return failureReply(answer.failure);
+    Reply reply = bytesReply("image/jpeg", answer.jpeg);
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.6f", answer.seconds);
+    reply.headers.emplace_back(kFrameSecondsHeader, seconds);
+    if (answer.clock)
+        reply.headers.emplace_back(kFrameClockHeader, clips::isoText(*answer.clock));
+    // A frame's bytes never change while the card is served: the page may keep it.
+    reply.headers.emplace_back("Cache-Control", "private, max-age=3600");
+    return reply;
+}
+
+Reply PlayerRoutes::sound(const std::string& video, const SoundSpan& span) {
+    player::SoundAnswer answer =
+        player_.sound(video, span.fromMicros / kMicrosPerSecond, span.toMicros / kMicrosPerSecond);
+    if (answer.failure.refusal != player::Refusal::None)
+        return failureReply(answer.failure);
+    return bytesReply("audio/wav", answer.wav);
+}
+
+Reply PlayerRoutes::saveClip(clips::ClockMillis start, clips::ClockMillis end) {
+    // The router took --clock-offset off; the player takes texts as the page shows them.
+    clips::RangeCandidates card = clips::findRangeCandidates(platform_, card_);
+    player::SavedAnswer answer = player_.saveClip(card, clips::isoText(start + clockOffsetMillis_),
+                                                  clips::isoText(end + clockOffsetMillis_));
+    if (answer.failure.refusal != player::Refusal::None)
+        return failureReply(answer.failure);
+    return jsonReply(answer.document.dump() + "\n");
+}
+
+Reply PlayerRoutes::saveFrame(const std::string& video, std::uint64_t n) {
+    player::SavedAnswer answer = player_.saveFrame(video, n);
+    if (answer.failure.refusal != player::Refusal::None)
+        return failureReply(answer.failure);
+    return jsonReply(answer.document.dump() + "\n");
+}
+
+} // namespace kovra::server
