@@ -13,3 +13,7 @@ for program in build/bench/bench/kovra_bench_*; do
   "$program"
 done
 [ $found -eq 1 ] || echo "no benchmarks built"
+# kovra-cli serve as a process, and its page in Chromium: a script, after the programs. The bench
+# preset builds kovra-cli with everything else.
+echo "==== serve_bench.py ===="
+/usr/bin/python3 bench/serve_bench.py build/bench/kovra-cli

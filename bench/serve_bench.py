@@ -1,0 +1,333 @@
+#!/usr/bin/python3
+"""kovra-cli serve as a process, as an owner's browser meets it: its start-up on a card of 500
+recordings, a frame at random times over a card of 200 (every tenth cut by a power cut) asked
+over one keep-alive connection, a minute saved by POST /api/clips against cp of a file of its
+size in alternating rounds, its peak memory and page faults; then, in headless Chromium, a click
+on the timeline to the frame drawn, and the processor time of playing.
+
+    serve_bench.py KOVRA-CLI            (make bench runs it with build/bench/kovra-cli)
+
+Standard library only, and Debian's python3-selenium for the browser's part, which is skipped
+with its reason when Chromium, its driver or selenium is missing.
+"""
+import ctypes
+import http.client
+import json
+import os
+import random
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+FPS = 15
+RATE = 8000
+SIZE = "640x480"
+DESCRIPTION = f"{SIZE} {FPS} fps MJPEG, {RATE // 1000} kHz mono 16-bit PCM"
+SHORT_SECONDS = 4       # the copies that fill the cards: short, so that making them is quick
+LONG_SECONDS = 45       # the two recordings a minute is saved across
+STARTUP_FILES = 500
+FRAME_FILES = 200       # of which the last two are the long recordings
+CUT_EVERY = 10
+CUT_AT = 0.6            # a power cut leaves 60 % of the file, without its index
+FRAME_REQUESTS = 2000
+STARTUP_RUNS = 5
+CLIP_ROUNDS = 21       # a save takes under a tenth of a second: more rounds steady its median
+CLICKS = 40
+PLAY_SECONDS = 10
+TIMEOUT = 20
+SEED = 26
+# The recorder's clock, read as UTC (the server runs with TZ=UTC): the short copies close 4 s
+# apart from here, and the long pair on the day after.
+SHORT_CLOSED = 1192536000      # 2007-10-16 12:00:00
+LONG_CLOSED = 1192631100       # 2007-10-17 14:25:00, the first long one; the second 45 s later
+CLIP_START, CLIP_END = "2007-10-17 14:24:30.000", "2007-10-17 14:25:30.000"
+
+GOALS = {"startup": 1.0, "p95": 5.0, "peak": 30.0, "clip": 1.3, "click": 100.0,
+         "server_cpu": 0.02, "page_cpu": 0.2}
+TICKS = os.sysconf("SC_CLK_TCK")
+libc = ctypes.CDLL(None, use_errno=True)
+
+
+def verdict(met):
+    return "met" if met else "MISSED"
+
+
+def load_average():
+    return open("/proc/loadavg").read().split()[0]
+
+
+def percentile(values, share):
+    ordered = sorted(values)
+    return ordered[int(share * (len(ordered) - 1))] if ordered else 0.0
+
+
+def stat_fields(pid):
+    """utime+stime in seconds and the minor and major page faults of a process, from its stat."""
+    text = open(f"/proc/{pid}/stat").read()
+    fields = text[text.rindex(")") + 2:].split()  # the name may hold spaces; fields from state
+    minor, major = int(fields[7]), int(fields[9])
+    cpu = (int(fields[11]) + int(fields[12])) / TICKS
+    return cpu, minor, major
+
+
+def peak_mib(pid):
+    for line in open(f"/proc/{pid}/status"):
+        if line.startswith("VmHWM:"):
+            return int(line.split()[1]) / 1024
+    return 0.0
+
+
+def settle(folder):
+    """Flushes what the folder's file system holds dirty, so that no side pays for another's
+    writes."""
+    fd = os.open(folder, os.O_RDONLY | os.O_DIRECTORY)
+    try:
+        libc.syncfs(fd)
+    finally:
+        os.close(fd)
+
+
+# ---- The cards ----
+
+def make_recording(path, seconds):
+    subprocess.run(["ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                    f"testsrc=size={SIZE}:rate={FPS}", "-f", "lavfi", "-i",
+                    f"sine=frequency=440:sample_rate={RATE}", "-t", str(seconds), "-c:v",
+                    "mjpeg", "-q:v", "5", "-c:a", "pcm_s16le", "-ac", "1", path], check=True)
+    data = bytearray(open(path, "rb").read())
+    data[:4] = b"MARS"  # as the recorder signs them
+    return bytes(data)
+
+
+def write_recording(path, data, closed):
+    with open(path, "wb") as f:
+        f.write(data)
+    os.utime(path, (closed, closed))
+
+
+def make_cards(work):
+    """card500/DCIM: 500 short copies, every tenth cut; card200/DCIM: the first 198 of them,
+    linked, and two long recordings one after the other, for the minute to save."""
+    short = make_recording(os.path.join(work, "short.avi"), SHORT_SECONDS)
+    cut = short[:int(len(short) * CUT_AT)]
+    long = make_recording(os.path.join(work, "long.avi"), LONG_SECONDS)
+    big, small = os.path.join(work, "card500", "DCIM"), os.path.join(work, "card200", "DCIM")
+    os.makedirs(big)
+    os.makedirs(small)
+    total = 0
+    for i in range(1, STARTUP_FILES + 1):
+        data = cut if i % CUT_EVERY == 0 else short
+        write_recording(os.path.join(big, f"MOV{i:04}.avi"), data,
+                        SHORT_CLOSED + i * SHORT_SECONDS)
+        total += len(data)
+    for i in range(1, FRAME_FILES - 1):
+        os.link(os.path.join(big, f"MOV{i:04}.avi"), os.path.join(small, f"MOV{i:04}.avi"))
+    for k in range(2):
+        write_recording(os.path.join(small, f"MOV{FRAME_FILES - 1 + k:04}.avi"), long,
+                        LONG_CLOSED + k * LONG_SECONDS)
+    return total, len(short), len(long)
+
+
+# ---- The server ----
+
+class Server:
+    def __init__(self, program, work, card):
+        self.started = time.perf_counter()
+        self.process = subprocess.Popen([program, "serve", "--from", card, "--save", "save",
+                                         "--no-browser"], stdout=subprocess.PIPE, text=True,
+                                        cwd=work, env=dict(os.environ, TZ="UTC"))
+        line = self.process.stdout.readline().strip()
+        self.url_seconds = time.perf_counter() - self.started
+        if not line.startswith("Kovra serves the card at "):
+            raise RuntimeError(f"kovra-cli serve printed {line!r}")
+        self.url = line.rsplit(" ", 1)[-1]
+        self.port = int(self.url.split(":")[2].split("/")[0])
+        self.token = self.url.split("token=")[1]
+        self.connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=TIMEOUT)
+
+    @property
+    def pid(self):
+        return self.process.pid
+
+    def ask(self, method, target, body=None):
+        headers = {"Host": f"127.0.0.1:{self.port}", "Authorization": f"Bearer {self.token}"}
+        if body is not None:
+            headers.update({"Content-Type": "application/json",
+                            "Origin": f"http://127.0.0.1:{self.port}"})
+        self.connection.request(method, target, body=body, headers=headers)
+        response = self.connection.getresponse()
+        return response.status, response.read()
+
+    def stop(self):
+        self.connection.close()
+        self.process.send_signal(signal.SIGTERM)
+        return self.process.wait(timeout=TIMEOUT)
+
+
+def startup(program, work):
+    """Item 1: from the process's start to its URL line, and to its first listing answered."""
+    to_url, to_listing, listed = [], [], 0
+    for _ in range(STARTUP_RUNS):
+        server = Server(program, work, "card500")
+        status, body = server.ask("GET", "/api/videos")
+        to_listing.append(time.perf_counter() - server.started)
+        to_url.append(server.url_seconds)
+        listed = len(json.loads(body)["videos"]) if status == 200 else -1
+        server.stop()
+    url, listing = statistics.median(to_url), statistics.median(to_listing)
+    print(f"start-up on {STARTUP_FILES} recordings ({STARTUP_FILES // CUT_EVERY} cut), "
+          f"{listed} listed; medians of {STARTUP_RUNS} runs, the card in the page cache:")
+    print(f"  to the URL line {url:.3f} s (slowest {max(to_url):.3f} s); to the first "
+          f"/api/videos answer {listing:.3f} s (slowest {max(to_listing):.3f} s) "
+          f"(goal: under {GOALS['startup']:.0f} s: {verdict(listing < GOALS['startup'])})")
+
+
+def frame_requests(server, videos):
+    """Item 2: a frame at a random moment of a random recording, over one keep-alive
+    connection; the round trip as the client sees it."""
+    chance = random.Random(SEED)
+    times, size = [], 0
+    _, minor0, major0 = stat_fields(server.pid)
+    for _ in range(FRAME_REQUESTS):
+        video = chance.choice(videos)
+        n = chance.randrange(video["frames"])
+        began = time.perf_counter()
+        status, body = server.ask("GET", f"/api/videos/{video['id']}/frames/{n}")
+        times.append((time.perf_counter() - began) * 1000)
+        if status != 200:
+            raise RuntimeError(f"frame {n} of {video['path']}: HTTP {status}")
+        size += len(body)
+    _, minor1, major1 = stat_fields(server.pid)
+    p95 = percentile(times, 0.95)
+    cut = sum(1 for v in videos if v["state"] != "ok")
+    print(f"frames over HTTP on a card of {len(videos)} recordings ({cut} cut): {DESCRIPTION}")
+    print(f"  {FRAME_REQUESTS} requests at random times on one keep-alive connection, the round "
+          f"trip including this Python client: p50 {percentile(times, 0.5):.3f} ms, p95 "
+          f"{p95:.3f} ms (goal: under {GOALS['p95']:.0f} ms: {verdict(p95 < GOALS['p95'])}), "
+          f"p99 {percentile(times, 0.99):.3f} ms, max {max(times):.3f} ms; "
+          f"{size / 1024 / FRAME_REQUESTS:.1f} KiB a frame")
+    print(f"  the server's page faults {(minor1 - minor0) / FRAME_REQUESTS:.2f} + "
+          f"{(major1 - major0) / FRAME_REQUESTS:.2f} major a request")
+
+
+def timed_process(command):
+    """Wall seconds and the page faults of a command run as a process."""
+    began = time.perf_counter()
+    process = subprocess.Popen(command)
+    _, status, usage = os.wait4(process.pid, 0)
+    process.returncode = os.waitstatus_to_exitcode(status)
+    seconds = time.perf_counter() - began
+    if process.returncode != 0:
+        raise RuntimeError(f"{command} failed with {process.returncode}")
+    return seconds, usage.ru_minflt, usage.ru_majflt
+
+
+def save_clip(server, work, program):
+    """Item 4: POST /api/clips of a minute across two recordings against cp of a file of its
+    size and kovra-cli clip, each flushing its output, in alternating rounds."""
+    save = os.path.join(work, "save")
+    out = os.path.join(work, "out.avi")
+    body = json.dumps({"start": CLIP_START, "end": CLIP_END}).encode()
+
+    def fresh():
+        for name in os.listdir(save) if os.path.isdir(save) else []:
+            os.remove(os.path.join(save, name))
+        if os.path.exists(out):
+            os.remove(out)
+        settle(work)
+
+    def post():
+        _, minor0, major0 = stat_fields(server.pid)
+        began = time.perf_counter()
+        status, answer = server.ask("POST", "/api/clips", body)
+        seconds = time.perf_counter() - began
+        _, minor1, major1 = stat_fields(server.pid)
+        if status != 200:
+            raise RuntimeError(f"POST /api/clips: HTTP {status}: {answer[:200]!r}")
+        return seconds, minor1 - minor0, major1 - major0, json.loads(answer)
+
+    # A file of the clip's size, read from the page cache as the clip's sources are.
+    fresh()
+    kept = os.path.join(work, "clip-kept.avi")
+    shutil.copyfile(os.path.join(work, post()[3]["path"]), kept)
+    clip_size = os.path.getsize(kept)
+    sides = {
+        "POST /api/clips (60 s over two recordings; the round trip)": lambda: post()[:3],
+        "cp FILE OUT && sync OUT (a file of the clip's size)":
+            lambda: timed_process(["sh", "-c", f"cp '{kept}' '{out}' && sync '{out}'"]),
+        "kovra-cli clip OUT --start --end (the same minute, as a process)":
+            lambda: timed_process(["sh", "-c", f"TZ=UTC '{program}' clip '{out}' --from "
+                                   f"'{work}/card200' --start '{CLIP_START}' --end '{CLIP_END}' "
+                                   ">/dev/null"]),
+    }
+    figures = {name: [] for name in sides}
+    for round_ in range(CLIP_ROUNDS + 1):
+        for name, run in sides.items():
+            fresh()
+            measured = run()
+            if round_ > 0:  # the first round warms the page cache and is not counted
+                figures[name].append(measured)
+    print(f"save a minute: two {LONG_SECONDS} s \"MARS\" recordings one after the other, 60 s "
+          f"from 15 s into the first, {clip_size / 1024 / 1024:.1f} MiB written; every side "
+          f"reads from the page cache and flushes its output")
+    wall, fastest = {}, {}
+    for name, runs in figures.items():
+        wall[name] = statistics.median(r[0] for r in runs)
+        fastest[name] = min(r[0] for r in runs)
+        print(f"  {name:<68} {wall[name]:.3f} s (fastest {fastest[name]:.3f} s; "
+              f"page faults {statistics.median(r[1] for r in runs):.0f} + "
+              f"{statistics.median(r[2] for r in runs):.0f} major)")
+    print(f"  (medians of {CLIP_ROUNDS} alternating rounds after a first that is not counted; "
+          f"the POST's page faults are the server's, the others' their processes')")
+    names = list(sides)
+    ratio = wall[names[0]] / wall[names[1]]
+    print(f"  POST /api/clips / cp of its size: {ratio:.2f} in wall time "
+          f"({fastest[names[0]] / fastest[names[1]]:.2f} between the fastest runs) (goal: at most "
+          f"{GOALS['clip']:.2f}: {verdict(ratio <= GOALS['clip'])}); kovra-cli clip / cp "
+          f"{wall[names[2]] / wall[names[1]]:.2f}")
+
+
+def peak_memory(server, after):
+    peak = peak_mib(server.pid)
+    print(f"the server's peak memory (VmHWM) after {after}: {peak:.1f} MiB (goal: under "
+          f"{GOALS['peak']:.0f} MiB: {verdict(peak < GOALS['peak'])})")
+
+
+def main():
+    if len(sys.argv) != 2 or not os.access(sys.argv[1], os.X_OK):
+        print("usage: serve_bench.py KOVRA-CLI", file=sys.stderr)
+        return 2
+    program = os.path.abspath(sys.argv[1])
+    if not shutil.which("ffmpeg"):
+        print("serve: skipped: ffmpeg is not installed (the cards are made with it)")
+        return 0
+    # Beside the program, in the bench build, where the other benchmarks make their cards.
+    with tempfile.TemporaryDirectory(prefix="serve-", dir=os.path.dirname(program)) as work:
+        total, short, long = make_cards(work)
+        settle(work)
+        print(f"serve: cards of {DESCRIPTION}: {STARTUP_FILES} recordings of {SHORT_SECONDS} s "
+              f"({short / 1024:.0f} KiB, every tenth cut at 60 %), {total / 1024 / 1024:.0f} MiB; "
+              f"load average {load_average()} on {os.cpu_count()} cores")
+        startup(program, work)
+        server = Server(program, work, "card200")
+        try:
+            status, body = server.ask("GET", "/api/videos")
+            videos = [v for v in json.loads(body)["videos"] if v.get("frames", 0) > 0]
+            frame_requests(server, videos)
+            save_clip(server, work, program)
+            peak_memory(server, "the frames and the saved minutes")
+        finally:
+            code = server.stop()
+        if code != 0:
+            print(f"kovra-cli serve ended with {code} on SIGTERM")
+            return 1
+        print(f"load average at the end {load_average()}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
