@@ -36,7 +36,7 @@ CUT_AT = 0.6            # a power cut leaves 60 % of the file, without its index
 FRAME_REQUESTS = 2000
 STARTUP_RUNS = 5
 CLIP_ROUNDS = 21       # a save takes under a tenth of a second: more rounds steady its median
-CLICKS = 40
+CLICKS = 60
 PLAY_SECONDS = 10
 TIMEOUT = 20
 SEED = 26
@@ -297,6 +297,199 @@ def peak_memory(server, after):
           f"{GOALS['peak']:.0f} MiB: {verdict(peak < GOALS['peak'])})")
 
 
+# ---- In Chromium ----
+
+# Set once in the page: a pointer event notes performance.now() and the frame shown, and each
+# animation frame after it looks whether the canvas shows another frame yet.
+ARM_CLICK = """
+window.benchClick = {t0: null, t1: null, same: false};
+if (!window.benchArmed) {
+  window.benchArmed = true;
+  document.addEventListener('pointerdown', () => {
+    const b = window.benchClick;
+    b.t0 = performance.now();
+    const before = frames.shownKey;
+    const poll = () => {
+      if (frames.shownKey !== before) b.t1 = performance.now();
+      else if (at.recording && `${at.recording.id}/${at.frame}` === before) b.same = true;
+      else requestAnimationFrame(poll);
+    };
+    requestAnimationFrame(poll);
+  }, true);
+}"""
+AWAIT_CLICK = """
+const done = arguments[arguments.length - 1];
+const began = performance.now();
+const look = () => {
+  const b = window.benchClick;
+  if (b.t1 !== null) done(b.t1 - b.t0);
+  else if (b.same) done(-1);
+  else if (performance.now() - began > 5000) done(null);
+  else setTimeout(look, 5);
+};
+look();"""
+IN_VIEW = """
+const box = document.getElementById('timeline-canvas').getBoundingClientRect();
+return [view.from, view.to, box.width, card.timed.filter(
+    (r) => r.playable && r.end > view.from && r.start < view.to).map((r) => [r.start, r.end])];"""
+
+
+def chromium_skipped():
+    try:
+        import selenium  # noqa: F401
+    except ImportError:
+        return "python3-selenium is not installed (make test installs it)"
+    for tool in ("chromium", "chromedriver"):
+        if not shutil.which(tool):
+            return f"{tool} is not installed (make test installs it)"
+    return None
+
+
+def descendants(root):
+    """The processes below root, as their parents' ids in /proc name them."""
+    parents = {}
+    for name in os.listdir("/proc"):
+        if name.isdigit():
+            try:
+                text = open(f"/proc/{name}/stat").read()
+                parents[int(name)] = int(text[text.rindex(")") + 2:].split()[1])
+            except (OSError, ValueError):
+                pass
+    found, wanted = [], {root}
+    while wanted:
+        below = [pid for pid, parent in parents.items() if parent in wanted]
+        found += below
+        wanted = set(below)
+    return found
+
+
+def renderers(root):
+    found = []
+    for pid in descendants(root):
+        try:
+            if b"--type=renderer" in open(f"/proc/{pid}/cmdline", "rb").read():
+                found.append(pid)
+        except OSError:
+            pass
+    return found
+
+
+def cpu_of(pids):
+    total = 0.0
+    for pid in pids:
+        try:
+            total += stat_fields(pid)[0]
+        except OSError:
+            pass  # ended since
+    return total
+
+
+def clicks(driver, chance):
+    """Item 5: a click at a random moment of the timeline's recordings to the frame drawn."""
+    from selenium.webdriver.common.action_chains import ActionChains
+    from selenium.webdriver.common.by import By
+    timeline = driver.find_element(By.ID, "timeline-canvas")
+    times, same, lost = [], 0, 0
+    while len(times) < CLICKS and same + lost < CLICKS:
+        start, end, width, shown = driver.execute_script(IN_VIEW)
+        r_start, r_end = chance.choice(shown)
+        moment = chance.uniform(max(r_start, start), min(r_end, end))
+        x = round((moment - start) / (end - start) * width - width / 2)
+        driver.execute_script(ARM_CLICK)
+        ActionChains(driver).move_to_element_with_offset(timeline, x, 0).click().perform()
+        ms = driver.execute_async_script(AWAIT_CLICK)
+        if ms is None:
+            lost += 1
+        elif ms < 0:
+            same += 1  # the click fell on the frame already shown: nothing to draw
+        else:
+            times.append(ms)
+    if not times:
+        print("  a click to its frame: no click drew a frame")
+        return
+    p95 = percentile(times, 0.95)
+    print(f"  {len(times)} clicks at random moments of the recordings on the timeline (every "
+          f"tenth cut), from the pointer event to the animation frame that finds the frame on "
+          f"the canvas: p50 {percentile(times, 0.5):.1f} ms, p95 {p95:.1f} ms (goal: under "
+          f"{GOALS['click']:.0f} ms: {verdict(p95 < GOALS['click'])}), max {max(times):.1f} ms"
+          + (f"; {same} fell on the frame shown, {lost} drew nothing within 5 s" if same or lost
+             else ""))
+
+
+def play(driver, server):
+    """Item 6: the processor time of the server and of the page's renderers while 10 s play."""
+    from selenium.webdriver.common.by import By
+    browser = driver.service.process.pid
+    body = driver.find_element(By.TAG_NAME, "body")
+    pages = renderers(browser)
+    server_before, page_before = stat_fields(server.pid)[0], cpu_of(pages)
+    each_before = [cpu_of([pid]) for pid in pages]
+    all_before = cpu_of(descendants(browser))
+    playhead = "return playheadTime()"
+    from_ms = driver.execute_script(playhead)
+    body.send_keys(" ")
+    began = time.perf_counter()
+    time.sleep(PLAY_SECONDS)
+    moved = driver.execute_script(
+        "return playback ? [at.recording.id, at.frame, playback.rate] : null")
+    body.send_keys(" ")
+    seconds = time.perf_counter() - began
+    moved_s = (driver.execute_script(playhead) - from_ms) / 1000
+    server_cpu = (stat_fields(server.pid)[0] - server_before) / seconds
+    page_cpu = (cpu_of(pages) - page_before) / seconds
+    each = " + ".join(f"{(cpu_of([pid]) - before) / seconds:.3f}"
+                      for pid, before in zip(pages, each_before))
+    all_cpu = (cpu_of(descendants(browser)) - all_before) / seconds
+    print(f"  playing {seconds:.1f} s at 1x across the short recordings (the playhead moved "
+          f"{moved_s:.1f} s, gaps before cut ones skipped; still playing at the end: "
+          f"{moved is not None}), per second played: the server {server_cpu:.4f} core-seconds a second of "
+          f"video (goal: under {GOALS['server_cpu']}: {verdict(server_cpu < GOALS['server_cpu'])}"
+          f"); the page's {len(pages)} renderer processes {page_cpu:.3f} ({each}) (goal: under "
+          f"{GOALS['page_cpu']}: {verdict(page_cpu < GOALS['page_cpu'])}); all of Chromium's "
+          f"processes {all_cpu:.3f}, its GPU process drawing without a GPU among them")
+
+
+def in_chromium(server):
+    why = chromium_skipped()
+    if why:
+        print(f"in Chromium: skipped: {why}")
+        return
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.by import By
+    options = webdriver.ChromeOptions()
+    options.binary_location = shutil.which("chromium")
+    for argument in ("--headless=new", "--disable-gpu", "--no-first-run", "--no-sandbox",
+                     "--disable-background-networking",
+                     "--autoplay-policy=no-user-gesture-required", "--window-size=1100,1000"):
+        options.add_argument(argument)
+    driver = webdriver.Chrome(service=Service(shutil.which("chromedriver")), options=options)
+    try:
+        driver.set_script_timeout(TIMEOUT)
+        driver.get(server.url)
+        for _ in range(TIMEOUT * 10):
+            # Until player.js has run, "card" is the element of that id, without timed.
+            if driver.execute_script("return typeof frames === 'object' && card.timed "
+                                     "&& card.timed.length > 0 && frames.shownKey !== null"):
+                break
+            time.sleep(0.1)
+        else:
+            print("in Chromium: the page showed no frame within 20 s")
+            return
+        # The first day, halved eight times around its first recording: about 5.6 minutes
+        # across the timeline, a frame about a third of a pixel.
+        body = driver.find_element(By.TAG_NAME, "body")
+        for _ in range(8):
+            body.send_keys("+")
+        print(f"in headless Chromium ({driver.capabilities.get('browserVersion', '?')}), the "
+              f"same server and card; load average {load_average()}")
+        chance = random.Random(SEED)
+        clicks(driver, chance)
+        play(driver, server)
+    finally:
+        driver.quit()
+
+
 def main():
     if len(sys.argv) != 2 or not os.access(sys.argv[1], os.X_OK):
         print("usage: serve_bench.py KOVRA-CLI", file=sys.stderr)
@@ -320,6 +513,8 @@ def main():
             frame_requests(server, videos)
             save_clip(server, work, program)
             peak_memory(server, "the frames and the saved minutes")
+            in_chromium(server)
+            peak_memory(server, "the page's clicks and play as well")
         finally:
             code = server.stop()
         if code != 0:
