@@ -441,7 +441,8 @@ def play(driver, server):
                       for pid, before in zip(pages, each_before))
     all_cpu = (cpu_of(descendants(browser)) - all_before) / seconds
     print(f"  playing {seconds:.1f} s at 1x across the short recordings (the playhead moved "
-          f"{moved_s:.1f} s, gaps before cut ones skipped; still playing at the end: "
+          f"{moved_s:.1f} s on the recorder's clock, a gap it skipped counted in that; still "
+          f"playing at the end: "
           f"{moved is not None}), per second played: the server {server_cpu:.4f} core-seconds a second of "
           f"video (goal: under {GOALS['server_cpu']}: {verdict(server_cpu < GOALS['server_cpu'])}"
           f"); the page's {len(pages)} renderer processes {page_cpu:.3f} ({each}) (goal: under "
