@@ -489,7 +489,7 @@ async function showPreview(t, x) {
     box.hidden = true; // a recording whose frames gave no picture
     return;
   }
-  const when = clockText(frameTime(r, strip[best].frame), false);
+  const when = clockText(frameTime(r, strip[best].frame));
   const picture = el('preview-picture');
   const source = `/api/videos/${encodeURIComponent(r.id)}/pictures/${best}`;
   if (picture.getAttribute('src') !== source) picture.src = source;

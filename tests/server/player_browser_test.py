@@ -283,6 +283,8 @@ def in_browser(url, port, card, save, videos):
               [r for r in requested if not r.startswith(f"http://127.0.0.1:{port}/")], [])
         if screenshot:
             click_at(driver, starts[1] + 1000)
+            # The pointer rests on the timeline: the picture shows its preview, once loaded.
+            wait_for(driver, shown, "the preview under the pointer shows before the picture")
             driver.save_screenshot(screenshot)
     finally:
         driver.quit()
