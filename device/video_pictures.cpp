@@ -66,6 +66,7 @@ VideoPictures readVideoPictures(Platform& platform, const std::string& path,
         pictures::Thumbnail made = pictureOf(source, place, sizes.stripWidth, frame);
         result.strip.push_back(std::move(made.picture));
         result.stripRefused.push_back(made.refused);
+        result.stripFrames.push_back(place.frame);
     }
     if (source.readError() != OsError::None)
         result.error = source.readError();

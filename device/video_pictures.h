@@ -34,6 +34,9 @@ struct VideoPictures {
     // stripRefused, as long, says why.
     std::vector<std::optional<Picture>> strip;
     std::vector<pictures::NoPicture> stripRefused;
+    // As long: the number (from 0) of the frame each strip entry was taken from, so that a
+    // picture can be placed at its moment of the video.
+    std::vector<std::uint64_t> stripFrames;
     // What was read of the file.
     std::uint64_t bytesRead = 0;
 };

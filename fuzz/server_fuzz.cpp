@@ -44,6 +44,14 @@ class CheckedMedia : public MediaRoutes {
                 "a span out of its bounds");
         return {kOk, "audio/wav", "", {}};
     }
+    Reply pictures(const std::string& video) override {
+        require(listed(video), "pictures handed an unlisted path");
+        return {kOk, "application/json", "{}", {}};
+    }
+    Reply picture(const std::string& video, std::uint64_t k) override {
+        require(listed(video) && k < 100, "a picture of an unlisted path or past two digits");
+        return {kOk, "image/jpeg", "", {}};
+    }
     Reply saveClip(kovra::clips::ClockMillis start, kovra::clips::ClockMillis end) override {
         require(start < end && end - start <= kLongestClipMillis, "a clip out of its bounds");
         return {kOk, "application/json", "{}", {}};

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "clips/clock_time.h"
+#include "pictures/thumbnail.h"
 #include "platform/platform.h"
 
 namespace kovra::player {
@@ -51,6 +52,28 @@ struct SoundAnswer {
     // The span the samples cover, from the video's first frame: that of the frames starting in
     // the span asked for, as a clip of it cuts its sound.
     double fromSeconds = 0, toSeconds = 0;
+};
+
+// One picture of the gallery's strip of a video: the frame it was made from and when that frame
+// starts (as a FrameAnswer says), and the picture, or why that frame gave none.
+struct StripPicture {
+    std::uint64_t frame = 0;
+    double seconds = 0;
+    std::optional<clips::ClockMillis> clock;
+    std::optional<Picture> picture;
+    pictures::NoPicture refused = pictures::NoPicture::None; // why there is no picture
+};
+
+// GET /api/videos/ID/pictures: the strip, in the video's order (fewer for a short video).
+struct PicturesAnswer {
+    Failure failure;
+    std::vector<StripPicture> pictures;
+};
+
+// GET /api/videos/ID/pictures/K: picture K of the strip; a frame that gave none is a failure.
+struct PictureAnswer {
+    Failure failure;
+    StripPicture shown;
 };
 
 // POST /api/clips and POST /api/frames: the file written into the save folder, and the JSON

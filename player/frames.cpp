@@ -17,6 +17,15 @@ double frameSeconds(const avi::VideoReading& reading, std::uint64_t n) {
     return static_cast<double>(n) * static_cast<double>(clock.num) / static_cast<double>(clock.den);
 }
 
+std::optional<clips::ClockMillis> frameClock(const CachedVideo& video, std::uint64_t n,
+                                             std::int64_t offsetMillis) {
+    if (!video.time)
+        return std::nullopt;
+    return video.time->start + offsetMillis +
+           static_cast<std::int64_t>(
+               std::llround(frameSeconds(video.reading, n) * clips::kMillisPerSecond));
+}
+
 FrameAnswer frameOf(Platform& platform, const CachedVideo& video, std::uint64_t n,
                     std::int64_t offsetMillis, bool& misplaced) {
     FrameAnswer answer;
@@ -59,10 +68,7 @@ FrameAnswer frameOf(Platform& platform, const CachedVideo& video, std::uint64_t 
     }
     pictures::addHuffmanTables(jpeg, *check.layout);
     answer.seconds = frameSeconds(video.reading, n);
-    if (video.time)
-        answer.clock =
-            video.time->start + offsetMillis +
-            static_cast<std::int64_t>(std::llround(answer.seconds * clips::kMillisPerSecond));
+    answer.clock = frameClock(video, n, offsetMillis);
     return answer;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "avi/video_reading.h"
 #include "player/answers.h"
@@ -17,6 +18,11 @@ constexpr std::uint32_t kMostFrameBytes = 8u << 20;
 
 // When frame n starts, in seconds from the video's first frame (its strh clock, or avih's).
 double frameSeconds(const avi::VideoReading& reading, std::uint64_t n);
+
+// When frame n starts on the recorder's clock moved by offsetMillis; none for a video without a
+// time.
+std::optional<clips::ClockMillis> frameClock(const CachedVideo& video, std::uint64_t n,
+                                             std::int64_t offsetMillis);
 
 // Frame n (from 0) of the video: one read of its chunk. offsetMillis: the clock offset the
 // frame's time on the recorder's clock is moved by. misplaced: set where the chunk is not where

@@ -63,6 +63,48 @@ SoundAnswer Player::sound(const std::string& video, double fromSeconds, double t
     return answer;
 }
 
+PicturesAnswer Player::pictures(const std::string& video) {
+    PicturesAnswer answer;
+    std::shared_ptr<const CachedVideo> kept = reading(video, answer.failure);
+    if (!kept)
+        return answer;
+    OsError error;
+    std::shared_ptr<const VideoStrip> strip =
+        pictures_.get(platform_, video, kept->size, kept->modified, error);
+    if (!strip) {
+        answer.failure = unreadable(video, error);
+        return answer;
+    }
+    for (std::size_t i = 0; i < strip->pictures.size(); ++i) {
+        StripPicture shown;
+        shown.frame = strip->frames.at(i);
+        shown.seconds = frameSeconds(kept->reading, shown.frame);
+        shown.clock = frameClock(*kept, shown.frame, settings_.clockOffsetMillis);
+        shown.picture = strip->pictures[i];
+        shown.refused = strip->refused.at(i);
+        answer.pictures.push_back(std::move(shown));
+    }
+    return answer;
+}
+
+PictureAnswer Player::picture(const std::string& video, std::uint64_t k) {
+    PictureAnswer answer;
+    PicturesAnswer strip = pictures(video);
+    answer.failure = strip.failure;
+    if (answer.failure.refusal != Refusal::None)
+        return answer;
+    if (k >= strip.pictures.size()) {
+        answer.failure =
+            refused(Refusal::NotFound,
+                    "the video's strip has " + std::to_string(strip.pictures.size()) + " pictures");
+        return answer;
+    }
+    answer.shown = std::move(strip.pictures[k]);
+    if (!answer.shown.picture)
+        answer.failure = noPicture(video, answer.shown.frame, answer.shown.refused);
+    return answer;
+}
+
 SavedAnswer Player::saveFrame(const std::string& video, std::uint64_t n) {
     FrameAnswer answer = frame(video, n);
     if (answer.failure.refusal != Refusal::None)

@@ -8,7 +8,8 @@
 //   Unreadable, Unwritable -> 500 (the file and the system's reason in the text)
 //
 // Called from one server thread: a Player holds no lock, and two threads must not share one.
-// Its memory is the cache's bound (a few MiB of readings) and the one answer being built.
+// Its memory is the caches' bounds (a few MiB of readings, two of pictures) and the one answer
+// being built.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include "clips/clip_job.h"
 #include "platform/platform.h"
 #include "player/answers.h"
+#include "player/picture_cache.h"
 #include "player/reading_cache.h"
 
 namespace kovra::player {
@@ -25,12 +27,14 @@ struct PlayerSettings {
     std::string saveFolder;             // --save; made where it is missing
     std::int64_t clockOffsetMillis = 0; // --clock-offset: what the recorder's clock is off by
     std::size_t cacheBytes = kDefaultCacheBytes;
+    std::size_t pictureBytes = kDefaultPictureBytes; // the strips kept for previews
 };
 
 class Player {
   public:
     Player(Platform& platform, PlayerSettings settings)
-        : platform_(platform), settings_(std::move(settings)), cache_(settings_.cacheBytes) {}
+        : platform_(platform), settings_(std::move(settings)), cache_(settings_.cacheBytes),
+          pictures_(settings_.pictureBytes) {}
 
     // GET /api/videos/ID/frames/N: frame n (from 0) of the video; past the end NotFound. One
     // read of the frame's bytes, once the video's reading is kept.
@@ -38,6 +42,13 @@ class Player {
     // GET /api/videos/ID/sound?from=S&to=S: the sound of the frames that start in the span,
     // cut where a clip of it cuts (see player/sound.h).
     SoundAnswer sound(const std::string& video, double fromSeconds, double toSeconds);
+    // GET /api/videos/ID/pictures: the gallery's strip of the video (the pictures the gallery
+    // makes of it, byte for byte), each with its frame and time; made on the first request and
+    // kept while the video stays as it was.
+    PicturesAnswer pictures(const std::string& video);
+    // GET /api/videos/ID/pictures/K: picture k of that strip; past its end NotFound, a frame
+    // that gave no picture Unusable.
+    PictureAnswer picture(const std::string& video, std::uint64_t k);
     // POST /api/frames {"id","n"}: frame n saved into the save folder as the recorder's JPEG;
     // the document {"path": the file written}.
     SavedAnswer saveFrame(const std::string& video, std::uint64_t n);
@@ -48,6 +59,7 @@ class Player {
                          const std::string& end);
 
     const ReadingCache& cache() const { return cache_; }
+    const PictureCache& pictureCache() const { return pictures_; }
 
   private:
     // The kept reading of video, or failure set.
@@ -59,6 +71,7 @@ class Player {
     Platform& platform_;
     PlayerSettings settings_;
     ReadingCache cache_;
+    PictureCache pictures_;
 };
 
 } // namespace kovra::player

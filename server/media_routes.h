@@ -1,4 +1,4 @@
-// What the server's four media routes ask of whoever reads and writes videos: each called with
+// What the server's media routes ask of whoever reads and writes videos: each called with
 // values the routes have parsed and checked, a video named by its path from the listing (never
 // by any text of the URL), and answering with the reply to send.
 #pragma once
@@ -24,6 +24,11 @@ class MediaRoutes {
     virtual Reply frame(const std::string& video, std::uint64_t n) = 0;
     // GET /api/videos/ID/sound?from=S&to=S: the span's samples as audio/wav.
     virtual Reply sound(const std::string& video, const SoundSpan& span) = 0;
+    // GET /api/videos/ID/pictures: the gallery's strip of the video as JSON, each picture's
+    // frame and time.
+    virtual Reply pictures(const std::string& video) = 0;
+    // GET /api/videos/ID/pictures/K: picture K of that strip, as the gallery made it.
+    virtual Reply picture(const std::string& video, std::uint64_t k) = 0;
     // POST /api/clips: the range, on the recorder's clock (the --clock-offset already taken
     // off), start before end, written into the save folder.
     virtual Reply saveClip(clips::ClockMillis start, clips::ClockMillis end) = 0;

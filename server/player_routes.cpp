@@ -2,8 +2,11 @@
 
 #include <cstdio>
 
+#include <nlohmann/json.hpp>
+
 #include "clips/clock_time.h"
 #include "words/os_error_words.h"
+#include "words/reasons.h"
 #include "words/shown_names.h"
 
 namespace kovra::server {
@@ -71,6 +74,39 @@ Reply PlayerRoutes::sound(const std::string& video, const SoundSpan& span) {
     if (answer.failure.refusal != player::Refusal::None)
         return failureReply(answer.failure);
     return bytesReply("audio/wav", answer.wav);
+}
+
+Reply PlayerRoutes::pictures(const std::string& video) {
+    player::PicturesAnswer answer = player_.pictures(video);
+    if (answer.failure.refusal != player::Refusal::None)
+        return failureReply(answer.failure);
+    nlohmann::json list = nlohmann::json::array();
+    for (const player::StripPicture& shown : answer.pictures) {
+        nlohmann::json item{{"frame", shown.frame}, {"seconds", shown.seconds}};
+        if (shown.clock)
+            item["clock"] = clips::isoText(*shown.clock);
+        if (shown.picture) {
+            item["width"] = shown.picture->width;
+            item["height"] = shown.picture->height;
+        } else {
+            item["refused"] = words::noPictureText(shown.refused);
+        }
+        list.push_back(std::move(item));
+    }
+    return jsonReply(nlohmann::json{{"pictures", std::move(list)}}.dump() + "\n");
+}
+
+Reply PlayerRoutes::picture(const std::string& video, std::uint64_t k) {
+    player::PictureAnswer answer = player_.picture(video, k);
+    if (answer.failure.refusal != player::Refusal::None)
+        return failureReply(answer.failure);
+    const Picture& picture = *answer.shown.picture;
+    // The codec's own format: a JPEG, or a PNG where the system's encoder had to.
+    bool jpeg = std::string(picture.extension) == "jpg";
+    Reply reply = bytesReply(jpeg ? "image/jpeg" : "image/png", picture.bytes);
+    // Made from a frame whose bytes never change while the card is served, as a frame's.
+    reply.headers.emplace_back("Cache-Control", "private, max-age=3600");
+    return reply;
 }
 
 Reply PlayerRoutes::saveClip(clips::ClockMillis start, clips::ClockMillis end) {

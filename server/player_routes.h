@@ -1,4 +1,5 @@
-// The media routes answered by the player: a video's frames and sound, a clip or a frame saved,
+// The media routes answered by the player: a video's frames, sound and the gallery's pictures, a
+// clip or a frame saved,
 // each answer or refusal of the player put into HTTP's terms.
 #pragma once
 
@@ -21,6 +22,8 @@ class PlayerRoutes final : public MediaRoutes {
 
     Reply frame(const std::string& video, std::uint64_t n) override;
     Reply sound(const std::string& video, const SoundSpan& span) override;
+    Reply pictures(const std::string& video) override;
+    Reply picture(const std::string& video, std::uint64_t k) override;
     Reply saveClip(clips::ClockMillis start, clips::ClockMillis end) override;
     Reply saveFrame(const std::string& video, std::uint64_t n) override;
 

@@ -18,6 +18,8 @@ constexpr std::size_t kMostIdDigits = 9;
 // A frame number: the AVI index counts in 32 bits.
 constexpr std::size_t kMostFrameDigits = 10;
 constexpr std::uint64_t kMostFrame = std::numeric_limits<std::uint32_t>::max();
+// A picture of the strip: the gallery's strip holds a handful, never a hundred.
+constexpr std::size_t kMostPictureDigits = 2;
 // Seconds into a video: a day's worth and more.
 constexpr std::size_t kMostSecondDigits = 6;
 
@@ -135,6 +137,10 @@ Reply Router::route(const Request& request, const Target& target) {
         return get ? frameRoute(n[2], n[4]) : notAllowed("GET");
     if (n.size() == 4 && n[1] == "videos" && n[3] == "sound")
         return get ? soundRoute(n[2], target) : notAllowed("GET");
+    if (n.size() == 4 && n[1] == "videos" && n[3] == "pictures")
+        return get ? picturesRoute(n[2]) : notAllowed("GET");
+    if (n.size() == 5 && n[1] == "videos" && n[3] == "pictures")
+        return get ? pictureRoute(n[2], n[4]) : notAllowed("GET");
     if (n.size() == 2 && n[1] == "clips")
         return post ? clipRoute(request.body) : notAllowed("POST");
     if (n.size() == 2 && n[1] == "frames")
@@ -181,6 +187,27 @@ Reply Router::soundRoute(const std::string& id, const Target& target) {
     if (!media_)
         return errorReply(kNotImplemented, kNoPlayer);
     return media_->sound(*video, {*from, *to});
+}
+
+Reply Router::picturesRoute(const std::string& id) {
+    const std::string* video = videoPath(id);
+    if (!video)
+        return errorReply(kNotFound, "no video of that id in the listing");
+    if (!media_)
+        return errorReply(kNotImplemented, kNoPlayer);
+    return media_->pictures(*video);
+}
+
+Reply Router::pictureRoute(const std::string& id, const std::string& k) {
+    const std::string* video = videoPath(id);
+    if (!video)
+        return errorReply(kNotFound, "no video of that id in the listing");
+    std::optional<std::uint64_t> picture = parseDecimal(k, kMostPictureDigits);
+    if (!picture)
+        return errorReply(kNotFound, "no picture of that number");
+    if (!media_)
+        return errorReply(kNotImplemented, kNoPlayer);
+    return media_->picture(*video, *picture);
 }
 
 Reply Router::clipRoute(const std::string& body) {

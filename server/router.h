@@ -46,6 +46,8 @@ class Router {
     Reply route(const Request& request, const Target& target);
     Reply frameRoute(const std::string& id, const std::string& n);
     Reply soundRoute(const std::string& id, const Target& target);
+    Reply picturesRoute(const std::string& id);
+    Reply pictureRoute(const std::string& id, const std::string& k);
     Reply clipRoute(const std::string& body);
     Reply saveFrameRoute(const std::string& body);
     // The path of the video the listing gave that id, or nothing.

@@ -9,6 +9,8 @@ const kSoundAheadSeconds = 3;    // how far ahead of the clock sound is fetched
 const kStartLeadSeconds = 0.15;  // time given to the first span before play starts
 const kFramesAhead = 6;          // frames fetched ahead of the one shown while playing
 const kKeptFrames = 90;          // decoded frames kept for stepping back and forth
+const kKeptStrips = 50;          // recordings' lists of previews kept while hovering about
+const kPreviewGap = 12;          // pixels between the pointer and its preview
 const kMinViewMs = 400;          // the deepest zoom: a few frames across the timeline
 const kDayMs = 24 * 3600 * 1000;
 const kPageStepMs = 60 * 1000;   // Page Up and Page Down
@@ -441,6 +443,74 @@ function drawTimeline() {
   }
 }
 
+// ---- Previews: the gallery's strip of a recording, the picture nearest the moment shown ----
+
+const previews = {
+  strips: new Map(), // id -> Promise<[{frame, seconds, width, height} | {frame, refused}]>
+  wanted: 0,         // the latest preview asked for; older answers are dropped
+};
+
+function stripOf(r) {
+  let pending = previews.strips.get(r.id);
+  if (pending) {
+    previews.strips.delete(r.id); // kept again as the newest
+  } else {
+    pending = getJson(`/api/videos/${encodeURIComponent(r.id)}/pictures`)
+      .then((document) => (Array.isArray(document.pictures) ? document.pictures : []))
+      .catch(() => []);
+  }
+  previews.strips.set(r.id, pending);
+  while (previews.strips.size > kKeptStrips) previews.strips.delete(previews.strips.keys().next().value);
+  return pending;
+}
+
+function hidePreview() {
+  ++previews.wanted;
+  el('preview').hidden = true;
+}
+
+// The preview of moment t, x pixels from the timeline's left: none over a gap.
+async function showPreview(t, x) {
+  const r = recordingAt(t);
+  if (!r || r.start === null) {
+    hidePreview();
+    return;
+  }
+  const ticket = ++previews.wanted;
+  const strip = await stripOf(r);
+  if (ticket !== previews.wanted) return;
+  let best = -1;
+  const distance = (k) => Math.abs(frameTime(r, strip[k].frame) - t);
+  strip.forEach((p, k) => {
+    if (p.refused === undefined && (best < 0 || distance(k) < distance(best))) best = k;
+  });
+  const box = el('preview');
+  if (best < 0) {
+    box.hidden = true; // a recording whose frames gave no picture
+    return;
+  }
+  const when = clockText(frameTime(r, strip[best].frame));
+  const picture = el('preview-picture');
+  const source = `/api/videos/${encodeURIComponent(r.id)}/pictures/${best}`;
+  if (picture.getAttribute('src') !== source) picture.src = source;
+  picture.alt = `${r.video.path} at ${when}`; // a name from the card: text, never markup
+  el('preview-time').textContent = when.slice(11);
+  box.hidden = false;
+  const room = el('timeline').clientWidth - box.offsetWidth;
+  const left = x + kPreviewGap <= room ? x + kPreviewGap : x - kPreviewGap - box.offsetWidth;
+  box.style.left = `${Math.max(0, Math.min(room, left))}px`;
+}
+
+// Where the keyboard moved the timeline to: the preview beside the playhead.
+function previewAtPlayhead() {
+  const t = playheadTime();
+  if (t === undefined || t < view.from || t > view.to) {
+    hidePreview();
+    return;
+  }
+  showPreview(t, ((t - view.from) / (view.to - view.from)) * el('timeline-canvas').clientWidth);
+}
+
 function timeAtPointer(event) {
   const box = el('timeline-canvas').getBoundingClientRect();
   const f = Math.min(1, Math.max(0, (event.clientX - box.left) / box.width));
@@ -544,6 +614,7 @@ function onKey(event) {
     default: return;
   }
   event.preventDefault();
+  if (event.target === el('timeline')) previewAtPlayhead();
 }
 
 function wire() {
@@ -574,7 +645,13 @@ function wire() {
     stopPlaying();
     seek(timeAtPointer(e));
   });
-  timeline.addEventListener('pointermove', (e) => { if (dragging) seek(timeAtPointer(e)); });
+  timeline.addEventListener('pointermove', (e) => {
+    if (dragging) seek(timeAtPointer(e));
+    showPreview(timeAtPointer(e), e.clientX - el('timeline-canvas').getBoundingClientRect().left);
+  });
+  timeline.addEventListener('pointerleave', hidePreview);
+  timeline.addEventListener('focus', previewAtPlayhead);
+  timeline.addEventListener('blur', hidePreview);
   timeline.addEventListener('pointerup', () => { dragging = false; });
   timeline.addEventListener('pointercancel', () => { dragging = false; });
   timeline.addEventListener('wheel', (e) => {

@@ -1,6 +1,7 @@
 // The player over the fuzzer's hostile and damaged videos (lying sizes, indexes pointing
 // outside, cuts in every part, a frame a century): every answer is a value, a frame handed out
-// is a JPEG checked from its header, a WAV's sizes hold, and nothing is read past an end.
+// is a JPEG checked from its header, a WAV's sizes hold, a preview is a picture or a reason, and
+// nothing is read past an end.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,6 +17,7 @@ namespace kovra::player {
 namespace {
 
 constexpr std::uint64_t kFramesAsked[] = {0, 1, 2, 7, std::numeric_limits<std::uint64_t>::max()};
+constexpr std::uint64_t kPicturesAsked[] = {0, 7, 8, 99};
 constexpr double kSpansAsked[][2] = {{0, 0.1}, {0, 1e9}, {0.05, 0.06}, {1e8, 1e9}};
 
 TEST(PlayerHostileTest, EveryAnswerIsAValue) {
@@ -47,6 +49,19 @@ TEST(PlayerHostileTest, EveryAnswerIsAValue) {
             }
             ASSERT_GE(sound.wav.size(), kWavHeaderSize);
             EXPECT_EQ(avi::le32(sound.wav.data() + 40), sound.wav.size() - kWavHeaderSize);
+        }
+        // The previews: a strip of the gallery's size at most, each picture one the codec
+        // made or a reason, and a picture asked for past it refused in words.
+        PicturesAnswer strip = player.pictures(video);
+        EXPECT_LE(strip.pictures.size(), 8u);
+        for (const StripPicture& shown : strip.pictures)
+            EXPECT_NE(shown.picture.has_value(), shown.refused != pictures::NoPicture::None);
+        for (std::uint64_t k : kPicturesAsked) {
+            PictureAnswer picture = player.picture(video, k);
+            if (picture.failure.refusal != Refusal::None)
+                EXPECT_FALSE(picture.failure.text.empty()) << "picture " << k;
+            else
+                EXPECT_LT(k, strip.pictures.size()) << "picture " << k << " past the strip";
         }
     }
     EXPECT_GT(videos, 15u);

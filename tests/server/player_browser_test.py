@@ -180,14 +180,16 @@ def wait_for(driver, script, label):
     return False
 
 
-def click_at(driver, moment_ms):
-    """Clicks the timeline where moment_ms (the page's own clock milliseconds) is drawn."""
+def click_at(driver, moment_ms, click=True):
+    """Clicks the timeline where moment_ms (the page's own clock milliseconds) is drawn, or
+    only moves the pointer there."""
     timeline = driver.find_element(By.ID, "timeline-canvas")
     x = driver.execute_script("""
         const box = arguments[0].getBoundingClientRect();
         return (arguments[1] - view.from) / (view.to - view.from) * box.width - box.width / 2;""",
                               timeline, moment_ms)
-    ActionChains(driver).move_to_element_with_offset(timeline, round(x), 0).click().perform()
+    actions = ActionChains(driver).move_to_element_with_offset(timeline, round(x), 0)
+    (actions.click() if click else actions).perform()
 
 
 def in_browser(url, port, card, save, videos):
@@ -209,6 +211,16 @@ def in_browser(url, port, card, save, videos):
             body.send_keys("+")
         starts = driver.execute_script("return card.timed.map(r => r.start)")
         second = videos[1]
+
+        # Hovering: the gallery's picture of the moment under the pointer, none over a gap.
+        shown = ("const p = document.getElementById('preview'); return !p.hidden && "
+                 "document.getElementById('preview-picture').complete && "
+                 "document.getElementById('preview-picture').naturalWidth > 0")
+        click_at(driver, starts[0] + 1500, click=False)
+        wait_for(driver, shown, "a hover over a recording shows its preview, loaded")
+        click_at(driver, starts[0] - 2000, click=False)
+        wait_for(driver, "return document.getElementById('preview').hidden",
+                 "a hover over a gap shows no preview")
 
         # A click in the cut recording shows the frame drawn there.
         click_at(driver, starts[1] + 1000 + 500 / FPS)
@@ -271,6 +283,8 @@ def in_browser(url, port, card, save, videos):
               [r for r in requested if not r.startswith(f"http://127.0.0.1:{port}/")], [])
         if screenshot:
             click_at(driver, starts[1] + 1000)
+            # The pointer rests on the timeline: the picture shows its preview, once loaded.
+            wait_for(driver, shown, "the preview under the pointer shows before the picture")
             driver.save_screenshot(screenshot)
     finally:
         driver.quit()

@@ -20,6 +20,10 @@ class RecordingMedia : public MediaRoutes {
         return said("sound " + video + " " + std::to_string(span.fromMicros) + " " +
                     std::to_string(span.toMicros));
     }
+    Reply pictures(const std::string& video) override { return said("pictures " + video); }
+    Reply picture(const std::string& video, std::uint64_t k) override {
+        return said("picture " + video + " " + std::to_string(k));
+    }
     Reply saveClip(clips::ClockMillis start, clips::ClockMillis end) override {
         return said("clip " + clips::isoText(start) + " " + clips::isoText(end));
     }
@@ -106,6 +110,22 @@ const RouteCase kRouteCases[] = {
      ""},
     {"a saved frame of an id past the listing", "POST", "/api/frames", R"({"id": 2, "n": 0})",
      kNotFound, ""},
+    {"the strip of another video than the id's", "GET", "/api/videos/1/pictures", "", kOk,
+     "pictures /card/B.avi"},
+    {"a strip of an id past the listing handed on", "GET", "/api/videos/2/pictures", "", kNotFound,
+     ""},
+    {"a picture of the strip misnumbered", "GET", "/api/videos/0/pictures/7", "", kOk,
+     "picture /card/DCIM/A.avi 7"},
+    {"a picture number of three digits taken", "GET", "/api/videos/0/pictures/100", "", kNotFound,
+     ""},
+    {"a picture number with a leading zero taken", "GET", "/api/videos/0/pictures/07", "",
+     kNotFound, ""},
+    {"a picture named as a file", "GET", "/api/videos/0/pictures/1.jpg", "", kNotFound, ""},
+    {"a picture reached through an escaped '..'", "GET", "/api/videos/0/pictures/%2E%2E", "",
+     kNotFound, ""},
+    {"an escaped separator in a picture's name", "GET", "/api/videos/0/pictures%2F1", "", kNotFound,
+     ""},
+    {"a picture by POST", "POST", "/api/videos/0/pictures/0", "{}", kMethodNotAllowed, ""},
     {"a write by GET", "GET", "/api/frames", "", kMethodNotAllowed, ""},
     {"a frame by POST", "POST", "/api/videos/0/frames/0", "{}", kMethodNotAllowed, ""},
 };
@@ -125,6 +145,8 @@ TEST(ServerRoutes, WithoutAPlayerTheMediaRoutesSaySo) {
     EXPECT_EQ(router.answer(request("GET", "/api/videos/0/frames/0", "")).status, kNotImplemented);
     // Checked all the same: a wrong id is still no such video.
     EXPECT_EQ(router.answer(request("GET", "/api/videos/5/frames/0", "")).status, kNotFound);
+    EXPECT_EQ(router.answer(request("GET", "/api/videos/0/pictures/0", "")).status,
+              kNotImplemented);
 }
 
 struct TargetCase {
