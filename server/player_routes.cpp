@@ -1,5 +1,6 @@
 #include "server/player_routes.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <nlohmann/json.hpp>
@@ -49,9 +50,31 @@ Reply bytesReply(const char* type, const std::vector<std::uint8_t>& bytes) {
 
 } // namespace
 
-PlayerRoutes::PlayerRoutes(Platform& platform, std::string card, player::PlayerSettings settings)
+PlayerRoutes::PlayerRoutes(Platform& platform, std::string card,
+                           const std::vector<ListedVideo>& listed, player::PlayerSettings settings)
     : platform_(platform), card_(std::move(card)), clockOffsetMillis_(settings.clockOffsetMillis),
-      player_(platform, std::move(settings)) {}
+      player_(platform, std::move(settings)) {
+    for (const ListedVideo& video : listed) {
+        if (!video.failure.empty() || !video.video.time)
+            continue;
+        if (std::optional<clips::RecordingTime> time =
+                clips::shifted(*video.video.time, -clockOffsetMillis_))
+            listedTimes_[video.path] = ListedTime{video.video.size, *time};
+    }
+}
+
+bool PlayerRoutes::listedOutside(const std::string& path, clips::ClockMillis start,
+                                 clips::ClockMillis end) {
+    auto listed = listedTimes_.find(path);
+    if (listed == listedTimes_.end())
+        return false;
+    const clips::RecordingTime& time = listed->second.time;
+    if (time.end >= start && time.start <= end)
+        return false;
+    FileInfo info;
+    return platform_.info(path.c_str(), info) == OsError::None && info.isFile() &&
+           info.size == listed->second.size;
+}
 
 Reply PlayerRoutes::frame(const std::string& video, std::uint64_t n) {
     player::FrameAnswer answer = player_.frame(video, n);
@@ -112,6 +135,13 @@ Reply PlayerRoutes::picture(const std::string& video, std::uint64_t k) {
 Reply PlayerRoutes::saveClip(clips::ClockMillis start, clips::ClockMillis end) {
     // The router took --clock-offset off; the player takes texts as the page shows them.
     clips::RangeCandidates card = clips::findRangeCandidates(platform_, card_);
+    // The listing read every recording's time at start: one timed wholly outside the range
+    // gives the clip nothing, and is not read again (on a full card, that reading was most of
+    // a save). One it did not time, or that has changed since, is left to the job to judge.
+    card.paths.erase(
+        std::remove_if(card.paths.begin(), card.paths.end(),
+                       [&](const std::string& path) { return listedOutside(path, start, end); }),
+        card.paths.end());
     player::SavedAnswer answer = player_.saveClip(card, clips::isoText(start + clockOffsetMillis_),
                                                   clips::isoText(end + clockOffsetMillis_));
     if (answer.failure.refusal != player::Refusal::None)

@@ -3,10 +3,12 @@
 // each answer or refusal of the player put into HTTP's terms.
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "player/player.h"
 #include "server/media_routes.h"
+#include "server/video_listing.h"
 
 namespace kovra::server {
 
@@ -17,8 +19,10 @@ constexpr const char* kFrameClockHeader = "X-Kovra-Frame-Clock";
 
 class PlayerRoutes final : public MediaRoutes {
   public:
-    // card: the folder whose videos a saved clip is cut from, as `clip --from` takes it.
-    PlayerRoutes(Platform& platform, std::string card, player::PlayerSettings settings);
+    // card: the folder whose videos a saved clip is cut from, as `clip --from` takes it;
+    // listed: its videos as read at start (times moved by the settings' clock offset).
+    PlayerRoutes(Platform& platform, std::string card, const std::vector<ListedVideo>& listed,
+                 player::PlayerSettings settings);
 
     Reply frame(const std::string& video, std::uint64_t n) override;
     Reply sound(const std::string& video, const SoundSpan& span) override;
@@ -28,9 +32,19 @@ class PlayerRoutes final : public MediaRoutes {
     Reply saveFrame(const std::string& video, std::uint64_t n) override;
 
   private:
+    // A video the listing timed: its size then, and its time on the recorder's clock.
+    struct ListedTime {
+        std::uint64_t size = 0;
+        clips::RecordingTime time;
+    };
+    // Whether the listing shows that path can give no frame to [start, end): timed wholly
+    // outside it, and the same size still.
+    bool listedOutside(const std::string& path, clips::ClockMillis start, clips::ClockMillis end);
+
     Platform& platform_;
     std::string card_;
     std::int64_t clockOffsetMillis_;
+    std::map<std::string, ListedTime> listedTimes_;
     player::Player player_;
 };
 

@@ -42,7 +42,7 @@ void serve(Platform& platform, const ServeSettings& settings,
     playing.saveFolder = settings.save;
     playing.clockOffsetMillis = settings.clockOffsetMillis;
     // Saves are writes like any other: an interrupt during one fails it, its file removed.
-    PlayerRoutes media(platform, settings.card, playing);
+    PlayerRoutes media(platform, settings.card, view.videos, playing);
     Router router(Access(token, port), routerContent(view), &media, settings.clockOffsetMillis);
     std::string url = "http://127.0.0.1:" + std::to_string(port) + "/?token=" + token;
     announce(url);

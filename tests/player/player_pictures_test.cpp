@@ -52,7 +52,7 @@ TEST_F(PlayerPicturesTest, TheStripIsTheGallerysPicturesByteForByte) {
     for (const std::string& video : {card_.closed, card_.cut})
         request.videos.push_back({video, std::filesystem::path(video).filename().string(), video});
     ASSERT_TRUE(gallery::buildGallery(systemPlatform(), request).whole());
-    server::PlayerRoutes routes(systemPlatform(), card_.folder,
+    server::PlayerRoutes routes(systemPlatform(), card_.folder, {},
                                 {card_.dir.file("save"), 0, kDefaultCacheBytes});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
@@ -87,7 +87,7 @@ TEST_F(PlayerPicturesTest, AChangedVideosStripIsMadeAgain) {
     // name alone would show frames the video no longer has.
     std::string video = (std::filesystem::path(card_.folder) / "MOV0003.avi").string();
     kovra::test::writeAll(video, card_.closedBytes);
-    server::PlayerRoutes routes(systemPlatform(), card_.folder,
+    server::PlayerRoutes routes(systemPlatform(), card_.folder, {},
                                 {card_.dir.file("save"), 0, kDefaultCacheBytes});
     nlohmann::json before = strip(routes, video);
     kovra::test::writeAll(video, card_.cutBytes);
