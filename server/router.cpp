@@ -122,7 +122,11 @@ Reply Router::route(const Request& request, const Target& target) {
     bool get = request.method == "GET", post = request.method == "POST";
     // The page and its script and style: "/" is the page.
     if (n.size() <= 1) {
-        const PageFile* file = pageFile(n.empty() ? "index.html" : n[0]);
+        // The icon a browser asks for by its old name, unasked: the page's own.
+        const std::string name = n.empty()               ? "index.html"
+                                 : n[0] == "favicon.ico" ? "icon.svg"
+                                                         : n[0];
+        const PageFile* file = pageFile(name);
         if (!file)
             return errorReply(kNotFound, "no such thing here");
         return get ? Reply{kOk, file->contentType, file->text, {}} : notAllowed("GET");

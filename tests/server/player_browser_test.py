@@ -38,6 +38,7 @@ def skip(reason):
 
 try:
     from selenium import webdriver
+    from selenium.common.exceptions import JavascriptException
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.action_chains import ActionChains
     from selenium.webdriver.common.by import By
@@ -171,12 +172,18 @@ def canvas_rgb(driver):
 
 
 def wait_for(driver, script, label):
+    why = f"waited {TIMEOUT} s"
     for _ in range(TIMEOUT * 10):
-        if driver.execute_script(script):
-            return True
+        try:
+            if driver.execute_script(script):
+                return True
+        except JavascriptException as error:
+            # Before the player's script has run, its names are not yet its own (an element's
+            # id stands for "card"), and between the token's page and the player there is none.
+            why = f"waited {TIMEOUT} s, the last try: {error.msg}"
         time.sleep(0.1)
     failures.append(label)
-    print(f"FAIL  {label}: waited {TIMEOUT} s")
+    print(f"FAIL  {label}: {why}")
     return False
 
 
