@@ -17,7 +17,8 @@ else
             xvfb xauth x11-utils ffmpeg python3 python3-pefile fonts-dejavu-core
             libcli11-dev nlohmann-json3-dev pkg-config libturbojpeg0-dev clang libclang-rt-14-dev
             dpkg-dev lintian dosfstools fusefat fuse3 systemd
-            libkainjow-mustache-dev libboost-dev chromium chromium-driver python3-selenium)
+            libkainjow-mustache-dev libboost-dev chromium chromium-driver python3-selenium
+            firefox-esr)
 fi
 for p in "${packages[@]}"; do
   have_pkg "$p" || need+=("$p")

@@ -76,6 +76,33 @@ stop_prefix() {
   WINEPREFIX=$1 "$wineserver" -w 2>/dev/null || true
 }
 
+# A Wine program of a set-up that has not ended in this many seconds has hung at its start
+# (seen now and then on a loaded machine: wineboot or reg with no output and no end, until
+# ctest's limit). wine_set_up stops it and starts it once more, and says so.
+wine_hung_seconds=90
+
+# wine_set_up COMMAND...: runs one set-up step, bounded; a step that hung is started once more.
+wine_set_up() {
+  local status attempt
+  for attempt in 1 2; do
+    status=0
+    timeout "$wine_hung_seconds" "$@" || status=$?
+    [ $status -eq 124 ] || return $status
+    [ $attempt -eq 2 ] || echo "note  a set-up step hung for $wine_hung_seconds s, started again: $*" >&2
+  done
+  echo "a set-up step hung twice: $*" >&2
+  return 124
+}
+
+# ready_prefix win32|win64 PREFIX PROGRAM [DRIVES]: makes PREFIX, its drives mapped as
+# wine-run.sh takes KOVRA_DRIVES, by running PROGRAM --version in it; then stops its session,
+# so that the test's own run starts one that reads those drives.
+ready_prefix() {
+  wine_set_up env KOVRA_WINEPREFIX="$2" KOVRA_DRIVES="${4:-}" \
+    bash "$kovra_repo/cmake/wine-run.sh" "$1" "$3" --version >/dev/null || return
+  stop_prefix "$2"
+}
+
 # in_build FOLDER: true when FOLDER lies inside a folder under this repo's build/ (such as
 # build/windows/wine or build/windows/e2e/NAME), never build/ or a preset's folder itself.
 in_build() {

@@ -23,8 +23,7 @@ mkdir -p "$work/card/DCIM"
 ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=160x120:rate=15 -t 1 -c:v mjpeg \
   "$work/card/DCIM/A.AVI"
 # The prefix made, its session stopped.
-KOVRA_WINEPREFIX=$prefix bash "$repo/cmake/wine-run.sh" "$mode" "$program" --version >/dev/null
-stop_prefix "$prefix"
+ready_prefix "$mode" "$prefix" "$program" || { echo "FAIL  the prefix not made"; exit 1; }
 
 export WINEPREFIX=$prefix WINEARCH=$mode
 "$(wine_loader "$mode")" "$program" serve --no-browser --from "Z:${work//\//\\}\\card" \

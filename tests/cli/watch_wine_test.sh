@@ -24,9 +24,7 @@ trap cleanup EXIT
 slot=$work/slot
 mkdir -p "$slot"
 # The prefix made, its drive E: a removable one, its session stopped.
-KOVRA_WINEPREFIX=$prefix KOVRA_DRIVES="e=floppy:$slot" \
-  bash "$repo/cmake/wine-run.sh" "$mode" "$program" --version >/dev/null
-stop_prefix "$prefix"
+ready_prefix "$mode" "$prefix" "$program" "e=floppy:$slot" || { echo "FAIL  the prefix not made"; exit 1; }
 rmdir "$slot"
 
 # The card: its CONFIG.SYS and one recording signed "MARS".
@@ -39,13 +37,23 @@ printf 'MARS' | dd of="$work/card/DCIM/A.AVI" bs=1 count=4 conv=notrunc status=n
 export WINEPREFIX=$prefix WINEARCH=$mode
 [ -n "${DISPLAY:-}" ] || { start_virtual_display; trap 'cleanup; stop_virtual_display' EXIT; }
 dest="Z:${work//\//\\}\\out"
-"$(wine_loader "$mode")" "$program" watch --once --set-clock --export "$dest" \
-  >"$work/watch.out" 2>"$work/watch.err" &
-watcher=$!
-for _ in $(seq 600); do
-  grep -q "watching for" "$work/watch.out" 2>/dev/null && break
-  sleep 0.1
+# A Wine session that hangs at its start (as a set-up step now and then does) is started once
+# more, and said: the test is of the watcher, not of Wine's start.
+for attempt in 1 2; do
+  "$(wine_loader "$mode")" "$program" watch --once --set-clock --export "$dest" \
+    >"$work/watch.out" 2>"$work/watch.err" &
+  watcher=$!
+  for _ in $(seq 600); do
+    grep -q "watching for" "$work/watch.out" 2>/dev/null && break 2
+    sleep 0.1
+  done
+  kill -KILL "$watcher" 2>/dev/null
+  wait "$watcher" 2>/dev/null
+  watcher=""
+  stop_prefix "$prefix"
+  echo "note  the watcher did not start within 60 s (attempt $attempt): $(tr -d '\r' <"$work/watch.err")"
 done
+[ -n "$watcher" ] || { echo "FAIL  the watcher did not start"; exit 1; }
 # Two looks at the drives with the reader empty: nothing to handle.
 sleep 2.5
 check "an empty reader is no card" is "$(grep -c "E:" "$work/watch.out")" 0
@@ -55,13 +63,16 @@ for _ in $(seq 300); do
   sleep 0.1
 done
 now=$(date +%s)
-wait "$watcher"
-rc=$?
-watcher=""
+rc=still-running
+if ! kill -0 "$watcher" 2>/dev/null; then
+  wait "$watcher"
+  rc=$?
+  watcher=""
+fi
 out=$(tr -d '\r' <"$work/watch.out")
 err=$(tr -d '\r' <"$work/watch.err")
-# --once that does not end, or ends with an error.
-check "--once ends with 0 once the card is handled" is "$rc|$err" "0|"
+# --once that does not end (the card not seen, or a step that hangs), or ends with an error.
+check "--once ends with 0 within 30 s of the card" is "$rc|$err" "0|"
 written=$(od -An -tx1 "$slot/TIME.txt" 2>/dev/null | tr -d ' \n')
 clock=$(($(date -u -d "${written:0:8} ${written:8:2}:${written:10:2}:${written:12:2}" +%s) - now))
 # A clock not written, or written from another moment than the insertion.

@@ -43,27 +43,12 @@ fail() {
 # The Windows name of a Linux path, through Wine's Z: drive.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-# A Wine program of the set-up that has not ended in this many seconds has hung at its start
-# (seen once in some hundreds of starts on a loaded machine: no output, no end, until ctest's
-# limit); it is started once more, and said.
-wine_hung_seconds=90
-set_up() {
-  local status
-  for _ in 1 2; do
-    status=0
-    timeout "$wine_hung_seconds" "$@" || status=$?
-    [ $status -eq 124 ] || return $status
-    echo "note  a set-up step hung for $wine_hung_seconds s, started again: $*" >&2
-  done
-  return 124
-}
-
 # A fresh prefix: a copy of one made for these scenarios alone and never run in.
 # DRIVES as wine-run.sh takes them; card and disk are this scenario's folders.
 fresh_prefix() {
   local drives=$1
   if [ ! -f "$template/.kovra-ready" ]; then
-    KOVRA_WINEPREFIX=$template bash "$repo/cmake/wine-run.sh" "$ARCH" \
+    wine_set_up env KOVRA_WINEPREFIX="$template" bash "$repo/cmake/wine-run.sh" "$ARCH" \
       "$BUILD/tests/kovra_driver.exe" >/dev/null
     stop_prefix "$template"
   fi
@@ -71,9 +56,9 @@ fresh_prefix() {
   mkdir -p "$card" "$disk"
   cp -a "$template" "$WINEPREFIX"
   # Maps the drives and, with them, registers the tests' program as the .avi player.
-  set_up env KOVRA_WINEPREFIX="$WINEPREFIX" KOVRA_DRIVES="$drives" bash "$repo/cmake/wine-run.sh" \
+  wine_set_up env KOVRA_WINEPREFIX="$WINEPREFIX" KOVRA_DRIVES="$drives" bash "$repo/cmake/wine-run.sh" \
     "$ARCH" reg add 'HKLM\Software\Classes\.avi' /ve /d KovraTestPlayer /f >/dev/null
-  set_up "$wine" reg add 'HKLM\Software\Classes\KovraTestPlayer\shell\open\command' /ve /f \
+  wine_set_up "$wine" reg add 'HKLM\Software\Classes\KovraTestPlayer\shell\open\command' /ve /f \
     /d "\"$(winpath "$BUILD/tests/kovra_open_recorder.exe")\" \"%1\"" >/dev/null
   export KOVRA_OPEN_LOG
   KOVRA_OPEN_LOG=$(winpath "$work/opened.log")
