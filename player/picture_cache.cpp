@@ -32,19 +32,8 @@ std::shared_ptr<const VideoStrip> PictureCache::get(Platform& platform, const st
                                                     std::uint64_t size, std::int64_t modified,
                                                     OsError& error) {
     error = OsError::None;
-    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-        if ((*it)->path != path)
-            continue;
-        std::shared_ptr<const VideoStrip> found = *it;
-        entries_.erase(it);
-        held_ -= found->cost;
-        if (found->size == size && found->modified == modified) {
-            entries_.push_front(found);
-            held_ += found->cost;
-            return found;
-        }
-        break; // changed since: made again
-    }
+    if (std::shared_ptr<const VideoStrip> kept = strips_.find(path, size, modified))
+        return kept;
     // The gallery's own reading and sizes, so that the page shows the very pictures the
     // gallery writes.
     VideoPictures made = readVideoPictures(platform, path);
@@ -53,14 +42,7 @@ std::shared_ptr<const VideoStrip> PictureCache::get(Platform& platform, const st
         return nullptr;
     }
     std::shared_ptr<const VideoStrip> strip = stripOf(std::move(made), path, size, modified);
-    if (strip->cost > mostBytes_)
-        return strip;
-    entries_.push_front(strip);
-    held_ += strip->cost;
-    while (held_ > mostBytes_) {
-        held_ -= entries_.back()->cost;
-        entries_.pop_back();
-    }
+    strips_.keep(strip);
     return strip;
 }
 

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +14,7 @@
 #include "pictures/no_picture.h"
 #include "pictures/thumbnail.h"
 #include "platform/platform.h"
+#include "player/bytes_bounded_cache.h"
 
 namespace kovra::player {
 
@@ -36,7 +36,7 @@ struct VideoStrip {
 
 class PictureCache {
   public:
-    explicit PictureCache(std::size_t mostBytes = kDefaultPictureBytes) : mostBytes_(mostBytes) {}
+    explicit PictureCache(std::size_t mostBytes = kDefaultPictureBytes) : strips_(mostBytes) {}
 
     // The strip of path as it is at size and modified (as the player's reading of it found
     // them), made now where none is kept for them; none, and error, where the video could not
@@ -45,13 +45,15 @@ class PictureCache {
                                           std::uint64_t size, std::int64_t modified,
                                           OsError& error);
 
-    std::size_t bytesHeld() const { return held_; }
-    std::size_t videosHeld() const { return entries_.size(); }
+    std::size_t bytesHeld() const { return strips_.bytesHeld(); }
+    std::size_t videosHeld() const { return strips_.entriesHeld(); }
 
   private:
-    std::size_t mostBytes_;
-    std::size_t held_ = 0;
-    std::list<std::shared_ptr<const VideoStrip>> entries_; // the most recently used first
+    // Every strip costs the same reading to make again.
+    struct AnyStrip {
+        bool operator()(const VideoStrip&) const { return true; }
+    };
+    BytesBoundedCache<VideoStrip, AnyStrip> strips_;
 };
 
 } // namespace kovra::player

@@ -1,6 +1,5 @@
 #include "player/reading_cache.h"
 
-#include <iterator>
 #include <limits>
 
 #include "clips/timed_video.h"
@@ -57,28 +56,18 @@ std::shared_ptr<const CachedVideo> ReadingCache::get(Platform& platform, const s
     error = platform.info(path.c_str(), info);
     if (error != OsError::None)
         return nullptr;
-    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-        if ((*it)->path != path)
-            continue;
-        std::shared_ptr<const CachedVideo> found = *it;
-        held_ -= found->cost;
-        entries_.erase(it);
-        if (found->size == info.size && found->modified == info.modified) {
-            keep(found);
-            return found;
-        }
-        break; // changed since: read again
-    }
+    if (std::shared_ptr<const CachedVideo> kept = readings_.find(path, info.size, info.modified))
+        return kept;
     std::shared_ptr<const CachedVideo> video =
         readCached(platform, path, info, avi::ReadingDepth::Glance, error);
     if (video)
-        keep(video);
+        readings_.keep(video);
     return video;
 }
 
 std::shared_ptr<const CachedVideo>
 ReadingCache::readWhole(Platform& platform, const std::string& path, OsError& error) {
-    drop(path);
+    readings_.drop(path);
     FileInfo info;
     error = platform.info(path.c_str(), info);
     if (error != OsError::None)
@@ -86,44 +75,8 @@ ReadingCache::readWhole(Platform& platform, const std::string& path, OsError& er
     std::shared_ptr<const CachedVideo> video =
         readCached(platform, path, info, avi::ReadingDepth::Full, error);
     if (video)
-        keep(video);
+        readings_.keep(video);
     return video;
-}
-
-void ReadingCache::drop(const std::string& path) {
-    for (auto it = entries_.begin(); it != entries_.end(); ++it)
-        if ((*it)->path == path) {
-            held_ -= (*it)->cost;
-            entries_.erase(it);
-            return;
-        }
-}
-
-bool ReadingCache::holds(const std::string& path) const {
-    for (const std::shared_ptr<const CachedVideo>& video : entries_)
-        if (video->path == path)
-            return true;
-    return false;
-}
-
-void ReadingCache::keep(std::shared_ptr<const CachedVideo> video) {
-    if (video->cost > mostBytes_)
-        return;
-    held_ += video->cost;
-    entries_.push_front(std::move(video));
-    // An indexed video is read again in a fraction of a millisecond, its index alone; one a
-    // power cut left without an index costs a walk over every chunk header, a read each: those
-    // are let go only once no indexed one is left to let go.
-    while (held_ > mostBytes_) {
-        auto out = std::prev(entries_.end());
-        for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
-            if ((*it)->reading.chunksFromIndex) {
-                out = std::prev(it.base());
-                break;
-            }
-        held_ -= (*out)->cost;
-        entries_.erase(out);
-    }
 }
 
 } // namespace kovra::player

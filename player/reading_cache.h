@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +16,7 @@
 #include "avi/video_reading.h"
 #include "clips/recording_time.h"
 #include "platform/platform.h"
+#include "player/bytes_bounded_cache.h"
 
 namespace kovra::player {
 
@@ -38,7 +38,7 @@ struct CachedVideo {
 
 class ReadingCache {
   public:
-    explicit ReadingCache(std::size_t mostBytes = kDefaultCacheBytes) : mostBytes_(mostBytes) {}
+    explicit ReadingCache(std::size_t mostBytes = kDefaultCacheBytes) : readings_(mostBytes) {}
 
     // The reading of path, glanced at now where none is kept or the file changed since; error
     // where the file could not be opened or read. Shared, so that one in use outlives being let
@@ -51,18 +51,18 @@ class ReadingCache {
     std::shared_ptr<const CachedVideo> readWhole(Platform& platform, const std::string& path,
                                                  OsError& error);
     // Whether path's reading is kept (as of its last get()).
-    bool holds(const std::string& path) const;
-    std::size_t bytesHeld() const { return held_; }
-    std::size_t videosHeld() const { return entries_.size(); }
+    bool holds(const std::string& path) const { return readings_.holds(path); }
+    std::size_t bytesHeld() const { return readings_.bytesHeld(); }
+    std::size_t videosHeld() const { return readings_.entriesHeld(); }
 
   private:
-    void keep(std::shared_ptr<const CachedVideo> video);
-    // Lets go of path's reading, where one is kept.
-    void drop(const std::string& path);
-
-    std::size_t mostBytes_;
-    std::size_t held_ = 0;
-    std::list<std::shared_ptr<const CachedVideo>> entries_; // the most recently used first
+    // An indexed video is read again in a fraction of a millisecond, its index alone; one a
+    // power cut left without an index costs a walk over every chunk header, a read each: those
+    // are let go only once no indexed one is left to let go.
+    struct ReadFromIndex {
+        bool operator()(const CachedVideo& video) const { return video.reading.chunksFromIndex; }
+    };
+    BytesBoundedCache<CachedVideo, ReadFromIndex> readings_;
 };
 
 } // namespace kovra::player
