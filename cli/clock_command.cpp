@@ -96,23 +96,20 @@ void addClockShow(CLI::App& clock, Context& context) {
     addJsonFlag(*show, context);
     show->callback([&context, file] {
         std::string path = file->empty() ? context.onCard(kClockFileName) : *file;
-        ClockRecord::Bytes bytes{};
-        RecordRead read = readRecord(context.platform, path.c_str(), bytes.data(), bytes.size());
-        if (read.error == OsError::ShortRead ||
-            (read.error == OsError::None && read.length != ClockRecord::kSize))
+        ClockRead read = readClockRecord(context.platform, path);
+        if (read.state == RecordState::WrongSize)
             throw fileFailure(path, std::to_string(read.length) +
                                         " bytes; a clock record holds exactly " +
                                         std::to_string(ClockRecord::kSize));
-        if (read.error != OsError::None)
+        if (read.state == RecordState::Missing || read.state == RecordState::Unreadable)
             throw fileFailure(path, describe(read.error));
-        ClockFields fields;
-        std::size_t bad = 0;
-        if (!ClockRecord::decode(bytes, fields, bad)) {
+        if (read.state == RecordState::NotDigits) {
             char byte[8];
-            std::snprintf(byte, sizeof byte, "%02X", bytes[bad]);
-            throw fileFailure(path, "byte " + std::to_string(bad) + " (" + byte +
+            std::snprintf(byte, sizeof byte, "%02X", read.bytes[read.badByte]);
+            throw fileFailure(path, "byte " + std::to_string(read.badByte) + " (" + byte +
                                         ") is not two decimal digits");
         }
+        const ClockFields& fields = read.fields;
         // What the window lets through (hour 24, 31 February) is shown as it is, and said.
         if (!ClockRecord::isCalendarDateTime(fields))
             warn(path + ": " + clockText(fields) + " is no real date and time");

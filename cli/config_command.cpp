@@ -20,32 +20,14 @@ namespace {
 
 constexpr std::int32_t kHundredthsPerStep = 5;
 
-enum class ConfigState { Read, Missing, Short };
-
-struct LoadedConfig {
-    RecorderSettings settings;
-    ConfigState state = ConfigState::Read;
-    std::uint64_t length = 0;
-};
-
-LoadedConfig loadConfig(Platform& platform, const std::string& path) {
-    LoadedConfig loaded;
-    ConfigRecord::Bytes bytes{};
-    RecordRead read = readRecord(platform, path.c_str(), bytes.data(), bytes.size());
-    loaded.length = read.length;
-    if (read.error == OsError::NotFound) {
-        loaded.state = ConfigState::Missing;
-    } else if (read.error == OsError::ShortRead) {
-        loaded.state = ConfigState::Short;
-    } else if (read.error != OsError::None) {
+ConfigRead loadConfig(Platform& platform, const std::string& path) {
+    ConfigRead read = readConfigRecord(platform, path);
+    if (read.state == RecordState::Unreadable)
         throw fileFailure(path, describe(read.error));
-    } else {
-        ConfigRecord::decode(bytes, loaded.settings);
-        if (read.length > ConfigRecord::kSize)
-            warn(path + ": " + std::to_string(read.length) +
-                 " bytes; its first 11 are the configuration");
-    }
-    return loaded;
+    if (read.state == RecordState::Read && read.length > ConfigRecord::kSize)
+        warn(path + ": " + std::to_string(read.length) +
+             " bytes; its first 11 are the configuration");
+    return read;
 }
 
 std::string shortFileText(std::uint64_t length) {
@@ -203,10 +185,10 @@ void addConfigShow(CLI::App& config, Context& context) {
     addJsonFlag(*show, context);
     show->callback([&context, file] {
         std::string path = file->empty() ? context.onCard(kConfigFileName) : *file;
-        LoadedConfig loaded = loadConfig(context.platform, path);
-        if (loaded.state == ConfigState::Missing)
+        ConfigRead loaded = loadConfig(context.platform, path);
+        if (loaded.state == RecordState::Missing)
             throw fileFailure(path, "no such file");
-        if (loaded.state == ConfigState::Short)
+        if (loaded.state == RecordState::WrongSize)
             throw fileFailure(path, shortFileText(loaded.length));
         warnOfImpossibleValues(loaded.settings, path);
         showSettings(loaded.settings, path, context.json);
@@ -256,10 +238,10 @@ void addConfigSet(CLI::App& config, Context& context) {
         RecorderSettings settings;
         if (!held->defaults) {
             std::string source = context.onCard(kConfigFileName);
-            LoadedConfig loaded = loadConfig(context.platform, source);
-            if (loaded.state == ConfigState::Missing)
+            ConfigRead loaded = loadConfig(context.platform, source);
+            if (loaded.state == RecordState::Missing)
                 warn(source + ": no such file; starting from the defaults");
-            else if (loaded.state == ConfigState::Short)
+            else if (loaded.state == RecordState::WrongSize)
                 warn(source + ": " + shortFileText(loaded.length) + "; starting from the defaults");
             else
                 settings = loaded.settings;

@@ -26,6 +26,34 @@ struct RecordRead {
 // The first size bytes of the file; a longer file is read no further.
 RecordRead readRecord(Platform& platform, const char* path, std::uint8_t* bytes, std::size_t size);
 
+// What reading one of the card's records found. Each caller words it in its own place (the
+// command line, the gallery, the server); what counts as which is decided here alone.
+enum class RecordState {
+    Read,
+    Missing,    // no such file
+    WrongSize,  // length bytes: fewer than the record (a clock record: other than exactly 7)
+    Unreadable, // error says why
+    NotDigits,  // a clock record whose byte badByte is not two decimal digits
+};
+
+struct ConfigRead {
+    RecordState state = RecordState::Read;
+    OsError error = OsError::None;
+    std::uint64_t length = 0;
+    RecorderSettings settings; // where Read: the first 11 bytes of a file that may be longer
+};
+ConfigRead readConfigRecord(Platform& platform, const std::string& path);
+
+struct ClockRead {
+    RecordState state = RecordState::Read;
+    OsError error = OsError::None;
+    std::uint64_t length = 0;
+    ClockRecord::Bytes bytes{};
+    ClockFields fields;      // where Read
+    std::size_t badByte = 0; // where NotDigits
+};
+ClockRead readClockRecord(Platform& platform, const std::string& path);
+
 // False, with settings untouched, when the file cannot be read or holds fewer than 11 bytes.
 // A longer file gives its first 11.
 bool readConfig(Platform& platform, const char* path, RecorderSettings& settings);

@@ -22,22 +22,21 @@ using words::sizeText;
 namespace {
 
 std::string clockWords(Platform& platform, const std::string& folder) {
-    std::string path = joinPath(folder, kClockFileName);
-    ClockRecord::Bytes bytes{};
-    RecordRead read = readRecord(platform, path.c_str(), bytes.data(), bytes.size());
-    if (read.error == OsError::NotFound)
+    ClockRead read = readClockRecord(platform, joinPath(folder, kClockFileName));
+    switch (read.state) {
+    case RecordState::Missing:
         return "No TIME.txt: the recorder's clock was not set from this card.";
-    if (read.error == OsError::ShortRead ||
-        (read.error == OsError::None && read.length != ClockRecord::kSize))
+    case RecordState::WrongSize:
         return "TIME.txt holds " + std::to_string(read.length) + " bytes, not a clock record.";
-    if (read.error != OsError::None)
+    case RecordState::Unreadable:
         return "TIME.txt cannot be read: " + describe(read.error);
-    ClockFields f;
-    std::size_t bad = 0;
-    if (!ClockRecord::decode(bytes, f, bad))
-        return "TIME.txt holds no date: byte " + std::to_string(bad) +
+    case RecordState::NotDigits:
+        return "TIME.txt holds no date: byte " + std::to_string(read.badByte) +
                " is not two decimal digits.";
-    return "TIME.txt sets the recorder's clock to " + clockText(f) + ".";
+    case RecordState::Read:
+        break;
+    }
+    return "TIME.txt sets the recorder's clock to " + clockText(read.fields) + ".";
 }
 
 std::optional<PagePicture> pictureLink(const std::optional<PictureFile>& picture) {

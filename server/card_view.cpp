@@ -13,41 +13,38 @@ namespace kovra::server {
 namespace {
 
 // Why a record could not be shown, or empty.
-std::string recordProblem(const RecordRead& read, std::size_t size, bool exact) {
-    if (read.error == OsError::NotFound)
+// Why a record gives no value, in the listing's words; empty where it gives one.
+std::string recordProblem(RecordState state, OsError error, std::uint64_t length,
+                          std::size_t size) {
+    switch (state) {
+    case RecordState::Read:
+        return "";
+    case RecordState::Missing:
         return "no such file";
-    if (read.error == OsError::ShortRead || (exact && read.length != size))
-        return std::to_string(read.length) + " bytes; the record holds " + std::to_string(size);
-    if (read.error != OsError::None)
-        return words::describe(read.error);
-    return "";
+    case RecordState::WrongSize:
+        return std::to_string(length) + " bytes; the record holds " + std::to_string(size);
+    case RecordState::Unreadable:
+    case RecordState::NotDigits:
+        break;
+    }
+    return words::describe(error);
 }
 
 // The record, or null and why.
 void putConfig(Platform& platform, const std::string& root, nlohmann::json& card) {
-    ConfigRecord::Bytes bytes{};
-    std::string path = joinPath(root, kConfigFileName);
-    RecordRead read = readRecord(platform, path.c_str(), bytes.data(), bytes.size());
-    std::string problem = recordProblem(read, bytes.size(), false);
-    card["config"] = nullptr;
+    ConfigRead read = readConfigRecord(platform, joinPath(root, kConfigFileName));
+    std::string problem = recordProblem(read.state, read.error, read.length, ConfigRecord::kSize);
+    card["config"] = problem.empty() ? words::settingsJson(read.settings) : nlohmann::json();
     card["configProblem"] = problem.empty() ? nlohmann::json() : nlohmann::json(problem);
-    if (!problem.empty())
-        return;
-    RecorderSettings settings;
-    ConfigRecord::decode(bytes, settings);
-    card["config"] = words::settingsJson(settings);
 }
 
 void putClock(Platform& platform, const std::string& root, nlohmann::json& card) {
-    ClockRecord::Bytes bytes{};
-    std::string path = joinPath(root, kClockFileName);
-    RecordRead read = readRecord(platform, path.c_str(), bytes.data(), bytes.size());
-    std::string problem = recordProblem(read, bytes.size(), true);
-    ClockFields fields;
-    std::size_t bad = 0;
-    if (problem.empty() && !ClockRecord::decode(bytes, fields, bad))
-        problem = "byte " + std::to_string(bad) + " is not two decimal digits";
-    card["clock"] = problem.empty() ? words::clockJson(fields) : nlohmann::json();
+    ClockRead read = readClockRecord(platform, joinPath(root, kClockFileName));
+    std::string problem =
+        read.state == RecordState::NotDigits
+            ? "byte " + std::to_string(read.badByte) + " is not two decimal digits"
+            : recordProblem(read.state, read.error, read.length, ClockRecord::kSize);
+    card["clock"] = problem.empty() ? words::clockJson(read.fields) : nlohmann::json();
     card["clockProblem"] = problem.empty() ? nlohmann::json() : nlohmann::json(problem);
 }
 

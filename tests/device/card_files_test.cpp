@@ -113,6 +113,48 @@ TEST_F(CardFiles, MissingOrShortFileChangesNothing) {
     EXPECT_EQ(ConfigRecord::encode(settings), ConfigRecord::encode(before));
 }
 
+// What each reader of the records (the command line, the gallery, the server) is told a file
+// holds. Each case: the file's bytes (none: no file), the state, and the fault it guards against.
+TEST_F(CardFiles, RecordStatesAreDecidedInOnePlace) {
+    struct Case {
+        const char* name;
+        const char* hex; // nullptr: no such file
+        RecordState state;
+        const char* fault;
+    };
+    const Case clocks[] = {
+        {"TIME.txt", "20 07 10 16 08 16 47", RecordState::Read, "a sound record refused"},
+        {"none.txt", nullptr, RecordState::Missing, "a missing file told as unreadable"},
+        {"short.txt", "20 07 10 16 08 16", RecordState::WrongSize, "a short record decoded"},
+        {"long.txt", "20 07 10 16 08 16 47 00", RecordState::WrongSize,
+         "a clock record with a tail taken as one (the recorder reads exactly 7 bytes)"},
+        {"hex.txt", "20 07 1A 16 08 16 47", RecordState::NotDigits, "0x1A read as a month"},
+    };
+    for (const Case& c : clocks) {
+        std::string path = dir.file(c.name);
+        if (c.hex)
+            test::writeAll(path, hexBytes(c.hex));
+        ClockRead read = readClockRecord(platform, path);
+        EXPECT_EQ(read.state, c.state) << c.fault;
+        if (c.state == RecordState::NotDigits) {
+            EXPECT_EQ(read.badByte, 2u) << "the wrong byte blamed";
+        }
+    }
+    const Case configs[] = {
+        {"CONFIG.SYS", "01 01 14 00 0A 00 1E 00 28 00 03 EE", RecordState::Read,
+         "a configuration with a tail refused (its first 11 bytes are the record)"},
+        {"none.SYS", nullptr, RecordState::Missing, "a missing file told as unreadable"},
+        {"short.SYS", "01 01 14 00 0A 00 1E 00 28 00", RecordState::WrongSize,
+         "10 bytes decoded as a configuration"},
+    };
+    for (const Case& c : configs) {
+        std::string path = dir.file(c.name);
+        if (c.hex)
+            test::writeAll(path, hexBytes(c.hex));
+        EXPECT_EQ(readConfigRecord(platform, path).state, c.state) << c.fault;
+    }
+}
+
 // A path that cannot be created reports why and leaves nothing behind.
 TEST_F(CardFiles, UncreatablePathReportsTheError) {
     std::string path = dir.file("no-such-folder") + "/CONFIG.SYS";
