@@ -578,7 +578,8 @@ async function saveFrame() {
   const r = at.recording;
   if (!r) return;
   try {
-    const done = await postJson('/api/frames', {id: r.id, n: at.frame});
+    // The listing's id is a number, which the route takes; the page keys frames by its text.
+    const done = await postJson('/api/frames', {id: Number(r.id), n: at.frame});
     say(`Saved ${done.path}.`);
   } catch (error) {
     say(`The frame was not saved: ${error.message}`, true);

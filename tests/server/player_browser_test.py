@@ -263,6 +263,15 @@ def in_browser(url, port, card, save, videos):
         difference = mean_difference(canvas_rgb(driver), decoded(chunks[16]))
         check("→ draws the next frame's pixels", difference is not None and difference < 3, True)
 
+        # Save this frame: the frame shown, its scan as the recorder wrote it.
+        driver.find_element(By.ID, "save-frame").click()
+        wait_for(driver, "return /^Saved .*jpg|not saved/.test(document.getElementById('status')"
+                 ".textContent)", "Save this frame says what it did")
+        jpegs = [n for n in os.listdir(save) if n.endswith(".jpg")] if os.path.isdir(save) else []
+        scan = chunks[16][chunks[16].index(b"\xff\xda"):]
+        check("Save this frame writes the frame shown, the recorder's bytes",
+              [open(os.path.join(save, n), "rb").read().endswith(scan) for n in jpegs], [True])
+
         # Play from just before the first recording ends: picture and sound go on together.
         click_at(driver, starts[1] - 400)
         wait_for(driver, f"return at.recording && at.recording.id === '{videos[0]['id']}'",
