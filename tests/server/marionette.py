@@ -88,6 +88,15 @@ try {
 }
 """
 
+# The errors reported in the page's process: its uncaught exceptions and rejections, and what
+# its Content-Security-Policy blocked, which Firefox does not print (Chromium logs all three).
+REPORTED_ERRORS = r"""
+const quiet = Ci.nsIScriptError.warningFlag | Ci.nsIScriptError.infoFlag;
+return Services.console.getMessageArray()
+    .filter((m) => m instanceof Ci.nsIScriptError && !(m.flags & quiet))
+    .map((m) => [m.sourceName, `${m.sourceName}, line ${m.lineNumber}: ${m.errorMessage}`]);
+"""
+
 # Where Firefox's own code lives: errors from there are the browser's, not the page's.
 BROWSER_SCHEMES = ("resource:", "chrome:", "moz-src:", "moz-extension:", "about:")
 
@@ -241,19 +250,18 @@ class Firefox:
         return WebElement(self, found["value"][ELEMENT_KEY])
 
     def get_log(self, kind):
-        """The page's console errors and uncaught exceptions, as selenium's Chromium log shows
-        them: console.error on Firefox's stdout, "JavaScript error: URL, line N: ..." on its
-        stderr (there also the browser's own, from its own schemes, passed over)."""
+        """The page's errors, as selenium's Chromium log shows them: its console.error calls on
+        Firefox's stdout, and the errors its process reported (the browser's own, from its own
+        schemes, passed over)."""
         assert kind == "browser"
-        entries = []
-        for line in open(self._out, errors="replace").read().splitlines():
-            if line.startswith("console.error:"):
-                entries.append({"level": "SEVERE", "message": line})
-        for line in open(self._err, errors="replace").read().splitlines():
-            source = line[len("JavaScript error: "):]
-            if line.startswith("JavaScript error: ") and not source.startswith(BROWSER_SCHEMES):
-                entries.append({"level": "SEVERE", "message": line})
-        return entries
+        entries = [{"level": "SEVERE", "message": line}
+                   for line in open(self._out, errors="replace").read().splitlines()
+                   if line.startswith("console.error:")]
+        reported = self._command("WebDriver:ExecuteScript", {
+            "script": REPORTED_ERRORS, "args": [], "sandbox": "system"})["value"]
+        return entries + [{"level": "SEVERE", "message": message}
+                          for source, message in reported
+                          if not source.startswith(BROWSER_SCHEMES)]
 
     def quit(self):
         try:
