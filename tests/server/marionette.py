@@ -165,12 +165,12 @@ class Firefox:
                 f.write(f"user_pref({json.dumps(name)}, {json.dumps(value)});\n")
         self._out = os.path.join(self._profile, "stdout.txt")
         self._err = os.path.join(self._profile, "stderr.txt")
-        with open(self._out, "wb") as out, open(self._err, "wb") as err:
-            self._process = subprocess.Popen(
-                [binary, "--headless", "--marionette", "--no-remote", "--profile", self._profile],
-                stdin=subprocess.DEVNULL, stdout=out, stderr=err)
-        self._socket, self._last_id = None, 0
+        self._process, self._socket, self._last_id = None, None, 0
         try:
+            with open(self._out, "wb") as out, open(self._err, "wb") as err:
+                self._process = subprocess.Popen(
+                    [binary, "--headless", "--marionette", "--no-remote", "--profile",
+                     self._profile], stdin=subprocess.DEVNULL, stdout=out, stderr=err)
             self._connect()
             self._command("WebDriver:NewSession", {"capabilities": {}})
             self._command("WebDriver:SetWindowRect", {"width": width, "height": height})
@@ -182,10 +182,12 @@ class Firefox:
         port_file = os.path.join(self._profile, PORT_FILE)
         for _ in range(START_SECONDS * 10):
             if self._process.poll() is not None:
-                raise RuntimeError(f"firefox-esr ended with {self._process.returncode} at its "
-                                   f"start: {open(self._err).read()[-2000:]}")
+                with open(self._err, errors="replace") as err:
+                    raise RuntimeError(f"firefox-esr ended with {self._process.returncode} at "
+                                       f"its start: {err.read()[-2000:]}")
             try:
-                port = int(open(port_file).read())
+                with open(port_file) as f:
+                    port = int(f.read())
                 break
             except (OSError, ValueError):
                 time.sleep(0.1)  # not written yet, or half
@@ -254,9 +256,9 @@ class Firefox:
         Firefox's stdout, and the errors its process reported (the browser's own, from its own
         schemes, passed over)."""
         assert kind == "browser"
-        entries = [{"level": "SEVERE", "message": line}
-                   for line in open(self._out, errors="replace").read().splitlines()
-                   if line.startswith("console.error:")]
+        with open(self._out, errors="replace") as out:
+            entries = [{"level": "SEVERE", "message": line} for line in out.read().splitlines()
+                       if line.startswith("console.error:")]
         reported = self._command("WebDriver:ExecuteScript", {
             "script": REPORTED_ERRORS, "args": [], "sandbox": "system"})["value"]
         return entries + [{"level": "SEVERE", "message": message}
@@ -270,7 +272,10 @@ class Firefox:
         except (OSError, RuntimeError, WebDriverException):
             pass  # ended below all the same
         try:
-            self._process.wait(timeout=START_SECONDS)
+            if self._process and not self._socket:
+                self._process.kill()  # no Marionette to ask to quit
+            if self._process:
+                self._process.wait(timeout=START_SECONDS)
         except subprocess.TimeoutExpired:
             self._process.kill()
             self._process.wait()
