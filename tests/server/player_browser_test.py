@@ -290,6 +290,17 @@ def in_browser(url, port, card, save, videos):
                   state, [str(second["id"]), True, True])
         body.send_keys(" ")
 
+        # A browser that never starts sound (Firefox keeps its AudioContext suspended on a
+        # machine with no sound device): Play goes on, silent, and says why.
+        driver.execute_script("audio = new AudioContext(); audio.suspend(); "
+                              "audio.resume = () => new Promise(() => {});")
+        click_at(driver, starts[0] + 500)
+        body.send_keys(" ")
+        wait_for(driver, f"return playback && at.recording.id === '{videos[0]['id']}' && "
+                 "at.frame >= 20 && /sound/.test(document.getElementById('status').textContent)",
+                 "Play with no sound started runs on, silent, and says so")
+        body.send_keys(" ")
+
         # In and out, then Save: the file clip writes of the marked range.
         click_at(driver, starts[0] + 2000)
         body.send_keys("i")
