@@ -174,7 +174,8 @@ class Firefox:
             with open(self._out, "wb") as out, open(self._err, "wb") as err:
                 self._process = subprocess.Popen(
                     [binary, "--headless", "--marionette", "--no-remote", "--profile",
-                     self._profile], stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+                     self._profile], stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                    env=dict(os.environ, XDG_CACHE_HOME=self._profile))  # none in the home
             self._connect()
             self._command("WebDriver:NewSession", {"capabilities": {}})
             self._command("WebDriver:SetWindowRect", {"width": width, "height": height})
