@@ -23,7 +23,7 @@ START_SECONDS = 30
 # host, so that a request leaving the player shows up as a failure, not as Firefox's traffic.
 PREFS = {
     "marionette.port": 0,
-    # The page's console and its uncaught errors on Firefox's output, the browser's own not.
+    # The page's console calls on Firefox's output, the browser's own not.
     "devtools.console.stdout.content": True,
     "devtools.console.stdout.chrome": False,
     "browser.shell.checkDefaultBrowser": False,
