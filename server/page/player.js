@@ -7,6 +7,7 @@
 const kSoundChunkSeconds = 2;    // the length of one WAV span asked for
 const kSoundAheadSeconds = 3;    // how far ahead of the clock sound is fetched
 const kStartLeadSeconds = 0.15;  // time given to the first span before play starts
+const kSoundStartMs = 2000;      // how long Play waits for the browser to start its sound
 const kFramesAhead = 6;          // frames fetched ahead of the one shown while playing
 const kKeptFrames = 90;          // decoded frames kept for stepping back and forth
 const kKeptStrips = 50;          // recordings' lists of previews kept while hovering about
@@ -270,7 +271,7 @@ function startPlaying() {
   audio.resume();
   const rate = speed();
   const from = at.frame * r.frameMs / 1000;
-  playback = {generation: ++playGeneration, rate, sources: [],
+  playback = {generation: ++playGeneration, rate, sources: [], started: performance.now(),
               segments: [segment(r, from, audio.currentTime + kStartLeadSeconds, rate)]};
   el('play').textContent = 'Pause';
   say('');
@@ -286,9 +287,22 @@ function stopPlaying() {
   el('play').textContent = 'Play';
 }
 
+// Play's clock: the sound's, or where the browser never starts its sound (Firefox keeps the
+// AudioContext suspended on a machine with no sound device) the page's own, silent, from there.
+function playClock() {
+  const p = playback;
+  if (p.silentFrom === undefined && audio.state !== 'running' &&
+      performance.now() - p.started > kSoundStartMs) {
+    p.silentFrom = {ctx: audio.currentTime, page: performance.now()};
+    say('The browser started no sound (is there a sound device?): playing without it.');
+  }
+  const silent = p.silentFrom;
+  return silent ? silent.ctx + (performance.now() - silent.page) / 1000 : audio.currentTime;
+}
+
 function tick() {
   if (!playback) return;
-  const now = audio.currentTime;
+  const now = playClock();
   const segments = playback.segments;
   let last = segments[segments.length - 1];
   // The next recording is lined up before this one ends, so that its sound starts on time.
@@ -320,7 +334,7 @@ function tick() {
   const n = Math.min(current.r.frames - 1, Math.floor(media * 1000 / current.r.frameMs));
   if (current.r !== at.recording || n !== at.frame) setPosition(current.r, n);
   for (let k = 1; k <= kFramesAhead && n + k < current.r.frames; ++k) fetchFrame(current.r, n + k);
-  for (const s of segments) scheduleSound(s, now);
+  if (!playback.silentFrom) for (const s of segments) scheduleSound(s, now);
   requestAnimationFrame(tick);
 }
 
@@ -578,7 +592,8 @@ async function saveFrame() {
   const r = at.recording;
   if (!r) return;
   try {
-    const done = await postJson('/api/frames', {id: r.id, n: at.frame});
+    // The listing's id is a number, which the route takes; the page keys frames by its text.
+    const done = await postJson('/api/frames', {id: Number(r.id), n: at.frame});
     say(`Saved ${done.path}.`);
   } catch (error) {
     say(`The frame was not saved: ${error.message}`, true);
