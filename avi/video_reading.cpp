@@ -343,8 +343,16 @@ std::uint64_t strhLength(const StreamHeader& stream, const StreamTally& tally) {
 }
 
 bool indexPromised(ByteSource& source) {
+    return readHeaderPromise(source).indexPromised;
+}
+
+HeaderPromise readHeaderPromise(ByteSource& source) {
     VideoReading reading;
-    return VideoReader(source, false, ReadingDepth::Glance, reading).indexPromised();
+    HeaderPromise promise;
+    promise.indexPromised =
+        VideoReader(source, false, ReadingDepth::Glance, reading).indexPromised();
+    promise.recorded = reading.header.recorded;
+    return promise;
 }
 
 VideoReading readVideo(ByteSource& source, Chunks chunks, ReadingDepth depth) {
