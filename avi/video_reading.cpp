@@ -349,8 +349,9 @@ bool indexPromised(ByteSource& source) {
 HeaderPromise readHeaderPromise(ByteSource& source) {
     VideoReading reading;
     HeaderPromise promise;
-    promise.indexPromised =
-        VideoReader(source, false, ReadingDepth::Glance, reading).indexPromised();
+    // Read in the reader's windows: a header of many small chunks is then a call or two to the
+    // system rather than one a field, and the index's header one more.
+    promise.indexPromised = VideoReader(source, false, ReadingDepth::Full, reading).indexPromised();
     promise.recorded = reading.header.recorded;
     return promise;
 }
