@@ -343,8 +343,17 @@ std::uint64_t strhLength(const StreamHeader& stream, const StreamTally& tally) {
 }
 
 bool indexPromised(ByteSource& source) {
+    return readHeaderPromise(source).indexPromised;
+}
+
+HeaderPromise readHeaderPromise(ByteSource& source) {
     VideoReading reading;
-    return VideoReader(source, false, ReadingDepth::Glance, reading).indexPromised();
+    HeaderPromise promise;
+    // Read in the reader's windows: a header of many small chunks is then a call or two to the
+    // system rather than one a field, and the index's header one more.
+    promise.indexPromised = VideoReader(source, false, ReadingDepth::Full, reading).indexPromised();
+    promise.recorded = reading.header.recorded;
+    return promise;
 }
 
 VideoReading readVideo(ByteSource& source, Chunks chunks, ReadingDepth depth) {

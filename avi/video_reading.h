@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "avi/avi_header.h"
 #include "avi/byte_source.h"
@@ -44,6 +45,14 @@ VideoReading readVideo(ByteSource& source, Chunks chunks, ReadingDepth depth = R
 // the chunks from: read from the header and the index's own header alone. Where not, any
 // reading of the video's length (a glance too) walks every chunk header.
 bool indexPromised(ByteSource& source);
+
+// What the header alone tells before any data is read: the index's promise as indexPromised()
+// gives it, and the IDIT date a reading's report would carry.
+struct HeaderPromise {
+    bool indexPromised = false;
+    std::optional<RecordingDate> recorded;
+};
+HeaderPromise readHeaderPromise(ByteSource& source);
 
 // Whether a player may start at the chunk, number `number` of its stream in the reading: every
 // sound chunk, every frame of an intra-only codec; otherwise a frame the old index flagged, or,

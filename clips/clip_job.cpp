@@ -1,5 +1,7 @@
 #include "clips/clip_job.h"
 
+#include <memory>
+
 #include "clips/clip_writing.h"
 #include "clips/range_sources.h"
 #include "device/file_paths.h"
@@ -73,8 +75,25 @@ ClipOutcome clipRange(Platform& platform, const RangeCandidates& candidates, Clo
     ClipOutcome outcome;
     // Chosen by the times `videos` shows, from a glance at each; only those chosen are read
     // whole, each once. One whose whole reading tells another time has the range chosen again.
-    RangeSources sources = chooseRangeSources(platform, candidates.paths, from, to);
-    std::optional<PlannedAhead> ahead;
+    std::unique_ptr<PlannedAhead> ahead;
+    std::string aheadOf; // the recording ahead copies from
+    // The clip's beginning copied out while the other candidates are read, where the range
+    // likely starts in a recording and runs on past it. A wrong guess costs only time: the
+    // written plan keeps only what it has of the copy.
+    auto beginAhead = [&](const TimedVideo& video, const avi::VideoReading& reading) {
+        if (!video.time || video.time->start > from || video.time->end <= from ||
+            video.time->end > to || reading.report.state == avi::VideoState::Unreadable)
+            return;
+        avi::SourceSpan rest;
+        rest.source = 0;
+        rest.fromMs = from - video.time->start;
+        avi::SpanPlan guess = avi::planSpans({&reading}, {rest});
+        if (guess.refusal == avi::PlanRefusal::None) {
+            ahead = std::make_unique<PlannedAhead>(platform, video.path, reading, guess.plan, out);
+            aheadOf = video.path;
+        }
+    };
+    RangeSources sources = chooseRangeSources(platform, candidates.paths, from, to, beginAhead);
     for (bool settled = false; !settled;) {
         outcome.warnings.clear();
         if (!chosenWell(candidates, sources, outcome))
@@ -84,19 +103,24 @@ ClipOutcome clipRange(Platform& platform, const RangeCandidates& candidates, Clo
         for (std::size_t i = 0; i < chosen.size() && settled; ++i) {
             const avi::SourceSpan& span = chosen[i];
             settled = readChosenWhole(platform, sources, span.source, from, to);
+            if (!settled)
+                break; // chosen again: span and the sources' order are no longer
             // The recording the range starts in, when it runs on past it, gives the clip's
             // beginning before the next is read: that is copied out meanwhile.
-            const avi::VideoReading* reading =
-                settled ? &chosenReading(sources, span.source) : nullptr;
-            if (i == 0 && !ahead && reading && chosen.size() > 1 && span.toMs == kToItsEnd &&
-                sources.timed[span.source].time->start <= from &&
+            const avi::VideoReading* reading = &chosenReading(sources, span.source);
+            const std::string& path = sources.timed[span.source].path;
+            if (i == 0 && (!ahead || aheadOf != path) && chosen.size() > 1 &&
+                span.toMs == kToItsEnd && sources.timed[span.source].time->start <= from &&
                 reading->report.state != avi::VideoState::Unreadable) {
                 avi::SourceSpan rest = span;
                 rest.source = 0;
                 avi::SpanPlan guess = avi::planSpans({reading}, {rest});
-                if (guess.refusal == avi::PlanRefusal::None)
-                    ahead.emplace(platform, sources.timed[span.source].path, *reading, guess.plan,
-                                  out);
+                ahead.reset(); // begun on a guess the choice does not take
+                if (guess.refusal == avi::PlanRefusal::None) {
+                    ahead =
+                        std::make_unique<PlannedAhead>(platform, path, *reading, guess.plan, out);
+                    aheadOf = path;
+                }
             }
         }
         if (!settled)
@@ -129,7 +153,7 @@ ClipOutcome clipRange(Platform& platform, const RangeCandidates& candidates, Clo
     for (std::size_t overlapping : selection.overlapping)
         outcome.warnings.push_back(
             {ClipWarningKind::Overlapping, sources.timed[overlapping].path, {}, 0, 0});
-    writeSpans(platform, out, taken, spans, gaps, ahead ? &*ahead : nullptr, true, outcome);
+    writeSpans(platform, out, taken, spans, gaps, ahead.get(), true, outcome);
     return outcome;
 }
 

@@ -3,11 +3,13 @@
 // less its length. The file time alone cannot choose: a PC in another time zone shows it hours
 // off, and a card restored from a zip may say 1980.
 //
-// Each candidate is glanced at for its time (its headers and index, or its chunk headers
-// hopped where it has no index), and only those chosen are read whole, once, their chunks kept
-// for the plan: a card's other recordings, often most of it, cost no walk of their data.
+// Each candidate is glanced at for its time (its headers and index; one with no index is walked
+// whole at once, as its length needs), and only those chosen are read whole, once, their chunks
+// kept for the plan: a card's other recordings, often most of it, cost no walk of their data.
+// One whose header and file time put it outside the range is not read past its header.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,9 +39,15 @@ struct RangeSources {
     std::vector<std::size_t> candidateOf; // of each of timed
 };
 
-// Glances at each candidate's headers and index (not its data) for its time, and chooses.
+// Called with the recording the range most likely starts in, once it is read whole and before
+// the others are: the clip's beginning can be copied out while they are read.
+using FirstReading = std::function<void(const TimedVideo&, const avi::VideoReading&)>;
+
+// Glances at each candidate's headers and index (not its data) for its time, and chooses. A
+// candidate whose header and file time put it outside the range is not read at all.
 RangeSources chooseRangeSources(Platform& platform, const std::vector<std::string>& candidates,
-                                ClockMillis from, ClockMillis to);
+                                ClockMillis from, ClockMillis to,
+                                const FirstReading& firstRead = {});
 
 // Reads the chosen source timed[source] whole with its chunks, once: later calls hand back
 // the same reading. False where that reading's time is not the one it was chosen by (the

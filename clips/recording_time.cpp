@@ -39,14 +39,17 @@ std::optional<RecordingTime> recordingTime(const avi::VideoReport& report,
         return std::nullopt;
     std::int64_t length = lengthMillis(report);
     if (report.recorded) {
-        const avi::RecordingDate& d = *report.recorded;
-        ClockMillis start = toMillis({d.year, d.month, d.day, d.hour, d.minute, d.second, 0});
+        ClockMillis start = iditStart(*report.recorded);
         return inCalendar({start, start + length, TimeSource::Idit});
     }
     std::optional<ClockMillis> end = fileTime ? closedAt(*fileTime) : std::nullopt;
     if (!end)
         return std::nullopt;
     return inCalendar({*end - length, *end, TimeSource::FileTime});
+}
+
+ClockMillis iditStart(const avi::RecordingDate& d) {
+    return toMillis({d.year, d.month, d.day, d.hour, d.minute, d.second, 0});
 }
 
 std::optional<ClockMillis> closedAt(const SystemTime& fileTime) {

@@ -31,6 +31,9 @@ const char* timeSourceName(TimeSource source); // "idit", "file time"
 std::optional<RecordingTime> recordingTime(const avi::VideoReport& report,
                                            const std::optional<SystemTime>& fileTime);
 
+// An IDIT date on the recorder's clock: the start recordingTime() gives a video that has one.
+ClockMillis iditStart(const avi::RecordingDate& date);
+
 // When the card's file was closed, on the recorder's clock, from its modification time as the
 // PC's clock shows it; nothing for a time no calendar holds.
 std::optional<ClockMillis> closedAt(const SystemTime& fileTime);

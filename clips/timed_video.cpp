@@ -33,14 +33,31 @@ TimedVideo glanceTimedVideo(Platform& platform, const std::string& path) {
     return timedVideo(platform, path, report);
 }
 
-bool indexPromisedAt(Platform& platform, const std::string& path, OsError& error) {
+HeaderLook lookAtHeader(Platform& platform, const std::string& path) {
+    HeaderLook look;
     VideoFileSource source(platform, path);
-    error = source.openError();
-    if (error != OsError::None)
+    look.error = source.openError();
+    if (look.error != OsError::None)
+        return look;
+    look.promise = avi::readHeaderPromise(source);
+    look.error = source.readError();
+    FileInfo info;
+    if (look.error == OsError::None && platform.info(path.c_str(), info) == OsError::None)
+        look.closed = closedAt(platform.localTimeOf(info.modified));
+    return look;
+}
+
+bool certainlyOutside(const HeaderLook& look, ClockMillis from, ClockMillis to) {
+    if (look.error != OsError::None)
         return false;
-    bool promised = avi::indexPromised(source);
-    error = source.readError();
-    return promised;
+    // recordingTime() gives no time to a video longer than the longest recording.
+    if (const std::optional<avi::RecordingDate>& d = look.promise.recorded) {
+        ClockMillis start = iditStart(*d);
+        return start >= to || start + kLongestRecordingMillis <= from;
+    }
+    if (!look.closed)
+        return false;
+    return *look.closed <= from || *look.closed - kLongestRecordingMillis >= to;
 }
 
 TimedVideo timedVideo(Platform& platform, const std::string& path, const avi::VideoReport& report) {

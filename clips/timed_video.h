@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "avi/video_reading.h"
 #include "avi/video_report.h"
 #include "clips/recording_time.h"
 #include "platform/platform.h"
@@ -28,9 +29,20 @@ TimedVideo readTimedVideo(Platform& platform, const std::string& path);
 // The time is what a whole reading finds wherever the index or the chunk headers hold.
 TimedVideo glanceTimedVideo(Platform& platform, const std::string& path);
 
-// Whether the video's header promises an index (avi::indexPromised()); error where it could not
-// be read.
-bool indexPromisedAt(Platform& platform, const std::string& path, OsError& error);
+// What a video's header and file time tell before its data is read.
+struct HeaderLook {
+    OsError error = OsError::None; // the header could not be read
+    avi::HeaderPromise promise;    // avi::readHeaderPromise()'s
+    // When the file was closed, as timedVideo() takes it; none where that cannot be told.
+    std::optional<ClockMillis> closed;
+};
+HeaderLook lookAtHeader(Platform& platform, const std::string& path);
+
+// Whether no reading of the video can give it a time that holds any of [from, to): its IDIT
+// date starts at or after to, or ends before from though it ran the longest a recording runs;
+// or, timed by its file time, it was closed by from, or ran from after to though it was that
+// long. Where the header or the file time leaves any doubt, false.
+bool certainlyOutside(const HeaderLook& look, ClockMillis from, ClockMillis to);
 
 // The same from a reading already made of the file: only its file time is asked for.
 TimedVideo timedVideo(Platform& platform, const std::string& path, const avi::VideoReport& report);

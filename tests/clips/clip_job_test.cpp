@@ -256,6 +256,43 @@ TEST(ClipJob, IditTimesHoldWhateverTheFileTimesSay) {
     }
 }
 
+// Guards against a card's cut recordings each walked whole for a range their header and file
+// time already put them outside of (most of a full card), and against one skipped whose time
+// could still reach into the range.
+TEST(ClipJob, ACutRecordingCertainlyOutsideTheRangeIsNotRead) {
+    constexpr std::int64_t kDay = 24 * kHour;
+    struct Case {
+        const char* fault;
+        const char* idit;    // its IDIT date, or none: timed by its file time
+        std::int64_t closed; // its file time, seconds from the first recording's
+        bool read;           // walked for its length
+    } cases[] = {
+        {"closed before the range starts", nullptr, -60, false},
+        {"closed over a day after the range", nullptr, kDay + kHour, false},
+        {"recorded, by its IDIT, after the range", "Tue Oct 16 15:00:00 2007", 0, false},
+        {"closed an hour after the range: its length may reach back into it", nullptr, kHour, true},
+        {"recorded, by its IDIT, an hour before: its length may reach into it",
+         "Tue Oct 16 13:02:10 2007", 0, true},
+    };
+    for (const Case& c : cases) {
+        Card card;
+        std::string cut = card.card.file("MOV0009.avi");
+        std::vector<unsigned char> bytes = test::readAll(KOVRA_AVI_CORPUS "/no_index.avi");
+        test::writeAll(cut, c.idit ? withIdit(bytes, c.idit) : bytes);
+        card.platform.setModified(cut.c_str(), kFirstClosed + c.closed);
+        std::vector<std::string> paths = card.paths;
+        paths.push_back(cut);
+        card.platform.forgetReads();
+        ClipOutcome outcome = clipRange(card.platform, {paths, {}}, card.starts[0] + 100,
+                                        card.starts[0] + 200, card.out);
+        ASSERT_TRUE(outcome.written()) << c.fault;
+        ASSERT_EQ(outcome.sources.size(), 1u) << c.fault;
+        EXPECT_EQ(outcome.sources[0].path, card.paths[0]) << c.fault;
+        // Its header is read either way, a few hundred bytes; a walk reads most of the file.
+        EXPECT_EQ(card.platform.bytesRead(cut) > bytes.size() / 2, c.read) << c.fault;
+    }
+}
+
 // Guards against a clip shorter than asked said as if whole, and a join out of time order given
 // a start and an end.
 TEST(ClipJob, WhatIsWorthSayingIsSaid) {
