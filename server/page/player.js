@@ -8,6 +8,7 @@ const kSoundChunkSeconds = 2;    // the length of one WAV span asked for
 const kSoundAheadSeconds = 3;    // how far ahead of the clock sound is fetched
 const kStartLeadSeconds = 0.15;  // time given to the first span before play starts
 const kFramesAhead = 6;          // frames fetched ahead of the one shown while playing
+const kMinWakeMs = 4;            // the sound's clock moves in steps of its output's buffers
 const kKeptFrames = 90;          // decoded frames kept for stepping back and forth
 const kKeptStrips = 50;          // recordings' lists of previews kept while hovering about
 const kPreviewGap = 12;          // pixels between the pointer and its preview
@@ -213,9 +214,12 @@ function setPosition(r, n, {draw = true} = {}) {
     const t = frameTime(r, n);
     slider.setAttribute('aria-valuenow', String(Math.floor((t - dayStart(t)) / 1000)));
     slider.setAttribute('aria-valuetext', momentText());
-    keepInView(t);
+    if (keepInView(t)) {
+      drawTimeline();
+      return;
+    }
   }
-  drawTimeline();
+  placePlayhead();
 }
 
 function seek(t) {
@@ -270,15 +274,16 @@ function startPlaying() {
   audio.resume();
   const rate = speed();
   const from = at.frame * r.frameMs / 1000;
-  playback = {generation: ++playGeneration, rate, sources: [],
+  playback = {generation: ++playGeneration, rate, sources: [], timer: 0,
               segments: [segment(r, from, audio.currentTime + kStartLeadSeconds, rate)]};
   el('play').textContent = 'Pause';
   say('');
-  requestAnimationFrame(tick);
+  tick();
 }
 
 function stopPlaying() {
   if (!playback) return;
+  clearTimeout(playback.timer);
   for (const source of playback.sources) {
     try { source.stop(); } catch (_) { /* already ended */ }
   }
@@ -321,7 +326,12 @@ function tick() {
   if (current.r !== at.recording || n !== at.frame) setPosition(current.r, n);
   for (let k = 1; k <= kFramesAhead && n + k < current.r.frames; ++k) fetchFrame(current.r, n + k);
   for (const s of segments) scheduleSound(s, now);
-  requestAnimationFrame(tick);
+  // Woken when the next frame is due on the sound's clock, not at every animation frame: a
+  // wake that changes nothing still has the browser lay out, paint and composite the page,
+  // four times a frame at 15 fps on a 60 Hz display.
+  const nextFrame = Math.min(current.ctxEnd,
+    current.ctxStart + ((n + 1) * current.r.frameMs / 1000 - current.from) / playback.rate);
+  playback.timer = setTimeout(tick, Math.max(kMinWakeMs, (nextFrame - now) * 1000));
 }
 
 function scheduleSound(s, now) {
@@ -364,14 +374,21 @@ function scheduleSound(s, now) {
 
 // ---- The timeline ----
 
+// Whether the view had to move to show t.
 function keepInView(t) {
-  if (t >= view.from && t < view.to) return;
+  if (t >= view.from && t < view.to) return false;
   const span = view.to - view.from;
   view.from = Math.max(dayStart(t), t - span / 10);
   view.to = view.from + span;
+  return true;
 }
 
 const kTickSteps = [1000 / 30, 100, 1000, 5000, 15000, 60000, 300000, 900000, 3600000, 3 * 3600000];
+
+// The canvas holds what changes only with the view or the marks; the playhead is an element
+// of its own above it, so that a frame played moves it without redrawing and re-rasterising
+// the day's bars and labels (and without asking for the layout a canvas's width needs).
+let timelineWidth = 0;
 
 function drawTimeline() {
   const canvas = el('timeline-canvas');
@@ -385,6 +402,7 @@ function drawTimeline() {
   const g = canvas.getContext('2d');
   g.setTransform(ratio, 0, 0, ratio, 0, 0);
   const w = width / ratio;
+  timelineWidth = w;
   g.clearRect(0, 0, w, 96);
   const span = view.to - view.from;
   const x = (t) => ((t - view.from) / span) * w;
@@ -428,18 +446,17 @@ function drawTimeline() {
     g.fillStyle = 'rgba(21, 101, 192, 0.35)';
     g.fillRect(x(Math.min(a, b)), 22, Math.abs(x(b) - x(a)), 56);
   }
+  placePlayhead();
+}
 
-  // Where the player is.
-  const r = at.recording;
-  if (r && r.start !== null) {
-    const px = Math.round(x(frameTime(r, at.frame))) + 0.5;
-    g.strokeStyle = '#b71c1c';
-    g.lineWidth = 2;
-    g.beginPath();
-    g.moveTo(px, 16);
-    g.lineTo(px, 96);
-    g.stroke();
-    g.lineWidth = 1;
+function placePlayhead() {
+  const head = el('playhead');
+  const t = playheadTime();
+  const shown = t !== undefined && t >= view.from && t <= view.to;
+  if (head.hidden === shown) head.hidden = !shown;
+  if (shown) {
+    const px = Math.round(((t - view.from) / (view.to - view.from)) * timelineWidth) - 1;
+    head.style.transform = `translateX(${px}px)`;
   }
 }
 
@@ -536,7 +553,7 @@ function showDay(day) {
   view.to = day + kDayMs;
   const first = card.timed.find((r) => r.playable && r.end > day);
   if (first) setPosition(first, frameAt(first, Math.max(day, first.start)));
-  else drawTimeline();
+  drawTimeline();
 }
 
 // ---- Marks and saving ----
@@ -723,9 +740,12 @@ async function start() {
     el('card').textContent = cardText(about, (listing.videos || []).length);
     fillDays();
     fillUntimed();
-    if (card.days.length > 0) showDay(card.days[0]);
-    else if (card.untimed.length > 0 && card.untimed[0].playable) setPosition(card.untimed[0], 0);
-    else drawTimeline();
+    if (card.days.length > 0) {
+      showDay(card.days[0]);
+    } else {
+      if (card.untimed.length > 0 && card.untimed[0].playable) setPosition(card.untimed[0], 0);
+      drawTimeline();
+    }
   } catch (error) {
     el('card').textContent = `The card could not be read: ${error.message}`;
   }
