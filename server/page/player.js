@@ -8,7 +8,8 @@ const kSoundChunkSeconds = 2;    // the length of one WAV span asked for
 const kSoundAheadSeconds = 3;    // how far ahead of the clock sound is fetched
 const kStartLeadSeconds = 0.15;  // time given to the first span before play starts
 const kFramesAhead = 6;          // frames fetched ahead of the one shown while playing
-const kMinWakeMs = 4;            // the sound's clock moves in steps of its output's buffers
+const kMinWakeMs = 4;            // the least wait for the next frame
+const kStaleStampMs = 500;       // an output timestamp older than this is from before a pause
 const kKeptFrames = 90;          // decoded frames kept for stepping back and forth
 const kKeptStrips = 50;          // recordings' lists of previews kept while hovering about
 const kPreviewGap = 12;          // pixels between the pointer and its preview
@@ -187,7 +188,6 @@ async function showFrame(r, n) {
   }
   canvas.getContext('2d').drawImage(bitmap, 0, 0);
   frames.shownKey = `${r.id}/${n}`;
-  canvas.setAttribute('aria-label', `Frame ${n + 1} of ${r.frames} of ${r.video.path}`);
 }
 
 // ---- Where the player is ----
@@ -196,9 +196,15 @@ const at = {recording: null, frame: 0};
 const marks = {in: null, out: null};
 const view = {from: 0, to: kDayMs};
 
+// Where the player is in words: to the frame, or while playing to the second.
 function momentText() {
   const r = at.recording;
   if (!r) return kNoTime;
+  if (playback) {
+    const into = lengthText(at.frame * r.frameMs);
+    return r.start === null ? `${r.video.path}, ${into} in`
+      : `${clockText(frameTime(r, at.frame), false)} · ${r.video.path}`;
+  }
   const where = `${r.video.path}, frame ${at.frame + 1} of ${r.frames}`;
   return r.start === null ? where : `${clockText(frameTime(r, at.frame))} · ${where}`;
 }
@@ -207,19 +213,31 @@ function setPosition(r, n, {draw = true} = {}) {
   at.recording = r;
   at.frame = n;
   if (draw) showFrame(r, n);
-  el('moment').textContent = momentText();
   el('save-frame').disabled = false;
-  const slider = el('timeline');
+  describePosition();
+  if (r.start !== null && keepInView(frameTime(r, n))) drawTimeline();
+  else placePlayhead();
+}
+
+// The line under the picture, the timeline's value and the picture's name. While playing they
+// change once a second: a frame's number and millisecond cannot be read at 15 a second, a screen
+// reader on the timeline would read each, and each change costs the page a layout and a paint.
+let described = null;
+
+function describePosition() {
+  const text = momentText();
+  if (text === described) return;
+  described = text;
+  el('moment').textContent = text;
+  const r = at.recording;
+  el('picture').setAttribute('aria-label', playback ? `${r.video.path}, playing`
+    : `Frame ${at.frame + 1} of ${r.frames} of ${r.video.path}`);
   if (r.start !== null) {
-    const t = frameTime(r, n);
+    const t = frameTime(r, at.frame);
+    const slider = el('timeline');
     slider.setAttribute('aria-valuenow', String(Math.floor((t - dayStart(t)) / 1000)));
-    slider.setAttribute('aria-valuetext', momentText());
-    if (keepInView(t)) {
-      drawTimeline();
-      return;
-    }
+    slider.setAttribute('aria-valuetext', text);
   }
-  placePlayhead();
 }
 
 function seek(t) {
@@ -267,10 +285,24 @@ function segment(r, from, ctxStart, rate) {
           noSound: false};
 }
 
+// What is heard now on the sound's clock. currentTime is where the sound is being made, ahead of
+// the speaker by the output's latency, and moves in steps of its buffers; the output's last
+// timestamp carried on by the page's clock is what the ear has, smoothly.
+function heardTime() {
+  const stamp = audio.getOutputTimestamp ? audio.getOutputTimestamp() : null;
+  const now = audio.currentTime;
+  if (!stamp || !stamp.performanceTime || performance.now() - stamp.performanceTime > kStaleStampMs) {
+    return Math.max(0, now - (audio.baseLatency || 0) - (audio.outputLatency || 0));
+  }
+  return Math.min(now, stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000);
+}
+
 function startPlaying() {
   const r = at.recording;
   if (!r || !r.playable) return;
-  audio = audio || new AudioContext();
+  // Large output buffers: the sound is made in fewer, longer wakes; the picture follows what is
+  // heard (heardTime), so the latency does not part them.
+  audio = audio || new AudioContext({latencyHint: 'playback'});
   audio.resume();
   const rate = speed();
   const from = at.frame * r.frameMs / 1000;
@@ -278,6 +310,7 @@ function startPlaying() {
               segments: [segment(r, from, audio.currentTime + kStartLeadSeconds, rate)]};
   el('play').textContent = 'Pause';
   say('');
+  describePosition();
   tick();
 }
 
@@ -288,12 +321,15 @@ function stopPlaying() {
     try { source.stop(); } catch (_) { /* already ended */ }
   }
   playback = null;
+  // A running context makes silence all the while: paused, the page costs nothing.
+  audio.suspend();
   el('play').textContent = 'Play';
+  describePosition();
 }
 
 function tick() {
   if (!playback) return;
-  const now = audio.currentTime;
+  const now = heardTime();
   const segments = playback.segments;
   let last = segments[segments.length - 1];
   // The next recording is lined up before this one ends, so that its sound starts on time.
@@ -325,13 +361,13 @@ function tick() {
   const n = Math.min(current.r.frames - 1, Math.floor(media * 1000 / current.r.frameMs));
   if (current.r !== at.recording || n !== at.frame) setPosition(current.r, n);
   for (let k = 1; k <= kFramesAhead && n + k < current.r.frames; ++k) fetchFrame(current.r, n + k);
-  for (const s of segments) scheduleSound(s, now);
+  for (const s of segments) scheduleSound(s, audio.currentTime);
   // Woken when the next frame is due on the sound's clock, not at every animation frame: a
   // wake that changes nothing still has the browser lay out, paint and composite the page,
   // four times a frame at 15 fps on a 60 Hz display.
   const nextFrame = Math.min(current.ctxEnd,
     current.ctxStart + ((n + 1) * current.r.frameMs / 1000 - current.from) / playback.rate);
-  playback.timer = setTimeout(tick, Math.max(kMinWakeMs, (nextFrame - now) * 1000));
+  playback.timer = setTimeout(tick, Math.max(kMinWakeMs, (nextFrame - now) * 1000 + 1));
 }
 
 function scheduleSound(s, now) {

@@ -245,6 +245,13 @@ def in_browser(url, port, card, save, videos):
         check("→ steps exactly one frame", driver.execute_script("return at.frame"), 16)
         difference = mean_difference(canvas_rgb(driver), decoded(chunks[16]))
         check("→ draws the next frame's pixels", difference is not None and difference < 3, True)
+        check("the playhead, an element over the timeline, moves to the frame → shows",
+              driver.execute_script("""
+                  const head = document.getElementById('playhead');
+                  const box = document.getElementById('timeline-canvas').getBoundingClientRect();
+                  const x = (playheadTime() - view.from) / (view.to - view.from) * box.width;
+                  return !head.hidden && Math.abs(head.getBoundingClientRect().left + 1 - box.left - x) <= 1;"""),
+              True)
 
         # Play from just before the first recording ends: picture and sound go on together.
         click_at(driver, starts[1] - 400)
@@ -256,13 +263,18 @@ def in_browser(url, port, card, save, videos):
         if crossed:
             state = driver.execute_script("""
                 const s = playback.current;
-                const media = s.from + (audio.currentTime - s.ctxStart) * playback.rate;
+                // What is heard: the output's last timestamp carried on to now.
+                const o = audio.getOutputTimestamp();
+                const heard = o.contextTime + (performance.now() - o.performanceTime) / 1000;
+                const media = s.from + (heard - s.ctxStart) * playback.rate;
                 return [s.r.id, Math.abs(media * 1000 / s.r.frameMs - at.frame) <= 2,
                         performance.getEntriesByType('resource').some(
                             e => e.name.includes('/api/videos/' + s.r.id + '/sound'))];""")
             check("the picture follows the sound's clock within a frame or two, its sound asked",
                   state, [str(second["id"]), True, True])
         body.send_keys(" ")
+        wait_for(driver, "return !playback && audio.state === 'suspended'",
+                 "Pause suspends the sound's output, which else makes silence at a processor's cost")
 
         # In and out, then Save: the file clip writes of the marked range.
         click_at(driver, starts[0] + 2000)
