@@ -17,6 +17,7 @@ const kMinViewMs = 400;          // the deepest zoom: a few frames across the ti
 const kDayMs = 24 * 3600 * 1000;
 const kPageStepMs = 60 * 1000;   // Page Up and Page Down
 const kNoTime = '—';
+const kSpeedWords = {0.5: 'half speed', 1: 'normal speed', 2: 'double speed'};
 
 const el = (id) => document.getElementById(id);
 
@@ -309,8 +310,8 @@ function startPlaying() {
   playback = {generation: ++playGeneration, rate, sources: [], timer: 0,
               segments: [segment(r, from, audio.currentTime + kStartLeadSeconds, rate)]};
   el('play').textContent = 'Pause';
-  say('');
   describePosition();
+  say(`Playing at ${kSpeedWords[rate] || `${rate}×`} from ${momentText()}.`);
   tick();
 }
 
@@ -325,6 +326,7 @@ function stopPlaying() {
   audio.suspend();
   el('play').textContent = 'Play';
   describePosition();
+  say(`Paused at ${momentText()}.`);
 }
 
 function tick() {
@@ -613,6 +615,7 @@ function mark(which) {
   // A mark out takes in the frame shown, to its end.
   marks[which] = which === 'out' ? t + at.recording.frameMs : t;
   showMarks();
+  say(el('marks').textContent);
 }
 
 async function saveClip() {
@@ -640,8 +643,10 @@ async function saveFrame() {
 
 // ---- Wiring ----
 
+// Where a key is the control's own: a field typed into, a list chosen from, a radio moved by its
+// arrows. Any kind of input counts, so that a field added later does not step frames as it is typed.
 function typingInto(target) {
-  return target.closest && target.closest('select, input[type="radio"], input[type="text"]');
+  return target.closest && target.closest('select, input, textarea, [contenteditable]');
 }
 
 function onKey(event) {
@@ -784,6 +789,7 @@ async function start() {
     }
   } catch (error) {
     el('card').textContent = `The card could not be read: ${error.message}`;
+    say(el('card').textContent, true);
   }
 }
 

@@ -252,12 +252,22 @@ def in_browser(url, port, card, save, videos):
                   const x = (playheadTime() - view.from) / (view.to - view.from) * box.width;
                   return !head.hidden && Math.abs(head.getBoundingClientRect().left + 1 - box.left - x) <= 1;"""),
               True)
+        # By keyboard alone: Tab from the control before it reaches the timeline, and → there
+        # steps a frame.
+        driver.execute_script("document.getElementById('zoom-day').focus()")
+        ActionChains(driver).send_keys(Keys.TAB).perform()
+        check("Tab reaches the timeline", driver.execute_script("return document.activeElement.id"),
+              "timeline")
+        ActionChains(driver).send_keys(Keys.ARROW_RIGHT).perform()
+        check("→ on the focused timeline steps one frame", driver.execute_script("return at.frame"), 17)
 
         # Play from just before the first recording ends: picture and sound go on together.
         click_at(driver, starts[1] - 400)
         wait_for(driver, f"return at.recording && at.recording.id === '{videos[0]['id']}'",
                  "a click near the first recording's end shows it")
         body.send_keys(" ")
+        said = "return document.getElementById('status').textContent"
+        check("Play is said in the live region", driver.execute_script(said)[:8], "Playing ")
         crossed = wait_for(driver, f"return playback && at.recording.id === '{second['id']}' "
                            "&& at.frame >= 3", "Play carries the picture into the next recording")
         if crossed:
@@ -279,6 +289,9 @@ def in_browser(url, port, card, save, videos):
         # In and out, then Save: the file clip writes of the marked range.
         click_at(driver, starts[0] + 2000)
         body.send_keys("i")
+        check("a mark is said in the live region, a polite one", driver.execute_script(
+            said + ".slice(0, 10) + document.getElementById('status').getAttribute('aria-live')"),
+            "Clip from polite")
         click_at(driver, starts[1] + 1000)
         body.send_keys("o")
         marks = driver.execute_script("return [clockText(marks.in), clockText(marks.out)]")
