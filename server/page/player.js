@@ -9,6 +9,8 @@ const kSoundAheadSeconds = 3;    // how far ahead of the clock sound is fetched
 const kStartLeadSeconds = 0.15;  // time given to the first span before play starts
 const kSoundStartMs = 2000;      // how long Play waits for the browser to start its sound
 const kFramesAhead = 6;          // frames fetched ahead of the one shown while playing
+const kMinWakeMs = 4;            // the least wait for the next frame
+const kStaleStampMs = 500;       // an output timestamp older than this is from before a pause
 const kKeptFrames = 90;          // decoded frames kept for stepping back and forth
 const kKeptStrips = 50;          // recordings' lists of previews kept while hovering about
 const kPreviewGap = 12;          // pixels between the pointer and its preview
@@ -16,6 +18,7 @@ const kMinViewMs = 400;          // the deepest zoom: a few frames across the ti
 const kDayMs = 24 * 3600 * 1000;
 const kPageStepMs = 60 * 1000;   // Page Up and Page Down
 const kNoTime = '—';
+const kSpeedWords = {0.5: 'half speed', 1: 'normal speed', 2: 'double speed'};
 
 const el = (id) => document.getElementById(id);
 
@@ -187,7 +190,6 @@ async function showFrame(r, n) {
   }
   canvas.getContext('2d').drawImage(bitmap, 0, 0);
   frames.shownKey = `${r.id}/${n}`;
-  canvas.setAttribute('aria-label', `Frame ${n + 1} of ${r.frames} of ${r.video.path}`);
 }
 
 // ---- Where the player is ----
@@ -196,9 +198,15 @@ const at = {recording: null, frame: 0};
 const marks = {in: null, out: null};
 const view = {from: 0, to: kDayMs};
 
+// Where the player is in words: to the frame, or while playing to the second.
 function momentText() {
   const r = at.recording;
   if (!r) return kNoTime;
+  if (playback) {
+    const into = lengthText(at.frame * r.frameMs);
+    return r.start === null ? `${r.video.path}, ${into} in`
+      : `${clockText(frameTime(r, at.frame), false)} · ${r.video.path}`;
+  }
   const where = `${r.video.path}, frame ${at.frame + 1} of ${r.frames}`;
   return r.start === null ? where : `${clockText(frameTime(r, at.frame))} · ${where}`;
 }
@@ -207,16 +215,31 @@ function setPosition(r, n, {draw = true} = {}) {
   at.recording = r;
   at.frame = n;
   if (draw) showFrame(r, n);
-  el('moment').textContent = momentText();
   el('save-frame').disabled = false;
-  const slider = el('timeline');
+  describePosition();
+  if (r.start !== null && keepInView(frameTime(r, n))) drawTimeline();
+  else placePlayhead();
+}
+
+// The line under the picture, the timeline's value and the picture's name. While playing they
+// change once a second: a frame's number and millisecond cannot be read at 15 a second, a screen
+// reader on the timeline would read each, and each change costs the page a layout and a paint.
+let described = null;
+
+function describePosition() {
+  const text = momentText();
+  if (text === described) return;
+  described = text;
+  el('moment').textContent = text;
+  const r = at.recording;
+  el('picture').setAttribute('aria-label', playback ? `${r.video.path}, playing`
+    : `Frame ${at.frame + 1} of ${r.frames} of ${r.video.path}`);
   if (r.start !== null) {
-    const t = frameTime(r, n);
+    const t = frameTime(r, at.frame);
+    const slider = el('timeline');
     slider.setAttribute('aria-valuenow', String(Math.floor((t - dayStart(t)) / 1000)));
-    slider.setAttribute('aria-valuetext', momentText());
-    keepInView(t);
+    slider.setAttribute('aria-valuetext', text);
   }
-  drawTimeline();
 }
 
 function seek(t) {
@@ -264,27 +287,47 @@ function segment(r, from, ctxStart, rate) {
           noSound: false};
 }
 
+// What is heard now on the sound's clock. currentTime is where the sound is being made, ahead of
+// the speaker by the output's latency, and moves in steps of its buffers; the output's last
+// timestamp carried on by the page's clock is what the ear has, smoothly.
+function heardTime() {
+  const stamp = audio.getOutputTimestamp ? audio.getOutputTimestamp() : null;
+  const now = audio.currentTime;
+  if (!stamp || !stamp.performanceTime || performance.now() - stamp.performanceTime > kStaleStampMs) {
+    return Math.max(0, now - (audio.baseLatency || 0) - (audio.outputLatency || 0));
+  }
+  return Math.min(now, stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000);
+}
+
 function startPlaying() {
   const r = at.recording;
   if (!r || !r.playable) return;
-  audio = audio || new AudioContext();
+  // Large output buffers: the sound is made in fewer, longer wakes; the picture follows what is
+  // heard (heardTime), so the latency does not part them.
+  audio = audio || new AudioContext({latencyHint: 'playback'});
   audio.resume();
   const rate = speed();
   const from = at.frame * r.frameMs / 1000;
-  playback = {generation: ++playGeneration, rate, sources: [], started: performance.now(),
+  playback = {generation: ++playGeneration, rate, sources: [], timer: 0, started: performance.now(),
               segments: [segment(r, from, audio.currentTime + kStartLeadSeconds, rate)]};
   el('play').textContent = 'Pause';
-  say('');
-  requestAnimationFrame(tick);
+  describePosition();
+  say(`Playing at ${kSpeedWords[rate] || `${rate}×`} from ${momentText()}.`);
+  tick();
 }
 
 function stopPlaying() {
   if (!playback) return;
+  clearTimeout(playback.timer);
   for (const source of playback.sources) {
     try { source.stop(); } catch (_) { /* already ended */ }
   }
   playback = null;
+  // A running context makes silence all the while: paused, the page costs nothing.
+  audio.suspend();
   el('play').textContent = 'Play';
+  describePosition();
+  say(`Paused at ${momentText()}.`);
 }
 
 // Play's clock: the sound's, or where the browser never starts its sound (Firefox keeps the
@@ -297,7 +340,7 @@ function playClock() {
     say('The browser started no sound (is there a sound device?): playing without it.');
   }
   const silent = p.silentFrom;
-  return silent ? silent.ctx + (performance.now() - silent.page) / 1000 : audio.currentTime;
+  return silent ? silent.ctx + (performance.now() - silent.page) / 1000 : heardTime();
 }
 
 function tick() {
@@ -334,8 +377,13 @@ function tick() {
   const n = Math.min(current.r.frames - 1, Math.floor(media * 1000 / current.r.frameMs));
   if (current.r !== at.recording || n !== at.frame) setPosition(current.r, n);
   for (let k = 1; k <= kFramesAhead && n + k < current.r.frames; ++k) fetchFrame(current.r, n + k);
-  if (!playback.silentFrom) for (const s of segments) scheduleSound(s, now);
-  requestAnimationFrame(tick);
+  if (!playback.silentFrom) for (const s of segments) scheduleSound(s, audio.currentTime);
+  // Woken when the next frame is due on the sound's clock, not at every animation frame: a
+  // wake that changes nothing still has the browser lay out, paint and composite the page,
+  // four times a frame at 15 fps on a 60 Hz display.
+  const nextFrame = Math.min(current.ctxEnd,
+    current.ctxStart + ((n + 1) * current.r.frameMs / 1000 - current.from) / playback.rate);
+  playback.timer = setTimeout(tick, Math.max(kMinWakeMs, (nextFrame - now) * 1000 + 1));
 }
 
 function scheduleSound(s, now) {
@@ -378,14 +426,21 @@ function scheduleSound(s, now) {
 
 // ---- The timeline ----
 
+// Whether the view had to move to show t.
 function keepInView(t) {
-  if (t >= view.from && t < view.to) return;
+  if (t >= view.from && t < view.to) return false;
   const span = view.to - view.from;
   view.from = Math.max(dayStart(t), t - span / 10);
   view.to = view.from + span;
+  return true;
 }
 
 const kTickSteps = [1000 / 30, 100, 1000, 5000, 15000, 60000, 300000, 900000, 3600000, 3 * 3600000];
+
+// The canvas holds what changes only with the view or the marks; the playhead is an element
+// of its own above it, so that a frame played moves it without redrawing and re-rasterising
+// the day's bars and labels (and without asking for the layout a canvas's width needs).
+let timelineWidth = 0;
 
 function drawTimeline() {
   const canvas = el('timeline-canvas');
@@ -399,6 +454,7 @@ function drawTimeline() {
   const g = canvas.getContext('2d');
   g.setTransform(ratio, 0, 0, ratio, 0, 0);
   const w = width / ratio;
+  timelineWidth = w;
   g.clearRect(0, 0, w, 96);
   const span = view.to - view.from;
   const x = (t) => ((t - view.from) / span) * w;
@@ -442,18 +498,17 @@ function drawTimeline() {
     g.fillStyle = 'rgba(21, 101, 192, 0.35)';
     g.fillRect(x(Math.min(a, b)), 22, Math.abs(x(b) - x(a)), 56);
   }
+  placePlayhead();
+}
 
-  // Where the player is.
-  const r = at.recording;
-  if (r && r.start !== null) {
-    const px = Math.round(x(frameTime(r, at.frame))) + 0.5;
-    g.strokeStyle = '#b71c1c';
-    g.lineWidth = 2;
-    g.beginPath();
-    g.moveTo(px, 16);
-    g.lineTo(px, 96);
-    g.stroke();
-    g.lineWidth = 1;
+function placePlayhead() {
+  const head = el('playhead');
+  const t = playheadTime();
+  const shown = t !== undefined && t >= view.from && t <= view.to;
+  if (head.hidden === shown) head.hidden = !shown;
+  if (shown) {
+    const px = Math.round(((t - view.from) / (view.to - view.from)) * timelineWidth) - 1;
+    head.style.transform = `translateX(${px}px)`;
   }
 }
 
@@ -550,7 +605,7 @@ function showDay(day) {
   view.to = day + kDayMs;
   const first = card.timed.find((r) => r.playable && r.end > day);
   if (first) setPosition(first, frameAt(first, Math.max(day, first.start)));
-  else drawTimeline();
+  drawTimeline();
 }
 
 // ---- Marks and saving ----
@@ -574,6 +629,7 @@ function mark(which) {
   // A mark out takes in the frame shown, to its end.
   marks[which] = which === 'out' ? t + at.recording.frameMs : t;
   showMarks();
+  say(el('marks').textContent);
 }
 
 async function saveClip() {
@@ -602,8 +658,10 @@ async function saveFrame() {
 
 // ---- Wiring ----
 
+// Where a key is the control's own: a field typed into, a list chosen from, a radio moved by its
+// arrows. Any kind of input counts, so that a field added later does not step frames as it is typed.
 function typingInto(target) {
-  return target.closest && target.closest('select, input[type="radio"], input[type="text"]');
+  return target.closest && target.closest('select, input, textarea, [contenteditable]');
 }
 
 function onKey(event) {
@@ -738,11 +796,15 @@ async function start() {
     el('card').textContent = cardText(about, (listing.videos || []).length);
     fillDays();
     fillUntimed();
-    if (card.days.length > 0) showDay(card.days[0]);
-    else if (card.untimed.length > 0 && card.untimed[0].playable) setPosition(card.untimed[0], 0);
-    else drawTimeline();
+    if (card.days.length > 0) {
+      showDay(card.days[0]);
+    } else {
+      if (card.untimed.length > 0 && card.untimed[0].playable) setPosition(card.untimed[0], 0);
+      drawTimeline();
+    }
   } catch (error) {
     el('card').textContent = `The card could not be read: ${error.message}`;
+    say(el('card').textContent, true);
   }
 }
 

@@ -262,6 +262,21 @@ def in_browser(url, port, card, save, videos):
         check("→ steps exactly one frame", driver.execute_script("return at.frame"), 16)
         difference = mean_difference(canvas_rgb(driver), decoded(chunks[16]))
         check("→ draws the next frame's pixels", difference is not None and difference < 3, True)
+        check("the playhead, an element over the timeline, moves to the frame → shows",
+              driver.execute_script("""
+                  const head = document.getElementById('playhead');
+                  const box = document.getElementById('timeline-canvas').getBoundingClientRect();
+                  const x = (playheadTime() - view.from) / (view.to - view.from) * box.width;
+                  return !head.hidden && Math.abs(head.getBoundingClientRect().left + 1 - box.left - x) <= 1;"""),
+              True)
+        # By keyboard alone: Tab from the control before it reaches the timeline, and → there
+        # steps a frame.
+        driver.execute_script("document.getElementById('zoom-day').focus()")
+        ActionChains(driver).send_keys(Keys.TAB).perform()
+        check("Tab reaches the timeline", driver.execute_script("return document.activeElement.id"),
+              "timeline")
+        ActionChains(driver).send_keys(Keys.ARROW_RIGHT).perform()
+        check("→ on the focused timeline steps one frame", driver.execute_script("return at.frame"), 17)
 
         # Save this frame: the frame shown, its scan as the recorder wrote it.
         driver.find_element(By.ID, "save-frame").click()
@@ -277,18 +292,25 @@ def in_browser(url, port, card, save, videos):
         wait_for(driver, f"return at.recording && at.recording.id === '{videos[0]['id']}'",
                  "a click near the first recording's end shows it")
         body.send_keys(" ")
+        said = "return document.getElementById('status').textContent"
+        check("Play is said in the live region", driver.execute_script(said)[:8], "Playing ")
         crossed = wait_for(driver, f"return playback && at.recording.id === '{second['id']}' "
                            "&& at.frame >= 3", "Play carries the picture into the next recording")
         if crossed:
             state = driver.execute_script("""
                 const s = playback.current;
-                const media = s.from + (audio.currentTime - s.ctxStart) * playback.rate;
+                // What is heard: the output's last timestamp carried on to now.
+                const o = audio.getOutputTimestamp();
+                const heard = o.contextTime + (performance.now() - o.performanceTime) / 1000;
+                const media = s.from + (heard - s.ctxStart) * playback.rate;
                 return [s.r.id, Math.abs(media * 1000 / s.r.frameMs - at.frame) <= 2,
                         performance.getEntriesByType('resource').some(
                             e => e.name.includes('/api/videos/' + s.r.id + '/sound'))];""")
             check("the picture follows the sound's clock within a frame or two, its sound asked",
                   state, [str(second["id"]), True, True])
         body.send_keys(" ")
+        wait_for(driver, "return !playback && audio.state === 'suspended'",
+                 "Pause suspends the sound's output, which else makes silence at a processor's cost")
 
         # A browser that never starts sound (Firefox keeps its AudioContext suspended on a
         # machine with no sound device): Play goes on, silent, and says why.
@@ -304,6 +326,9 @@ def in_browser(url, port, card, save, videos):
         # In and out, then Save: the file clip writes of the marked range.
         click_at(driver, starts[0] + 2000)
         body.send_keys("i")
+        check("a mark is said in the live region, a polite one", driver.execute_script(
+            said + ".slice(0, 10) + document.getElementById('status').getAttribute('aria-live')"),
+            "Clip from polite")
         click_at(driver, starts[1] + 1000)
         body.send_keys("o")
         marks = driver.execute_script("return [clockText(marks.in), clockText(marks.out)]")
