@@ -121,6 +121,7 @@ class By:
 
 
 class Keys:
+    TAB = "\ue004"
     ARROW_RIGHT = "\ue014"
 
 
@@ -143,7 +144,7 @@ class ActionChains:
     """A pointer moved to an offset from an element's centre, as selenium 4 measures it."""
 
     def __init__(self, driver):
-        self._driver, self._steps = driver, []
+        self._driver, self._steps, self._keys = driver, [], []
 
     def move_to_element_with_offset(self, element, x, y):
         self._steps.append({"type": "pointerMove", "duration": 0, "x": x, "y": y,
@@ -154,10 +155,22 @@ class ActionChains:
         self._steps += [{"type": "pointerDown", "button": 0}, {"type": "pointerUp", "button": 0}]
         return self
 
+    def send_keys(self, text):
+        """Keys pressed wherever the focus is, as the keyboard does (not sent to an element)."""
+        for key in text:
+            self._keys += [{"type": "keyDown", "value": key}, {"type": "keyUp", "value": key}]
+        return self
+
     def perform(self):
-        self._driver._command("WebDriver:PerformActions", {"actions": [
-            {"type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"},
-             "actions": self._steps}]})
+        sources = []
+        if self._steps:
+            sources.append({"type": "pointer", "id": "mouse",
+                            "parameters": {"pointerType": "mouse"}, "actions": self._steps})
+        if self._keys:
+            sources.append({"type": "key", "id": "keyboard", "actions": self._keys})
+        # One source at a time, so that the steps happen in the order the test gave them kinds.
+        for source in sources:
+            self._driver._command("WebDriver:PerformActions", {"actions": [source]})
         self._driver._command("WebDriver:ReleaseActions")
 
 
