@@ -82,9 +82,10 @@ class VideoExport {
     // the file is on the storage under its name, and in the record saved in dest.
     void run(ExportItem& item);
     // run() with the flush of the copy left to a thread while the caller goes on to the next
-    // video: returns the items finished now, in the order they were given, each on the
-    // storage under its name and in the record (the one before item, whose flush ran while
-    // item was copied; item itself when it wrote nothing). settle() finishes the last one.
+    // videos: returns the items finished now, in the order they were given, each on the
+    // storage under its name and in the record (those before item whose flushes ran while
+    // later ones were copied; item itself when it wrote nothing and none waits before it).
+    // settle() finishes those still waiting.
     std::vector<ExportItem*> write(ExportItem& item);
     std::vector<ExportItem*> settle();
     // Saves the record of what is there and removes temporary files interrupted runs left.
@@ -96,8 +97,9 @@ class VideoExport {
     bool recordedAsThere(const ExportItem& item);
     void noteThere(const ExportItem& item);
     OsError makeFolders(const std::string& relative);
-    // Names the oldest copy the flusher holds, and records it.
-    ExportItem* nameOldest();
+    // Names the copies the flusher has flushed, oldest first, waiting for the first atLeast
+    // of them, and records them together.
+    std::vector<ExportItem*> nameFlushed(std::size_t atLeast);
 
     struct Unnamed {
         ExportItem* item;
