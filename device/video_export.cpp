@@ -297,6 +297,8 @@ std::vector<ExportItem*> VideoExport::write(ExportItem& item) {
     }
     // Handed over before those before it are named and said: while the caller says them, no
     // file of this thread's is open, and an interrupt ends the program at once.
+    if (written_)
+        written_(item, copy.unnamed->temporaryPath(), {FileKind::File, copy.size, modified});
     if (!flusher_)
         flusher_ = std::make_unique<FlushBehind>(platform_);
     flusher_->hand(std::move(copy.unnamed));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,6 +89,12 @@ class VideoExport {
     // settle() finishes those still waiting.
     std::vector<ExportItem*> write(ExportItem& item);
     std::vector<ExportItem*> settle();
+    // Told of each copy once it is written whole, before it waits for the storage: where it
+    // is meanwhile, and the size and time it has once named (item.target). It may still fail
+    // and never be named; the item then says so.
+    using Written = std::function<void(const ExportItem& item, const std::string& temporary,
+                                       const FileInfo& becomes)>;
+    void onWritten(Written written) { written_ = std::move(written); }
     // Saves the record of what is there and removes temporary files interrupted runs left.
     // Every item written is settled first.
     OsError finish();
@@ -119,6 +126,7 @@ class VideoExport {
     std::vector<std::string> madeFolders_;
     std::deque<Unnamed> unnamed_;
     std::unique_ptr<FlushBehind> flusher_;
+    Written written_;
 };
 
 // How two folders lie to each other, by what they are rather than how they are spelled:
