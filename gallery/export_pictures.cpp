@@ -12,7 +12,9 @@ ExportPictures::ExportPictures(Platform& platform, const std::string& dest)
 
 void ExportPictures::written(const std::string& target, const std::string& temporary,
                              const FileInfo& becomes) {
-    if (stillShown(platform_, folder_, earlier_.find(target), becomes))
+    // Where a file being read cannot be moved, the copy is read only once it has its name.
+    if (!platform_.movesOpenFiles() ||
+        stillShown(platform_, folder_, earlier_.find(target), becomes))
         return;
     if (ahead_.offer(target, temporary, becomes))
         offered_.insert(target);

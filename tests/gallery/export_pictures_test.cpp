@@ -126,5 +126,31 @@ TEST(ExportPictures, ReadsOnlyWhatTheEarlierGalleryDoesNotShow) {
     EXPECT_TRUE(pictures.readings().take(fresh, info));
 }
 
+// A copy waiting for its name is read from its temporary file only where a file being read
+// may still be moved. Guards against a reader on Windows holding the copy open, where its
+// naming (or an interrupt's removal) would then fail and the copy be lost.
+TEST(ExportPictures, ReadsACopyBeforeItsNameOnlyWhereAnOpenFileMoves) {
+    class Platform final : public test::FaultyPlatform {
+      public:
+        bool moves = true;
+        bool movesOpenFiles() const override { return moves; }
+    };
+    for (bool moves : {true, false}) {
+        SCOPED_TRACE(moves ? "open files move" : "open files stay");
+        test::ScratchDir dir;
+        std::string target = dir.file("MOV0001.avi"), copy = dir.file("MOV0001.avi.tmp");
+        test::writeAll(copy, test::readAll(corpusVideo("sound_mars")));
+        Platform platform;
+        platform.moves = moves;
+        FileInfo becomes;
+        ASSERT_EQ(platform.info(copy.c_str(), becomes), OsError::None);
+        gallery::ExportPictures pictures(platform, dir.path().string());
+        pictures.written(target, copy, becomes);
+        pictures.readings().readAll();
+        pictures.stop();
+        EXPECT_EQ(pictures.readings().take(target, becomes).has_value(), moves);
+    }
+}
+
 } // namespace
 } // namespace kovra
