@@ -87,8 +87,14 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
     // The gallery's pictures of each video made as soon as it is there, while the next copies
     // wait on the storage: the gallery at the end then costs little more than its page.
     std::optional<gallery::ExportPictures> pictures;
-    if (gallery.write && !dryRun)
+    if (gallery.write && !dryRun) {
         pictures.emplace(platform, dest);
+        // Read from the copy as soon as it is written, while it waits for the storage.
+        run.onWritten(
+            [&](const ExportItem& item, const std::string& temporary, const FileInfo& becomes) {
+                pictures->written(item.target, temporary, becomes);
+            });
+    }
     run.plan();
     for (const PassedOverEntry& entry : run.passedOver())
         warn(shownName(joinPath(source, entry.relative)) +

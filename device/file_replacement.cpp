@@ -101,6 +101,13 @@ void FileReplacement::appended(std::uint64_t size) {
     flushStarted_ = size_;
 }
 
+void FileReplacement::startFlush() {
+    if (!open_ || flushed_ || writeError_ != OsError::None || size_ == flushStarted_)
+        return;
+    platform_.startFlush(file_, flushStarted_, size_ - flushStarted_);
+    flushStarted_ = size_;
+}
+
 OsError FileReplacement::write(const void* data, std::size_t size) {
     if (!open_)
         return openError_ == OsError::None ? OsError(OsError::Other) : openError_;

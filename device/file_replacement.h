@@ -59,6 +59,10 @@ class FileReplacement {
     // name() says it.
     OsError flushData();
     OsError name(Naming naming = Naming::Durable);
+    // Has the system start writing what is written so far, and returns without waiting: files
+    // started together reach the storage together, and the flushData() of each that follows
+    // waits mostly for the first.
+    void startFlush();
     // Removes the file, written or not, for this error (an interrupt): name() then says it.
     void abandon(OsError why);
 

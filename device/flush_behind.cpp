@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <system_error>
+#include <vector>
 
 namespace kovra {
 
@@ -61,6 +62,15 @@ std::unique_ptr<FileReplacement> FlushBehind::takeOldest() {
     return file;
 }
 
+std::unique_ptr<FileReplacement> FlushBehind::takeFlushed() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (held_.empty() || !held_.front().flushed)
+        return nullptr;
+    std::unique_ptr<FileReplacement> file = std::move(held_.front().file);
+    held_.pop_front();
+    return file;
+}
+
 void FlushBehind::abandonOnInterrupt() {
     if (!platform_.interrupted())
         return;
@@ -78,11 +88,16 @@ void FlushBehind::run() {
     while (!stopping_) {
         abandonOnInterrupt();
         FileReplacement* next = nullptr;
-        for (Held& held : held_)
-            if (!held.flushed) {
+        std::vector<FileReplacement*> start;
+        for (Held& held : held_) {
+            if (held.flushed)
+                continue;
+            if (!next)
                 next = held.file.get();
-                break;
-            }
+            if (!held.started)
+                start.push_back(held.file.get());
+            held.started = true;
+        }
         if (!next) {
             if (held_.empty())
                 changed_.wait(lock);
@@ -90,8 +105,10 @@ void FlushBehind::run() {
                 changed_.wait_for(lock, kInterruptLook);
             continue;
         }
-        // The caller takes back only flushed files, so this one stays where it is meanwhile.
+        // The caller takes back only flushed files, so these stay where they are meanwhile.
         lock.unlock();
+        for (FileReplacement* file : start)
+            file->startFlush();
         next->flushData();
         lock.lock();
         for (Held& held : held_)

@@ -1,9 +1,11 @@
 // The flushes of written files on a thread of their own, one after another in the order they
-// were handed over, while the caller writes the next file: a copy's wait on the storage then
-// costs no time of the copy after it. Each file comes back flushed, for its caller to name it
-// and say so in order. A file that waits here to be named is removed when the user interrupts
-// the program, so that an interrupt ends it at once wherever the caller is (writing a line to
-// a full pipe, say) and leaves no temporary file.
+// were handed over, while the caller writes the next files: a copy's wait on the storage then
+// costs no time of the copies after it. Every file waiting is started on its way to the storage
+// before the oldest is flushed, so that the files the caller wrote meanwhile are written
+// together, in one go of the storage rather than one go each. Each file comes back flushed, for its
+// caller to name it and say so in order. A file that waits here to be named is removed when the
+// user interrupts the program, so that an interrupt ends it at once wherever the caller is (writing
+// a line to a full pipe, say) and leaves no temporary file.
 #pragma once
 
 #include <condition_variable>
@@ -32,11 +34,14 @@ class FlushBehind {
     // The oldest file handed over, once its flush has ended: name() says how it went (a failed
     // or interrupted one already removed). Null when none is held.
     std::unique_ptr<FileReplacement> takeOldest();
+    // takeOldest() without the wait: null while the oldest is still being flushed.
+    std::unique_ptr<FileReplacement> takeFlushed();
 
   private:
     struct Held {
         std::unique_ptr<FileReplacement> file;
         bool flushed = false;
+        bool started = false; // on its way to the storage
     };
     void run();
     // With the lock held: removes every file held once an interrupt came.

@@ -37,10 +37,15 @@ PicturesAhead::~PicturesAhead() {
 }
 
 bool PicturesAhead::offer(const std::string& path) {
+    return offer(path, path, FileInfo{});
+}
+
+bool PicturesAhead::offer(const std::string& path, const std::string& readFrom,
+                          const FileInfo& becomes) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!started_ || stopping_ || waiting_.size() >= kMostWaiting || heldBytes_ >= kMostHeldBytes)
         return false;
-    waiting_.push_back(path);
+    waiting_.push_back({path, readFrom, readFrom != path, becomes});
     wake_.notify_one();
     return true;
 }
@@ -81,14 +86,19 @@ void PicturesAhead::run() {
         wake_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
         if (stopping_)
             return;
-        std::string path = std::move(waiting_.front());
+        Waiting next = std::move(waiting_.front());
         waiting_.pop_front();
         reading_ = true;
         lock.unlock();
         Read read;
-        bool there = platform_.info(path.c_str(), read.info) == OsError::None;
+        bool there = next.standIn || platform_.info(next.path.c_str(), read.info) == OsError::None;
         if (there)
-            read.pictures = readVideoPictures(platform_, path, sizes_);
+            read.pictures = readVideoPictures(platform_, next.readFrom, sizes_);
+        if (next.standIn) {
+            read.info = next.becomes;
+            there = read.pictures.error == OsError::None;
+        }
+        const std::string& path = next.path;
         lock.lock();
         if (there) {
             heldBytes_ += bytesOf(read.pictures);

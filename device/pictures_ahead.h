@@ -28,6 +28,11 @@ class PicturesAhead {
     // Queues path to be read. False when it is not taken: no thread could be had, it was
     // stopped, or as many readings are waiting or held as it keeps at once.
     bool offer(const std::string& path);
+    // offer() of a file not yet at path: its bytes, whole and final, read from readFrom (a
+    // copy written and waiting to be named there), and what path is to hold once named. The
+    // reading stands for path only while path is then that, and only where it read without
+    // an error: one that failed (the copy removed) is left for the caller to read.
+    bool offer(const std::string& path, const std::string& readFrom, const FileInfo& becomes);
     // Waits until every video offered is read: for a caller with nothing else to do.
     void readAll();
     // Lets the video being read finish, drops those not begun, and waits for the thread.
@@ -44,7 +49,12 @@ class PicturesAhead {
     PictureSizes sizes_;
     std::mutex mutex_;
     std::condition_variable wake_, idle_;
-    std::deque<std::string> waiting_; // under mutex_
+    struct Waiting {
+        std::string path, readFrom;
+        bool standIn = false; // readFrom stands for path, which will be `becomes`
+        FileInfo becomes;
+    };
+    std::deque<Waiting> waiting_; // under mutex_
     // A reading with the file's size and time when it began: it stands for the file only
     // while the file is still that.
     struct Read {

@@ -15,6 +15,11 @@ namespace {
 constexpr std::int64_t kTimeResolution = 2;
 constexpr std::size_t kSignatureSize = 4;
 constexpr char kRiffSignature[] = "RIFF";
+// Copies written and waiting for the storage at most: far enough ahead that the storage writes
+// several in one go, near enough that an interrupt or a power cut loses little work. Past it,
+// the oldest are named until kFewestUnnamed wait: the record is then saved once for several.
+constexpr std::size_t kMostUnnamed = 8;
+constexpr std::size_t kFewestUnnamed = 4;
 
 // The folder a path lies in, or empty at a root ("/", "C:\").
 std::string parentOf(const std::string& path) {
@@ -290,71 +295,103 @@ std::vector<ExportItem*> VideoExport::write(ExportItem& item) {
         item.keptAsIs = false;
         return alone();
     }
-    // Handed over before the one before it is named and said: while the caller says it, no
+    // Handed over before those before it are named and said: while the caller says them, no
     // file of this thread's is open, and an interrupt ends the program at once.
+    if (written_)
+        written_(item, copy.unnamed->temporaryPath(), {FileKind::File, copy.size, modified});
     if (!flusher_)
         flusher_ = std::make_unique<FlushBehind>(platform_);
     flusher_->hand(std::move(copy.unnamed));
     unnamed_.push_back({&item, unplayable, std::move(copy.report), copy.size});
-    while (unnamed_.size() > 1)
-        finished.push_back(nameOldest());
-    return finished;
+    // The copies go on while the storage catches up, as far as kMostUnnamed; then those
+    // flushed are named together.
+    if (unnamed_.size() <= kMostUnnamed)
+        return finished;
+    return nameFlushed(unnamed_.size() - kFewestUnnamed);
 }
 
 std::vector<ExportItem*> VideoExport::settle() {
     std::vector<ExportItem*> finished;
     while (!unnamed_.empty())
-        finished.push_back(nameOldest());
+        for (ExportItem* item : nameFlushed(unnamed_.size()))
+            finished.push_back(item);
     return finished;
 }
 
-ExportItem* VideoExport::nameOldest() {
-    Unnamed oldest = std::move(unnamed_.front());
-    unnamed_.pop_front();
-    ExportItem& item = *oldest.item;
-    std::unique_ptr<FileReplacement> file = flusher_->takeOldest();
-    // The copy's move is made durable after the record's flush: one wait on the storage where
-    // the file system writes both in one go (a journal), and the same order everywhere.
-    OsError error = file->name(Naming::FolderFlushedLater);
-    auto failed = [&](OsError why) {
+std::vector<ExportItem*> VideoExport::nameFlushed(std::size_t atLeast) {
+    std::vector<ExportItem*> finished;
+    // The folders whose moves are still to be made durable, and the items each holds.
+    std::vector<std::pair<std::string, std::vector<ExportItem*>>> folders;
+    bool recorded = false;
+    auto failed = [&](ExportItem& item, OsError why) {
         item.action = ExportAction::Fail;
         item.error = why;
         item.errorPath = item.target;
         item.keptAsIs = false;
-        return &item;
     };
-    if (error != OsError::None)
-        return failed(error);
-    std::size_t slash = item.relative.rfind('/');
-    std::string folder =
-        slash == std::string::npos ? dest_ : joinPath(dest_, item.relative.substr(0, slash));
-    if (oldest.asIs) {
-        error = platform_.flushFolder(folder.c_str());
-        if (error != OsError::None)
-            return failed(error.on(OsError::Side::Target));
-        item.keptAsIs = true;
-        return &item;
+    while (!unnamed_.empty()) {
+        std::unique_ptr<FileReplacement> file =
+            finished.size() < atLeast ? flusher_->takeOldest() : flusher_->takeFlushed();
+        if (!file)
+            break;
+        Unnamed oldest = std::move(unnamed_.front());
+        unnamed_.pop_front();
+        ExportItem& item = *oldest.item;
+        finished.push_back(&item);
+        // The copy's move is made durable after the record's flush: one wait on the storage
+        // where the file system writes both in one go (a journal), and the same order
+        // everywhere.
+        OsError error = file->name(Naming::FolderFlushedLater);
+        if (error != OsError::None) {
+            failed(item, error);
+            continue;
+        }
+        std::size_t slash = item.relative.rfind('/');
+        std::string folder =
+            slash == std::string::npos ? dest_ : joinPath(dest_, item.relative.substr(0, slash));
+        auto in = std::find_if(folders.begin(), folders.end(),
+                               [&](const auto& each) { return each.first == folder; });
+        if (in == folders.end())
+            in = folders.insert(folders.end(), {folder, {}});
+        in->second.push_back(&item);
+        if (oldest.asIs) {
+            item.keptAsIs = true;
+            continue;
+        }
+        item.report = std::move(oldest.report);
+        if (item.readLater)
+            item.action = item.report.state == avi::VideoState::Repairable ? ExportAction::Repair
+                                                                           : ExportAction::Export;
+        item.readLater = false;
+        item.size = oldest.size;
+        noteThere(item);
+        recorded = true;
     }
-    item.report = std::move(oldest.report);
-    if (item.readLater)
-        item.action = item.report.state == avi::VideoState::Repairable ? ExportAction::Repair
-                                                                       : ExportAction::Export;
-    item.readLater = false;
-    item.size = oldest.size;
-    noteThere(item);
-    // Saved after each copy, before it is said: an interrupt between copies ends the program
-    // at once, and the next export must still know what this one finished. The record names
-    // the copy only once the copy's move is durable; the record's own move is left unflushed:
-    // a power cut may bring back the one before, which names less and is as true, and
-    // finish() saves it durably. A failure of the record is said by finish().
-    std::unique_ptr<FileReplacement> record = record_.flushedBeside(platform_, dest_);
-    error = platform_.flushFolder(folder.c_str());
-    if (error != OsError::None) {
-        record_.forget(item.relative);
-        return failed(error.on(OsError::Side::Target));
+    // Saved after the copies, before they are said: an interrupt between copies ends the
+    // program at once, and the next export must still know what this one finished. The record
+    // names the copies only once their moves are durable; the record's own move is left
+    // unflushed: a power cut may bring back the one before, which names less and is as true,
+    // and finish() saves it durably. A failure of the record is said by finish().
+    std::unique_ptr<FileReplacement> record;
+    if (recorded)
+        record = record_.flushedBeside(platform_, dest_);
+    bool folderFailed = false;
+    for (const auto& [folder, named] : folders) {
+        OsError error = platform_.flushFolder(folder.c_str());
+        if (error == OsError::None)
+            continue;
+        folderFailed = true;
+        for (ExportItem* item : named) {
+            record_.forget(item->relative);
+            failed(*item, error.on(OsError::Side::Target));
+        }
     }
-    record->name(Naming::Unflushed);
-    return &item;
+    // Written again without the copies whose moves may not last.
+    if (record && folderFailed)
+        record = record_.flushedBeside(platform_, dest_);
+    if (record)
+        record->name(Naming::Unflushed);
+    return finished;
 }
 
 OsError VideoExport::finish() {

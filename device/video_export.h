@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,11 +83,18 @@ class VideoExport {
     // the file is on the storage under its name, and in the record saved in dest.
     void run(ExportItem& item);
     // run() with the flush of the copy left to a thread while the caller goes on to the next
-    // video: returns the items finished now, in the order they were given, each on the
-    // storage under its name and in the record (the one before item, whose flush ran while
-    // item was copied; item itself when it wrote nothing). settle() finishes the last one.
+    // videos: returns the items finished now, in the order they were given, each on the
+    // storage under its name and in the record (those before item whose flushes ran while
+    // later ones were copied; item itself when it wrote nothing and none waits before it).
+    // settle() finishes those still waiting.
     std::vector<ExportItem*> write(ExportItem& item);
     std::vector<ExportItem*> settle();
+    // Told of each copy once it is written whole, before it waits for the storage: where it
+    // is meanwhile, and the size and time it has once named (item.target). It may still fail
+    // and never be named; the item then says so.
+    using Written = std::function<void(const ExportItem& item, const std::string& temporary,
+                                       const FileInfo& becomes)>;
+    void onWritten(Written written) { written_ = std::move(written); }
     // Saves the record of what is there and removes temporary files interrupted runs left.
     // Every item written is settled first.
     OsError finish();
@@ -96,8 +104,9 @@ class VideoExport {
     bool recordedAsThere(const ExportItem& item);
     void noteThere(const ExportItem& item);
     OsError makeFolders(const std::string& relative);
-    // Names the oldest copy the flusher holds, and records it.
-    ExportItem* nameOldest();
+    // Names the copies the flusher has flushed, oldest first, waiting for the first atLeast
+    // of them, and records them together.
+    std::vector<ExportItem*> nameFlushed(std::size_t atLeast);
 
     struct Unnamed {
         ExportItem* item;
@@ -117,6 +126,7 @@ class VideoExport {
     std::vector<std::string> madeFolders_;
     std::deque<Unnamed> unnamed_;
     std::unique_ptr<FlushBehind> flusher_;
+    Written written_;
 };
 
 // How two folders lie to each other, by what they are rather than how they are spelled:

@@ -117,6 +117,10 @@ class FileSystem {
     }
     // Makes the moves replaceFlushedLater() made into folder durable.
     virtual OsError flushFolder(const char* /*folder*/) { return OsError::None; }
+    // Whether a file another part of the program holds open for reading may still be moved or
+    // removed (POSIX). Windows refuses while such a handle is open, and our own files are opened
+    // without sharing: a reader there would make a replace() or an interrupt's removal fail.
+    virtual bool movesOpenFiles() const { return false; }
 
     // What path reaches, links followed.
     virtual OsError info(const char* path, FileInfo& info) = 0;

@@ -69,6 +69,7 @@ class ForwardingPlatform : public Platform {
         return real_.replaceFlushedLater(source, target);
     }
     OsError flushFolder(const char* folder) override { return real_.flushFolder(folder); }
+    bool movesOpenFiles() const override { return real_.movesOpenFiles(); }
 
     OsError info(const char* path, FileInfo& info) override { return real_.info(path, info); }
     OsError linkInfo(const char* path, FileInfo& info) override {

@@ -44,6 +44,7 @@ class PosixPlatform final : public Platform {
     OsError replaceUnflushed(const char* source, const char* target) override;
     OsError replaceFlushedLater(const char* source, const char* target) override;
     OsError flushFolder(const char* folder) override;
+    bool movesOpenFiles() const override { return true; }
     OsError info(const char* path, FileInfo& info) override;
     OsError linkInfo(const char* path, FileInfo& info) override;
     OsError identity(const char* path, FileIdentity& identity) override;

@@ -43,7 +43,7 @@ rc=$? err=$(cat "$work/stderr")
 check "a gallery meets the lock another holds" is "$rc|$(has "$err" "refused rather than waiting" \
   && echo said)" "1|said"
 
-# SIGTERM after the first copy: the record names it. Its stdout is a full pipe, so the program
+# SIGTERM after the first copy is said: the record names it. Its stdout is a full pipe, so the program
 # stops in its first line (said once the copy is done) until the signal.
 python3 - "$program" "$card" "$work/stopped" <<'PY'
 import fcntl, os, signal, subprocess, sys, time
@@ -68,9 +68,12 @@ child.send_signal(signal.SIGTERM)
 os.close(read)
 child.wait()
 PY
-check "SIGTERM after the first copy: the record names it alone" is \
-  "$(grep -c 'DCIM/[AB].avi' "$work/stopped/.kovra-export" 2>&1)" 1
-# The next copy, flushed while the first is said, waits to be named: the interrupt removes it.
+# The copies flushed together are named and recorded together, before the first is said.
+recorded=$(grep -o 'DCIM/[AB].avi' "$work/stopped/.kovra-export" 2>&1)
+check "SIGTERM after the first copy: the record names it, and only copies in place" is \
+  "$(grep -c 'DCIM/A.avi' <<<"$recorded")|$(for name in $recorded; do
+    [ -f "$work/stopped/$name" ] || echo "$name missing"; done)" "1|"
+# A copy that waits to be named is removed by the interrupt.
 check "SIGTERM after the first copy: the next one's flushed file removed" is \
   "$(find "$work/stopped" -name '*.kovra-tmp' | wc -l)" 0
 

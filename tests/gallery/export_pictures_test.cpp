@@ -45,9 +45,10 @@ TEST(PicturesAhead, HandsBackWhatTheGalleryWouldRead) {
     const struct {
         const char* name;
         const char* video;
-        bool failRead;   // every read of it fails
-        bool changed;    // it grows after its reading
-        bool expectRead; // the reading is handed over
+        bool failRead;        // every read of it fails
+        bool changed;         // it grows after its reading
+        bool expectRead;      // the reading is handed over
+        bool standIn = false; // read from its copy before the copy is named path
     } cases[] = {
         // Guards against the thread reading otherwise than the gallery does (sizes, strip).
         {"a closed video", "sound_mars", false, false, true},
@@ -56,19 +57,31 @@ TEST(PicturesAhead, HandsBackWhatTheGalleryWouldRead) {
         {"a video whose reads fail", "sound_mars", true, false, true},
         // Guards against old pictures shown for a file written again since its reading.
         {"a video changed since", "sound_mars", false, true, false},
+        // Guards against the copy read before its naming giving other pictures than the named
+        // file.
+        {"a copy read before it is named", "cut_in_frame", false, false, true, true},
+        // Guards against a failed reading taken for the named file, whose size and time it was
+        // only promised: the gallery reads it itself and says what it meets.
+        {"a copy whose reads fail before it is named", "sound_mars", true, false, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         test::ScratchDir dir;
         std::string path = dir.file("MOV0001.avi");
-        test::writeAll(path, test::readAll(corpusVideo(c.video)));
+        std::string copy = c.standIn ? dir.file("MOV0001.avi.tmp") : path;
+        test::writeAll(copy, test::readAll(corpusVideo(c.video)));
         test::FaultyPlatform platform;
         if (c.failRead)
             platform.failReads("MOV0001", 0, OsError(OsError::Other, EIO));
         PicturesAhead ahead(platform);
-        ASSERT_TRUE(ahead.offer(path));
+        FileInfo becomes;
+        ASSERT_EQ(platform.info(copy.c_str(), becomes), OsError::None);
+        ASSERT_TRUE(c.standIn ? ahead.offer(path, copy, becomes) : ahead.offer(path));
         ahead.readAll();
         ahead.stop();
+        if (c.standIn) {
+            ASSERT_EQ(platform.replace(copy.c_str(), path.c_str()), OsError::None);
+        }
         if (c.changed)
             test::writeAll(path, test::readAll(corpusVideo("cut_in_frame")));
         FileInfo now;
@@ -111,6 +124,32 @@ TEST(ExportPictures, ReadsOnlyWhatTheEarlierGalleryDoesNotShow) {
     EXPECT_FALSE(pictures.readings().take(shown, info));
     ASSERT_EQ(platform.info(fresh.c_str(), info), OsError::None);
     EXPECT_TRUE(pictures.readings().take(fresh, info));
+}
+
+// A copy waiting for its name is read from its temporary file only where a file being read
+// may still be moved. Guards against a reader on Windows holding the copy open, where its
+// naming (or an interrupt's removal) would then fail and the copy be lost.
+TEST(ExportPictures, ReadsACopyBeforeItsNameOnlyWhereAnOpenFileMoves) {
+    class Platform final : public test::FaultyPlatform {
+      public:
+        bool moves = true;
+        bool movesOpenFiles() const override { return moves; }
+    };
+    for (bool moves : {true, false}) {
+        SCOPED_TRACE(moves ? "open files move" : "open files stay");
+        test::ScratchDir dir;
+        std::string target = dir.file("MOV0001.avi"), copy = dir.file("MOV0001.avi.tmp");
+        test::writeAll(copy, test::readAll(corpusVideo("sound_mars")));
+        Platform platform;
+        platform.moves = moves;
+        FileInfo becomes;
+        ASSERT_EQ(platform.info(copy.c_str(), becomes), OsError::None);
+        gallery::ExportPictures pictures(platform, dir.path().string());
+        pictures.written(target, copy, becomes);
+        pictures.readings().readAll();
+        pictures.stop();
+        EXPECT_EQ(pictures.readings().take(target, becomes).has_value(), moves);
+    }
 }
 
 } // namespace
