@@ -77,6 +77,18 @@ ClipOutcome clipRange(Platform& platform, const RangeCandidates& candidates, Clo
     // whole, each once. One whose whole reading tells another time has the range chosen again.
     std::unique_ptr<PlannedAhead> ahead;
     std::string aheadOf; // the recording ahead copies from
+    // The clip's beginning, rest of the recording at path, copied out ahead of the plan; in place
+    // of one begun on a guess the choice does not take.
+    auto copyAhead = [&](const std::string& path, const avi::VideoReading& reading,
+                         avi::SourceSpan rest) {
+        ahead.reset();
+        rest.source = 0;
+        avi::SpanPlan guess = avi::planSpans({&reading}, {rest});
+        if (guess.refusal == avi::PlanRefusal::None) {
+            ahead = std::make_unique<PlannedAhead>(platform, path, reading, guess.plan, out);
+            aheadOf = path;
+        }
+    };
     // The clip's beginning copied out while the other candidates are read, where the range
     // likely starts in a recording and runs on past it. A wrong guess costs only time: the
     // written plan keeps only what it has of the copy.
@@ -85,13 +97,8 @@ ClipOutcome clipRange(Platform& platform, const RangeCandidates& candidates, Clo
             video.time->end > to || reading.report.state == avi::VideoState::Unreadable)
             return;
         avi::SourceSpan rest;
-        rest.source = 0;
         rest.fromMs = from - video.time->start;
-        avi::SpanPlan guess = avi::planSpans({&reading}, {rest});
-        if (guess.refusal == avi::PlanRefusal::None) {
-            ahead = std::make_unique<PlannedAhead>(platform, video.path, reading, guess.plan, out);
-            aheadOf = video.path;
-        }
+        copyAhead(video.path, reading, rest);
     };
     RangeSources sources = chooseRangeSources(platform, candidates.paths, from, to, beginAhead);
     for (bool settled = false; !settled;) {
@@ -111,17 +118,8 @@ ClipOutcome clipRange(Platform& platform, const RangeCandidates& candidates, Clo
             const std::string& path = sources.timed[span.source].path;
             if (i == 0 && (!ahead || aheadOf != path) && chosen.size() > 1 &&
                 span.toMs == kToItsEnd && sources.timed[span.source].time->start <= from &&
-                reading->report.state != avi::VideoState::Unreadable) {
-                avi::SourceSpan rest = span;
-                rest.source = 0;
-                avi::SpanPlan guess = avi::planSpans({reading}, {rest});
-                ahead.reset(); // begun on a guess the choice does not take
-                if (guess.refusal == avi::PlanRefusal::None) {
-                    ahead =
-                        std::make_unique<PlannedAhead>(platform, path, *reading, guess.plan, out);
-                    aheadOf = path;
-                }
-            }
+                reading->report.state != avi::VideoState::Unreadable)
+                copyAhead(path, *reading, span);
         }
         if (!settled)
             ahead.reset(); // begun on a choice since changed

@@ -45,7 +45,7 @@ bool PicturesAhead::offer(const std::string& path, const std::string& readFrom,
     std::lock_guard<std::mutex> lock(mutex_);
     if (!started_ || stopping_ || waiting_.size() >= kMostWaiting || heldBytes_ >= kMostHeldBytes)
         return false;
-    waiting_.push_back({path, readFrom, readFrom != path, becomes});
+    waiting_.push_back({path, readFrom, becomes});
     wake_.notify_one();
     return true;
 }
@@ -91,10 +91,11 @@ void PicturesAhead::run() {
         reading_ = true;
         lock.unlock();
         Read read;
-        bool there = next.standIn || platform_.info(next.path.c_str(), read.info) == OsError::None;
+        bool there =
+            next.standIn() || platform_.info(next.path.c_str(), read.info) == OsError::None;
         if (there)
             read.pictures = readVideoPictures(platform_, next.readFrom, sizes_);
-        if (next.standIn) {
+        if (next.standIn()) {
             read.info = next.becomes;
             there = read.pictures.error == OsError::None;
         }

@@ -51,8 +51,8 @@ class PicturesAhead {
     std::condition_variable wake_, idle_;
     struct Waiting {
         std::string path, readFrom;
-        bool standIn = false; // readFrom stands for path, which will be `becomes`
-        FileInfo becomes;
+        FileInfo becomes; // what path holds once a copy read from readFrom is named there
+        bool standIn() const { return readFrom != path; }
     };
     std::deque<Waiting> waiting_; // under mutex_
     // A reading with the file's size and time when it began: it stands for the file only

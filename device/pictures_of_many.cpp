@@ -1,9 +1,9 @@
 #include "device/pictures_of_many.h"
 
 #include <algorithm>
-#include <atomic>
-#include <system_error>
 #include <thread>
+
+#include "device/each_on_threads.h"
 
 namespace kovra {
 
@@ -30,22 +30,9 @@ void readPicturesOfEach(Platform& platform, const std::vector<std::string>& path
     std::vector<VideoPictures> read(group);
     for (std::size_t first = 0; first < paths.size(); first += group) {
         std::size_t count = std::min(group, paths.size() - first);
-        std::atomic<std::size_t> next{0};
-        auto work = [&] {
-            for (std::size_t i = next++; i < count; i = next++)
-                read[i] = readVideoPictures(platform, paths[first + i], sizes);
-        };
-        std::vector<std::thread> helpers;
-        for (unsigned t = 1; t < threads && t < count; ++t) {
-            try {
-                helpers.emplace_back(work);
-            } catch (const std::system_error&) {
-                break; // this thread reads the rest
-            }
-        }
-        work();
-        for (std::thread& helper : helpers)
-            helper.join();
+        doEachOnThreads(count, threads, [&](std::size_t i) {
+            read[i] = readVideoPictures(platform, paths[first + i], sizes);
+        });
         for (std::size_t i = 0; i < count; ++i) {
             take(first + i, read[i]);
             read[i] = VideoPictures();
