@@ -115,6 +115,12 @@ class FileSystem {
     virtual OsError replaceFlushedLater(const char* source, const char* target) {
         return replace(source, target);
     }
+    // Moves source to target in one step where nothing holds that name, and makes the move
+    // durable as replace() does; a file, folder or link already there is Exists, and both stay
+    // as they were. A file system that cannot move so (some network ones) gets a second name
+    // linked and the first removed; one that cannot do that either is refused with the
+    // system's reason, never replaced.
+    virtual OsError moveToNewName(const char* source, const char* target) = 0;
     // Makes the moves replaceFlushedLater() made into folder durable.
     virtual OsError flushFolder(const char* /*folder*/) { return OsError::None; }
     // Whether a file another part of the program holds open for reading may still be moved or

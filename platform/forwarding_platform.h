@@ -68,6 +68,9 @@ class ForwardingPlatform : public Platform {
     OsError replaceFlushedLater(const char* source, const char* target) override {
         return real_.replaceFlushedLater(source, target);
     }
+    OsError moveToNewName(const char* source, const char* target) override {
+        return real_.moveToNewName(source, target);
+    }
     OsError flushFolder(const char* folder) override { return real_.flushFolder(folder); }
     bool movesOpenFiles() const override { return real_.movesOpenFiles(); }
 

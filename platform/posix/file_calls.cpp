@@ -53,6 +53,22 @@ OsError flushEntries(const std::string& folder) {
     return error.native() == EINVAL ? OsError::None : error;
 }
 
+OsError linkThenUnlink(const std::string& from, const std::string& to) {
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        int code = errno;
+        // EPERM: "the file system does not support the creation of hard links" (link(2)).
+        if (code == EPERM || code == EOPNOTSUPP || code == ENOTSUP)
+            return OsError(OsError::Unsupported, code);
+        return fromErrno(code);
+    }
+    if (::unlink(from.c_str()) == 0)
+        return OsError::None;
+    // Both names would stand for one file; the new one, ours since the link, is given up.
+    OsError error = lastError();
+    ::unlink(to.c_str());
+    return error;
+}
+
 FileKind kindOf(mode_t mode) {
     if (S_ISREG(mode))
         return FileKind::File;

@@ -31,6 +31,11 @@ OsError flushDescriptor(int fd);
 // Makes a folder's entries (a rename into it) durable.
 OsError flushEntries(const std::string& folder);
 
+// The move to a name nothing holds where rename can refuse to replace: the file linked under
+// to, which link() never puts over anything (Exists), then its old name removed. A file system
+// without links (FAT) is Unsupported, with the system's code.
+OsError linkThenUnlink(const std::string& from, const std::string& to);
+
 FileKind kindOf(mode_t mode);
 
 } // namespace kovra::posix

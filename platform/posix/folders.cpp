@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -210,6 +211,30 @@ OsError PosixPlatform::replace(const char* source, const char* target) {
     std::string from = nativePath(source);
     std::string to = nativePath(target);
     OsError moved = replaceUnflushed(source, target);
+    if (moved != OsError::None)
+        return moved;
+    OsError error = flushEntries(folderOf(to));
+    if (error == OsError::None && folderOf(from) != folderOf(to))
+        error = flushEntries(folderOf(from));
+    return error;
+}
+
+OsError PosixPlatform::moveToNewName(const char* source, const char* target) {
+    std::string from = nativePath(source);
+    std::string to = nativePath(target);
+    OsError moved = OsError::None;
+#ifdef RENAME_NOREPLACE
+    // glibc 2.28 and later; a kernel or file system that knows no RENAME_NOREPLACE (some
+    // network file systems, FUSE) says EINVAL, and one without the call ENOSYS.
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+        int code = errno;
+        moved = code == EINVAL || code == ENOSYS || code == EOPNOTSUPP || code == ENOTSUP
+                    ? linkThenUnlink(from, to)
+                    : fromErrno(code);
+    }
+#else
+    moved = linkThenUnlink(from, to);
+#endif
     if (moved != OsError::None)
         return moved;
     OsError error = flushEntries(folderOf(to));

@@ -42,6 +42,7 @@ class PosixPlatform final : public Platform {
     OsError copy(const char* source, const char* target) override;
     OsError replace(const char* source, const char* target) override;
     OsError replaceUnflushed(const char* source, const char* target) override;
+    OsError moveToNewName(const char* source, const char* target) override;
     OsError replaceFlushedLater(const char* source, const char* target) override;
     OsError flushFolder(const char* folder) override;
     bool movesOpenFiles() const override { return true; }

@@ -156,6 +156,12 @@ OsError Win32Platform::replaceUnflushed(const char* source, const char* target) 
     return move(source, target, MOVEFILE_REPLACE_EXISTING);
 }
 
+// Without MOVEFILE_REPLACE_EXISTING a name that is held is ERROR_ALREADY_EXISTS, whatever holds
+// it; written through, as replace() is.
+OsError Win32Platform::moveToNewName(const char* source, const char* target) {
+    return MoveFileExA(source, target, MOVEFILE_WRITE_THROUGH) ? OsError::None : lastError();
+}
+
 OsError Win32Platform::info(const char* path, FileInfo& info) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))

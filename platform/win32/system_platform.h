@@ -38,6 +38,7 @@ class Win32Platform final : public Platform {
     OsError copy(const char* source, const char* target) override;
     OsError replace(const char* source, const char* target) override;
     OsError replaceUnflushed(const char* source, const char* target) override;
+    OsError moveToNewName(const char* source, const char* target) override;
     OsError info(const char* path, FileInfo& info) override;
     OsError linkInfo(const char* path, FileInfo& info) override;
     OsError identity(const char* path, FileIdentity& identity) override;

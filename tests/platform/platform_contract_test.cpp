@@ -132,6 +132,26 @@ TEST_F(PlatformContract, ReadAtSizeReplaceAndFolders) {
     EXPECT_EQ(entries, (std::vector<std::string>{"DCIM/", "clip.avi"}));
 }
 
+// Guards against a move to a new name that replaces what holds the name, a file or a folder,
+// or that does not move where the name is free.
+TEST_F(PlatformContract, MoveToNewNameNeverReplaces) {
+    std::string source = dir.file("clip.tmp"), file = dir.file("clip.avi");
+    std::string folder = dir.file("DCIM"), free = dir.file("clip-2.avi");
+    test::writeAll(source, hexBytes("52 49 46 46"));
+    test::writeAll(file, hexBytes("4D 41 52 53"));
+    ASSERT_EQ(platform.makeFolder(folder.c_str()), OsError::None);
+    for (const std::string& held : {file, folder}) {
+        OsError refused = platform.moveToNewName(source.c_str(), held.c_str());
+        EXPECT_EQ(refused, OsError::Exists) << held << ": " << refused;
+        EXPECT_NE(refused.native(), 0) << "the system's reason shown with ours";
+    }
+    EXPECT_EQ(toHex(test::readAll(file)), "4D 41 52 53");
+    EXPECT_EQ(toHex(test::readAll(source)), "52 49 46 46");
+    ASSERT_EQ(platform.moveToNewName(source.c_str(), free.c_str()), OsError::None);
+    EXPECT_EQ(toHex(test::readAll(free)), "52 49 46 46");
+    EXPECT_FALSE(test::fileExists(source));
+}
+
 // Guards against a positional write that moves the position the appends go on from, and a
 // cut that leaves the position past the new end (a gap of zeros before the next write).
 TEST_F(PlatformContract, WriteAtAndSetSizeKeepAppendsInPlace) {

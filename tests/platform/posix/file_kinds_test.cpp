@@ -5,11 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
 #include <map>
 #include <string>
 
 #include "platform/file.h"
 #include "platform/platform.h"
+#include "platform/posix/file_calls.h"
 #include "tests/support/bytes.h"
 #include "tests/support/scratch_dir.h"
 
@@ -72,6 +74,30 @@ TEST_F(PosixFileKinds, OpensRegularFilesOnlyAndNeverThroughANewLink) {
     EXPECT_EQ(toFifo.side(), OsError::Side::Target);
     EXPECT_FALSE(test::fileExists(dir.file("absent")));
     EXPECT_EQ(test::toHex(test::readAll(dir.file("file"))), "4D 41 52 53 01");
+}
+
+// Guards against a move to a new name, or the links it falls back on where rename cannot refuse
+// to replace, that puts the file over a link to nothing, or leaves it under both names.
+TEST_F(PosixFileKinds, MovesToANewNameOnlyWhereNothingIs) {
+    const struct {
+        const char* way;
+        std::function<OsError(const std::string&, const std::string&)> move;
+    } ways[] = {
+        {"renameat2",
+         [&](auto& from, auto& to) { return platform.moveToNewName(from.c_str(), to.c_str()); }},
+        {"link and unlink", posix::linkThenUnlink},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        std::string source = dir.file("source"), free = dir.file(way.way);
+        test::writeAll(source, test::hexBytes("52 49 46 46"));
+        for (const char* held : {"file", "to-nothing", "folder"})
+            EXPECT_EQ(way.move(source, dir.file(held)), OsError::Exists) << held;
+        EXPECT_EQ(test::toHex(test::readAll(dir.file("file"))), "4D 41 52 53 01");
+        ASSERT_EQ(way.move(source, free), OsError::None);
+        EXPECT_EQ(test::toHex(test::readAll(free)), "52 49 46 46");
+        EXPECT_FALSE(test::fileExists(source));
+    }
 }
 
 // Guards against a link taken for what it leads to where the link itself matters, and the
