@@ -37,6 +37,16 @@ std::optional<std::uint32_t> writerOf(const std::string& entry, const std::strin
 
 } // namespace
 
+OsError moveToFreeName(Platform& platform, const std::string& source, const NameFor& nameFor,
+                       unsigned tries, std::string& named) {
+    OsError error = OsError::Exists;
+    for (unsigned attempt = 1; attempt <= tries && error == OsError::Exists; ++attempt) {
+        named = nameFor(attempt);
+        error = platform.moveToNewName(source.c_str(), named.c_str());
+    }
+    return error;
+}
+
 std::string FileReplacement::temporaryPathFor(const std::string& target, std::uint32_t processId) {
     return target + "." + std::to_string(processId) + kTemporarySuffix;
 }
@@ -198,14 +208,27 @@ OsError FileReplacement::name(Naming naming) {
         flushData();
     if (!open_)
         return unopened();
+    return settle(moveOver(naming), target_);
+}
+
+OsError FileReplacement::commitToFreeName(const NameFor& nameFor, unsigned tries,
+                                          std::string& named) {
+    if (open_ && !flushed_)
+        flushData();
+    if (!open_)
+        return unopened();
+    return settle(moveToFreeName(platform_, temporary_, nameFor, tries, named), named);
+}
+
+OsError FileReplacement::settle(OsError error, const std::string& named) {
     open_ = false;
-    OsError result = onTarget(moveOver(naming));
+    OsError result = onTarget(error);
     FileInfo moved;
     if (result != OsError::None)
         platform_.remove(temporary_.c_str());
-    else if (keepModified_ && (platform_.info(target_.c_str(), moved) != OsError::None ||
-                               moved.modified != modified_))
-        result = onTarget(platform_.setModified(target_.c_str(), modified_));
+    else if (keepModified_ &&
+             (platform_.info(named.c_str(), moved) != OsError::None || moved.modified != modified_))
+        result = onTarget(platform_.setModified(named.c_str(), modified_));
     temporary_.clear();
     release();
     return result;

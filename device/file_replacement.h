@@ -5,11 +5,21 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/platform.h"
 
 namespace kovra {
+
+// The names a new file may take, tried in turn: attempt 1, 2 ... until one is free.
+using NameFor = std::function<std::string(unsigned attempt)>;
+
+// Moves source to the first of nameFor(1) ... nameFor(tries) that nothing holds
+// (Platform::moveToNewName), never over anything that is there. named: the name taken, or the
+// one whose move failed; Exists when all of them are held.
+OsError moveToFreeName(Platform& platform, const std::string& source, const NameFor& nameFor,
+                       unsigned tries, std::string& named);
 
 // Whether a file's move over its target is itself flushed before commit() returns, or left to
 // Platform::flushFolder() of the target's folder, or to the system's own pace.
@@ -53,6 +63,11 @@ class FileReplacement {
     // Naming::Unflushed leaves the move itself to the system's own pace: for a file that only
     // saves work, whose older self after a power cut is still whole and still true.
     OsError commit(Naming naming = Naming::Durable);
+    // commit() to the first free name of nameFor, as moveToFreeName(), for a new file that
+    // must never replace one: a name is taken only by the whole file, so that however the
+    // program ends no name is left holding an empty or short one. The target given names
+    // only the temporary file.
+    OsError commitToFreeName(const NameFor& nameFor, unsigned tries, std::string& named);
     // commit() in two steps, the flush free to run on another thread while the caller writes
     // the next file: flushData() puts the bytes and the time on the storage and closes the
     // file; name() then moves it over the target. A failure of either removes the file, and
@@ -77,6 +92,8 @@ class FileReplacement {
     // being made.
     OsError unopened() const;
     OsError moveOver(Naming naming);
+    // After the move to named (error: what it met), the file's time set or the file removed.
+    OsError settle(OsError error, const std::string& named);
     OsError failed(OsError error);
     // Has the system start writing what was appended since it last did, every few megabytes:
     // the writing then goes on while more is copied, and commit()'s flush waits only for

@@ -7,6 +7,7 @@
 #include "device/file_replacement.h"
 #include "platform/names.h"
 #include "player/failures.h"
+#include "player/free_name_platform.h"
 #include "words/clip_json.h"
 #include "words/finding_words.h"
 #include "words/shown_names.h"
@@ -49,9 +50,13 @@ OsError makeFolders(Platform& platform, const std::string& folder, int depth = 0
     return above == OsError::None ? platform.makeFolder(folder.c_str()) : above;
 }
 
-// The claimed name given up: the file is ours, still empty, and nothing else of it is left.
-void release(Platform& platform, const std::string& path) {
-    platform.remove(path.c_str());
+// stem in folder, then stem-2, stem-3 ..., each with extension.
+NameFor freeNames(const std::string& folder, const std::string& stem,
+                  const std::string& extension) {
+    return [=](unsigned attempt) {
+        return joinPath(folder,
+                        stem + (attempt > 1 ? "-" + std::to_string(attempt) : "") + extension);
+    };
 }
 
 Failure clipFailure(const clips::ClipFailure& failure, const std::string& start,
@@ -111,28 +116,6 @@ std::string clipFileStem(clips::ClockMillis start, clips::ClockMillis end) {
     return text;
 }
 
-OsError claimFreeName(Platform& platform, const std::string& folder, const std::string& stem,
-                      const std::string& extension, std::string& path) {
-    OsError error = makeFolders(platform, folder);
-    if (error != OsError::None) {
-        path = folder;
-        return error;
-    }
-    for (unsigned attempt = 1; attempt <= kMostNameTries; ++attempt) {
-        std::string name = stem + (attempt > 1 ? "-" + std::to_string(attempt) : "") + extension;
-        path = joinPath(folder, name);
-        FileId file = 0;
-        error = platform.open(path.c_str(), OpenMode::CreateNew, file);
-        if (error == OsError::None) {
-            platform.close(file);
-            return error;
-        }
-        if (error != OsError::Exists)
-            return error;
-    }
-    return OsError::Exists;
-}
-
 SavedAnswer saveFrame(Platform& platform, const FrameAnswer& frame, const std::string& video,
                       std::uint64_t n, const std::string& folder) {
     SavedAnswer answer;
@@ -140,21 +123,22 @@ SavedAnswer saveFrame(Platform& platform, const FrameAnswer& frame, const std::s
         answer.failure = frame.failure;
         return answer;
     }
-    OsError error = claimFreeName(platform, folder, frameFileStem(video, n), ".jpg", answer.path);
+    OsError error = makeFolders(platform, folder);
     if (error != OsError::None) {
-        answer.failure = unwritable(answer.path, error);
+        answer.failure = unwritable(folder, error);
         return answer;
     }
+    NameFor names = freeNames(folder, frameFileStem(video, n), ".jpg");
+    answer.path = names(1);
     {
         FileReplacement file(platform, answer.path);
         error = file.openError();
         if (error == OsError::None)
             error = file.write(frame.jpeg.data(), frame.jpeg.size());
         if (error == OsError::None)
-            error = file.commit();
+            error = file.commitToFreeName(names, kMostNameTries, answer.path);
     }
     if (error != OsError::None) {
-        release(platform, answer.path);
         answer.failure = unwritable(answer.path, error);
         return answer;
     }
@@ -177,19 +161,24 @@ SavedAnswer saveClip(Platform& platform, const clips::RangeCandidates& card,
         answer.failure = refused(Refusal::BadRequest, "the end comes before the start");
         return answer;
     }
-    OsError error =
-        claimFreeName(platform, folder, clipFileStem(*from, *to), kVideoExtension, answer.path);
+    OsError error = makeFolders(platform, folder);
     if (error != OsError::None) {
-        answer.failure = unwritable(answer.path, error);
+        answer.failure = unwritable(folder, error);
         return answer;
     }
+    FreeNamePlatform saving(platform, freeNames(folder, clipFileStem(*from, *to), kVideoExtension),
+                            kMostNameTries);
     clips::ClipOutcome outcome =
-        clips::clipRange(platform, card, *from - offsetMillis, *to - offsetMillis, answer.path);
+        clips::clipRange(saving, card, *from - offsetMillis, *to - offsetMillis, saving.first());
     if (!outcome.written()) {
-        release(platform, answer.path);
-        answer.failure = clipFailure(outcome.failure, start, end);
+        clips::ClipFailure failure = outcome.failure;
+        // The name the move failed on, where the clip was written whole.
+        if (failure.path == saving.first() && !saving.named().empty())
+            failure.path = saving.named();
+        answer.failure = clipFailure(failure, start, end);
         return answer;
     }
+    answer.path = saving.named();
     answer.document = words::clipJson(answer.path, outcome, offsetMillis);
     return answer;
 }

@@ -1,8 +1,10 @@
 // What the player saves into its save folder: a clip of a range, written by the clip job as
 // `clip` writes it, and a frame as the recorder's JPEG (tables put in where it had none, never
-// encoded again). Each file gets a name no other file there holds, claimed before a byte is
-// written, so that no file Kovra did not write is ever replaced, and is written whole or not at
-// all; a failed save leaves nothing behind.
+// encoded again). Each file is written under a temporary name, flushed, and only then moved to
+// the first of its names ("name.jpg", "name-2.jpg" ...) that no file there holds, never over
+// one that is: no file Kovra did not write is ever replaced, and a name is taken only by a
+// whole file. A failed save leaves nothing behind; a killed one no name taken, at most its
+// temporary file, which the next save of that name removes.
 #pragma once
 
 #include <cstdint>
@@ -27,11 +29,7 @@ std::string frameFileStem(const std::string& videoPath, std::uint64_t n);
 // "kovra-2026-12-09-140312-140412": the range's date and its start and end times of day.
 std::string clipFileStem(clips::ClockMillis start, clips::ClockMillis end);
 
-// Claims a name in folder nobody holds, stem then stem-2, stem-3 ...: an empty file created
-// there, never over one that exists, which the write then replaces whole. The folder is made
-// where it is missing, and those above it. path: the file claimed; error where none could be.
-OsError claimFreeName(Platform& platform, const std::string& folder, const std::string& stem,
-                      const std::string& extension, std::string& path);
+// The save folder is made where it is missing, and those above it.
 
 // Frame n of the video, as frameOf() answered it, saved into folder.
 SavedAnswer saveFrame(Platform& platform, const FrameAnswer& frame, const std::string& video,

@@ -1,6 +1,7 @@
 // The real platform with faults a test sets, so that the code that meets them can be seen to
 // cope: a file that stops reading at some offset (a bad sector, a card pulled out), a disk that
-// fills up after so many bytes, a source that vanished before it could be opened.
+// fills up after so many bytes, a source that vanished before it could be opened, a move that
+// never came, another program writing meanwhile.
 //
 // Files are told by a part of their path, which open() records for every file it gives. Only
 // positional reads fail (readAt, and the reading side of copyRange). Writes count the bytes
@@ -9,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -42,6 +44,25 @@ class FaultyPlatform : public ForwardingPlatform {
     void failFlushes(const std::string& pathPart, OsError error) {
         std::lock_guard<std::mutex> lock(mutex_);
         flushFaults_.push_back({pathPart, error});
+    }
+    // Moving a file (replace() in each form, moveToNewName()) whose path or target's contains
+    // pathPart fails with error, and the file stays where it was.
+    void failMoves(const std::string& pathPart, OsError error) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        moveFaults_.push_back({pathPart, error});
+    }
+    // Removing a path that contains pathPart fails with error. With failMoves(), a process
+    // killed before its move: what it left is all there is.
+    void failRemoves(const std::string& pathPart, OsError error) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        removeFaults_.push_back({pathPart, error});
+    }
+    // Once a file whose path contains pathPart is flushed, action runs with its path: another
+    // program at work between the flush and what follows it.
+    void afterFlush(const std::string& pathPart,
+                    std::function<void(const std::string& path)> action) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        flushActions_.push_back({pathPart, std::move(action)});
     }
     // Opening exactly this path fails with NotFound, whatever is there.
     void vanish(const std::string& path) {
@@ -81,6 +102,8 @@ class FaultyPlatform : public ForwardingPlatform {
     }
 
     OsError flush(FileId file) override {
+        std::vector<std::function<void(const std::string&)>> actions;
+        std::string path;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             auto found = files_.find(file);
@@ -88,8 +111,43 @@ class FaultyPlatform : public ForwardingPlatform {
                 if (found != files_.end() &&
                     found->second.path.find(fault.pathPart) != std::string::npos)
                     return fault.error;
+            for (const FlushAction& action : flushActions_)
+                if (found != files_.end() &&
+                    found->second.path.find(action.pathPart) != std::string::npos) {
+                    actions.push_back(action.action);
+                    path = found->second.path;
+                }
         }
-        return real_.flush(file);
+        OsError error = real_.flush(file);
+        for (const auto& action : actions)
+            action(path);
+        return error;
+    }
+
+    OsError replace(const char* source, const char* target) override {
+        std::optional<OsError> fault = moveFaultOf(source, target);
+        return fault ? *fault : real_.replace(source, target);
+    }
+    OsError replaceUnflushed(const char* source, const char* target) override {
+        std::optional<OsError> fault = moveFaultOf(source, target);
+        return fault ? *fault : real_.replaceUnflushed(source, target);
+    }
+    OsError replaceFlushedLater(const char* source, const char* target) override {
+        std::optional<OsError> fault = moveFaultOf(source, target);
+        return fault ? *fault : real_.replaceFlushedLater(source, target);
+    }
+    OsError moveToNewName(const char* source, const char* target) override {
+        std::optional<OsError> fault = moveFaultOf(source, target);
+        return fault ? *fault : real_.moveToNewName(source, target);
+    }
+    OsError remove(const char* path) override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            for (const PathFault& fault : removeFaults_)
+                if (std::string(path).find(fault.pathPart) != std::string::npos)
+                    return fault.error;
+        }
+        return real_.remove(path);
     }
 
     OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) override {
@@ -152,6 +210,14 @@ class FaultyPlatform : public ForwardingPlatform {
         std::string pathPart;
         OsError error;
     };
+    struct PathFault {
+        std::string pathPart;
+        OsError error;
+    };
+    struct FlushAction {
+        std::string pathPart;
+        std::function<void(const std::string&)> action;
+    };
     struct OpenFile {
         std::string path;
         std::uint64_t appended;
@@ -184,6 +250,14 @@ class FaultyPlatform : public ForwardingPlatform {
         }
         return std::nullopt;
     }
+    std::optional<OsError> moveFaultOf(const std::string& source, const std::string& target) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const PathFault& fault : moveFaults_)
+            if (source.find(fault.pathPart) != std::string::npos ||
+                target.find(fault.pathPart) != std::string::npos)
+                return fault.error;
+        return std::nullopt;
+    }
     void appended(FileId file, std::uint64_t size) {
         std::lock_guard<std::mutex> lock(mutex_);
         auto found = files_.find(file);
@@ -195,6 +269,8 @@ class FaultyPlatform : public ForwardingPlatform {
     std::vector<ReadFault> readFaults_;
     std::vector<WriteFault> writeFaults_;
     std::vector<FlushFault> flushFaults_;
+    std::vector<PathFault> moveFaults_, removeFaults_;
+    std::vector<FlushAction> flushActions_;
     std::set<std::string> vanished_;
     std::map<FileId, OpenFile> files_;
     std::map<std::string, std::uint64_t> bytesRead_;

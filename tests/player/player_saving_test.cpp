@@ -1,15 +1,17 @@
 // What the player saves: a clip byte for byte the clip job's of the same range, with `clip
 // --json`'s document, under a name made from the range that never replaces a file Kovra did not
-// write; a frame as the recorder's JPEG; a save whose disk fills names the file and leaves
-// nothing behind.
+// write; a frame as the recorder's JPEG; a save that fails names the file and leaves nothing
+// behind, one killed takes no name.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
 #include "clips/clock_time.h"
 #include "clips/timed_video.h"
 #include "device/file_paths.h"
+#include "device/file_replacement.h"
 #include "player/player.h"
 #include "testkit/faulty_platform.h"
 #include "tests/player/player_card.h"
@@ -97,31 +99,102 @@ TEST_F(PlayerSavingTest, AFrameIsTheRecordersJpeg) {
     EXPECT_TRUE(kovra::test::readAll(answer.path) == player.frame(card_.closed, kSavedFrame).jpeg);
 }
 
-struct FullDiskCase {
+enum class Fault { FullDisk, FlushFails, MoveFails, KilledBeforeMove };
+
+struct SaveFaultCase {
     const char* fault;
+    Fault kind;
     bool clip;
 };
 
-TEST_F(PlayerSavingTest, AWriteThatFailsNamesTheFileAndLeavesNothing) {
-    const FullDiskCase cases[] = {
-        {"a clip on a full disk leaves its claimed name or a temporary file, or names none", true},
-        {"a frame on a full disk leaves its claimed name or a temporary file, or names none",
+// A temporary file's name, which a save killed before its move may leave (the next save of its
+// name removes it); every other name is one a save took.
+bool isTemporary(const std::string& name) {
+    const std::string suffix = FileReplacement::kTemporarySuffix;
+    return name.size() > suffix.size() &&
+           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+TEST_F(PlayerSavingTest, AFailedOrKilledSaveTakesNoName) {
+    const SaveFaultCase cases[] = {
+        {"a clip on a full disk leaves a name taken or a temporary file, or names none",
+         Fault::FullDisk, true},
+        {"a frame on a full disk leaves a name taken or a temporary file, or names none",
+         Fault::FullDisk, false},
+        {"a clip whose flush fails is named all the same, or leaves a file", Fault::FlushFails,
+         true},
+        {"a frame whose flush fails is named all the same, or leaves a file", Fault::FlushFails,
          false},
+        {"a clip whose move fails leaves its temporary file", Fault::MoveFails, true},
+        {"a frame whose move fails leaves its temporary file", Fault::MoveFails, false},
+        {"a clip killed before its move leaves an empty file under its name",
+         Fault::KilledBeforeMove, true},
+        {"a frame killed before its move leaves an empty file under its name",
+         Fault::KilledBeforeMove, false},
     };
-    for (const FullDiskCase& c : cases) {
+    for (const SaveFaultCase& c : cases) {
         SCOPED_TRACE(c.fault);
+        std::filesystem::remove_all(save_);
         kovra::test::FaultyPlatform platform;
-        platform.failWrites(save_, kBytesBeforeFull);
+        const OsError io(OsError::Other, EIO);
+        if (c.kind == Fault::FullDisk)
+            platform.failWrites(save_, kBytesBeforeFull);
+        if (c.kind == Fault::FlushFails)
+            platform.failFlushes(save_, io);
+        if (c.kind == Fault::MoveFails || c.kind == Fault::KilledBeforeMove)
+            platform.failMoves(save_, io);
+        // A killed process removes nothing more either.
+        if (c.kind == Fault::KilledBeforeMove)
+            platform.failRemoves(save_, io);
         Player player(platform, {save_, 0, kDefaultCacheBytes});
         SavedAnswer answer = c.clip ? player.saveClip(candidates_, clips::isoText(start_),
                                                       clips::isoText(start_ + kRangeMillis))
                                     : player.saveFrame(card_.closed, kSavedFrame);
         EXPECT_EQ(answer.failure.refusal, Refusal::Unwritable) << answer.failure.text;
-        EXPECT_EQ(answer.failure.error, OsError::DiskFull);
+        EXPECT_EQ(answer.failure.error, c.kind == Fault::FullDisk ? OsError::DiskFull : io);
         EXPECT_EQ(answer.failure.path.rfind(save_, 0), 0u) << answer.failure.path;
         EXPECT_NE(answer.failure.text.find(c.clip ? ".avi" : ".jpg"), std::string::npos)
             << answer.failure.text;
-        EXPECT_EQ(filesIn(save_), std::vector<std::string>{});
+        std::vector<std::string> left = filesIn(save_);
+        if (c.kind == Fault::KilledBeforeMove)
+            left.erase(std::remove_if(left.begin(), left.end(), isTemporary), left.end());
+        EXPECT_EQ(left, std::vector<std::string>{});
+    }
+}
+
+// Another program writes the save's first name while the save flushes its file: the save moves
+// to the next name, and the other program's file stays as it wrote it.
+TEST_F(PlayerSavingTest, ANameTakenMeanwhileIsNotReplaced) {
+    const struct {
+        const char* fault;
+        bool clip;
+        const char* extension;
+    } cases[] = {
+        {"a clip moved over a file written under its name meanwhile", true, ".avi"},
+        {"a frame moved over a file written under its name meanwhile", false, ".jpg"},
+    };
+    const Bytes theirs = {'t', 'h', 'e', 'i', 'r', 's'};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        std::filesystem::remove_all(save_);
+        kovra::test::FaultyPlatform platform;
+        std::string taken;
+        platform.afterFlush(FileReplacement::kTemporarySuffix, [&](const std::string& temporary) {
+            std::string suffix =
+                "." + std::to_string(platform.processId()) + FileReplacement::kTemporarySuffix;
+            taken = temporary.substr(0, temporary.size() - suffix.size());
+            kovra::test::writeAll(taken, theirs);
+        });
+        Player player(platform, {save_, 0, kDefaultCacheBytes});
+        SavedAnswer answer = c.clip ? player.saveClip(candidates_, clips::isoText(start_),
+                                                      clips::isoText(start_ + kRangeMillis))
+                                    : player.saveFrame(card_.closed, kSavedFrame);
+        ASSERT_EQ(answer.failure.refusal, Refusal::None) << answer.failure.text;
+        ASSERT_FALSE(taken.empty()) << "no file was flushed";
+        std::string stem = taken.substr(0, taken.size() - std::string(c.extension).size());
+        EXPECT_EQ(answer.path, stem + "-2" + c.extension);
+        EXPECT_TRUE(kovra::test::readAll(taken) == theirs);
+        EXPECT_GT(kovra::test::readAll(answer.path).size(), theirs.size());
     }
 }
 
