@@ -45,7 +45,7 @@ class FaultyPlatform : public ForwardingPlatform {
         std::lock_guard<std::mutex> lock(mutex_);
         flushFaults_.push_back({pathPart, error});
     }
-    // Moving a file (replace() in each form, moveToNewName()) whose path or target's contains
+    // Moving a file (replace() in each form, moveToNewName()) from or to a path that contains
     // pathPart fails with error, and the file stays where it was.
     void failMoves(const std::string& pathPart, OsError error) {
         std::lock_guard<std::mutex> lock(mutex_);
