@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "tests/support/scratch_dir.h"
 
 namespace kovra::player::test {
@@ -28,6 +30,18 @@ struct PlayerCard {
 
     // False with ffmpeg's words in error where it could not be made.
     bool make(std::string& error);
+};
+
+// The tests over such a card, skipped (saying why) where ffmpeg could not make it.
+class PlayerCardTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        if (!card_.make(error))
+            GTEST_SKIP() << "ffmpeg could not make the recordings (Debian package ffmpeg): "
+                         << error;
+    }
+    PlayerCard card_;
 };
 
 // The payload of video frame n of the AVI in bytes, as a whole reading of it finds it; empty

@@ -25,16 +25,7 @@ std::size_t scanStart(const Bytes& jpeg) {
     return jpeg.size();
 }
 
-class PlayerFramesTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::string error;
-        if (!card_.make(error))
-            GTEST_SKIP() << "ffmpeg could not make the recordings (Debian package ffmpeg): "
-                         << error;
-    }
-    PlayerCard card_;
-};
+using PlayerFramesTest = PlayerCardTest;
 
 struct FrameCase {
     const char* fault;

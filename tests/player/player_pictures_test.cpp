@@ -19,14 +19,8 @@ namespace {
 
 constexpr unsigned kStripPictures = 8; // the gallery's strip
 
-class PlayerPicturesTest : public ::testing::Test {
+class PlayerPicturesTest : public PlayerCardTest {
   protected:
-    void SetUp() override {
-        std::string error;
-        if (!card_.make(error))
-            GTEST_SKIP() << "ffmpeg could not make the recordings (Debian package ffmpeg): "
-                         << error;
-    }
     nlohmann::json strip(server::PlayerRoutes& routes, const std::string& video) {
         server::Reply reply = routes.pictures(video);
         EXPECT_EQ(reply.status, server::kOk) << reply.body;
@@ -34,7 +28,6 @@ class PlayerPicturesTest : public ::testing::Test {
         return document.is_object() ? document.value("pictures", nlohmann::json::array())
                                     : nlohmann::json::array();
     }
-    PlayerCard card_;
 };
 
 TEST_F(PlayerPicturesTest, TheStripIsTheGallerysPicturesByteForByte) {

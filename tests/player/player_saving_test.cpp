@@ -33,19 +33,17 @@ std::vector<std::string> filesIn(const std::string& folder) {
     return names;
 }
 
-class PlayerSavingTest : public ::testing::Test {
+class PlayerSavingTest : public PlayerCardTest {
   protected:
     void SetUp() override {
-        std::string error;
-        if (!card_.make(error))
-            GTEST_SKIP() << "ffmpeg could not make the recordings (Debian package ffmpeg): "
-                         << error;
+        PlayerCardTest::SetUp();
+        if (IsSkipped())
+            return;
         start_ = clips::readTimedVideo(systemPlatform(), card_.closed).time.value().start +
                  kIntoRecording;
         candidates_ = clips::findRangeCandidates(systemPlatform(), card_.folder);
         save_ = card_.dir.file("save");
     }
-    PlayerCard card_;
     clips::ClockMillis start_ = 0;
     clips::RangeCandidates candidates_;
     std::string save_;

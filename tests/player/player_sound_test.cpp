@@ -28,17 +28,15 @@ std::uint64_t frameAtOrAfter(double seconds) {
     return static_cast<std::uint64_t>(std::ceil(seconds * kCardFps - 1e-9));
 }
 
-class PlayerSoundTest : public ::testing::Test {
+class PlayerSoundTest : public PlayerCardTest {
   protected:
     void SetUp() override {
-        std::string error;
-        if (!card_.make(error))
-            GTEST_SKIP() << "ffmpeg could not make the recordings (Debian package ffmpeg): "
-                         << error;
+        PlayerCardTest::SetUp();
+        if (IsSkipped())
+            return;
         sound_ = ffmpegSound(card_.dir, card_.original);
         ASSERT_EQ(sound_.size(), std::size_t{kCardSampleRate} * kCardSeconds * kSampleBytes);
     }
-    PlayerCard card_;
     Bytes sound_;
 };
 
