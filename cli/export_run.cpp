@@ -159,9 +159,9 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
     items.resize(looked);
     if (gallery.write && !dryRun && !outcome.interrupted) {
         outcome.gallery = gallery::buildGallery(
-            platform, gallery::exportGalleryRequest(source, dest, items, gallery.clockOffsetMillis,
-                                                    gallery.force,
-                                                    pictures ? &pictures->readings() : nullptr));
+            platform,
+            gallery::exportGalleryRequest(source, dest, items, gallery.clockOffsetMillis,
+                                          gallery.force, pictures ? &*pictures : nullptr));
         for (const gallery::GalleryProblem& problem : outcome.gallery->problems)
             warn(galleryProblemText(problem));
         if (!outcome.gallery->written())

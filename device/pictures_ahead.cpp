@@ -1,5 +1,6 @@
 #include "device/pictures_ahead.h"
 
+#include <chrono>
 #include <system_error>
 
 namespace kovra {
@@ -12,6 +13,9 @@ constexpr std::size_t kMostWaiting = 512;
 // The pictures' bytes held at most (about 50 KiB a video): past it the readings wait for the
 // caller, which reads the rest itself, rather than a big card's pictures filling the memory.
 constexpr std::size_t kMostHeldBytes = 64u << 20;
+// How soon an interrupt removes the files the taker holds. A signal handler can wake no thread
+// here, so the thread looks this often while the taker holds any.
+constexpr std::chrono::milliseconds kInterruptLook{50};
 
 std::size_t bytesOf(const VideoPictures& pictures) {
     std::size_t bytes = pictures.cover ? pictures.cover->bytes.size() : 0;
@@ -22,8 +26,8 @@ std::size_t bytesOf(const VideoPictures& pictures) {
 
 } // namespace
 
-PicturesAhead::PicturesAhead(Platform& platform, const PictureSizes& sizes)
-    : platform_(platform), sizes_(sizes) {
+PicturesAhead::PicturesAhead(Platform& platform, const PictureSizes& sizes, ReadingTaker* taker)
+    : platform_(platform), sizes_(sizes), taker_(taker) {
     try {
         thread_ = std::thread([this] { run(); });
         started_ = true;
@@ -80,10 +84,25 @@ std::optional<VideoPictures> PicturesAhead::take(const std::string& path, const 
     return std::move(read.pictures);
 }
 
+void PicturesAhead::waitForWork(std::unique_lock<std::mutex>& lock) {
+    auto ready = [this] { return stopping_ || !waiting_.empty(); };
+    while (!ready()) {
+        // The taker is called on this thread alone until it is stopped.
+        if (!taker_ || !taker_->holdsFiles()) {
+            wake_.wait(lock, ready);
+            return;
+        }
+        if (platform_.interrupted())
+            taker_->interrupted();
+        else
+            wake_.wait_for(lock, kInterruptLook, ready);
+    }
+}
+
 void PicturesAhead::run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+        waitForWork(lock);
         if (stopping_)
             return;
         Waiting next = std::move(waiting_.front());
@@ -100,6 +119,8 @@ void PicturesAhead::run() {
             there = read.pictures.error == OsError::None;
         }
         const std::string& path = next.path;
+        if (there && taker_ && taker_->took(path, read.info, read.pictures))
+            there = false;
         lock.lock();
         if (there) {
             heldBytes_ += bytesOf(read.pictures);

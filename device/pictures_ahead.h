@@ -17,9 +17,24 @@
 
 namespace kovra {
 
+// Given each reading on the reading thread as soon as it is made, to make what it wants of it
+// there (the gallery writes its pictures' files) rather than once the caller is done.
+class ReadingTaker {
+  public:
+    virtual ~ReadingTaker() = default;
+    // The reading of path, a file of info's size and time. False: not taken, held for take().
+    virtual bool took(const std::string& path, const FileInfo& info, VideoPictures& pictures) = 0;
+    // Whether it holds files that an interrupt must remove: while it does, the thread looks
+    // for an interrupt and calls interrupted(), wherever the caller waits meanwhile.
+    virtual bool holdsFiles() const = 0;
+    virtual void interrupted() = 0;
+};
+
 class PicturesAhead {
   public:
-    explicit PicturesAhead(Platform& platform, const PictureSizes& sizes = {});
+    // taker, when given, is given each reading first; it must outlive this.
+    explicit PicturesAhead(Platform& platform, const PictureSizes& sizes = {},
+                           ReadingTaker* taker = nullptr);
     // Stops as stop() does.
     ~PicturesAhead();
     PicturesAhead(const PicturesAhead&) = delete;
@@ -44,9 +59,12 @@ class PicturesAhead {
 
   private:
     void run();
+    // With the lock held: waits for a video to read, an interrupt removing what taker_ holds.
+    void waitForWork(std::unique_lock<std::mutex>& lock);
 
     Platform& platform_;
     PictureSizes sizes_;
+    ReadingTaker* taker_;
     std::mutex mutex_;
     std::condition_variable wake_, idle_;
     struct Waiting {
