@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 
+#include "device/each_on_threads.h"
 #include "device/file_paths.h"
 #include "device/file_replacement.h"
 #include "device/pictures_of_many.h"
@@ -159,8 +160,25 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
     earlier.load(platform, folder);
     Run run{platform, folder, PictureBatch(platform, folder), outcome};
     std::vector<GalleryVideo> videos = videosOf(run, request, earlier);
-    std::string failedName;
-    OsError committed = run.batch.commit(failedName);
+    // The page is put together while the pictures go to the storage and take their names: it
+    // needs only what the videos show, and reads nothing the pictures' flush writes.
+    std::string failedName, html;
+    OsError committed = OsError::None;
+    doEachOnThreads(2, 2, [&](std::size_t job) {
+        if (job == 0) {
+            committed = run.batch.commit(failedName);
+            return;
+        }
+        std::vector<PageVideo> pages;
+        for (std::size_t i = 0; i < videos.size(); ++i) {
+            const GalleryInput& input = request.videos[i];
+            pages.push_back(pageVideo(videos[i], input.name,
+                                      linkTo(pageFolder, absolute(platform, input.linked)),
+                                      request.clockOffsetMillis));
+        }
+        html = renderPage(pageCard(platform, request.title, request.recordsFolder, videos),
+                          std::move(pages));
+    });
     if (committed != OsError::None) {
         outcome.failure = {GalleryFailureKind::Unwritable, failedName, committed};
         return outcome;
@@ -182,15 +200,6 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
     }
     outcome.videos = videos.size();
 
-    std::vector<PageVideo> pages;
-    for (std::size_t i = 0; i < videos.size(); ++i) {
-        const GalleryInput& input = request.videos[i];
-        pages.push_back(pageVideo(videos[i], input.name,
-                                  linkTo(pageFolder, absolute(platform, input.linked)),
-                                  request.clockOffsetMillis));
-    }
-    std::string html = renderPage(pageCard(platform, request.title, request.recordsFolder, videos),
-                                  std::move(pages));
     outcome.page = joinPath(request.dest, kPageName);
     FileReplacement page(platform, outcome.page);
     if (page.isOpen())
