@@ -1,5 +1,6 @@
 #include "device/pictures_ahead.h"
 
+#include <algorithm>
 #include <chrono>
 #include <system_error>
 
@@ -16,6 +17,9 @@ constexpr std::size_t kMostHeldBytes = 64u << 20;
 // How soon an interrupt removes the files the taker holds. A signal handler can wake no thread
 // here, so the thread looks this often while the taker holds any.
 constexpr std::chrono::milliseconds kInterruptLook{50};
+// Threads reading at once: one reading takes about as long as a copy of its video waits on the
+// storage, so that a single thread falls behind where the processor is shared.
+constexpr unsigned kMostThreads = 2;
 
 std::size_t bytesOf(const VideoPictures& pictures) {
     std::size_t bytes = pictures.cover ? pictures.cover->bytes.size() : 0;
@@ -28,12 +32,15 @@ std::size_t bytesOf(const VideoPictures& pictures) {
 
 PicturesAhead::PicturesAhead(Platform& platform, const PictureSizes& sizes, ReadingTaker* taker)
     : platform_(platform), sizes_(sizes), taker_(taker) {
+    // The machine's cores: one of them the copies', which mostly wait on the storage.
+    unsigned threads = std::max(1u, std::min(std::thread::hardware_concurrency(), kMostThreads));
     try {
-        thread_ = std::thread([this] { run(); });
-        started_ = true;
+        for (unsigned i = 0; i < threads; ++i)
+            threads_.emplace_back([this] { run(); });
     } catch (const std::system_error&) {
-        // No thread: every video is left to the caller.
+        // Fewer threads; with none, every video is left to the caller.
     }
+    started_ = !threads_.empty();
 }
 
 PicturesAhead::~PicturesAhead() {
@@ -56,7 +63,7 @@ bool PicturesAhead::offer(const std::string& path, const std::string& readFrom,
 
 void PicturesAhead::readAll() {
     std::unique_lock<std::mutex> lock(mutex_);
-    idle_.wait(lock, [this] { return waiting_.empty() && !reading_; });
+    idle_.wait(lock, [this] { return waiting_.empty() && reading_ == 0; });
 }
 
 void PicturesAhead::stop() {
@@ -64,11 +71,12 @@ void PicturesAhead::stop() {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
         waiting_.clear();
-        wake_.notify_one();
+        wake_.notify_all();
         idle_.notify_all();
     }
-    if (thread_.joinable())
-        thread_.join();
+    for (std::thread& thread : threads_)
+        if (thread.joinable())
+            thread.join();
 }
 
 std::optional<VideoPictures> PicturesAhead::take(const std::string& path, const FileInfo& now) {
@@ -107,7 +115,7 @@ void PicturesAhead::run() {
             return;
         Waiting next = std::move(waiting_.front());
         waiting_.pop_front();
-        reading_ = true;
+        ++reading_;
         lock.unlock();
         Read read;
         bool there =
@@ -126,7 +134,7 @@ void PicturesAhead::run() {
             heldBytes_ += bytesOf(read.pictures);
             read_[path] = std::move(read);
         }
-        reading_ = false;
+        --reading_;
         idle_.notify_all();
     }
 }

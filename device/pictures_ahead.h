@@ -1,7 +1,8 @@
 // The gallery's pictures of videos read while the caller does something else: an export's
 // copies mostly wait on the storage, and the pictures of the videos already copied are made
-// meanwhile on a thread of their own. Nothing is written: the readings are held until taken,
-// and what was not read by then is left for the caller to read itself.
+// meanwhile on threads of their own (two: one reading takes about as long as a copy waits).
+// Nothing is written here: the readings are held until taken (or given to a ReadingTaker), and
+// what was not read by then is left for the caller to read itself.
 #pragma once
 
 #include <condition_variable>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "device/video_pictures.h"
 
@@ -83,9 +85,9 @@ class PicturesAhead {
     std::map<std::string, Read> read_; // under mutex_
     std::size_t heldBytes_ = 0;        // the pictures' bytes in read_, under mutex_
     bool stopping_ = false;            // under mutex_
-    bool reading_ = false;             // under mutex_
+    std::size_t reading_ = 0;          // threads reading a video, under mutex_
     bool started_ = false;
-    std::thread thread_;
+    std::vector<std::thread> threads_;
 };
 
 } // namespace kovra

@@ -36,19 +36,25 @@ bool ExportPictures::took(const std::string& path, const FileInfo& info, VideoPi
     // Interrupted, the export writes no gallery: nothing more is written for it.
     if (platform_.interrupted())
         return true;
-    // The gallery makes its folders in DEST, which the export has made, and says what fails.
-    if (!madeFolder_ && platform_.makeFolder(folder_.c_str()) != OsError::None)
-        return false;
-    madeFolder_ = true;
-    Shown& shown = shown_[path];
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        // The gallery makes its folders in DEST, which the export has made, and says what fails.
+        if (!madeFolder_ && platform_.makeFolder(folder_.c_str()) != OsError::None)
+            return false;
+        madeFolder_ = true;
+    }
+    Shown shown;
     shown.info = info;
     shown.pictures =
         std::make_unique<PictureBatch>(platform_, folder_, PictureBatch::Writeback::AtOnce);
     shown.shown = showVideo(platform_, path, info, pictures, *shown.pictures, folder_);
+    std::lock_guard<std::mutex> lock(mutex_);
+    shown_[path] = std::move(shown);
     return true;
 }
 
 bool ExportPictures::holdsFiles() const {
+    std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& entry : shown_)
         if (!entry.second.pictures->empty())
             return true;
@@ -57,11 +63,13 @@ bool ExportPictures::holdsFiles() const {
 
 // Each video's pictures removed with it: none is handed over without its pictures.
 void ExportPictures::interrupted() {
+    std::lock_guard<std::mutex> lock(mutex_);
     shown_.clear();
 }
 
 std::optional<ShownVideo> ExportPictures::take(const std::string& path, const FileInfo& now,
                                                PictureBatch& batch) {
+    std::lock_guard<std::mutex> lock(mutex_);
     auto found = shown_.find(path);
     if (found == shown_.end())
         return std::nullopt;

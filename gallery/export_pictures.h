@@ -1,5 +1,5 @@
 // The pictures of an export's gallery, made while the export's copies go on: each video the
-// export has finished with is read at once, on a thread of its own, unless the gallery already
+// export has finished with is read at once, on threads of their own, unless the gallery already
 // in DEST shows it as it is, and its pictures written there under temporary names, each sent on
 // its way to the storage; the gallery then takes these rather than reading and writing again,
 // and has little left to do but flush and name them.
@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -49,15 +50,16 @@ class ExportPictures final : private ReadingTaker {
     std::string folder_;
     GalleryRecord earlier_;
     std::set<std::string> offered_; // read from its copy before it was named
-    // What the reading thread made, touched by the caller only once it is stopped.
+    // What the reading threads made.
+    mutable std::mutex mutex_;
     struct Shown {
         FileInfo info;
         ShownVideo shown;
         std::unique_ptr<PictureBatch> pictures;
     };
-    std::map<std::string, Shown> shown_;
-    bool madeFolder_ = false;
-    PicturesAhead ahead_; // last: its thread stops before the rest goes
+    std::map<std::string, Shown> shown_; // under mutex_
+    bool madeFolder_ = false;            // under mutex_
+    PicturesAhead ahead_;                // last: its thread stops before the rest goes
 };
 
 } // namespace kovra::gallery
