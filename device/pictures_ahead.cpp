@@ -95,7 +95,6 @@ std::optional<VideoPictures> PicturesAhead::take(const std::string& path, const 
 void PicturesAhead::waitForWork(std::unique_lock<std::mutex>& lock) {
     auto ready = [this] { return stopping_ || !waiting_.empty(); };
     while (!ready()) {
-        // The taker is called on this thread alone until it is stopped.
         if (!taker_ || !taker_->holdsFiles()) {
             wake_.wait(lock, ready);
             return;

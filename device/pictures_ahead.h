@@ -20,7 +20,8 @@
 namespace kovra {
 
 // Given each reading on the reading thread as soon as it is made, to make what it wants of it
-// there (the gallery writes its pictures' files) rather than once the caller is done.
+// there (the gallery writes its pictures' files) rather than once the caller is done. Called
+// from every reading thread at once: it keeps its own lock.
 class ReadingTaker {
   public:
     virtual ~ReadingTaker() = default;
@@ -52,7 +53,7 @@ class PicturesAhead {
     bool offer(const std::string& path, const std::string& readFrom, const FileInfo& becomes);
     // Waits until every video offered is read: for a caller with nothing else to do.
     void readAll();
-    // Lets the video being read finish, drops those not begun, and waits for the thread.
+    // Lets the videos being read finish, drops those not begun, and waits for the threads.
     void stop();
     // After stop(): the reading of path, handed over once, where the file is still as it was
     // when its reading began (now: the caller's look at it); none where path was not read, or

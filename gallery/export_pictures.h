@@ -30,7 +30,7 @@ class ExportPictures final : private ReadingTaker {
     // becomes' size and time: read from there at once, rather than once it is named, which
     // waits for the storage and for the copies flushed with it.
     void written(const std::string& target, const std::string& temporary, const FileInfo& becomes);
-    // Waits for the video being read and drops the rest (the gallery reads those itself); for
+    // Waits for the videos being read and drops the rest (the gallery reads those itself); for
     // an export interrupted too, which writes no gallery.
     void stop() { ahead_.stop(); }
     // The readings whose pictures could not be written ahead (their folder not made).
