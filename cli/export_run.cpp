@@ -143,10 +143,13 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
     for (ExportItem* finished : run.settle())
         say(*finished);
     progress.clear();
-    // Interrupted, it writes no gallery: the readings are dropped, having written nothing.
-    if (pictures)
+    // Interrupted, it writes no gallery: the readings are dropped, and their pictures with them.
+    // Otherwise the next video is read while the record is saved.
+    if (pictures && outcome.interrupted)
         pictures->stop();
     OsError finished = run.finish();
+    if (pictures)
+        pictures->stop();
     if (finished != OsError::None)
         warn(joinPath(dest, ExportRecord::kFileName) +
              ": cannot be written (the next export looks at every video again): " +
@@ -159,9 +162,9 @@ ExportOutcome runExport(Platform& platform, const std::string& source, const std
     items.resize(looked);
     if (gallery.write && !dryRun && !outcome.interrupted) {
         outcome.gallery = gallery::buildGallery(
-            platform, gallery::exportGalleryRequest(source, dest, items, gallery.clockOffsetMillis,
-                                                    gallery.force,
-                                                    pictures ? &pictures->readings() : nullptr));
+            platform,
+            gallery::exportGalleryRequest(source, dest, items, gallery.clockOffsetMillis,
+                                          gallery.force, pictures ? &*pictures : nullptr));
         for (const gallery::GalleryProblem& problem : outcome.gallery->problems)
             warn(galleryProblemText(problem));
         if (!outcome.gallery->written())

@@ -1,5 +1,7 @@
 #include "device/pictures_ahead.h"
 
+#include <algorithm>
+#include <chrono>
 #include <system_error>
 
 namespace kovra {
@@ -12,6 +14,12 @@ constexpr std::size_t kMostWaiting = 512;
 // The pictures' bytes held at most (about 50 KiB a video): past it the readings wait for the
 // caller, which reads the rest itself, rather than a big card's pictures filling the memory.
 constexpr std::size_t kMostHeldBytes = 64u << 20;
+// How soon an interrupt removes the files the taker holds. A signal handler can wake no thread
+// here, so the thread looks this often while the taker holds any.
+constexpr std::chrono::milliseconds kInterruptLook{50};
+// Threads reading at once: one reading takes about as long as a copy of its video waits on the
+// storage, so that a single thread falls behind where the processor is shared.
+constexpr unsigned kMostThreads = 2;
 
 std::size_t bytesOf(const VideoPictures& pictures) {
     std::size_t bytes = pictures.cover ? pictures.cover->bytes.size() : 0;
@@ -22,14 +30,17 @@ std::size_t bytesOf(const VideoPictures& pictures) {
 
 } // namespace
 
-PicturesAhead::PicturesAhead(Platform& platform, const PictureSizes& sizes)
-    : platform_(platform), sizes_(sizes) {
+PicturesAhead::PicturesAhead(Platform& platform, const PictureSizes& sizes, ReadingTaker* taker)
+    : platform_(platform), sizes_(sizes), taker_(taker) {
+    // The machine's cores: one of them the copies', which mostly wait on the storage.
+    unsigned threads = std::max(1u, std::min(std::thread::hardware_concurrency(), kMostThreads));
     try {
-        thread_ = std::thread([this] { run(); });
-        started_ = true;
+        for (unsigned i = 0; i < threads; ++i)
+            threads_.emplace_back([this] { run(); });
     } catch (const std::system_error&) {
-        // No thread: every video is left to the caller.
+        // Fewer threads; with none, every video is left to the caller.
     }
+    started_ = !threads_.empty();
 }
 
 PicturesAhead::~PicturesAhead() {
@@ -52,7 +63,7 @@ bool PicturesAhead::offer(const std::string& path, const std::string& readFrom,
 
 void PicturesAhead::readAll() {
     std::unique_lock<std::mutex> lock(mutex_);
-    idle_.wait(lock, [this] { return waiting_.empty() && !reading_; });
+    idle_.wait(lock, [this] { return waiting_.empty() && reading_ == 0; });
 }
 
 void PicturesAhead::stop() {
@@ -60,11 +71,12 @@ void PicturesAhead::stop() {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
         waiting_.clear();
-        wake_.notify_one();
+        wake_.notify_all();
         idle_.notify_all();
     }
-    if (thread_.joinable())
-        thread_.join();
+    for (std::thread& thread : threads_)
+        if (thread.joinable())
+            thread.join();
 }
 
 std::optional<VideoPictures> PicturesAhead::take(const std::string& path, const FileInfo& now) {
@@ -80,15 +92,29 @@ std::optional<VideoPictures> PicturesAhead::take(const std::string& path, const 
     return std::move(read.pictures);
 }
 
+void PicturesAhead::waitForWork(std::unique_lock<std::mutex>& lock) {
+    auto ready = [this] { return stopping_ || !waiting_.empty(); };
+    while (!ready()) {
+        if (!taker_ || !taker_->holdsFiles()) {
+            wake_.wait(lock, ready);
+            return;
+        }
+        if (platform_.interrupted())
+            taker_->interrupted();
+        else
+            wake_.wait_for(lock, kInterruptLook, ready);
+    }
+}
+
 void PicturesAhead::run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+        waitForWork(lock);
         if (stopping_)
             return;
         Waiting next = std::move(waiting_.front());
         waiting_.pop_front();
-        reading_ = true;
+        ++reading_;
         lock.unlock();
         Read read;
         bool there =
@@ -100,12 +126,14 @@ void PicturesAhead::run() {
             there = read.pictures.error == OsError::None;
         }
         const std::string& path = next.path;
+        if (there && taker_ && taker_->took(path, read.info, read.pictures))
+            there = false;
         lock.lock();
         if (there) {
             heldBytes_ += bytesOf(read.pictures);
             read_[path] = std::move(read);
         }
-        reading_ = false;
+        --reading_;
         idle_.notify_all();
     }
 }

@@ -1,7 +1,8 @@
 // The gallery's pictures of videos read while the caller does something else: an export's
 // copies mostly wait on the storage, and the pictures of the videos already copied are made
-// meanwhile on a thread of their own. Nothing is written: the readings are held until taken,
-// and what was not read by then is left for the caller to read itself.
+// meanwhile on threads of their own (two: one reading takes about as long as a copy waits).
+// Nothing is written here: the readings are held until taken (or given to a ReadingTaker), and
+// what was not read by then is left for the caller to read itself.
 #pragma once
 
 #include <condition_variable>
@@ -12,14 +13,31 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "device/video_pictures.h"
 
 namespace kovra {
 
+// Given each reading on the reading thread as soon as it is made, to make what it wants of it
+// there (the gallery writes its pictures' files) rather than once the caller is done. Called
+// from every reading thread at once: it keeps its own lock.
+class ReadingTaker {
+  public:
+    virtual ~ReadingTaker() = default;
+    // The reading of path, a file of info's size and time. False: not taken, held for take().
+    virtual bool took(const std::string& path, const FileInfo& info, VideoPictures& pictures) = 0;
+    // Whether it holds files that an interrupt must remove: while it does, the thread looks
+    // for an interrupt and calls interrupted(), wherever the caller waits meanwhile.
+    virtual bool holdsFiles() const = 0;
+    virtual void interrupted() = 0;
+};
+
 class PicturesAhead {
   public:
-    explicit PicturesAhead(Platform& platform, const PictureSizes& sizes = {});
+    // taker, when given, is given each reading first; it must outlive this.
+    explicit PicturesAhead(Platform& platform, const PictureSizes& sizes = {},
+                           ReadingTaker* taker = nullptr);
     // Stops as stop() does.
     ~PicturesAhead();
     PicturesAhead(const PicturesAhead&) = delete;
@@ -35,7 +53,7 @@ class PicturesAhead {
     bool offer(const std::string& path, const std::string& readFrom, const FileInfo& becomes);
     // Waits until every video offered is read: for a caller with nothing else to do.
     void readAll();
-    // Lets the video being read finish, drops those not begun, and waits for the thread.
+    // Lets the videos being read finish, drops those not begun, and waits for the threads.
     void stop();
     // After stop(): the reading of path, handed over once, where the file is still as it was
     // when its reading began (now: the caller's look at it); none where path was not read, or
@@ -44,9 +62,12 @@ class PicturesAhead {
 
   private:
     void run();
+    // With the lock held: waits for a video to read, an interrupt removing what taker_ holds.
+    void waitForWork(std::unique_lock<std::mutex>& lock);
 
     Platform& platform_;
     PictureSizes sizes_;
+    ReadingTaker* taker_;
     std::mutex mutex_;
     std::condition_variable wake_, idle_;
     struct Waiting {
@@ -65,9 +86,9 @@ class PicturesAhead {
     std::map<std::string, Read> read_; // under mutex_
     std::size_t heldBytes_ = 0;        // the pictures' bytes in read_, under mutex_
     bool stopping_ = false;            // under mutex_
-    bool reading_ = false;             // under mutex_
+    std::size_t reading_ = 0;          // threads reading a video, under mutex_
     bool started_ = false;
-    std::thread thread_;
+    std::vector<std::thread> threads_;
 };
 
 } // namespace kovra

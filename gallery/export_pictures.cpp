@@ -6,7 +6,8 @@
 namespace kovra::gallery {
 
 ExportPictures::ExportPictures(Platform& platform, const std::string& dest)
-    : platform_(platform), folder_(joinPath(dest, kPictureFolder)), ahead_(platform) {
+    : platform_(platform), folder_(joinPath(dest, kPictureFolder)),
+      ahead_(platform, PictureSizes(), this) {
     earlier_.load(platform, folder_);
 }
 
@@ -29,6 +30,55 @@ void ExportPictures::finished(const std::string& path) {
         stillShown(platform_, folder_, earlier_.find(path), info))
         return;
     ahead_.offer(path);
+}
+
+bool ExportPictures::took(const std::string& path, const FileInfo& info, VideoPictures& pictures) {
+    // Interrupted, the export writes no gallery: nothing more is written for it.
+    if (platform_.interrupted())
+        return true;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        // The gallery makes its folders in DEST, which the export has made, and says what fails.
+        if (!madeFolder_ && platform_.makeFolder(folder_.c_str()) != OsError::None)
+            return false;
+        madeFolder_ = true;
+    }
+    Shown shown;
+    shown.info = info;
+    shown.pictures =
+        std::make_unique<PictureBatch>(platform_, folder_, PictureBatch::Writeback::AtOnce);
+    shown.shown = showVideo(platform_, path, info, pictures, *shown.pictures, folder_);
+    std::lock_guard<std::mutex> lock(mutex_);
+    shown_[path] = std::move(shown);
+    return true;
+}
+
+bool ExportPictures::holdsFiles() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& entry : shown_)
+        if (!entry.second.pictures->empty())
+            return true;
+    return false;
+}
+
+// Each video's pictures removed with it: none is handed over without its pictures.
+void ExportPictures::interrupted() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    shown_.clear();
+}
+
+std::optional<ShownVideo> ExportPictures::take(const std::string& path, const FileInfo& now,
+                                               PictureBatch& batch) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto found = shown_.find(path);
+    if (found == shown_.end())
+        return std::nullopt;
+    Shown shown = std::move(found->second);
+    shown_.erase(found);
+    if (shown.info.size != now.size || shown.info.modified != now.modified)
+        return std::nullopt;
+    batch.takeFrom(*shown.pictures);
+    return std::move(shown.shown);
 }
 
 } // namespace kovra::gallery

@@ -4,10 +4,11 @@
 #include <optional>
 #include <set>
 
-#include "clips/timed_video.h"
+#include "device/each_on_threads.h"
 #include "device/file_paths.h"
 #include "device/file_replacement.h"
 #include "device/pictures_of_many.h"
+#include "gallery/export_pictures.h"
 #include "gallery/gallery_page.h"
 #include "gallery/gallery_record.h"
 #include "gallery/link_path.h"
@@ -19,8 +20,6 @@ namespace kovra::gallery {
 
 namespace {
 
-constexpr const char* kCoverName = "cover";
-
 // One run's state: where it writes, and what it has met so far.
 struct Run {
     Platform& platform;
@@ -28,51 +27,19 @@ struct Run {
     PictureBatch batch;
     GalleryOutcome& outcome;
 
-    std::optional<PictureFile> keep(const GalleryVideo& video, const std::string& which,
-                                    const std::optional<Picture>& picture) {
-        if (!picture)
-            return std::nullopt;
-        std::string name =
-            pictureName(video.path, video.size, video.modified, which, picture->extension);
-        OsError error = batch.add(name, picture->bytes);
-        if (error != OsError::None) {
-            outcome.problems.push_back(
-                {GalleryProblemKind::PictureUnwritable, joinPath(folder, name), error});
-            return std::nullopt;
-        }
-        ++outcome.picturesWritten;
-        return PictureFile{name, picture->width, picture->height, picture->bytes.size()};
+    GalleryVideo note(ShownVideo&& shown) {
+        outcome.bytesRead += shown.bytesRead;
+        ++outcome.read;
+        outcome.picturesWritten += shown.picturesWritten;
+        for (GalleryProblem& problem : shown.problems)
+            outcome.problems.push_back(std::move(problem));
+        return std::move(shown.video);
     }
 
     // What one reading of the video shows, its pictures added to the batch.
     GalleryVideo shown(const GalleryInput& input, const FileInfo& info,
                        const VideoPictures& pictures) {
-        GalleryVideo video;
-        video.path = input.path;
-        video.size = info.size;
-        video.modified = info.modified;
-        outcome.bytesRead += pictures.bytesRead;
-        ++outcome.read;
-        if (pictures.error != OsError::None) {
-            video.readError = pictures.error;
-            return video;
-        }
-        const avi::VideoReport& report = pictures.report;
-        video.state = report.state;
-        video.findings = report.findings;
-        video.frames = report.frames;
-        video.width = report.width;
-        video.height = report.height;
-        video.fps = report.fps;
-        video.durationSeconds = report.durationSeconds;
-        video.time = clips::recordingTime(report, platform.localTimeOf(info.modified));
-        video.cover = keep(video, kCoverName, pictures.cover);
-        video.coverRefused = pictures.coverRefused;
-        for (std::size_t i = 0; i < pictures.strip.size(); ++i) {
-            video.strip.push_back(keep(video, std::to_string(i + 1), pictures.strip[i]));
-            video.stripRefused.push_back(pictures.stripRefused.at(i));
-        }
-        return video;
+        return note(showVideo(platform, input.path, info, pictures, batch, folder));
     }
 };
 
@@ -119,15 +86,19 @@ std::vector<GalleryVideo> videosOf(Run& run, const GalleryRequest& request,
         }
     }
     std::vector<std::optional<VideoPictures>> readAhead(unread.size());
+    std::vector<std::optional<ShownVideo>> shownAhead(unread.size());
     std::vector<std::size_t> rest;
     std::vector<std::string> restPaths;
     for (std::size_t k = 0; k < unread.size(); ++k) {
         std::size_t i = unread[k];
-        if (request.ahead)
-            readAhead[k] = request.ahead->take(request.videos[i].path, infos[i]);
-        if (!readAhead[k]) {
+        const std::string& path = request.videos[i].path;
+        if (request.shownAhead)
+            shownAhead[k] = request.shownAhead->take(path, infos[i], run.batch);
+        if (!shownAhead[k] && request.ahead)
+            readAhead[k] = request.ahead->take(path, infos[i]);
+        if (!shownAhead[k] && !readAhead[k]) {
             rest.push_back(k);
-            restPaths.push_back(request.videos[i].path);
+            restPaths.push_back(path);
         }
     }
     // Each shown in the order given, as one reading of each would be.
@@ -138,7 +109,10 @@ std::vector<GalleryVideo> videosOf(Run& run, const GalleryRequest& request,
     };
     auto showReadAhead = [&](std::size_t end) {
         for (; shown < end; ++shown)
-            if (readAhead[shown]) {
+            if (shownAhead[shown]) {
+                videos[unread[shown]] = run.note(std::move(*shownAhead[shown]));
+                shownAhead[shown].reset();
+            } else if (readAhead[shown]) {
                 show(shown, *readAhead[shown]);
                 readAhead[shown].reset();
             }
@@ -186,8 +160,25 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
     earlier.load(platform, folder);
     Run run{platform, folder, PictureBatch(platform, folder), outcome};
     std::vector<GalleryVideo> videos = videosOf(run, request, earlier);
-    std::string failedName;
-    OsError committed = run.batch.commit(failedName);
+    // The page is put together while the pictures go to the storage and take their names: it
+    // needs only what the videos show, and reads nothing the pictures' flush writes.
+    std::string failedName, html;
+    OsError committed = OsError::None;
+    doEachOnThreads(2, 2, [&](std::size_t job) {
+        if (job == 0) {
+            committed = run.batch.commit(failedName);
+            return;
+        }
+        std::vector<PageVideo> pages;
+        for (std::size_t i = 0; i < videos.size(); ++i) {
+            const GalleryInput& input = request.videos[i];
+            pages.push_back(pageVideo(videos[i], input.name,
+                                      linkTo(pageFolder, absolute(platform, input.linked)),
+                                      request.clockOffsetMillis));
+        }
+        html = renderPage(pageCard(platform, request.title, request.recordsFolder, videos),
+                          std::move(pages));
+    });
     if (committed != OsError::None) {
         outcome.failure = {GalleryFailureKind::Unwritable, failedName, committed};
         return outcome;
@@ -209,15 +200,6 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
     }
     outcome.videos = videos.size();
 
-    std::vector<PageVideo> pages;
-    for (std::size_t i = 0; i < videos.size(); ++i) {
-        const GalleryInput& input = request.videos[i];
-        pages.push_back(pageVideo(videos[i], input.name,
-                                  linkTo(pageFolder, absolute(platform, input.linked)),
-                                  request.clockOffsetMillis));
-    }
-    std::string html = renderPage(pageCard(platform, request.title, request.recordsFolder, videos),
-                                  std::move(pages));
     outcome.page = joinPath(request.dest, kPageName);
     FileReplacement page(platform, outcome.page);
     if (page.isOpen())
@@ -240,14 +222,17 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
 GalleryRequest exportGalleryRequest(const std::string& source, const std::string& dest,
                                     const std::vector<ExportItem>& items,
                                     std::int64_t clockOffsetMillis, bool force,
-                                    PicturesAhead* ahead) {
+                                    ExportPictures* pictures) {
     GalleryRequest request;
     request.force = force;
     request.dest = dest;
     request.title = source;
     request.recordsFolder = source;
     request.clockOffsetMillis = clockOffsetMillis;
-    request.ahead = ahead;
+    if (pictures) {
+        request.ahead = &pictures->readings();
+        request.shownAhead = pictures;
+    }
     for (const ExportItem& item : items) {
         const std::string& file = galleryFileOf(item);
         request.videos.push_back({file, item.relative, file});

@@ -10,9 +10,12 @@
 
 #include "device/pictures_ahead.h"
 #include "device/video_export.h"
+#include "gallery/shown_video.h"
 #include "platform/platform.h"
 
 namespace kovra::gallery {
+
+class ExportPictures;
 
 struct GalleryInput {
     std::string path;   // the file read
@@ -29,6 +32,9 @@ struct GalleryRequest {
     bool force = false; // replace an index.html that Kovra did not write
     // Stopped; its readings are taken for the videos it read, while each is as it was then.
     PicturesAhead* ahead = nullptr;
+    // The videos an export showed while it copied, their pictures written ahead (after ahead
+    // is stopped), taken as ahead's readings are.
+    ExportPictures* shownAhead = nullptr;
 };
 
 // Why no gallery was written, or none whole.
@@ -43,20 +49,6 @@ struct GalleryFailure {
     GalleryFailureKind kind = GalleryFailureKind::None;
     std::string path;
     OsError error = OsError::None;
-};
-
-// What went wrong while the gallery was still written: it shows the rest.
-enum class GalleryProblemKind {
-    VideoUnreadable,   // path, a video, could not be read (error): shown as unreadable
-    PictureUnwritable, // path, one of its pictures, could not be written (error): left out
-    RecordUnwritable,  // path, the record, could not be saved (error): the next gallery reads
-                       // every video again
-};
-
-struct GalleryProblem {
-    GalleryProblemKind kind;
-    std::string path;
-    OsError error;
 };
 
 struct GalleryOutcome {
@@ -81,11 +73,11 @@ GalleryFailure checkGalleryDest(Platform& platform, const std::string& dest, boo
 GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request);
 
 // The request for the gallery of an export's files, each linked where it now is; a video that
-// failed is shown from its source. Settings and clock from the source; the readings ahead made
-// during the export are taken rather than read again.
+// failed is shown from its source. Settings and clock from the source; what was read and
+// shown ahead during the export (pictures, stopped) is taken rather than read again.
 GalleryRequest exportGalleryRequest(const std::string& source, const std::string& dest,
                                     const std::vector<ExportItem>& items,
                                     std::int64_t clockOffsetMillis, bool force,
-                                    PicturesAhead* ahead);
+                                    ExportPictures* pictures);
 
 } // namespace kovra::gallery

@@ -76,28 +76,57 @@ bool isPictureName(const std::string& name) {
     return stemOk && hashOk && whichOk;
 }
 
-PictureBatch::PictureBatch(Platform& platform, std::string folder)
-    : platform_(platform), folder_(std::move(folder)) {}
+PictureBatch::PictureBatch(Platform& platform, std::string folder, Writeback writeback)
+    : platform_(platform), folder_(std::move(folder)), writeback_(writeback) {}
 
 PictureBatch::~PictureBatch() {
     discard();
+}
+
+void PictureBatch::holding() {
+    if (!deferring_)
+        platform_.deferInterrupts();
+    deferring_ = true;
+}
+
+// Last, once no file is held: an interrupt that came meanwhile ends the program now.
+void PictureBatch::released() {
+    if (deferring_ && staged_.empty()) {
+        deferring_ = false;
+        platform_.allowInterrupts();
+    }
 }
 
 void PictureBatch::discard() {
     for (const Staged& staged : staged_)
         platform_.remove(staged.temporary.c_str());
     staged_.clear();
+    released();
+}
+
+void PictureBatch::takeFrom(PictureBatch& other) {
+    if (other.staged_.empty())
+        return;
+    holding();
+    staged_.insert(staged_.end(), other.staged_.begin(), other.staged_.end());
+    other.staged_.clear();
+    other.released();
 }
 
 OsError PictureBatch::add(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     Staged staged;
     staged.target = joinPath(folder_, name);
     staged.temporary = FileReplacement::temporaryPathFor(staged.target, platform_.processId());
+    holding();
     FileId file = 0;
     OsError error = platform_.open(staged.temporary.c_str(), OpenMode::CreateNew, file);
-    if (error != OsError::None)
+    if (error != OsError::None) {
+        released();
         return error;
+    }
     error = platform_.write(file, bytes.data(), bytes.size());
+    if (error == OsError::None && writeback_ == Writeback::AtOnce)
+        platform_.startFlush(file, 0, bytes.size());
     platform_.close(file);
     // A picture cut short is never given its name: the record would not name it, and nothing
     // would ever remove it.
@@ -105,11 +134,17 @@ OsError PictureBatch::add(const std::string& name, const std::vector<std::uint8_
         platform_.remove(staged.temporary.c_str());
     else
         staged_.push_back(staged);
+    released();
     return error;
 }
 
 OsError PictureBatch::commit(std::string& failedName) {
     OsError error = OsError::None;
+    if (!staged_.empty() && platform_.interrupted()) {
+        failedName = staged_.front().target;
+        discard();
+        return OsError::Interrupted;
+    }
     if (!staged_.empty() && platform_.flushVolume(folder_.c_str()) != OsError::None) {
         for (const Staged& staged : staged_) {
             FileId file = 0;
@@ -140,6 +175,7 @@ OsError PictureBatch::commit(std::string& failedName) {
         }
     }
     staged_.clear();
+    released();
     return OsError::None;
 }
 

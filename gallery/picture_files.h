@@ -20,29 +20,45 @@ std::string pictureName(const std::string& videoPath, std::uint64_t size, std::i
 // The pictures of one gallery run, each written whole or not at all. Forcing some thousands of
 // small files to the storage one by one would cost most of the gallery's time, so each is
 // written under a temporary name first, then all are flushed at once (the volume's flush, or
-// where the system refuses it each file's), and only then do they take their names.
+// where the system refuses it each file's), and only then do they take their names. While it
+// holds a temporary file an interrupt only marks the program interrupted, so that the files
+// are removed before it ends.
 class PictureBatch {
   public:
-    PictureBatch(Platform& platform, std::string folder);
+    // Each file sent on its way to the storage as soon as it is written: for pictures written
+    // long before the batch is committed (an export's, while its copies go on), whose flush at
+    // the end then finds them written.
+    enum class Writeback { AtCommit, AtOnce };
+    PictureBatch(Platform& platform, std::string folder, Writeback writeback = Writeback::AtCommit);
     ~PictureBatch(); // removes what was added and not committed
     PictureBatch(const PictureBatch&) = delete;
     PictureBatch& operator=(const PictureBatch&) = delete;
 
     // Writes bytes under a temporary name beside folder/name.
     OsError add(const std::string& name, const std::vector<std::uint8_t>& bytes);
+    // Takes over the files other holds (of the same folder), to be committed with these.
+    void takeFrom(PictureBatch& other);
+    // Removes every file held, never to be named: for an interrupt.
+    void discard();
+    bool empty() const { return staged_.empty(); }
     // Every picture added to the storage, then under its name, then the folder flushed. On a
-    // failure, failedName is the file it concerns; what was not moved is removed.
+    // failure, failedName is the file it concerns; what was not moved is removed. Interrupted,
+    // nothing is named.
     OsError commit(std::string& failedName);
 
   private:
     struct Staged {
         std::string temporary, target;
     };
-    void discard();
+    // Interrupts held back from the first file held until the last is named or removed.
+    void holding();
+    void released();
 
     Platform& platform_;
     std::string folder_;
+    Writeback writeback_;
     std::vector<Staged> staged_;
+    bool deferring_ = false;
 };
 
 // Whether a name is one pictureName() gives: nothing else in the folder is Kovra's to remove,

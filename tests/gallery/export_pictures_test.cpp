@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "device/file_paths.h"
 #include "gallery/gallery_page.h"
@@ -121,9 +125,10 @@ TEST(ExportPictures, ReadsOnlyWhatTheEarlierGalleryDoesNotShow) {
     pictures.finished(fresh);
     pictures.readings().readAll();
     pictures.stop();
-    EXPECT_FALSE(pictures.readings().take(shown, info));
+    gallery::PictureBatch batch(platform, folder);
+    EXPECT_FALSE(pictures.take(shown, info, batch));
     ASSERT_EQ(platform.info(fresh.c_str(), info), OsError::None);
-    EXPECT_TRUE(pictures.readings().take(fresh, info));
+    EXPECT_TRUE(pictures.take(fresh, info, batch));
 }
 
 // A copy waiting for its name is read from its temporary file only where a file being read
@@ -148,7 +153,82 @@ TEST(ExportPictures, ReadsACopyBeforeItsNameOnlyWhereAnOpenFileMoves) {
         pictures.written(target, copy, becomes);
         pictures.readings().readAll();
         pictures.stop();
-        EXPECT_EQ(pictures.readings().take(target, becomes).has_value(), moves);
+        gallery::PictureBatch batch(platform,
+                                    joinPath(dir.path().string(), gallery::kPictureFolder));
+        EXPECT_EQ(pictures.take(target, becomes, batch).has_value(), moves);
+    }
+}
+
+// What an export's reading thread writes of a video's pictures ahead of its gallery: kept under
+// temporary names until the gallery takes them, and removed whenever they are not to be named.
+TEST(ExportPictures, PicturesWrittenAheadAreNamedOnlyByTheGallery) {
+    class Platform final : public test::FaultyPlatform {
+      public:
+        std::atomic<bool> interruptNow{false};
+        bool interrupted() override { return interruptNow; }
+    };
+    enum class Then { Taken, Changed, Interrupted, NoGallery };
+    const struct {
+        const char* name;
+        Then then;
+    } cases[] = {
+        // Guards against the pictures written ahead lost on the way to their names.
+        {"taken by the gallery", Then::Taken},
+        // Guards against a video written again since its reading leaving its old pictures
+        // under temporary names for ever.
+        {"the video changed since", Then::Changed},
+        // Guards against an interrupt while the copies go on leaving temporary files.
+        {"interrupted while the copies go on", Then::Interrupted},
+        // Guards against an export that writes no gallery leaving the pictures it wrote ahead.
+        {"no gallery written", Then::NoGallery},
+    };
+    auto temporaries = [](const std::string& folder) {
+        std::size_t count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            count += entry.path().extension() == ".kovra-tmp";
+        return count;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::ScratchDir dir;
+        std::string video = dir.file("MOV0001.avi");
+        test::writeAll(video, test::readAll(corpusVideo("sound_mars")));
+        std::string folder = joinPath(dir.path().string(), gallery::kPictureFolder);
+        Platform platform;
+        FileInfo info;
+        ASSERT_EQ(platform.info(video.c_str(), info), OsError::None);
+        std::optional<gallery::ShownVideo> shown;
+        std::size_t written = 0;
+        gallery::PictureBatch batch(platform, folder);
+        {
+            gallery::ExportPictures pictures(platform, dir.path().string());
+            pictures.finished(video);
+            pictures.readings().readAll();
+            written = temporaries(folder); // a cover and a strip
+            ASSERT_GT(written, 1u);
+            if (c.then == Then::Interrupted) {
+                platform.interruptNow = true;
+                // A look at where it is, not a time it must keep.
+                for (int look = 0; look < 500 && temporaries(folder) != 0; ++look)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                EXPECT_EQ(temporaries(folder), 0u);
+            }
+            pictures.stop();
+            if (c.then == Then::Changed)
+                info.size += 1;
+            if (c.then != Then::NoGallery)
+                shown = pictures.take(video, info, batch);
+        }
+        EXPECT_EQ(shown.has_value(), c.then == Then::Taken);
+        EXPECT_EQ(temporaries(folder), c.then == Then::Taken ? written : 0u);
+        if (shown) {
+            std::string failed;
+            ASSERT_EQ(batch.commit(failed), OsError::None);
+            ASSERT_TRUE(shown->video.cover);
+            EXPECT_TRUE(test::fileExists(joinPath(folder, shown->video.cover->name)));
+            EXPECT_EQ(shown->picturesWritten, written);
+            EXPECT_EQ(temporaries(folder), 0u);
+        }
     }
 }
 
