@@ -8,6 +8,7 @@
 #include "clips/clip_writing.h"
 #include "device/each_on_threads.h"
 #include "device/job_behind.h"
+#include "device/video_files.h"
 
 namespace kovra::clips {
 
@@ -66,16 +67,26 @@ std::optional<std::size_t> likelyFirst(const std::vector<HeaderLook>& looks, Clo
 }
 
 // A candidate's time, from a whole reading where it has no index (its length needs every chunk
-// header, and the reading is kept should the range take it), else from a glance.
+// header, and the reading is kept should the range take it), else from a glance. One held
+// back keeps no chunks: the clip takes none of it unless the range chosen with it changes,
+// and then every candidate is read again.
 RangeSources::Candidate readCandidate(Platform& platform, const std::string& path,
-                                      const HeaderLook& look) {
+                                      const HeaderLook& look, avi::Chunks chunks) {
     // The whole reading, in the reader's windows, costs fewer calls than a glance's hop from
     // header to header.
     OsError error = look.error;
     if (!look.promise.indexPromised && error == OsError::None) {
-        avi::VideoReading reading = readWithChunks(platform, path, error);
-        if (error == OsError::None)
+        VideoFileSource source(platform, path);
+        error = source.openError();
+        avi::VideoReading reading;
+        if (error == OsError::None) {
+            reading = avi::readVideo(source, chunks);
+            error = source.readError();
+        }
+        if (error == OsError::None && chunks == avi::Chunks::Keep)
             return {timedVideo(platform, path, reading.report), std::move(reading)};
+        if (error == OsError::None)
+            return {timedVideo(platform, path, reading.report), std::nullopt};
     }
     TimedVideo failed;
     failed.path = path;
@@ -156,7 +167,7 @@ RangeSources chooseRangeSources(Platform& platform, const std::vector<std::strin
     }
     sources.candidates.resize(paths.size());
     auto read = [&](std::size_t i) {
-        sources.candidates[i] = readCandidate(platform, paths[i], looks[i]);
+        sources.candidates[i] = readCandidate(platform, paths[i], looks[i], avi::Chunks::Keep);
     };
     // The one the range most likely starts in is read first, and handed over as soon as it is
     // read; the others are read meanwhile, each on its own, on the machine's cores: a walk of
@@ -190,7 +201,8 @@ RangeSources chooseRangeSources(Platform& platform, const std::vector<std::strin
         RangeSources::HeldBack* slots = held.get();
         held->job = std::make_unique<JobBehind>([&platform, slots, toRead] {
             for (std::size_t k = 0; k < toRead.size(); ++k)
-                slots->read[k] = readCandidate(platform, toRead[k].first, toRead[k].second);
+                slots->read[k] = readCandidate(platform, toRead[k].first, toRead[k].second,
+                                               avi::Chunks::CountOnly);
         });
         sources.heldBack = std::move(held);
     }
