@@ -65,14 +65,11 @@ bool SourceReader::copy(std::uint64_t offset, void* out, std::size_t n) {
 }
 
 std::size_t SourceReader::nextReach(std::uint64_t offset) {
-    // A look that lands within reach of the last read's end, or that skipped less than a call
-    // costs, would have cost less had that read gone on: read further. One that skips more
-    // starts small again.
+    // A look that lands within reach of the last read's end would have cost no call had that
+    // read gone on: read further. One that skips more starts small again.
     std::uint64_t end = bufferStart_ + bufferLength_;
-    bool following = bufferLength_ != 0 && offset >= end &&
-                     offset - end < std::max<std::uint64_t>(reach_, kCheaperToCopy);
-    std::size_t most = offset == end ? kWindow : kWalkWindow;
-    reach_ = following ? std::min(2 * reach_, most) : kLeastWindow;
+    bool following = bufferLength_ != 0 && offset >= end && offset - end < reach_;
+    reach_ = following ? std::min(2 * reach_, kWindow) : kLeastWindow;
     return reach_;
 }
 

@@ -3,11 +3,10 @@
 // looks have lately reached: a look that skips over a chunk's data reads a page, the chunk's
 // header and the first bytes of its data, and the next chunks' headers where they are small;
 // looks that keep landing just past what was read (small chunks, a resync's scan, a header's
-// lists), or that skip less than a call costs to copy (a VGA recorder's frames), read twice as
-// far each time, up to a window. A walk then costs about one call a chunk that is larger than
-// copying costs next to a call, and copies about a page a call, not every byte the walk hops
-// over; over smaller chunks it reads on, a call for dozens of them. Where reads cost no more
-// than their bytes (memory), a look reads just what it looks at.
+// lists) read twice as far each time, up to a large window. A walk then costs about one call
+// a chunk that is larger than a page, and copies about a page a call, not every byte the walk
+// hops over. Where reads cost no more than their bytes (memory), a look reads just what it
+// looks at.
 #pragma once
 
 #include <cstddef>
@@ -29,15 +28,6 @@ class SourceReader {
     static constexpr std::size_t kLeastWindow = 4096;
     // The most one view() gives: a resync's scan, a frame's last bytes.
     static constexpr std::size_t kMostViewed = 64 * 1024;
-    // Copying this much from the page cache costs about what a call to the system does on a
-    // virtual machine (1.5 us, against some 17 GB/s): a look that skips no more than this past
-    // the last read would have cost less had that read gone on. A walk of chunks this small
-    // (a recorder's VGA frames) reads on in large windows, a call for dozens of chunks.
-    static constexpr std::size_t kCheaperToCopy = 32 * 1024;
-    // The most a read goes where the looks skip bytes, however many follow one another: the
-    // copy costs no more a byte than in larger windows, and a fresh window faults in no more
-    // than 32 pages.
-    static constexpr std::size_t kWalkWindow = 128 * 1024;
     // Where a read costs only the bytes it copies, a look brings this much along: the next look
     // (a frame's first bytes, after its chunk header) mostly falls in it.
     static constexpr std::size_t kCheapLookAhead = 64;

@@ -77,24 +77,5 @@ TEST(AviWindowedReading, WalkReadsAPageAFrame) {
     EXPECT_LE(file.read, (kFrames + 8) * 2 * SourceReader::kLeastWindow);
 }
 
-// Guards against a walk over frames that cost less to copy than a call (a VGA recorder's, some
-// 20 KiB) making a call a frame, and against its windows, which then follow one another, losing
-// a frame whose header one of their ends cuts in two.
-TEST(AviWindowedReading, WalkReadsOnOverSmallFrames) {
-    constexpr std::uint32_t kFrames = 600;
-    Bytes clip = corpusVideo("sizes_zeroed");
-    MadeUpSource made;
-    made.append(Bytes(clip.begin(), clip.begin() + findFourcc(clip, "movi") - 8));
-    made.append(MadeUpSource::header("LIST", 0, "movi"));
-    for (std::uint32_t i = 0; i < kFrames; ++i)
-        made.appendFrame(20 * 1024 + 2 * (i % 13)); // headers land anywhere in a window
-    CallSource file(made);
-    VideoReading reading = readVideo(file, Chunks::CountOnly);
-    EXPECT_EQ(reading.report.frames, kFrames);
-    EXPECT_LE(file.calls, kFrames / 4);
-    // Each byte about once: the windows follow one another, and never grow past the walk's.
-    EXPECT_LE(file.read, made.size() + kFrames * SourceReader::kLeastWindow / 4);
-}
-
 } // namespace
 } // namespace kovra::avi::test
