@@ -68,11 +68,10 @@ bool chosenWell(const RangeCandidates& candidates, const RangeSources& sources,
     return true;
 }
 
-} // namespace
-
-ClipOutcome clipRange(Platform& platform, const RangeCandidates& candidates, ClockMillis from,
-                      ClockMillis to, const std::string& out) {
-    ClipOutcome outcome;
+// The clip of the range into outcome, with the candidates holding back as holdBack says: false,
+// with nothing written, where one held back changed the choice the clip was written by.
+bool clipChosen(Platform& platform, const RangeCandidates& candidates, ClockMillis from,
+                ClockMillis to, const std::string& out, HoldBack holdBack, ClipOutcome& outcome) {
     // Chosen by the times `videos` shows, from a glance at each; only those chosen are read
     // whole, each once. One whose whole reading tells another time has the range chosen again.
     std::unique_ptr<PlannedAhead> ahead;
@@ -100,11 +99,12 @@ ClipOutcome clipRange(Platform& platform, const RangeCandidates& candidates, Clo
         rest.fromMs = from - video.time->start;
         copyAhead(video.path, reading, rest);
     };
-    RangeSources sources = chooseRangeSources(platform, candidates.paths, from, to, beginAhead);
+    RangeSources sources =
+        chooseRangeSources(platform, candidates.paths, from, to, beginAhead, holdBack);
     for (bool settled = false; !settled;) {
         outcome.warnings.clear();
         if (!chosenWell(candidates, sources, outcome))
-            return outcome;
+            return takeHeldBack(sources, from, to);
         settled = true;
         const std::vector<avi::SourceSpan>& chosen = sources.selection.spans;
         for (std::size_t i = 0; i < chosen.size() && settled; ++i) {
@@ -136,7 +136,7 @@ ClipOutcome clipRange(Platform& platform, const RangeCandidates& candidates, Clo
         taken.paths.push_back(path);
         if (!take(platform, taken, path, std::move(chosenReading(sources, span.source)),
                   OsError::None, failure))
-            return outcome;
+            return takeHeldBack(sources, from, to);
         taken.times.back() = sources.timed[span.source].time;
         avi::SourceSpan renumbered = span;
         renumbered.source = index[span.source];
@@ -151,7 +151,24 @@ ClipOutcome clipRange(Platform& platform, const RangeCandidates& candidates, Clo
     for (std::size_t overlapping : selection.overlapping)
         outcome.warnings.push_back(
             {ClipWarningKind::Overlapping, sources.timed[overlapping].path, {}, 0, 0});
-    writeSpans(platform, out, taken, spans, gaps, ahead.get(), true, outcome);
+    // Those held back are most often read by the time the clip is flushed; it is named only if
+    // they leave the choice as it was.
+    auto keep = [&] { return takeHeldBack(sources, from, to); };
+    return writeSpans(platform, out, taken, spans, gaps, ahead.get(), true, outcome, keep) &&
+           takeHeldBack(sources, from, to);
+}
+
+} // namespace
+
+ClipOutcome clipRange(Platform& platform, const RangeCandidates& candidates, ClockMillis from,
+                      ClockMillis to, const std::string& out) {
+    ClipOutcome outcome;
+    if (clipChosen(platform, candidates, from, to, out, HoldBack::Likely, outcome))
+        return outcome;
+    // A recording guessed to lie outside the range did not: the clip is made again, every
+    // candidate read before the choice. The guess cost time, never a byte of the clip.
+    outcome = ClipOutcome();
+    clipChosen(platform, candidates, from, to, out, HoldBack::None, outcome);
     return outcome;
 }
 

@@ -43,9 +43,10 @@ bool take(Platform& platform, TakenVideos& taken, const std::string& path,
     return true;
 }
 
-void writeSpans(Platform& platform, const std::string& out, const TakenVideos& taken,
+bool writeSpans(Platform& platform, const std::string& out, const TakenVideos& taken,
                 const std::vector<avi::SourceSpan>& spans, const std::vector<Gap>& gaps,
-                PlannedAhead* ahead, bool timeOrdered, ClipOutcome& outcome) {
+                PlannedAhead* ahead, bool timeOrdered, ClipOutcome& outcome,
+                const std::function<bool()>& keep) {
     std::vector<const avi::VideoReading*> readings;
     for (const avi::VideoReading& reading : taken.readings)
         readings.push_back(&reading);
@@ -53,7 +54,7 @@ void writeSpans(Platform& platform, const std::string& out, const TakenVideos& t
     ClipFailure& failure = outcome.failure;
     if (planned.refusal == avi::PlanRefusal::NothingInRange) {
         failure.kind = ClipFailureKind::NothingInRange;
-        return;
+        return true;
     }
     if (planned.refusal == avi::PlanRefusal::FormatsDiffer) {
         std::size_t second = planned.differingSource;
@@ -65,7 +66,7 @@ void writeSpans(Platform& platform, const std::string& out, const TakenVideos& t
         failure.path = taken.paths[second];
         failure.otherPath = taken.paths[first];
         failure.difference = planned.difference;
-        return;
+        return true;
     }
     // The clip's own IDIT, where its first source has one: when its first frame was recorded,
     // on the recorder's clock.
@@ -79,13 +80,15 @@ void writeSpans(Platform& platform, const std::string& out, const TakenVideos& t
         planned.plan.recorded =
             avi::RecordingDate{t.year, t.month, t.day, t.hour, t.minute, t.second};
     }
-    VideoCopy copy = writePlanned(platform, taken.paths, readings, planned.plan, out, ahead);
+    VideoCopy copy = writePlanned(platform, taken.paths, readings, planned.plan, out, ahead, keep);
+    if (copy.withdrawn)
+        return false;
     if (copy.error != OsError::None) {
         failure.kind = copy.error.side() == OsError::Side::Source ? ClipFailureKind::Unreadable
                                                                   : ClipFailureKind::Unwritable;
         failure.path = copy.errorPath;
         failure.error = copy.error;
-        return;
+        return true;
     }
 
     // The frame rate of the video the clip opens with is the clip's.
@@ -103,6 +106,7 @@ void writeSpans(Platform& platform, const std::string& out, const TakenVideos& t
     for (const Gap& gap : gaps)
         outcome.gaps.push_back({taken.paths[gap.before], taken.paths[gap.after], gap.millis});
     outcome.framesBeforeStart = planned.framesBeforeStart;
+    return true;
 }
 
 } // namespace kovra::clips

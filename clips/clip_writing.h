@@ -2,6 +2,7 @@
 // their spans planned, the clip's recording date set, the file written, and what it holds.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,9 +34,11 @@ bool take(Platform& platform, TakenVideos& taken, const std::string& path,
 
 // Plans the spans (their sources and the gaps' indices into taken), writes out and fills in
 // outcome. ahead: the clip's beginning, begun while the rest was read; timeOrdered: a start
-// and end can be said.
-void writeSpans(Platform& platform, const std::string& out, const TakenVideos& taken,
+// and end can be said. keep, where given, is asked once the file is flushed and before it is
+// named: false withdraws it, and then so does writeSpans(), with outcome left as it was.
+bool writeSpans(Platform& platform, const std::string& out, const TakenVideos& taken,
                 const std::vector<avi::SourceSpan>& spans, const std::vector<Gap>& gaps,
-                PlannedAhead* ahead, bool timeOrdered, ClipOutcome& outcome);
+                PlannedAhead* ahead, bool timeOrdered, ClipOutcome& outcome,
+                const std::function<bool()>& keep = {});
 
 } // namespace kovra::clips

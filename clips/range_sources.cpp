@@ -1,7 +1,14 @@
 #include "clips/range_sources.h"
 
+#include <memory>
+#include <string>
+#include <tuple>
+#include <utility>
+
 #include "clips/clip_writing.h"
 #include "device/each_on_threads.h"
+#include "device/job_behind.h"
+#include "device/video_files.h"
 
 namespace kovra::clips {
 
@@ -59,10 +66,93 @@ std::optional<std::size_t> likelyFirst(const std::vector<HeaderLook>& looks, Clo
     return dated ? dated : closed;
 }
 
+// A candidate's time, from a whole reading where it has no index (its length needs every chunk
+// header, and the reading is kept should the range take it), else from a glance. One held
+// back keeps no chunks: the clip takes none of it unless the range chosen with it changes,
+// and then every candidate is read again.
+RangeSources::Candidate readCandidate(Platform& platform, const std::string& path,
+                                      const HeaderLook& look, avi::Chunks chunks) {
+    // The whole reading, in the reader's windows, costs fewer calls than a glance's hop from
+    // header to header.
+    OsError error = look.error;
+    if (!look.promise.indexPromised && error == OsError::None) {
+        VideoFileSource source(platform, path);
+        error = source.openError();
+        avi::VideoReading reading;
+        if (error == OsError::None) {
+            reading = avi::readVideo(source, chunks);
+            error = source.readError();
+        }
+        if (error == OsError::None && chunks == avi::Chunks::Keep)
+            return {timedVideo(platform, path, reading.report), std::move(reading)};
+        if (error == OsError::None)
+            return {timedVideo(platform, path, reading.report), std::nullopt};
+    }
+    TimedVideo failed;
+    failed.path = path;
+    failed.error = error;
+    return {error != OsError::None ? failed : glanceTimedVideo(platform, path), std::nullopt};
+}
+
+// Of the recordings timed by their file time with no index, those closed after another that was
+// closed at or after the range's end: recordings follow one another, so that one most likely
+// holds the end, and the later ones start after it. Only a guess, which the choice made again
+// with them checks before the clip is named.
+std::vector<bool> likelyOutside(const std::vector<HeaderLook>& looks, ClockMillis to,
+                                std::optional<std::size_t> first) {
+    std::optional<ClockMillis> holdingEnd;
+    for (const HeaderLook& look : looks)
+        if (look.error == OsError::None && !look.promise.recorded && look.closed &&
+            *look.closed >= to && (!holdingEnd || *look.closed < *holdingEnd))
+            holdingEnd = look.closed;
+    std::vector<bool> outside(looks.size(), false);
+    for (std::size_t i = 0; i < looks.size() && holdingEnd; ++i) {
+        const HeaderLook& look = looks[i];
+        outside[i] = i != first && look.error == OsError::None && !look.promise.indexPromised &&
+                     !look.promise.recorded && look.closed && *look.closed > *holdingEnd;
+    }
+    return outside;
+}
+
+// What a choice takes, told by the candidates' paths: the same whatever else is read.
+struct ChoiceByPath {
+    SelectionRefusal refusal = SelectionRefusal::None;
+    std::vector<std::tuple<std::string, std::int64_t, std::int64_t>> spans;
+    std::vector<std::tuple<std::string, std::string, std::int64_t>> gaps;
+    std::vector<std::string> overlapping, failed;
+    std::optional<std::tuple<ClockMillis, ClockMillis, bool, bool>> held;
+
+    explicit ChoiceByPath(const RangeSources& sources) : refusal(sources.selection.refusal) {
+        const std::vector<TimedVideo>& timed = sources.timed;
+        for (const avi::SourceSpan& span : sources.selection.spans)
+            spans.emplace_back(timed[span.source].path, span.fromMs, span.toMs);
+        for (const Gap& gap : sources.selection.gaps)
+            gaps.emplace_back(timed[gap.before].path, timed[gap.after].path, gap.millis);
+        for (std::size_t i : sources.selection.overlapping)
+            overlapping.push_back(timed[i].path);
+        for (const TimedVideo& video : sources.failed)
+            failed.push_back(video.path);
+        if (const std::optional<HeldRange>& h = sources.held)
+            held.emplace(h->from, h->to, h->reachesPast, h->whole);
+    }
+    bool operator==(const ChoiceByPath& other) const {
+        return refusal == other.refusal && spans == other.spans && gaps == other.gaps &&
+               overlapping == other.overlapping && failed == other.failed && held == other.held;
+    }
+};
+
 } // namespace
 
+// The candidates held back, read into slots of their own, not the sources' until taken.
+struct RangeSources::HeldBack {
+    std::vector<std::size_t> candidates; // indices into the sources' candidates
+    std::vector<Candidate> read;         // of each, once the job is done
+    std::unique_ptr<JobBehind> job;      // last: waited for before the slots go
+};
+
 RangeSources chooseRangeSources(Platform& platform, const std::vector<std::string>& candidates,
-                                ClockMillis from, ClockMillis to, const FirstReading& firstRead) {
+                                ClockMillis from, ClockMillis to, const FirstReading& firstRead,
+                                HoldBack holdBack) {
     RangeSources sources;
     // A recording whose header and file time already put it outside the range gives the clip
     // nothing whatever its data says: of a card of loop recordings, most. Its data is not read.
@@ -77,42 +167,59 @@ RangeSources chooseRangeSources(Platform& platform, const std::vector<std::strin
     }
     sources.candidates.resize(paths.size());
     auto read = [&](std::size_t i) {
-        const std::string& path = paths[i];
-        RangeSources::Candidate& candidate = sources.candidates[i];
-        // A recording a power cut left with no index is walked for its length whatever reads
-        // it: the whole reading, in the reader's windows, costs fewer calls than a glance's hop
-        // from header to header, and is kept for the plan should the range take it.
-        OsError error = looks[i].error;
-        if (!looks[i].promise.indexPromised && error == OsError::None) {
-            avi::VideoReading reading = readWithChunks(platform, path, error);
-            if (error == OsError::None) {
-                candidate = {timedVideo(platform, path, reading.report), std::move(reading)};
-                return;
-            }
-        }
-        TimedVideo failed;
-        failed.path = path;
-        failed.error = error;
-        candidate = {error != OsError::None ? failed : glanceTimedVideo(platform, path),
-                     std::nullopt};
+        sources.candidates[i] = readCandidate(platform, paths[i], looks[i], avi::Chunks::Keep);
     };
-    // The one the range most likely starts in is read first, and handed over; the others are
-    // read each on its own, on the machine's cores: a walk of a recording in the page cache is
-    // the processor's work, a few thousand calls to the system.
+    // The one the range most likely starts in is read first, and handed over as soon as it is
+    // read; the others are read meanwhile, each on its own, on the machine's cores: a walk of
+    // a recording in the page cache is the processor's work.
     std::optional<std::size_t> first = likelyFirst(looks, from);
-    if (first) {
-        read(*first);
-        const RangeSources::Candidate& guessed = sources.candidates[*first];
-        if (firstRead && guessed.whole)
-            firstRead(guessed.video, *guessed.whole);
-    }
-    std::vector<std::size_t> rest;
+    std::vector<bool> behind(paths.size(), false);
+    if (holdBack == HoldBack::Likely)
+        behind = likelyOutside(looks, to, first);
+    std::vector<std::size_t> order;
+    if (first)
+        order.push_back(*first);
+    auto held = std::make_shared<RangeSources::HeldBack>();
     for (std::size_t i = 0; i < paths.size(); ++i)
-        if (i != first)
-            rest.push_back(i);
-    doEachOnThreads(rest.size(), kMostReadingThreads, [&](std::size_t k) { read(rest[k]); });
+        if (behind[i])
+            held->candidates.push_back(i);
+        else if (i != first)
+            order.push_back(i);
+    doEachOnThreads(order.size(), kMostReadingThreads, [&](std::size_t k) {
+        read(order[k]);
+        const RangeSources::Candidate& done = sources.candidates[order[k]];
+        if (order[k] == first && firstRead && done.whole)
+            firstRead(done.video, *done.whole);
+    });
+    if (!held->candidates.empty()) {
+        // Read once the others are, in the time the clip then spends writing and waiting on
+        // the storage. The job has its own copies of what it reads, and its own slots.
+        std::vector<std::pair<std::string, HeaderLook>> toRead;
+        for (std::size_t i : held->candidates)
+            toRead.emplace_back(paths[i], looks[i]);
+        held->read.resize(toRead.size());
+        RangeSources::HeldBack* slots = held.get();
+        held->job = std::make_unique<JobBehind>([&platform, slots, toRead] {
+            for (std::size_t k = 0; k < toRead.size(); ++k)
+                slots->read[k] = readCandidate(platform, toRead[k].first, toRead[k].second,
+                                               avi::Chunks::CountOnly);
+        });
+        sources.heldBack = std::move(held);
+    }
     choose(sources, from, to);
     return sources;
+}
+
+bool takeHeldBack(RangeSources& sources, ClockMillis from, ClockMillis to) {
+    std::shared_ptr<RangeSources::HeldBack> held = std::move(sources.heldBack);
+    if (!held)
+        return true;
+    held->job->wait();
+    ChoiceByPath without(sources);
+    for (std::size_t k = 0; k < held->candidates.size(); ++k)
+        sources.candidates[held->candidates[k]] = std::move(held->read[k]);
+    choose(sources, from, to);
+    return ChoiceByPath(sources) == without;
 }
 
 bool readChosenWhole(Platform& platform, RangeSources& sources, std::size_t source,

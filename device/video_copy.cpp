@@ -123,7 +123,8 @@ PlannedAhead::PlannedAhead(Platform& platform, const std::string& source,
 
 VideoCopy writePlanned(Platform& platform, const std::vector<std::string>& sources,
                        const std::vector<const avi::VideoReading*>& readings, const avi::Plan& plan,
-                       const std::string& target, PlannedAhead* ahead) {
+                       const std::string& target, PlannedAhead* ahead,
+                       const std::function<bool()>& keep) {
     // Opened again for the copy: the sources were read earlier, and may have been read from
     // mapped parts since given back.
     std::vector<std::unique_ptr<VideoFileSource>> files;
@@ -155,7 +156,15 @@ VideoCopy writePlanned(Platform& platform, const std::vector<std::string>& sourc
     if (!copy.outcome.written)
         return failedOn(OsError(OsError::ShortWrite).on(OsError::Side::Target), target);
     copy.size = copy.outcome.size;
-    OsError error = out.commit();
+    // The flush is the longest wait of a clip: what keep waits for runs meanwhile.
+    OsError error = out.flushData();
+    if (error == OsError::None && keep && !keep()) {
+        out.abandon(OsError::None);
+        copy.withdrawn = true;
+        return copy;
+    }
+    if (error == OsError::None)
+        error = out.name();
     if (error != OsError::None)
         return failedOn(error, target);
     copy.written = true;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ struct VideoCopy {
     // With Commit::Later: the file written whole with its time, not yet flushed nor named
     // (written stays false until it is).
     std::unique_ptr<FileReplacement> unnamed;
+    // The file was written and flushed, but the check before its naming withdrew it: it is
+    // removed, and the target keeps what it had.
+    bool withdrawn = false;
 };
 
 // Whether a copy is flushed and named before it is returned, or left to the caller.
@@ -65,10 +69,13 @@ class PlannedAhead {
 
 // A plan over several sources, each already read with its chunks (readings[i] of sources[i],
 // a path each), written as one new video: into ahead's file where given (its target is the
-// target). The target gets the time of its writing.
+// target). The target gets the time of its writing. keep, where given, is asked once the file
+// is written and flushed, before it is named: false withdraws it (a plan made before all its
+// sources were known, which they have since changed).
 VideoCopy writePlanned(Platform& platform, const std::vector<std::string>& sources,
                        const std::vector<const avi::VideoReading*>& readings, const avi::Plan& plan,
-                       const std::string& target, PlannedAhead* ahead = nullptr);
+                       const std::string& target, PlannedAhead* ahead = nullptr,
+                       const std::function<bool()>& keep = {});
 
 // The source's bytes as they are.
 VideoCopy copyAsIs(Platform& platform, const std::string& source, const std::string& target,

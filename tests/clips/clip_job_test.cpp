@@ -293,6 +293,49 @@ TEST(ClipJob, ACutRecordingCertainlyOutsideTheRangeIsNotRead) {
     }
 }
 
+// no_index.avi's frames lengthened to that many, each with its sound: the movi chunks of its
+// first frame and sound repeated, and the sizes zeroed as a power cut leaves them, so that the
+// walk goes to the file's end.
+std::vector<unsigned char> lengthened(std::size_t frames) {
+    constexpr std::size_t kRiffSize = 4, kMoviSize = 2260, kFirstFrame = 2268, kSecondFrame = 5610;
+    std::vector<unsigned char> bytes = test::readAll(KOVRA_AVI_CORPUS "/no_index.avi");
+    std::vector<unsigned char> made(bytes.begin(), bytes.begin() + kFirstFrame);
+    for (std::size_t at : {kRiffSize, kMoviSize})
+        std::fill_n(made.begin() + static_cast<std::ptrdiff_t>(at), kFourccSize, 0);
+    for (std::size_t i = 0; i < frames; ++i)
+        made.insert(made.end(), bytes.begin() + kFirstFrame, bytes.begin() + kSecondFrame);
+    return made;
+}
+
+// Guards against a clip named while a recording walked behind it, guessed to lie after the
+// range, in fact reaches into it: the clip must be the one every candidate's time chooses, and
+// the one written on the guess leave no file behind.
+TEST(ClipJob, ARecordingGuessedOutsideThatReachesInIsTaken) {
+    constexpr std::size_t kShort = 4, kTwentySeconds = 300; // frames at 15 fps
+    Card card;
+    // Cut recordings closed 10 s apart, and one closed after the second, which holds the
+    // range's end, yet long enough to start before the first.
+    std::vector<std::string> paths;
+    std::vector<ClockMillis> starts;
+    for (std::size_t frames : {kShort, kShort, kTwentySeconds}) {
+        paths.push_back(card.card.file("MOV010" + std::to_string(paths.size()) + ".avi"));
+        test::writeAll(paths.back(), lengthened(frames));
+        std::int64_t closed = frames == kTwentySeconds
+                                  ? kSecondsApart + 5
+                                  : static_cast<std::int64_t>(paths.size() - 1) * kSecondsApart;
+        card.platform.setModified(paths.back().c_str(), kFirstClosed + closed);
+        starts.push_back(readTimedVideo(card.platform, paths.back()).time.value().start);
+    }
+    ClipOutcome outcome =
+        clipRange(card.platform, {paths, {}}, starts[0] + 100, starts[1] + 100, card.out);
+    ASSERT_TRUE(outcome.written());
+    EXPECT_TRUE(outcome.gaps.empty());
+    EXPECT_TRUE(std::any_of(outcome.sources.begin(), outcome.sources.end(),
+                            [&](const auto& source) { return source.path == paths[2]; }));
+    auto files = std::filesystem::directory_iterator(card.outFolder.path());
+    EXPECT_EQ(std::distance(begin(files), end(files)), 1);
+}
+
 // Guards against a clip shorter than asked said as if whole, and a join out of time order given
 // a start and an end.
 TEST(ClipJob, WhatIsWorthSayingIsSaid) {
