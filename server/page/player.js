@@ -52,6 +52,14 @@ function lengthText(ms) {
   return `${Math.floor(s / 3600)} h ${Math.floor((s % 3600) / 60)} min`;
 }
 
+// A gap between recordings, which a power cut or a restart leaves from a few frames long to
+// hours: under a second to the millisecond, under ten seconds to the tenth, longer as lengthText.
+function gapText(ms) {
+  if (ms < 1000) return `${Math.round(ms)} ms`;
+  if (ms < 10000) return `${(Math.round(ms / 100) / 10).toFixed(1)} s`;
+  return lengthText(ms);
+}
+
 const dayStart = (ms) => Math.floor(ms / kDayMs) * kDayMs;
 
 // ---- The card's recordings ----
@@ -368,8 +376,9 @@ function tick() {
     return;
   }
   if (current !== playback.current) {
-    if (playback.current && current.gapMs > 0) {
-      say(`Skipped a gap of ${lengthText(current.gapMs)}: on at ${clockText(current.r.start, false)}.`);
+    // A gap under half a millisecond is the frames' rounding, not a gap.
+    if (playback.current && Math.round(current.gapMs) > 0) {
+      say(`Skipped a gap of ${gapText(current.gapMs)}: on at ${clockText(current.r.start, false)}.`);
     }
     playback.current = current;
   }
