@@ -174,8 +174,9 @@ def over_http(port, token, card, save, videos):
 
 def canvas_rgb(driver):
     pixels = driver.execute_script("""
-        const c = document.getElementById('picture');
-        const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+        // The page's own context: the canvas hands its drawing to an OffscreenCanvas.
+        const c = picture.context.canvas;
+        const d = picture.context.getImageData(0, 0, c.width, c.height).data;
         const rgb = [];
         for (let i = 0; i < d.length; i += 4) rgb.push(d[i], d[i + 1], d[i + 2]);
         return rgb;""")
