@@ -193,8 +193,8 @@ const picture = {context: null};
 function pictureContext(width, height) {
   if (!picture.context) {
     const canvas = el('picture');
-    const offscreen = canvas.transferControlToOffscreen ? canvas.transferControlToOffscreen() : null;
-    picture.context = (offscreen || canvas).getContext('2d');
+    const drawn = canvas.transferControlToOffscreen ? canvas.transferControlToOffscreen() : canvas;
+    picture.context = drawn.getContext('2d');
   }
   const target = picture.context.canvas;
   if (target.width !== width || target.height !== height) {
