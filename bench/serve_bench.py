@@ -6,6 +6,10 @@ size in alternating rounds, its peak memory and page faults; then, in headless C
 on the timeline to the frame drawn, and the processor time of playing.
 
     serve_bench.py KOVRA-CLI            (make bench runs it with build/bench/kovra-cli)
+    serve_bench.py --play N KOVRA-CLI [OTHER-KOVRA-CLI...]
+                                        only the clicks and the play, N rounds, each program in
+                                        turn in each round with a fresh server and Chromium, and
+                                        the medians; to weigh a change to the page side by side
 
 Standard library only, and Debian's python3-selenium for the browser's part, which is skipped
 with its reason when Chromium, its driver or selenium is missing.
@@ -384,6 +388,25 @@ def cpu_of(pids):
     return total
 
 
+def threads_cpu(pids):
+    """Processor seconds of each thread of the processes, summed by the thread's name (Chromium
+    names its threads: CrRendererMain, Compositor, CompositorTileW...)."""
+    by_name = {}
+    for pid in pids:
+        try:
+            tasks = os.listdir(f"/proc/{pid}/task")
+        except OSError:
+            continue
+        for tid in tasks:
+            try:
+                name = open(f"/proc/{pid}/task/{tid}/comm").read().strip()
+                cpu = stat_fields(f"{pid}/task/{tid}")[0]
+            except OSError:
+                continue
+            by_name[name] = by_name.get(name, 0.0) + cpu
+    return by_name
+
+
 def clicks(driver, chance):
     """Item 5: a click at a random moment of the timeline's recordings to the frame drawn."""
     from selenium.webdriver.common.action_chains import ActionChains
@@ -425,6 +448,7 @@ def play(driver, server):
     server_before, page_before = stat_fields(server.pid)[0], cpu_of(pages)
     each_before = [cpu_of([pid]) for pid in pages]
     all_before = cpu_of(descendants(browser))
+    threads_before = threads_cpu(pages)
     playhead = "return playheadTime()"
     from_ms = driver.execute_script(playhead)
     body.send_keys(" ")
@@ -440,6 +464,9 @@ def play(driver, server):
     each = " + ".join(f"{(cpu_of([pid]) - before) / seconds:.3f}"
                       for pid, before in zip(pages, each_before))
     all_cpu = (cpu_of(descendants(browser)) - all_before) / seconds
+    threads_after = threads_cpu(pages)
+    by_thread = {name: (cpu - threads_before.get(name, 0.0)) / seconds
+                 for name, cpu in threads_after.items()}
     print(f"  playing {seconds:.1f} s at 1x across the short recordings (the playhead moved "
           f"{moved_s:.1f} s on the recorder's clock, a gap it skipped counted in that; still "
           f"playing at the end: "
@@ -448,13 +475,19 @@ def play(driver, server):
           f"); the page's {len(pages)} renderer processes {page_cpu:.3f} ({each}) (goal: under "
           f"{GOALS['page_cpu']}: {verdict(page_cpu < GOALS['page_cpu'])}); all of Chromium's "
           f"processes {all_cpu:.3f}, its GPU process drawing without a GPU among them")
+    busiest = sorted(((cpu, name) for name, cpu in by_thread.items() if cpu >= 0.002),
+                     reverse=True)
+    print("  the renderers' threads: " + ", ".join(f"{name} {cpu:.3f}" for cpu, name in busiest))
+    return page_cpu, by_thread
 
 
 def in_chromium(server):
+    """The clicks and the play; the page's processor time a second played and by thread, or
+    None."""
     why = chromium_skipped()
     if why:
         print(f"in Chromium: skipped: {why}")
-        return
+        return None
     from selenium import webdriver
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
@@ -476,7 +509,7 @@ def in_chromium(server):
             time.sleep(0.1)
         else:
             print("in Chromium: the page showed no frame within 20 s")
-            return
+            return None
         # The first day, halved eight times around its first recording: about 5.6 minutes
         # across the timeline, a frame about a third of a pixel.
         body = driver.find_element(By.TAG_NAME, "body")
@@ -486,19 +519,60 @@ def in_chromium(server):
               f"same server and card; load average {load_average()}")
         chance = random.Random(SEED)
         clicks(driver, chance)
-        play(driver, server)
+        return play(driver, server)
     finally:
         driver.quit()
 
 
+def play_rounds(programs, rounds):
+    """The clicks and the play alone, each program in turn in each round, and their medians:
+    the play part of the full run, a fresh server and browser each time as there."""
+    with tempfile.TemporaryDirectory(prefix="serve-", dir=os.path.dirname(programs[0])) as work:
+        make_cards(work)
+        settle(work)
+        figures = {program: [] for program in programs}
+        threads = {program: [] for program in programs}
+        for round_ in range(rounds):
+            for program in programs:
+                print(f"round {round_ + 1}, {program}: load average {load_average()}")
+                server = Server(program, work, "card200")
+                try:
+                    measured = in_chromium(server)
+                finally:
+                    server.stop()
+                if measured is None:
+                    return 1
+                figures[program].append(measured[0])
+                threads[program].append(measured[1])
+        for program in programs:
+            runs = figures[program]
+            names = {name for run in threads[program] for name in run}
+            medians = sorted(((statistics.median(run.get(name, 0.0) for run in threads[program]),
+                               name) for name in names), reverse=True)
+            print(f"{program}: the page's renderers {statistics.median(runs):.3f} core-seconds a "
+                  f"second of video, median of {len(runs)} (each: "
+                  f"{', '.join(f'{r:.3f}' for r in runs)}); by thread: "
+                  + ", ".join(f"{name} {cpu:.3f}" for cpu, name in medians if cpu >= 0.002))
+        print(f"load average at the end {load_average()}")
+    return 0
+
+
 def main():
-    if len(sys.argv) != 2 or not os.access(sys.argv[1], os.X_OK):
-        print("usage: serve_bench.py KOVRA-CLI", file=sys.stderr)
+    arguments = sys.argv[1:]
+    rounds = 0
+    if len(arguments) >= 3 and arguments[0] == "--play" and arguments[1].isdigit():
+        rounds, arguments = int(arguments[1]), arguments[2:]
+    if not arguments or (len(arguments) > 1 and not rounds) or not all(
+            os.access(a, os.X_OK) for a in arguments):
+        print("usage: serve_bench.py KOVRA-CLI | serve_bench.py --play N KOVRA-CLI...",
+              file=sys.stderr)
         return 2
-    program = os.path.abspath(sys.argv[1])
     if not shutil.which("ffmpeg"):
         print("serve: skipped: ffmpeg is not installed (the cards are made with it)")
         return 0
+    if rounds:
+        return play_rounds([os.path.abspath(a) for a in arguments], rounds)
+    program = os.path.abspath(arguments[0])
     # Beside the program, in the bench build, where the other benchmarks make their cards.
     with tempfile.TemporaryDirectory(prefix="serve-", dir=os.path.dirname(program)) as work:
         total, short, long = make_cards(work)

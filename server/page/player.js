@@ -52,6 +52,14 @@ function lengthText(ms) {
   return `${Math.floor(s / 3600)} h ${Math.floor((s % 3600) / 60)} min`;
 }
 
+// A gap between recordings, which a power cut or a restart leaves from a few frames long to
+// hours: under a second to the millisecond, under ten seconds to the tenth, longer as lengthText.
+function gapText(ms) {
+  if (ms < 1000) return `${Math.round(ms)} ms`;
+  if (ms < 10000) return `${(Math.round(ms / 100) / 10).toFixed(1)} s`;
+  return lengthText(ms);
+}
+
 const dayStart = (ms) => Math.floor(ms / kDayMs) * kDayMs;
 
 // ---- The card's recordings ----
@@ -174,21 +182,38 @@ function fetchFrame(r, n) {
   return pending;
 }
 
+// Where frames are drawn. The canvas hands its drawing to an OffscreenCanvas where the browser
+// has one: what is drawn there goes to the display as a surface of its own, where a canvas's own
+// context has the page's compositor take in a new picture layer at every frame played (in
+// headless Chromium without a GPU its thread went from 0.03 to 0.01 core-seconds a second
+// played, a part of which comes back on the threads that hand the surface on). Either way the
+// context is drawn to from here, on the page's thread, with the frames it keeps.
+const picture = {context: null};
+
+function pictureContext(width, height) {
+  if (!picture.context) {
+    const canvas = el('picture');
+    const drawn = canvas.transferControlToOffscreen ? canvas.transferControlToOffscreen() : canvas;
+    picture.context = drawn.getContext('2d');
+  }
+  const target = picture.context.canvas;
+  if (target.width !== width || target.height !== height) {
+    target.width = width;
+    target.height = height;
+  }
+  return picture.context;
+}
+
 async function showFrame(r, n) {
   const ticket = ++frames.wanted;
   const bitmap = await fetchFrame(r, n);
   if (ticket !== frames.wanted) return;
-  const canvas = el('picture');
   if (!bitmap) {
-    canvas.setAttribute('aria-label', `Frame ${n + 1} of ${r.video.path} could not be shown`);
+    el('picture').setAttribute('aria-label', `Frame ${n + 1} of ${r.video.path} could not be shown`);
     say(`Frame ${n + 1} of ${r.video.path} could not be shown.`, true);
     return;
   }
-  if (canvas.width !== bitmap.width || canvas.height !== bitmap.height) {
-    canvas.width = bitmap.width;
-    canvas.height = bitmap.height;
-  }
-  canvas.getContext('2d').drawImage(bitmap, 0, 0);
+  pictureContext(bitmap.width, bitmap.height).drawImage(bitmap, 0, 0);
   frames.shownKey = `${r.id}/${n}`;
 }
 
@@ -368,8 +393,9 @@ function tick() {
     return;
   }
   if (current !== playback.current) {
-    if (playback.current && current.gapMs > 0) {
-      say(`Skipped a gap of ${lengthText(current.gapMs)}: on at ${clockText(current.r.start, false)}.`);
+    // A gap under half a millisecond is the frames' rounding, not a gap.
+    if (playback.current && Math.round(current.gapMs) > 0) {
+      say(`Skipped a gap of ${gapText(current.gapMs)}: on at ${clockText(current.r.start, false)}.`);
     }
     playback.current = current;
   }
