@@ -25,6 +25,7 @@
 #include "bench/support/work_folder.h"
 #include "device/playback_workspace.h"
 #include "device/video_copy.h"
+#include "platform/names.h"
 #include "testkit/shell_log_platform.h"
 
 namespace {
@@ -39,7 +40,7 @@ constexpr std::uint64_t kSmallPart = 8; // the smaller recordings are this part 
 constexpr int kClipSeconds = 6;
 constexpr int kRounds = 11;
 constexpr int kAgainRuns = 101;
-constexpr double kSoundGoal = 1.10;
+constexpr double kSoundGoal = 1.05;
 constexpr double kCutGoal = 1.3;
 constexpr long kNoGrowthKiB = 1024; // what a peak may vary by from run to run
 constexpr double kSecondPlayGoalMs = 1.0;
@@ -115,7 +116,8 @@ struct Bench {
     Bench() {
         fs::create_directories(work / "card");
         fs::create_directories(work / "temp");
-        platform.tempAnswer = (work / "temp").string() + "\\";
+        // As the system answers: ending in its own separator, which on POSIX is no backslash.
+        platform.tempAnswer = (work / "temp").string() + kovra::pathSeparator();
         platform.card = (work / "card").string();
         workspace.prepareTempDir();
     }
@@ -248,5 +250,6 @@ int main(int argc, char** argv) {
     std::printf("  second play of the same name: %.4f ms (median of %d), the card's file opened "
                 "%d times (goal: never, under 1 ms: %s)\n",
                 againMs, kAgainRuns, opened, verdict(opened == 0 && againMs < kSecondPlayGoalMs));
-    return 0;
+    // Figures of a Play that did not do its work are no figures of Play.
+    return bench.wrongCopy ? 1 : 0;
 }

@@ -27,6 +27,9 @@ constexpr std::uint64_t kSmallPart = 8; // the smaller recording is this part of
 constexpr int kClipSeconds = 6;
 constexpr int kRounds = 7;
 constexpr int kPeakRuns = 3;
+// Against the kernel's own copy, flushed as ours is, a repair may cost a tenth more; against a
+// copy through a buffer, as a program without copy_file_range makes it, three tenths.
+constexpr double kCpGoal = 1.1;
 constexpr double kCopyGoal = 1.3;
 constexpr std::uint64_t kIndexEntrySize = 16;
 constexpr std::uint64_t kMiB = 1 << 20;
@@ -108,7 +111,7 @@ int main(int argc, char** argv) {
 
     printSides(sides, kRounds);
     printRatio("repair / ffmpeg", sides[kRepair], sides[kFfmpeg], 1, false);
-    printRatio("repair / cp", sides[kRepair], sides[kCp], kCopyGoal, true);
+    printRatio("repair / cp", sides[kRepair], sides[kCp], kCpGoal, true);
     printRatio("repair / stream_copy", sides[kRepair], sides[kStreamCopy], kCopyGoal, true);
     std::printf("  ffprobe -count_packets reads %ld video frames in the repaired file, %llu "
                 "written whole: %s\n",
