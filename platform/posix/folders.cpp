@@ -82,6 +82,15 @@ ListedEntry listed(const std::string& dir, const dirent& entry) {
     return result;
 }
 
+// A name moved is durable once both folders' entries are: the new name's, and the old one's
+// where it was another folder.
+OsError flushMoved(const std::string& from, const std::string& to) {
+    OsError error = flushEntries(folderOf(to));
+    if (error == OsError::None && folderOf(from) != folderOf(to))
+        error = flushEntries(folderOf(from));
+    return error;
+}
+
 } // namespace
 
 OsError PosixPlatform::open(const char* path, OpenMode mode, FileId& file) {
@@ -211,12 +220,7 @@ OsError PosixPlatform::replace(const char* source, const char* target) {
     std::string from = nativePath(source);
     std::string to = nativePath(target);
     OsError moved = replaceUnflushed(source, target);
-    if (moved != OsError::None)
-        return moved;
-    OsError error = flushEntries(folderOf(to));
-    if (error == OsError::None && folderOf(from) != folderOf(to))
-        error = flushEntries(folderOf(from));
-    return error;
+    return moved != OsError::None ? moved : flushMoved(from, to);
 }
 
 OsError PosixPlatform::moveToNewName(const char* source, const char* target) {
@@ -235,12 +239,7 @@ OsError PosixPlatform::moveToNewName(const char* source, const char* target) {
 #else
     moved = linkThenUnlink(from, to);
 #endif
-    if (moved != OsError::None)
-        return moved;
-    OsError error = flushEntries(folderOf(to));
-    if (error == OsError::None && folderOf(from) != folderOf(to))
-        error = flushEntries(folderOf(from));
-    return error;
+    return moved != OsError::None ? moved : flushMoved(from, to);
 }
 
 OsError PosixPlatform::replaceFlushedLater(const char* source, const char* target) {
