@@ -11,6 +11,19 @@ ExportPictures::ExportPictures(Platform& platform, const std::string& dest)
     earlier_.load(platform, folder_);
 }
 
+ExportPictures::~ExportPictures() {
+    ahead_.stop();
+    std::lock_guard<std::mutex> lock(mutex_);
+    shown_.clear();
+    removeFolderIfNew();
+}
+
+void ExportPictures::removeFolderIfNew() {
+    // Fails, and so keeps it, once the gallery has put a file in it.
+    if (folderWasNew_)
+        platform_.removeEmptyFolder(folder_.c_str());
+}
+
 void ExportPictures::written(const std::string& target, const std::string& temporary,
                              const FileInfo& becomes) {
     // Where a file being read cannot be moved, the copy is read only once it has its name.
@@ -39,9 +52,14 @@ bool ExportPictures::took(const std::string& path, const FileInfo& info, VideoPi
     {
         std::lock_guard<std::mutex> lock(mutex_);
         // The gallery makes its folders in DEST, which the export has made, and says what fails.
-        if (!madeFolder_ && platform_.makeFolder(folder_.c_str()) != OsError::None)
-            return false;
-        madeFolder_ = true;
+        if (!madeFolder_) {
+            FileInfo there;
+            bool absent = platform_.linkInfo(folder_.c_str(), there) == OsError::NotFound;
+            if (platform_.makeFolder(folder_.c_str()) != OsError::None)
+                return false;
+            madeFolder_ = true;
+            folderWasNew_ = absent;
+        }
     }
     Shown shown;
     shown.info = info;
@@ -65,6 +83,7 @@ bool ExportPictures::holdsFiles() const {
 void ExportPictures::interrupted() {
     std::lock_guard<std::mutex> lock(mutex_);
     shown_.clear();
+    removeFolderIfNew();
 }
 
 std::optional<ShownVideo> ExportPictures::take(const std::string& path, const FileInfo& now,

@@ -22,6 +22,11 @@ class ExportPictures final : private ReadingTaker {
   public:
     // Reads the record of the gallery in dest, if there is one; writes nothing.
     ExportPictures(Platform& platform, const std::string& dest);
+    // Removes the pictures not taken, and the pictures' folder where this made it and it
+    // holds nothing: an export that wrote no gallery leaves no trace of one.
+    ~ExportPictures();
+    ExportPictures(const ExportPictures&) = delete;
+    ExportPictures& operator=(const ExportPictures&) = delete;
 
     // path (the file the gallery shows, see galleryFileOf()) is there as it stays: read it,
     // unless the earlier gallery shows it as it is, or too many readings are held already.
@@ -45,6 +50,7 @@ class ExportPictures final : private ReadingTaker {
     bool took(const std::string& path, const FileInfo& info, VideoPictures& pictures) override;
     bool holdsFiles() const override;
     void interrupted() override;
+    void removeFolderIfNew(); // under mutex_
 
     Platform& platform_;
     std::string folder_;
@@ -59,6 +65,7 @@ class ExportPictures final : private ReadingTaker {
     };
     std::map<std::string, Shown> shown_; // under mutex_
     bool madeFolder_ = false;            // under mutex_
+    bool folderWasNew_ = false;          // under mutex_: nothing held its name before
     PicturesAhead ahead_;                // last: its thread stops before the rest goes
 };
 

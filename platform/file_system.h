@@ -139,6 +139,8 @@ class FileSystem {
     virtual OsError setModified(const char* path, std::int64_t modified) = 0;
     // A folder that is already there is not an error.
     virtual OsError makeFolder(const char* path) = 0;
+    // Removes the folder only while it holds nothing: one that holds anything stays, an error.
+    virtual OsError removeEmptyFolder(const char* path) = 0;
     // Calls visit with every file and folder in folder ("." and ".." aside).
     virtual OsError forEachEntry(const char* folder,
                                  const std::function<void(const FolderEntry& entry)>& visit) = 0;

@@ -88,6 +88,7 @@ class ForwardingPlatform : public Platform {
         return real_.setModified(path, modified);
     }
     OsError makeFolder(const char* path) override { return real_.makeFolder(path); }
+    OsError removeEmptyFolder(const char* path) override { return real_.removeEmptyFolder(path); }
     OsError forEachEntry(const char* folder,
                          const std::function<void(const FolderEntry& entry)>& visit) override {
         return real_.forEachEntry(folder, visit);

@@ -311,6 +311,10 @@ OsError PosixPlatform::makeFolder(const char* path) {
     return fromErrno(code);
 }
 
+OsError PosixPlatform::removeEmptyFolder(const char* path) {
+    return rmdir(nativePath(path).c_str()) == 0 ? OsError::None : lastError();
+}
+
 OsError PosixPlatform::forEachEntry(const char* folder,
                                     const std::function<void(const FolderEntry& entry)>& visit) {
     std::string dir = nativePath(folder);

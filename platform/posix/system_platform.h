@@ -52,6 +52,7 @@ class PosixPlatform final : public Platform {
     OsError realPath(const char* path, std::string& real) override;
     OsError setModified(const char* path, std::int64_t modified) override;
     OsError makeFolder(const char* path) override;
+    OsError removeEmptyFolder(const char* path) override;
     OsError forEachEntry(const char* folder,
                          const std::function<void(const FolderEntry& entry)>& visit) override;
 

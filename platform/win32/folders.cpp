@@ -243,6 +243,10 @@ OsError Win32Platform::makeFolder(const char* path) {
     return fromWin32(code);
 }
 
+OsError Win32Platform::removeEmptyFolder(const char* path) {
+    return RemoveDirectoryA(path) ? OsError::None : lastError();
+}
+
 OsError Win32Platform::forEachEntry(const char* folder,
                                     const std::function<void(const FolderEntry& entry)>& visit) {
     std::string prefix(folder);

@@ -45,6 +45,7 @@ class Win32Platform final : public Platform {
     OsError realPath(const char* path, std::string& real) override;
     OsError setModified(const char* path, std::int64_t modified) override;
     OsError makeFolder(const char* path) override;
+    OsError removeEmptyFolder(const char* path) override;
     OsError forEachEntry(const char* folder,
                          const std::function<void(const FolderEntry& entry)>& visit) override;
 

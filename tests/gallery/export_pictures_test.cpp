@@ -179,12 +179,14 @@ TEST(ExportPictures, PicturesWrittenAheadAreNamedOnlyByTheGallery) {
         {"the video changed since", Then::Changed},
         // Guards against an interrupt while the copies go on leaving temporary files.
         {"interrupted while the copies go on", Then::Interrupted},
-        // Guards against an export that writes no gallery leaving the pictures it wrote ahead.
+        // Guards against an export that writes no gallery leaving the pictures it wrote ahead,
+        // or the folder it made for them.
         {"no gallery written", Then::NoGallery},
     };
     auto temporaries = [](const std::string& folder) {
         std::size_t count = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(folder))
+        std::error_code gone;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, gone))
             count += entry.path().extension() == ".kovra-tmp";
         return count;
     };
@@ -221,6 +223,7 @@ TEST(ExportPictures, PicturesWrittenAheadAreNamedOnlyByTheGallery) {
         }
         EXPECT_EQ(shown.has_value(), c.then == Then::Taken);
         EXPECT_EQ(temporaries(folder), c.then == Then::Taken ? written : 0u);
+        EXPECT_EQ(std::filesystem::exists(folder), c.then == Then::Taken);
         if (shown) {
             std::string failed;
             ASSERT_EQ(batch.commit(failed), OsError::None);

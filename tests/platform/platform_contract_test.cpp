@@ -152,6 +152,24 @@ TEST_F(PlatformContract, MoveToNewNameNeverReplaces) {
     EXPECT_FALSE(test::fileExists(source));
 }
 
+// Guards against a folder removed with the files in it (the pictures of a gallery written
+// earlier), or a file taken for an empty folder.
+TEST_F(PlatformContract, RemoveEmptyFolderKeepsWhatHoldsAnything) {
+    std::string empty = dir.file("made"), held = dir.file("kovra-gallery");
+    std::string picture = dir.file("kovra-gallery/cover.jpg"), file = dir.file("clip.avi");
+    ASSERT_EQ(platform.makeFolder(empty.c_str()), OsError::None);
+    ASSERT_EQ(platform.makeFolder(held.c_str()), OsError::None);
+    test::writeAll(picture, hexBytes("FF D8"));
+    test::writeAll(file, hexBytes("4D 41 52 53"));
+    for (const std::string& kept : {held, file})
+        EXPECT_NE(platform.removeEmptyFolder(kept.c_str()), OsError::None) << kept;
+    EXPECT_EQ(toHex(test::readAll(picture)), "FF D8");
+    EXPECT_EQ(toHex(test::readAll(file)), "4D 41 52 53");
+    EXPECT_EQ(platform.removeEmptyFolder(empty.c_str()), OsError::None);
+    FileInfo gone;
+    EXPECT_EQ(platform.info(empty.c_str(), gone), OsError::NotFound);
+}
+
 // Guards against a positional write that moves the position the appends go on from, and a
 // cut that leaves the position past the new end (a gap of zeros before the next write).
 TEST_F(PlatformContract, WriteAtAndSetSizeKeepAppendsInPlace) {
