@@ -14,12 +14,13 @@ std::int64_t frameMillis(double fps, std::uint64_t frame) {
 
 } // namespace
 
-avi::VideoReading readWithChunks(Platform& platform, const std::string& path, OsError& error) {
+avi::VideoReading readWithChunks(Platform& platform, const std::string& path, OsError& error,
+                                 avi::Chunks chunks) {
     VideoFileSource source(platform, path);
     error = source.openError();
     if (error != OsError::None)
         return avi::VideoReading();
-    avi::VideoReading reading = avi::readVideo(source, avi::Chunks::Keep);
+    avi::VideoReading reading = avi::readVideo(source, chunks);
     error = source.readError();
     return reading;
 }

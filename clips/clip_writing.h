@@ -24,8 +24,10 @@ struct TakenVideos {
     std::vector<std::optional<RecordingTime>> times;
 };
 
-// Reads a video whole, its chunks kept for the plan; error when it could not be read.
-avi::VideoReading readWithChunks(Platform& platform, const std::string& path, OsError& error);
+// Reads a video whole, its chunks kept for the plan (or only counted, for its length alone);
+// error when it could not be read.
+avi::VideoReading readWithChunks(Platform& platform, const std::string& path, OsError& error,
+                                 avi::Chunks chunks = avi::Chunks::Keep);
 
 // Takes one reading of path, with when it was recorded; false, with failure set, for one that
 // could not be read or holds no frame.

@@ -8,7 +8,6 @@
 #include "clips/clip_writing.h"
 #include "device/each_on_threads.h"
 #include "device/job_behind.h"
-#include "device/video_files.h"
 
 namespace kovra::clips {
 
@@ -76,17 +75,13 @@ RangeSources::Candidate readCandidate(Platform& platform, const std::string& pat
     // header to header.
     OsError error = look.error;
     if (!look.promise.indexPromised && error == OsError::None) {
-        VideoFileSource source(platform, path);
-        error = source.openError();
-        avi::VideoReading reading;
+        avi::VideoReading reading = readWithChunks(platform, path, error, chunks);
         if (error == OsError::None) {
-            reading = avi::readVideo(source, chunks);
-            error = source.readError();
+            TimedVideo video = timedVideo(platform, path, reading.report);
+            if (chunks != avi::Chunks::Keep)
+                return {std::move(video), std::nullopt};
+            return {std::move(video), std::move(reading)};
         }
-        if (error == OsError::None && chunks == avi::Chunks::Keep)
-            return {timedVideo(platform, path, reading.report), std::move(reading)};
-        if (error == OsError::None)
-            return {timedVideo(platform, path, reading.report), std::nullopt};
     }
     TimedVideo failed;
     failed.path = path;

@@ -4,9 +4,9 @@
 #include <optional>
 #include <set>
 
-#include "device/each_on_threads.h"
 #include "device/file_paths.h"
 #include "device/file_replacement.h"
+#include "device/job_behind.h"
 #include "device/pictures_of_many.h"
 #include "gallery/export_pictures.h"
 #include "gallery/gallery_page.h"
@@ -162,13 +162,8 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
     std::vector<GalleryVideo> videos = videosOf(run, request, earlier);
     // The page is put together while the pictures go to the storage and take their names: it
     // needs only what the videos show, and reads nothing the pictures' flush writes.
-    std::string failedName, html;
-    OsError committed = OsError::None;
-    doEachOnThreads(2, 2, [&](std::size_t job) {
-        if (job == 0) {
-            committed = run.batch.commit(failedName);
-            return;
-        }
+    std::string html;
+    JobBehind pageBuilt([&] {
         std::vector<PageVideo> pages;
         for (std::size_t i = 0; i < videos.size(); ++i) {
             const GalleryInput& input = request.videos[i];
@@ -179,6 +174,9 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
         html = renderPage(pageCard(platform, request.title, request.recordsFolder, videos),
                           std::move(pages));
     });
+    std::string failedName;
+    OsError committed = run.batch.commit(failedName);
+    pageBuilt.wait();
     if (committed != OsError::None) {
         outcome.failure = {GalleryFailureKind::Unwritable, failedName, committed};
         return outcome;

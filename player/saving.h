@@ -29,9 +29,8 @@ std::string frameFileStem(const std::string& videoPath, std::uint64_t n);
 // "kovra-2026-12-09-140312-140412": the range's date and its start and end times of day.
 std::string clipFileStem(clips::ClockMillis start, clips::ClockMillis end);
 
-// The save folder is made where it is missing, and those above it.
-
-// Frame n of the video, as frameOf() answered it, saved into folder.
+// Frame n of the video, as frameOf() answered it, saved into folder. Each save makes the folder
+// where it is missing, and those above it.
 SavedAnswer saveFrame(Platform& platform, const FrameAnswer& frame, const std::string& video,
                       std::uint64_t n, const std::string& folder);
 

@@ -107,7 +107,7 @@ class FaultyPlatform : public ForwardingPlatform {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             auto found = files_.find(file);
-            for (const FlushFault& fault : flushFaults_)
+            for (const PathFault& fault : flushFaults_)
                 if (found != files_.end() &&
                     found->second.path.find(fault.pathPart) != std::string::npos)
                     return fault.error;
@@ -206,10 +206,6 @@ class FaultyPlatform : public ForwardingPlatform {
         std::uint64_t limit;
         OsError error;
     };
-    struct FlushFault {
-        std::string pathPart;
-        OsError error;
-    };
     struct PathFault {
         std::string pathPart;
         OsError error;
@@ -268,8 +264,7 @@ class FaultyPlatform : public ForwardingPlatform {
     std::mutex mutex_;
     std::vector<ReadFault> readFaults_;
     std::vector<WriteFault> writeFaults_;
-    std::vector<FlushFault> flushFaults_;
-    std::vector<PathFault> moveFaults_, removeFaults_;
+    std::vector<PathFault> flushFaults_, moveFaults_, removeFaults_;
     std::vector<FlushAction> flushActions_;
     std::set<std::string> vanished_;
     std::map<FileId, OpenFile> files_;
