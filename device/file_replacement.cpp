@@ -142,6 +142,7 @@ OsError FileReplacement::truncate(std::uint64_t size) {
     if (writeError_ != OsError::None)
         return writeError_;
     if (failed(platform_.setSize(file_, size)) == OsError::None) {
+        cutShorter_ = cutShorter_ || size < size_;
         size_ = size;
         flushStarted_ = std::min(flushStarted_, size);
     }
@@ -176,6 +177,11 @@ OsError FileReplacement::flushData() {
         return writeError_;
     if (writeError_ == OsError::None && platform_.interrupted())
         writeError_ = OsError::Interrupted;
+    // FAT through FUSE (fusefat) keeps the end a file had before it was cut once it is
+    // written again: the output would end in bytes of the copy that was cut away. Cut at its
+    // end as well, which every file system keeps.
+    if (writeError_ == OsError::None && cutShorter_)
+        failed(platform_.setSize(file_, size_));
     // The time goes with the bytes where the file system keeps it through the move, so that
     // one flush makes both durable.
     if (writeError_ == OsError::None && keepModified_)
