@@ -132,17 +132,27 @@ bool ExportRecord::parse(const std::string& text) {
 
 void ExportRecord::load(Platform& platform, const std::string& dest) {
     videos_.clear();
+    stored_.clear();
     std::string text;
-    if (readWholeFile(platform, joinPath(dest, kFileName), kLargestRecord, text))
-        parse(text);
+    if (readWholeFile(platform, joinPath(dest, kFileName), kLargestRecord, text) && parse(text))
+        stored_ = std::move(text);
 }
 
-OsError ExportRecord::save(Platform& platform, const std::string& dest, Naming naming) const {
-    return writeWholeFile(platform, joinPath(dest, kFileName), text(), naming);
+OsError ExportRecord::save(Platform& platform, const std::string& dest, Naming naming) {
+    // An export that finds every file as the record says changes nothing: on a USB stick the
+    // flushes of a rewrite would cost more than the rest of it.
+    std::string all = text();
+    if (!stored_.empty() && all == stored_)
+        return OsError::None;
+    OsError error = writeWholeFile(platform, joinPath(dest, kFileName), all, naming);
+    stored_ = error == OsError::None && naming == Naming::Durable ? std::move(all) : std::string();
+    return error;
 }
 
 std::unique_ptr<FileReplacement> ExportRecord::flushedBeside(Platform& platform,
-                                                             const std::string& dest) const {
+                                                             const std::string& dest) {
+    // Once named, the folder's record is this one, whatever save() is given later.
+    stored_.clear();
     auto file = std::make_unique<FileReplacement>(platform, joinPath(dest, kFileName));
     std::string all = text();
     file->write(all.data(), all.size());

@@ -28,12 +28,11 @@ class ExportRecord {
     // Reads dest's record; anything but a whole, well-formed one reads as empty.
     void load(Platform& platform, const std::string& dest);
     // Replaces dest's record, whole or not at all; Naming::Unflushed leaves its move unflushed.
-    OsError save(Platform& platform, const std::string& dest,
-                 Naming naming = Naming::Durable) const;
+    // A record the same as the one loaded or saved last is not written again.
+    OsError save(Platform& platform, const std::string& dest, Naming naming = Naming::Durable);
     // save() in two steps, for a caller that must make its own moves durable between them:
     // the record written and flushed beside dest's; its name() puts it in place.
-    std::unique_ptr<FileReplacement> flushedBeside(Platform& platform,
-                                                   const std::string& dest) const;
+    std::unique_ptr<FileReplacement> flushedBeside(Platform& platform, const std::string& dest);
 
     // The entry for a path relative to dest ('/'-separated), or null.
     const ExportedVideo* find(const std::string& relative) const;
@@ -48,6 +47,8 @@ class ExportRecord {
 
   private:
     std::map<std::string, ExportedVideo> videos_;
+    // What the folder's record file held when loaded, or was last saved durably with.
+    std::string stored_;
 };
 
 } // namespace kovra

@@ -38,6 +38,8 @@ class ExportPictures final : private ReadingTaker {
     // Waits for the videos being read and drops the rest (the gallery reads those itself); for
     // an export interrupted too, which writes no gallery.
     void stop() { ahead_.stop(); }
+    // The gallery's record as it was when this began, before anything was written for it.
+    const GalleryRecord& earlier() const { return earlier_; }
     // The readings whose pictures could not be written ahead (their folder not made).
     PicturesAhead& readings() { return ahead_; }
     // After stop(): the video at path as shown ahead, handed over once, its pictures moved into

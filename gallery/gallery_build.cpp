@@ -5,9 +5,9 @@
 #include <set>
 
 #include "device/file_paths.h"
-#include "device/file_replacement.h"
 #include "device/job_behind.h"
 #include "device/pictures_of_many.h"
+#include "device/whole_file.h"
 #include "gallery/export_pictures.h"
 #include "gallery/gallery_page.h"
 #include "gallery/gallery_record.h"
@@ -156,8 +156,12 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
     }
     std::string pageFolder = absolute(platform, request.dest);
 
+    // An export's pictures began with the record as it was: it is not read a second time.
     GalleryRecord earlier, record;
-    earlier.load(platform, folder);
+    if (request.shownAhead)
+        earlier = request.shownAhead->earlier();
+    else
+        earlier.load(platform, folder);
     Run run{platform, folder, PictureBatch(platform, folder), outcome};
     std::vector<GalleryVideo> videos = videosOf(run, request, earlier);
     // The page is put together while the pictures go to the storage and take their names: it
@@ -199,17 +203,19 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
     outcome.videos = videos.size();
 
     outcome.page = joinPath(request.dest, kPageName);
-    FileReplacement page(platform, outcome.page);
-    if (page.isOpen())
-        page.write(html.data(), html.size());
-    OsError written = page.isOpen() ? page.commit() : page.openError();
+    // A page the same as the one there is not written again: an export that finds nothing new
+    // then flushes nothing.
+    std::string there;
+    bool same = readWholeFile(platform, outcome.page, html.size(), there) && there == html;
+    OsError written = same ? OsError::None : writeWholeFile(platform, outcome.page, html);
     if (written != OsError::None) {
         outcome.failure = {GalleryFailureKind::Unwritable, outcome.page, written};
         return outcome;
     }
 
     // Nothing new: only the page is written again.
-    OsError saved = record.text() == earlier.text() ? OsError::None : record.save(platform, folder);
+    OsError saved =
+        record.text() == earlier.loadedText() ? OsError::None : record.save(platform, folder);
     if (saved != OsError::None)
         outcome.problems.push_back({GalleryProblemKind::RecordUnwritable,
                                     joinPath(folder, GalleryRecord::kFileName), saved});

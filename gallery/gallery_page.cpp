@@ -32,23 +32,40 @@ std::string videoId(std::size_t index) {
     return "video-" + std::to_string(index + 1);
 }
 
-data factList(const std::vector<Fact>& facts) {
-    data list{data::type::list};
-    for (const Fact& fact : facts) {
-        data item;
-        item.set("label", fact.label);
-        item.set("value", fact.value);
-        list.push_back(item);
-    }
+// The library's data copies what is set in it or appended to it, a list with all it holds: a
+// page's lists, copied again at each level they are put in, cost more than rendering them. So
+// members and items are put in empty and filled where they are; what holds them is not const.
+// A list's room is made first: the library's data moves without noexcept, and a list that
+// grew would copy every item it held.
+data& newMember(data& object, const std::string& name, data::type type) {
+    object.set(name, data(type));
+    return const_cast<data&>(*object.get(name));
+}
+
+data& newList(data& object, const std::string& name, std::size_t items) {
+    data& list = newMember(object, name, data::type::list);
+    const_cast<kainjow::mustache::list&>(list.list_value()).reserve(items);
     return list;
 }
 
-data pictureData(const PagePicture& picture) {
-    data item;
+data& newItem(data& list, data::type type = data::type::object) {
+    list.push_back(data(type));
+    return const_cast<data&>(list.list_value().back());
+}
+
+void setFactList(data& object, const std::string& name, const std::vector<Fact>& facts) {
+    data& list = newList(object, name, facts.size());
+    for (const Fact& fact : facts) {
+        data& item = newItem(list);
+        item.set("label", fact.label);
+        item.set("value", fact.value);
+    }
+}
+
+void setPicture(data& item, const PagePicture& picture) {
     item.set("link", picture.link);
     item.set("width", std::to_string(picture.width));
     item.set("height", std::to_string(picture.height));
-    return item;
 }
 
 std::string dateText(clips::ClockMillis dayStart) {
@@ -61,36 +78,35 @@ std::string hourLabel(int hour) {
     return text;
 }
 
-data daysData(const std::vector<PageVideo>& videos) {
+void setDays(data& page, const std::vector<PageVideo>& videos) {
     std::vector<TimelineVideo> timed;
     for (std::size_t i = 0; i < videos.size(); ++i)
         if (videos[i].start)
             timed.push_back({*videos[i].start, *videos[i].end, i});
-    data days{data::type::list};
-    for (const TimelineDay& day : layOutTimeline(timed)) {
-        data item;
+    std::vector<TimelineDay> laidOut = layOutTimeline(timed);
+    data& days = newList(page, "days", laidOut.size());
+    for (const TimelineDay& day : laidOut) {
+        data& item = newItem(days);
         item.set("date", dateText(day.dayStart));
         item.set("width", number(kTimelineWidth));
         item.set("height", std::to_string(kTimelineHeight));
         item.set("from", clips::isoText(day.from));
         item.set("to", clips::isoText(day.to));
-        data hours{data::type::list};
+        data& hours = newList(item, "hours", day.hours.size());
         for (std::size_t h = 0; h < day.hours.size(); ++h) {
             const HourMark& mark = day.hours[h];
-            data hour;
+            data& hour = newItem(hours);
             hour.set("x", number(mark.x));
             hour.set("label", hourLabel(mark.hour));
             hour.set("anchor", h == 0 ? "start" : h + 1 == day.hours.size() ? "end" : "middle");
             hour.set("labelY", std::to_string(kLabelBaseline));
             hour.set("lineTop", std::to_string(kHourLineTop));
             hour.set("height", std::to_string(kTimelineHeight));
-            hours.push_back(hour);
         }
-        item.set("hours", hours);
-        data bars{data::type::list};
+        data& bars = newList(item, "bars", day.bars.size());
         for (const TimelineBar& bar : day.bars) {
             const PageVideo& video = videos[bar.index];
-            data b;
+            data& b = newItem(bars);
             b.set("id", videoId(bar.index));
             b.set("state", video.state);
             b.set("name", video.name);
@@ -102,46 +118,39 @@ data daysData(const std::vector<PageVideo>& videos) {
             b.set("end", clips::isoText(bar.end));
             b.set("startText", video.startText);
             b.set("endText", video.endText);
-            bars.push_back(b);
         }
-        item.set("bars", bars);
-        days.push_back(item);
     }
-    return days;
 }
 
-data videoData(const PageVideo& video, std::size_t index) {
-    data item;
+void setVideo(data& item, const PageVideo& video, std::size_t index) {
     item.set("id", videoId(index));
     item.set("name", video.name);
     item.set("link", video.link);
     item.set("videoLink", video.link);
     item.set("state", video.state);
-    data findings{data::type::list};
+    data& findings = newList(item, "findings", video.findings.size());
     for (const std::string& finding : video.findings)
         findings.push_back(data(finding));
-    item.set("findings", findings);
     item.set("hasFindings",
              video.findings.empty() ? data::type::bool_false : data::type::bool_true);
     // A strip whose frames all gave none is still shown: each says why.
     bool pictures = video.cover.has_value() || !video.strip.empty();
-    data strip{data::type::list};
+    data& strip = newList(item, "strip", video.strip.size());
     for (std::size_t i = 0; i < video.strip.size(); ++i) {
-        data frame = video.strip[i] ? pictureData(*video.strip[i]) : data();
+        data& frame = newItem(strip);
+        if (video.strip[i])
+            setPicture(frame, *video.strip[i]);
         frame.set("present", video.strip[i] ? data::type::bool_true : data::type::bool_false);
         frame.set("number", std::to_string(i + 1));
         if (i < video.stripRefused.size())
             frame.set("refused", video.stripRefused[i]);
-        strip.push_back(frame);
     }
-    item.set("strip", strip);
     if (video.cover)
-        item.set("cover", pictureData(*video.cover));
+        setPicture(newMember(item, "cover", data::type::object), *video.cover);
     else if (!video.coverRefused.empty())
         item.set("coverRefused", video.coverRefused);
     item.set("hasPictures", pictures ? data::type::bool_true : data::type::bool_false);
-    item.set("facts", factList(video.facts));
-    return item;
+    setFactList(item, "facts", video.facts);
 }
 
 } // namespace
@@ -160,28 +169,25 @@ std::string renderPage(const PageCard& card, std::vector<PageVideo> videos) {
     });
     data page;
     page.set("title", card.title);
-    page.set("glance", factList(card.glance));
+    setFactList(page, "glance", card.glance);
     page.set("hasSettings", card.settings.empty() ? data::type::bool_false : data::type::bool_true);
-    page.set("settings", factList(card.settings));
+    setFactList(page, "settings", card.settings);
     page.set("settingsAbsent", card.settingsAbsent);
     page.set("clock", card.clock);
-    page.set("days", daysData(videos));
-    data untimed{data::type::list};
-    data list{data::type::list};
+    setDays(page, videos);
+    data& untimed = newList(page, "untimed", videos.size());
+    data& list = newList(page, "videos", videos.size());
     for (std::size_t i = 0; i < videos.size(); ++i) {
-        list.push_back(videoData(videos[i], i));
+        setVideo(newItem(list), videos[i], i);
         if (!videos[i].start) {
-            data item;
+            data& item = newItem(untimed);
             item.set("id", videoId(i));
             item.set("name", videos[i].name);
             item.set("state", videos[i].state);
-            untimed.push_back(item);
         }
     }
     page.set("hasUntimed",
              untimed.is_empty_list() ? data::type::bool_false : data::type::bool_true);
-    page.set("untimed", untimed);
-    page.set("videos", list);
     mustache tmpl{std::string(kPageTemplate)};
     return tmpl.render(page);
 }

@@ -229,11 +229,12 @@ bool GalleryRecord::parse(const std::string& text) {
 
 void GalleryRecord::load(Platform& platform, const std::string& pictureFolder) {
     videos_.clear();
+    loaded_.clear();
     std::string path = joinPath(pictureFolder, kFileName), text;
     FileInfo info;
     if (platform.linkInfo(path.c_str(), info) == OsError::None && info.isFile() &&
-        readWholeFile(platform, path, kLargestRecord, text))
-        parse(text);
+        readWholeFile(platform, path, kLargestRecord, text) && parse(text))
+        loaded_ = std::move(text);
 }
 
 std::set<std::string> GalleryRecord::pictureNames() const {

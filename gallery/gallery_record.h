@@ -29,9 +29,13 @@ class GalleryRecord {
 
     std::string text() const;
     bool parse(const std::string& text);
+    // What the record file held when loaded, where it was whole: a record whose text() is
+    // the same need not be saved again.
+    const std::string& loadedText() const { return loaded_; }
 
   private:
     std::map<std::string, GalleryVideo> videos_;
+    std::string loaded_;
 };
 
 // Whether an earlier gallery's reading of a video (known, from its record) still shows the file

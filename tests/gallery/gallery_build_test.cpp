@@ -112,6 +112,30 @@ TEST(GalleryBuild, FailuresNameTheirFileAndLeaveNothing) {
     }
 }
 
+// Guards against a gallery of the same videos written again, and flushed, where nothing
+// changed (on a USB stick the flushes cost more than the rest), and against a page not written
+// again where it did.
+TEST(GalleryBuild, WritesOnlyWhatChanged) {
+    struct Case {
+        const char* change;
+        std::size_t videos; // shown the second time
+        bool written;
+    } cases[] = {
+        {"nothing", 2, true},
+        {"one video fewer", 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        Card card;
+        ASSERT_TRUE(buildGallery(card.platform, card.request()).written());
+        for (const char* file : {kPageName, GalleryRecord::kFileName, ".jpg"})
+            card.platform.failWrites(file, 0);
+        GalleryOutcome again = buildGallery(card.platform, card.request(c.videos));
+        EXPECT_EQ(again.written(), c.written);
+        EXPECT_EQ(again.problems.size(), 0u);
+    }
+}
+
 // Guards against the gallery replacing or removing the owner's files in DEST: a page of theirs
 // (kept unless forced, while a page of ours, even of the version before the mark, is
 // replaced), and a file of theirs in the picture folder, kept while the pictures of a video no
