@@ -37,6 +37,11 @@ class CheckedMedia : public MediaRoutes {
         require(listed(video) && n <= UINT32_MAX, "a frame handed an unlisted path or number");
         return {kOk, "image/jpeg", "", {}};
     }
+    Reply frames(const std::string& video, std::uint64_t from, std::uint64_t count) override {
+        require(listed(video) && from <= UINT32_MAX && count >= 1 && count <= kMostBatchFrames,
+                "a batch handed an unlisted path, a number or a count out of bounds");
+        return {kOk, "application/octet-stream", "", {}};
+    }
     Reply sound(const std::string& video, const SoundSpan& span) override {
         require(listed(video), "a sound handed an unlisted path");
         require(span.fromMicros >= 0 && span.fromMicros < span.toMicros &&

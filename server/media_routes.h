@@ -12,6 +12,9 @@ namespace kovra::server {
 
 // A span of a video's sound, in microseconds from its start: 0 <= from < to, to - from at
 // most kLongestSoundMicros.
+// The most frames one batch answers: a couple of seconds of play, a few hundred KiB.
+constexpr std::uint64_t kMostBatchFrames = 32;
+
 struct SoundSpan {
     std::int64_t fromMicros = 0;
     std::int64_t toMicros = 0;
@@ -22,6 +25,10 @@ class MediaRoutes {
     virtual ~MediaRoutes() = default;
     // GET /api/videos/ID/frames/N: the Nth complete frame (from 0) as image/jpeg.
     virtual Reply frame(const std::string& video, std::uint64_t n) = 0;
+    // GET /api/videos/ID/frames?from=N&count=K: frames N to N+K-1 (1 <= K <= kMostBatchFrames)
+    // one after another in one body, fewer where the video ends first; N past the end is
+    // refused as frame N is.
+    virtual Reply frames(const std::string& video, std::uint64_t from, std::uint64_t count) = 0;
     // GET /api/videos/ID/sound?from=S&to=S: the span's samples as audio/wav.
     virtual Reply sound(const std::string& video, const SoundSpan& span) = 0;
     // GET /api/videos/ID/pictures: the gallery's strip of the video as JSON, each picture's

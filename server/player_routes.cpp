@@ -91,6 +91,33 @@ Reply PlayerRoutes::frame(const std::string& video, std::uint64_t n) {
     return reply;
 }
 
+Reply PlayerRoutes::frames(const std::string& video, std::uint64_t from, std::uint64_t count) {
+    player::FrameAnswer first = player_.frame(video, from);
+    if (first.failure.refusal != player::Refusal::None)
+        return failureReply(first.failure);
+    Reply reply{kOk, "application/octet-stream", {}, {}};
+    std::string sizes, seconds;
+    player::FrameAnswer answer = std::move(first);
+    for (std::uint64_t k = 0;;) {
+        reply.body.append(answer.jpeg.begin(), answer.jpeg.end());
+        char at[32];
+        std::snprintf(at, sizeof at, "%s%.6f", k == 0 ? "" : ",", answer.seconds);
+        seconds += at;
+        sizes += (k == 0 ? "" : ",") + std::to_string(answer.jpeg.size());
+        if (++k == count || from + k >= answer.frames)
+            break;
+        answer = player_.frame(video, from + k);
+        // A later frame that fails ends the batch: the page asks for it alone, and is told why.
+        if (answer.failure.refusal != player::Refusal::None)
+            break;
+    }
+    reply.headers.emplace_back(kFrameSizesHeader, sizes);
+    reply.headers.emplace_back(kFrameSecondsHeader, seconds);
+    // As each frame's: the bytes never change while the card is served.
+    reply.headers.emplace_back("Cache-Control", "private, max-age=3600");
+    return reply;
+}
+
 Reply PlayerRoutes::sound(const std::string& video, const SoundSpan& span) {
     player::SoundAnswer answer =
         player_.sound(video, span.fromMicros / kMicrosPerSecond, span.toMicros / kMicrosPerSecond);

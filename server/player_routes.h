@@ -16,6 +16,9 @@ namespace kovra::server {
 // and the moment on the recorder's clock (moved by --clock-offset) where the video has a time.
 constexpr const char* kFrameSecondsHeader = "X-Kovra-Frame-Seconds";
 constexpr const char* kFrameClockHeader = "X-Kovra-Frame-Clock";
+// Where a batch of frames says each one's length in bytes and start in seconds, in its order,
+// separated by commas.
+constexpr const char* kFrameSizesHeader = "X-Kovra-Frame-Sizes";
 
 class PlayerRoutes final : public MediaRoutes {
   public:
@@ -25,6 +28,7 @@ class PlayerRoutes final : public MediaRoutes {
                  player::PlayerSettings settings);
 
     Reply frame(const std::string& video, std::uint64_t n) override;
+    Reply frames(const std::string& video, std::uint64_t from, std::uint64_t count) override;
     Reply sound(const std::string& video, const SoundSpan& span) override;
     Reply pictures(const std::string& video) override;
     Reply picture(const std::string& video, std::uint64_t k) override;

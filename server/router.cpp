@@ -139,6 +139,8 @@ Reply Router::route(const Request& request, const Target& target) {
         return get ? jsonReply(content_.cardJson) : notAllowed("GET");
     if (n.size() == 5 && n[1] == "videos" && n[3] == "frames")
         return get ? frameRoute(n[2], n[4]) : notAllowed("GET");
+    if (n.size() == 4 && n[1] == "videos" && n[3] == "frames")
+        return get ? framesRoute(n[2], target) : notAllowed("GET");
     if (n.size() == 4 && n[1] == "videos" && n[3] == "sound")
         return get ? soundRoute(n[2], target) : notAllowed("GET");
     if (n.size() == 4 && n[1] == "videos" && n[3] == "pictures")
@@ -169,6 +171,31 @@ Reply Router::frameRoute(const std::string& id, const std::string& n) {
     if (!media_)
         return errorReply(kNotImplemented, kNoPlayer);
     return media_->frame(*video, *frame);
+}
+
+Reply Router::framesRoute(const std::string& id, const Target& target) {
+    const std::string* video = videoPath(id);
+    if (!video)
+        return errorReply(kNotFound, "no video of that id in the listing");
+    std::optional<std::uint64_t> from, count;
+    for (const auto& [key, value] : target.query) {
+        std::optional<std::uint64_t>* slot = key == "from"    ? &from
+                                             : key == "count" ? &count
+                                                              : nullptr;
+        if (!slot || *slot)
+            return errorReply(kBadRequest, "frames take from=N and count=K, each once");
+        *slot = frameNumber(value);
+        if (!*slot)
+            return errorReply(kBadRequest, "from and count are frame numbers, as 12");
+    }
+    if (!from || !count)
+        return errorReply(kBadRequest, "frames take from=N and count=K, each once");
+    if (*count == 0 || *count > kMostBatchFrames)
+        return errorReply(kBadRequest,
+                          "a batch holds 1 to " + std::to_string(kMostBatchFrames) + " frames");
+    if (!media_)
+        return errorReply(kNotImplemented, kNoPlayer);
+    return media_->frames(*video, *from, *count);
 }
 
 Reply Router::soundRoute(const std::string& id, const Target& target) {

@@ -45,6 +45,7 @@ class Router {
   private:
     Reply route(const Request& request, const Target& target);
     Reply frameRoute(const std::string& id, const std::string& n);
+    Reply framesRoute(const std::string& id, const Target& target);
     Reply soundRoute(const std::string& id, const Target& target);
     Reply picturesRoute(const std::string& id);
     Reply pictureRoute(const std::string& id, const std::string& k);

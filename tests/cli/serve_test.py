@@ -196,6 +196,12 @@ with tempfile.TemporaryDirectory(prefix="kovra-serve-test.") as work:
          404),
         ("a saved frame of an unknown id", "POST", "/api/frames", [host, cookie, own, json_type],
          b'{"id": 3, "n": 0}', 404),
+        ("a batch of frames over the bound", "GET", "/api/videos/0/frames?from=0&count=33",
+         [host, bearer], None, 400),
+        ("a batch of frames asked without a count", "GET", "/api/videos/0/frames?from=1",
+         [host, bearer], None, 400),
+        ("a batch of frames from a word", "GET", "/api/videos/0/frames?from=x&count=2",
+         [host, bearer], None, 400),
         ("a span that ends before it starts", "GET", "/api/videos/0/sound?from=2&to=1",
          [host, bearer], None, 400),
         ("a clip of no time", "POST", "/api/clips", [host, cookie, own, json_type],
@@ -212,6 +218,10 @@ with tempfile.TemporaryDirectory(prefix="kovra-serve-test.") as work:
         ("a frame of a video that holds none", "GET", "/api/videos/1/frames/0", [host, cookie],
          None, 422),
         ("a frame past the end", "GET", "/api/videos/0/frames/15", [host, cookie], None, 404),
+        ("a batch of frames past the end", "GET", "/api/videos/0/frames?from=15&count=2",
+         [host, cookie], None, 404),
+        ("a batch of frames", "GET", "/api/videos/0/frames?from=0&count=32", [host, cookie],
+         None, 200),
         ("a span of a video without sound", "GET", "/api/videos/0/sound?from=0.5&to=1",
          [host, cookie], None, 422),
         ("a saved frame with charset", "POST", "/api/frames",
@@ -246,6 +256,16 @@ with tempfile.TemporaryDirectory(prefix="kovra-serve-test.") as work:
                                        text=True).stdout)
     check("the ids are the places", [v.pop("id") for v in served], list(range(len(listed))))
     check("the listing is videos --json's", served, listed)
+
+    # A batch: the single route's frames, byte for byte and with their times, cut where the
+    # video ends.
+    _, headers, batch = ask(port, "GET", "/api/videos/0/frames?from=12&count=5", [host, bearer])
+    sizes = [int(size) for size in headers.get("x-kovra-frame-sizes", "").split(",") if size]
+    singles = [ask(port, "GET", f"/api/videos/0/frames/{n}", [host, bearer]) for n in (12, 13, 14)]
+    check("a batch holds the single route's frames, to the video's end",
+          (sizes, batch, headers.get("x-kovra-frame-seconds")),
+          ([len(s[2]) for s in singles], b"".join(s[2] for s in singles),
+           ",".join(s[1].get("x-kovra-frame-seconds", "") for s in singles)))
 
     # 100 connections that each send half a request and wait hold no other request up.
     idle = []

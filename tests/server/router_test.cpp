@@ -16,6 +16,9 @@ class RecordingMedia : public MediaRoutes {
     Reply frame(const std::string& video, std::uint64_t n) override {
         return said("frame " + video + " " + std::to_string(n));
     }
+    Reply frames(const std::string& video, std::uint64_t from, std::uint64_t count) override {
+        return said("frames " + video + " " + std::to_string(from) + " " + std::to_string(count));
+    }
     Reply sound(const std::string& video, const SoundSpan& span) override {
         return said("sound " + video + " " + std::to_string(span.fromMicros) + " " +
                     std::to_string(span.toMicros));
@@ -76,6 +79,19 @@ const RouteCase kRouteCases[] = {
     {"a sign taken as part of a number", "GET", "/api/videos/0/frames/+1", "", kNotFound, ""},
     {"an exponent taken as a number", "GET", "/api/videos/0/frames/1e3", "", kNotFound, ""},
     {"an id past the listing handed on", "GET", "/api/videos/2/frames/0", "", kNotFound, ""},
+    {"a batch of another video than the id's", "GET", "/api/videos/1/frames?count=3&from=7", "",
+     kOk, "frames /card/B.avi 7 3"},
+    {"the largest batch refused", "GET", "/api/videos/0/frames?from=0&count=32", "", kOk,
+     "frames /card/DCIM/A.avi 0 32"},
+    {"a batch over the bound handed on", "GET", "/api/videos/0/frames?from=0&count=33", "",
+     kBadRequest, ""},
+    {"an empty batch handed on", "GET", "/api/videos/0/frames?from=0&count=0", "", kBadRequest, ""},
+    {"a batch from past 32 bits wrapped", "GET", "/api/videos/0/frames?from=4294967296&count=1", "",
+     kBadRequest, ""},
+    {"a batch without its start", "GET", "/api/videos/0/frames?count=2", "", kBadRequest, ""},
+    {"a batch's count given twice", "GET", "/api/videos/0/frames?from=0&count=1&count=2", "",
+     kBadRequest, ""},
+    {"a batch by POST", "POST", "/api/videos/0/frames?from=0&count=1", "{}", kMethodNotAllowed, ""},
     {"decimals of seconds misread", "GET", "/api/videos/0/sound?from=0.5&to=1.000025", "", kOk,
      "sound /card/DCIM/A.avi 500000 1000025"},
     {"the parameters' order mattering", "GET", "/api/videos/1/sound?to=2&from=0", "", kOk,
