@@ -98,7 +98,7 @@ bool compare(WorkFolder& work, const std::string& card, std::size_t files, std::
         return false;
     }
     std::vector<Side> again = {
-        {"second kovra-cli export OUT --from CARD (the gallery's page rewritten)",
+        {"second kovra-cli export OUT --from CARD (nothing to write)",
          sides[kExportWithGallery].command, report}};
     if (!runAlternating(
             again, kRounds, [&] { work.settle(); }, (work / "stderr.txt").string()))

@@ -180,12 +180,12 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
     });
     std::string failedName;
     OsError committed = run.batch.commit(failedName);
-    pageBuilt.wait();
     if (committed != OsError::None) {
+        pageBuilt.wait();
         outcome.failure = {GalleryFailureKind::Unwritable, failedName, committed};
         return outcome;
     }
-
+    // The record, and whether it changed, are made out while the page is.
     std::set<std::string> keep;
     for (const GalleryVideo& video : videos) {
         if (video.readError != OsError::None)
@@ -201,6 +201,8 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
             keep.insert(video.cover->name);
     }
     outcome.videos = videos.size();
+    bool recordChanged = record.text() != earlier.loadedText();
+    pageBuilt.wait();
 
     outcome.page = joinPath(request.dest, kPageName);
     // A page the same as the one there is not written again: an export that finds nothing new
@@ -213,9 +215,7 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
         return outcome;
     }
 
-    // Nothing new: only the page is written again.
-    OsError saved =
-        record.text() == earlier.loadedText() ? OsError::None : record.save(platform, folder);
+    OsError saved = recordChanged ? record.save(platform, folder) : OsError::None;
     if (saved != OsError::None)
         outcome.problems.push_back({GalleryProblemKind::RecordUnwritable,
                                     joinPath(folder, GalleryRecord::kFileName), saved});
