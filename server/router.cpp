@@ -47,6 +47,24 @@ std::optional<std::uint64_t> frameNumber(const std::string& text) {
     return n && *n <= kMostFrame ? n : std::nullopt;
 }
 
+// Where a query misses what a route takes.
+enum class QueryFault { None, Names, Value };
+
+// The two values a route takes from its query, each named once and each parsed; no other name.
+template <typename T, typename Parse>
+QueryFault twoValues(const Target& target, const char* firstName, const char* secondName,
+                     const Parse& parse, std::optional<T>& first, std::optional<T>& second) {
+    for (const auto& [key, value] : target.query) {
+        std::optional<T>* slot = key == firstName ? &first : key == secondName ? &second : nullptr;
+        if (!slot || *slot)
+            return QueryFault::Names;
+        *slot = parse(value);
+        if (!*slot)
+            return QueryFault::Value;
+    }
+    return first && second ? QueryFault::None : QueryFault::Names;
+}
+
 } // namespace
 
 Reply errorReply(unsigned status, const std::string& why) {
@@ -178,18 +196,11 @@ Reply Router::framesRoute(const std::string& id, const Target& target) {
     if (!video)
         return errorReply(kNotFound, "no video of that id in the listing");
     std::optional<std::uint64_t> from, count;
-    for (const auto& [key, value] : target.query) {
-        std::optional<std::uint64_t>* slot = key == "from"    ? &from
-                                             : key == "count" ? &count
-                                                              : nullptr;
-        if (!slot || *slot)
-            return errorReply(kBadRequest, "frames take from=N and count=K, each once");
-        *slot = frameNumber(value);
-        if (!*slot)
-            return errorReply(kBadRequest, "from and count are frame numbers, as 12");
-    }
-    if (!from || !count)
+    QueryFault fault = twoValues(target, "from", "count", frameNumber, from, count);
+    if (fault == QueryFault::Names)
         return errorReply(kBadRequest, "frames take from=N and count=K, each once");
+    if (fault == QueryFault::Value)
+        return errorReply(kBadRequest, "from and count are frame numbers, as 12");
     if (*count == 0 || *count > kMostBatchFrames)
         return errorReply(kBadRequest,
                           "a batch holds 1 to " + std::to_string(kMostBatchFrames) + " frames");
@@ -203,16 +214,14 @@ Reply Router::soundRoute(const std::string& id, const Target& target) {
     if (!video)
         return errorReply(kNotFound, "no video of that id in the listing");
     std::optional<std::int64_t> from, to;
-    for (const auto& [key, value] : target.query) {
-        std::optional<std::int64_t>* slot = key == "from" ? &from : key == "to" ? &to : nullptr;
-        if (!slot || *slot)
-            return errorReply(kBadRequest, "sound takes from=S and to=S, each once");
-        *slot = parseMicroseconds(value, kMostSecondDigits);
-        if (!*slot)
-            return errorReply(kBadRequest, "from and to are seconds, as 12 or 12.5");
-    }
-    if (!from || !to)
+    auto seconds = [](const std::string& text) {
+        return parseMicroseconds(text, kMostSecondDigits);
+    };
+    QueryFault fault = twoValues(target, "from", "to", seconds, from, to);
+    if (fault == QueryFault::Names)
         return errorReply(kBadRequest, "sound takes from=S and to=S, each once");
+    if (fault == QueryFault::Value)
+        return errorReply(kBadRequest, "from and to are seconds, as 12 or 12.5");
     if (*from >= *to || *to - *from > kLongestSoundMicros)
         return errorReply(kBadRequest, "from comes before to, and a span is at most 600 s");
     if (!media_)
