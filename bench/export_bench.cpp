@@ -97,9 +97,8 @@ bool compare(WorkFolder& work, const std::string& card, std::size_t files, std::
         std::fprintf(stderr, "export did not write every file as expected:\n%s", json.c_str());
         return false;
     }
-    std::vector<Side> again = {
-        {"second kovra-cli export OUT --from CARD (nothing to write)",
-         sides[kExportWithGallery].command, report}};
+    std::vector<Side> again = {{"second kovra-cli export OUT --from CARD (nothing to write)",
+                                sides[kExportWithGallery].command, report}};
     if (!runAlternating(
             again, kRounds, [&] { work.settle(); }, (work / "stderr.txt").string()))
         return false;
