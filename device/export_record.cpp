@@ -142,7 +142,7 @@ OsError ExportRecord::save(Platform& platform, const std::string& dest, Naming n
     // An export that finds every file as the record says changes nothing: on a USB stick the
     // flushes of a rewrite would cost more than the rest of it.
     std::string all = text();
-    if (!stored_.empty() && all == stored_)
+    if (all == stored_)
         return OsError::None;
     OsError error = writeWholeFile(platform, joinPath(dest, kFileName), all, naming);
     stored_ = error == OsError::None && naming == Naming::Durable ? std::move(all) : std::string();

@@ -112,7 +112,7 @@ class FileReplacement {
     OsError openError_ = OsError::None;
     OsError writeError_ = OsError::None;
     bool keepModified_ = false;
-    // Cut shorter and written again since: cut once more, to size_, before the flush.
+    // Cut shorter since it was opened: cut once more, to size_, before the flush.
     bool cutShorter_ = false;
     std::int64_t modified_ = 0;
     std::uint64_t size_ = 0, flushStarted_ = 0;

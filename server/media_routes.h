@@ -10,11 +10,11 @@
 
 namespace kovra::server {
 
-// A span of a video's sound, in microseconds from its start: 0 <= from < to, to - from at
-// most kLongestSoundMicros.
 // The most frames one batch answers: a couple of seconds of play, a few hundred KiB.
 constexpr std::uint64_t kMostBatchFrames = 32;
 
+// A span of a video's sound, in microseconds from its start: 0 <= from < to, to - from at
+// most kLongestSoundMicros.
 struct SoundSpan {
     std::int64_t fromMicros = 0;
     std::int64_t toMicros = 0;

@@ -92,12 +92,11 @@ Reply PlayerRoutes::frame(const std::string& video, std::uint64_t n) {
 }
 
 Reply PlayerRoutes::frames(const std::string& video, std::uint64_t from, std::uint64_t count) {
-    player::FrameAnswer first = player_.frame(video, from);
-    if (first.failure.refusal != player::Refusal::None)
-        return failureReply(first.failure);
+    player::FrameAnswer answer = player_.frame(video, from);
+    if (answer.failure.refusal != player::Refusal::None)
+        return failureReply(answer.failure);
     Reply reply{kOk, "application/octet-stream", {}, {}};
     std::string sizes, seconds;
-    player::FrameAnswer answer = std::move(first);
     for (std::uint64_t k = 0;;) {
         reply.body.append(answer.jpeg.begin(), answer.jpeg.end());
         char at[32];
