@@ -206,11 +206,16 @@ std::string GalleryRecord::text() const {
     for (const auto& entry : videos_)
         videos.push_back(videoJson(entry.second));
     json record = {{"kovraGallery", kRecordVersion}, {"videos", videos}};
+    // Kept beside the videos rather than in a new version: a build before it reads the record
+    // all the same, and draws its page as it always did.
+    if (page_)
+        record["page"] = {{"inputs", page_->inputs}, {"page", page_->page}};
     return record.dump(1) + "\n";
 }
 
 bool GalleryRecord::parse(const std::string& text) {
     videos_.clear();
+    page_.reset();
     try {
         json record = json::parse(text);
         int version = record.at("kovraGallery").get<int>();
@@ -220,15 +225,21 @@ bool GalleryRecord::parse(const std::string& text) {
             GalleryVideo v = videoOf(video, version);
             videos_[v.path] = v;
         }
+        auto page = record.find("page");
+        if (page != record.end())
+            page_ =
+                PageKey{page->at("inputs").get<std::string>(), page->at("page").get<std::string>()};
         return true;
     } catch (const std::exception&) {
         videos_.clear();
+        page_.reset();
         return false;
     }
 }
 
 void GalleryRecord::load(Platform& platform, const std::string& pictureFolder) {
     videos_.clear();
+    page_.reset();
     loaded_.clear();
     std::string path = joinPath(pictureFolder, kFileName), text;
     FileInfo info;
