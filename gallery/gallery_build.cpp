@@ -82,7 +82,9 @@ std::vector<GalleryVideo> videosOf(Run& run, const GalleryRequest& request,
         if (error != OsError::None) {
             videos[i].path = path;
             videos[i].readError = error;
-        } else if (stillShown(platform, run.folder, known, infos[i])) {
+        } else if (known &&
+                   ((request.shownAhead && request.shownAhead->foundShown(path, infos[i])) ||
+                    stillShown(platform, run.folder, known, infos[i]))) {
             videos[i] = *known;
             ++run.outcome.reused;
         } else {
