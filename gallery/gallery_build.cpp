@@ -221,6 +221,13 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
             keep.insert(video.cover->name);
     }
     outcome.videos = videos.size();
+    // Whether the record changed is made out while the page is, on the guess that the page
+    // is the one the record names: made out again only where it is not.
+    std::optional<bool> recordChanged;
+    if (earlier.page()) {
+        record.notePage(*earlier.page());
+        recordChanged = record.text() != earlier.loadedText();
+    }
     pageBuilt.wait();
 
     // A page the same as the one there is not written again: an export that finds nothing new
@@ -230,10 +237,12 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
         outcome.failure = {GalleryFailureKind::Unwritable, outcome.page, written};
         return outcome;
     }
-    record.notePage(page);
-    bool recordChanged = record.text() != earlier.loadedText();
+    if (!recordChanged || !(page == *earlier.page())) {
+        record.notePage(page);
+        recordChanged = record.text() != earlier.loadedText();
+    }
 
-    OsError saved = recordChanged ? record.save(platform, folder) : OsError::None;
+    OsError saved = *recordChanged ? record.save(platform, folder) : OsError::None;
     if (saved != OsError::None)
         outcome.problems.push_back({GalleryProblemKind::RecordUnwritable,
                                     joinPath(folder, GalleryRecord::kFileName), saved});
