@@ -31,7 +31,9 @@ std::size_t bytesOf(const VideoPictures& pictures) {
 } // namespace
 
 PicturesAhead::PicturesAhead(Platform& platform, const PictureSizes& sizes, ReadingTaker* taker)
-    : platform_(platform), sizes_(sizes), taker_(taker) {
+    : platform_(platform), sizes_(sizes), taker_(taker) {}
+
+void PicturesAhead::start() {
     // The machine's cores: one of them the copies', which mostly wait on the storage.
     unsigned threads = std::max(1u, std::min(std::thread::hardware_concurrency(), kMostThreads));
     try {
@@ -54,6 +56,11 @@ bool PicturesAhead::offer(const std::string& path) {
 bool PicturesAhead::offer(const std::string& path, const std::string& readFrom,
                           const FileInfo& becomes) {
     std::lock_guard<std::mutex> lock(mutex_);
+    // Started with the first video: an export that finds every video shown makes no thread.
+    if (!triedToStart_ && !stopping_) {
+        triedToStart_ = true;
+        start();
+    }
     if (!started_ || stopping_ || waiting_.size() >= kMostWaiting || heldBytes_ >= kMostHeldBytes)
         return false;
     waiting_.push_back({path, readFrom, becomes});

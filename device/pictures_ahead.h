@@ -61,6 +61,7 @@ class PicturesAhead {
     std::optional<VideoPictures> take(const std::string& path, const FileInfo& now);
 
   private:
+    void start(); // under mutex_
     void run();
     // With the lock held: waits for a video to read, an interrupt removing what taker_ holds.
     void waitForWork(std::unique_lock<std::mutex>& lock);
@@ -87,7 +88,9 @@ class PicturesAhead {
     std::size_t heldBytes_ = 0;        // the pictures' bytes in read_, under mutex_
     bool stopping_ = false;            // under mutex_
     std::size_t reading_ = 0;          // threads reading a video, under mutex_
-    bool started_ = false;
+    bool triedToStart_ = false;        // under mutex_
+    bool started_ = false;             // under mutex_
+    // Made by the first offer(), joined by stop(): both called by the one thread that owns this.
     std::vector<std::thread> threads_;
 };
 

@@ -39,10 +39,19 @@ void ExportPictures::finished(const std::string& path) {
         return;
     FileInfo info;
     // One it cannot look at is looked at again by the gallery, which says why.
-    if (platform_.info(path.c_str(), info) != OsError::None ||
-        stillShown(platform_, folder_, earlier_.find(path), info))
+    if (platform_.info(path.c_str(), info) != OsError::None)
         return;
+    if (stillShown(platform_, folder_, earlier_.find(path), info)) {
+        foundShown_[path] = info;
+        return;
+    }
     ahead_.offer(path);
+}
+
+bool ExportPictures::foundShown(const std::string& path, const FileInfo& now) const {
+    auto found = foundShown_.find(path);
+    return found != foundShown_.end() && found->second.size == now.size &&
+           found->second.modified == now.modified;
 }
 
 bool ExportPictures::took(const std::string& path, const FileInfo& info, VideoPictures& pictures) {

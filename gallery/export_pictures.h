@@ -40,6 +40,9 @@ class ExportPictures final : private ReadingTaker {
     void stop() { ahead_.stop(); }
     // The gallery's record as it was when this began, before anything was written for it.
     const GalleryRecord& earlier() const { return earlier_; }
+    // Whether finished() found the earlier gallery showing path as it was, the file then of
+    // now's size and time: the gallery need not look at its pictures a second time.
+    bool foundShown(const std::string& path, const FileInfo& now) const;
     // The readings whose pictures could not be written ahead (their folder not made).
     PicturesAhead& readings() { return ahead_; }
     // After stop(): the video at path as shown ahead, handed over once, its pictures moved into
@@ -57,7 +60,8 @@ class ExportPictures final : private ReadingTaker {
     Platform& platform_;
     std::string folder_;
     GalleryRecord earlier_;
-    std::set<std::string> offered_; // read from its copy before it was named
+    std::set<std::string> offered_;              // read from its copy before it was named
+    std::map<std::string, FileInfo> foundShown_; // by finished(), with the file's size and time
     // What the reading threads made.
     mutable std::mutex mutex_;
     struct Shown {

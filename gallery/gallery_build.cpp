@@ -13,12 +13,16 @@
 #include "gallery/gallery_record.h"
 #include "gallery/link_path.h"
 #include "gallery/page_content.h"
+#include "gallery/page_key.h"
 #include "gallery/picture_files.h"
 #include "platform/file.h"
 
 namespace kovra::gallery {
 
 namespace {
+
+// A page larger than this is no page of ours: drawn again, and so replaced.
+constexpr std::uint64_t kLargestPage = 64u << 20;
 
 // One run's state: where it writes, and what it has met so far.
 struct Run {
@@ -78,7 +82,9 @@ std::vector<GalleryVideo> videosOf(Run& run, const GalleryRequest& request,
         if (error != OsError::None) {
             videos[i].path = path;
             videos[i].readError = error;
-        } else if (stillShown(platform, run.folder, known, infos[i])) {
+        } else if (known &&
+                   ((request.shownAhead && request.shownAhead->foundShown(path, infos[i])) ||
+                    stillShown(platform, run.folder, known, infos[i]))) {
             videos[i] = *known;
             ++run.outcome.reused;
         } else {
@@ -165,8 +171,13 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
     Run run{platform, folder, PictureBatch(platform, folder), outcome};
     std::vector<GalleryVideo> videos = videosOf(run, request, earlier);
     // The page is put together while the pictures go to the storage and take their names: it
-    // needs only what the videos show, and reads nothing the pictures' flush writes.
-    std::string html;
+    // needs only what the videos show, and reads nothing the pictures' flush writes. It is not
+    // drawn again where the record says it was drawn from the same texts and index.html still
+    // holds what was written then.
+    outcome.page = joinPath(request.dest, kPageName);
+    std::string html, there;
+    PageKey page;
+    bool pageThere = false;
     JobBehind pageBuilt([&] {
         std::vector<PageVideo> pages;
         for (std::size_t i = 0; i < videos.size(); ++i) {
@@ -175,8 +186,18 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
                                       linkTo(pageFolder, absolute(platform, input.linked)),
                                       request.clockOffsetMillis));
         }
-        html = renderPage(pageCard(platform, request.title, request.recordsFolder, videos),
-                          std::move(pages));
+        PageCard card = pageCard(platform, request.title, request.recordsFolder, videos);
+        page.inputs = pageInputsDigest(card, pages);
+        bool read = readWholeFile(platform, outcome.page, kLargestPage, there);
+        if (read && earlier.page() && earlier.page()->inputs == page.inputs &&
+            earlier.page()->page == pageDigest(there)) {
+            page.page = earlier.page()->page;
+            pageThere = true;
+            return;
+        }
+        html = renderPage(card, std::move(pages));
+        page.page = pageDigest(html);
+        pageThere = read && there == html;
     });
     std::string failedName;
     OsError committed = run.batch.commit(failedName);
@@ -185,7 +206,6 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
         outcome.failure = {GalleryFailureKind::Unwritable, failedName, committed};
         return outcome;
     }
-    // The record, and whether it changed, are made out while the page is.
     std::set<std::string> keep;
     for (const GalleryVideo& video : videos) {
         if (video.readError != OsError::None)
@@ -201,21 +221,28 @@ GalleryOutcome buildGallery(Platform& platform, const GalleryRequest& request) {
             keep.insert(video.cover->name);
     }
     outcome.videos = videos.size();
-    bool recordChanged = record.text() != earlier.loadedText();
+    // Whether the record changed is made out while the page is, on the guess that the page
+    // is the one the record names: made out again only where it is not.
+    std::optional<bool> recordChanged;
+    if (earlier.page()) {
+        record.notePage(*earlier.page());
+        recordChanged = record.text() != earlier.loadedText();
+    }
     pageBuilt.wait();
 
-    outcome.page = joinPath(request.dest, kPageName);
     // A page the same as the one there is not written again: an export that finds nothing new
     // then flushes nothing.
-    std::string there;
-    bool same = readWholeFile(platform, outcome.page, html.size(), there) && there == html;
-    OsError written = same ? OsError::None : writeWholeFile(platform, outcome.page, html);
+    OsError written = pageThere ? OsError::None : writeWholeFile(platform, outcome.page, html);
     if (written != OsError::None) {
         outcome.failure = {GalleryFailureKind::Unwritable, outcome.page, written};
         return outcome;
     }
+    if (!recordChanged || !(page == *earlier.page())) {
+        record.notePage(page);
+        recordChanged = record.text() != earlier.loadedText();
+    }
 
-    OsError saved = recordChanged ? record.save(platform, folder) : OsError::None;
+    OsError saved = *recordChanged ? record.save(platform, folder) : OsError::None;
     if (saved != OsError::None)
         outcome.problems.push_back({GalleryProblemKind::RecordUnwritable,
                                     joinPath(folder, GalleryRecord::kFileName), saved});

@@ -95,10 +95,12 @@ NoPicture refusalOf(const json& value) {
 json pictureJson(const std::optional<PictureFile>& picture, NoPicture refused) {
     if (!picture)
         return refusalName(refused);
-    return {{"name", picture->name},
-            {"width", picture->width},
-            {"height", picture->height},
-            {"bytes", picture->bytes}};
+    json j(json::value_t::object);
+    j["name"] = picture->name;
+    j["width"] = picture->width;
+    j["height"] = picture->height;
+    j["bytes"] = picture->bytes;
+    return j;
 }
 
 std::optional<PictureFile> pictureOf(const json& value) {
@@ -118,11 +120,13 @@ avi::VideoState stateOf(const json& value) {
 }
 
 json findingJson(const avi::Finding& f) {
-    return {{"kind", words::findingKindName(f.kind)},
-            {"stream", f.stream},
-            {"stated", f.stated},
-            {"found", f.found},
-            {"fixed", f.fixed}};
+    json j(json::value_t::object);
+    j["kind"] = words::findingKindName(f.kind);
+    j["stream"] = f.stream;
+    j["stated"] = f.stated;
+    j["found"] = f.found;
+    j["fixed"] = f.fixed;
+    return j;
 }
 
 avi::Finding findingOf(const json& j) {
@@ -137,26 +141,35 @@ avi::Finding findingOf(const json& j) {
     return f;
 }
 
+// Each member set in place: a brace list of pairs makes every pair a list first and copies it,
+// which cost the most of a record's text.
 json videoJson(const GalleryVideo& v) {
-    json strip = json::array();
+    json j(json::value_t::object);
+    j["path"] = hexOf(v.path);
+    j["size"] = v.size;
+    j["modified"] = v.modified;
+    j["state"] = avi::stateName(v.state);
+    json& findings = j["findings"] = json::array();
+    for (const avi::Finding& finding : v.findings)
+        findings.push_back(findingJson(finding));
+    j["frames"] = v.frames;
+    j["width"] = v.width;
+    j["height"] = v.height;
+    j["fps"] = v.fps;
+    j["duration"] = v.durationSeconds;
+    json& time = j["time"] = nullptr;
+    if (v.time) {
+        time = json(json::value_t::object);
+        time["start"] = v.time->start;
+        time["end"] = v.time->end;
+        time["idit"] = v.time->source == clips::TimeSource::Idit;
+    }
+    j["cover"] = pictureJson(v.cover, v.coverRefused);
+    json& strip = j["strip"] = json::array();
     for (std::size_t i = 0; i < v.strip.size(); ++i)
         strip.push_back(pictureJson(v.strip[i], i < v.stripRefused.size() ? v.stripRefused[i]
                                                                           : NoPicture::None));
-    json time = nullptr;
-    if (v.time)
-        time = {{"start", v.time->start},
-                {"end", v.time->end},
-                {"idit", v.time->source == clips::TimeSource::Idit}};
-    json findings = json::array();
-    for (const avi::Finding& finding : v.findings)
-        findings.push_back(findingJson(finding));
-    return {{"path", hexOf(v.path)},  {"size", v.size},
-            {"modified", v.modified}, {"state", avi::stateName(v.state)},
-            {"findings", findings},   {"frames", v.frames},
-            {"width", v.width},       {"height", v.height},
-            {"fps", v.fps},           {"duration", v.durationSeconds},
-            {"time", time},           {"cover", pictureJson(v.cover, v.coverRefused)},
-            {"strip", strip}};
+    return j;
 }
 
 GalleryVideo videoOf(const json& j, int version) {
@@ -202,15 +215,21 @@ const GalleryVideo* GalleryRecord::find(const std::string& path) const {
 }
 
 std::string GalleryRecord::text() const {
-    json videos = json::array();
+    json record(json::value_t::object);
+    record["kovraGallery"] = kRecordVersion;
+    json& videos = record["videos"] = json::array();
     for (const auto& entry : videos_)
         videos.push_back(videoJson(entry.second));
-    json record = {{"kovraGallery", kRecordVersion}, {"videos", videos}};
+    // Kept beside the videos rather than in a new version: a build before it reads the record
+    // all the same, and draws its page as it always did.
+    if (page_)
+        record["page"] = {{"inputs", page_->inputs}, {"page", page_->page}};
     return record.dump(1) + "\n";
 }
 
 bool GalleryRecord::parse(const std::string& text) {
     videos_.clear();
+    page_.reset();
     try {
         json record = json::parse(text);
         int version = record.at("kovraGallery").get<int>();
@@ -220,15 +239,21 @@ bool GalleryRecord::parse(const std::string& text) {
             GalleryVideo v = videoOf(video, version);
             videos_[v.path] = v;
         }
+        auto page = record.find("page");
+        if (page != record.end())
+            page_ =
+                PageKey{page->at("inputs").get<std::string>(), page->at("page").get<std::string>()};
         return true;
     } catch (const std::exception&) {
         videos_.clear();
+        page_.reset();
         return false;
     }
 }
 
 void GalleryRecord::load(Platform& platform, const std::string& pictureFolder) {
     videos_.clear();
+    page_.reset();
     loaded_.clear();
     std::string path = joinPath(pictureFolder, kFileName), text;
     FileInfo info;

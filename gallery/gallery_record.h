@@ -4,10 +4,12 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 
 #include "gallery/gallery_video.h"
+#include "gallery/page_key.h"
 #include "platform/platform.h"
 
 namespace kovra::gallery {
@@ -24,6 +26,9 @@ class GalleryRecord {
     // The entry for a video read from path, or null.
     const GalleryVideo* find(const std::string& path) const;
     void note(const GalleryVideo& video) { videos_[video.path] = video; }
+    // The page written beside this record; none where it is not known, which has it drawn again.
+    const std::optional<PageKey>& page() const { return page_; }
+    void notePage(const PageKey& key) { page_ = key; }
     // Every picture the record names: what the gallery wrote, and all it may remove.
     std::set<std::string> pictureNames() const;
 
@@ -35,6 +40,7 @@ class GalleryRecord {
 
   private:
     std::map<std::string, GalleryVideo> videos_;
+    std::optional<PageKey> page_;
     std::string loaded_;
 };
 

@@ -99,8 +99,9 @@ TEST(PicturesAhead, HandsBackWhatTheGalleryWouldRead) {
     }
 }
 
-// Guards against a second export reading again every video the gallery already shows, and
-// against one it does not show being left out.
+// Guards against a second export reading again every video the gallery already shows (or the
+// gallery looking at its pictures a second time), against one it does not show being left out,
+// and against a video changed since the export looked taken as still shown.
 TEST(ExportPictures, ReadsOnlyWhatTheEarlierGalleryDoesNotShow) {
     test::ScratchDir dir;
     std::string shown = dir.file("shown.avi"), fresh = dir.file("fresh.avi");
@@ -127,8 +128,13 @@ TEST(ExportPictures, ReadsOnlyWhatTheEarlierGalleryDoesNotShow) {
     pictures.stop();
     gallery::PictureBatch batch(platform, folder);
     EXPECT_FALSE(pictures.take(shown, info, batch));
+    EXPECT_TRUE(pictures.foundShown(shown, info));
+    FileInfo grown = info;
+    ++grown.size;
+    EXPECT_FALSE(pictures.foundShown(shown, grown));
     ASSERT_EQ(platform.info(fresh.c_str(), info), OsError::None);
     EXPECT_TRUE(pictures.take(fresh, info, batch));
+    EXPECT_FALSE(pictures.foundShown(fresh, info));
 }
 
 // A copy waiting for its name is read from its temporary file only where a file being read

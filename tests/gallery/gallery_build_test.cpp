@@ -114,15 +114,33 @@ TEST(GalleryBuild, FailuresNameTheirFileAndLeaveNothing) {
 
 // Guards against a gallery of the same videos written again, and flushed, where nothing
 // changed (on a USB stick the flushes cost more than the rest), and against a page not written
-// again where it did.
+// again where it did: where what it shows changed with the videos unchanged, or where the page
+// is no longer what was written, which its record alone does not tell.
 TEST(GalleryBuild, WritesOnlyWhatChanged) {
+    using Change = void (*)(const Card&, GalleryRequest&);
     struct Case {
         const char* change;
         std::size_t videos; // shown the second time
+        Change before;      // between the two
         bool written;
     } cases[] = {
-        {"nothing", 2, true},
-        {"one video fewer", 1, false},
+        {"nothing", 2, [](const Card&, GalleryRequest&) {}, true},
+        {"one video fewer", 1, [](const Card&, GalleryRequest&) {}, false},
+        {"the card shown under another title", 2,
+         [](const Card&, GalleryRequest& request) { request.title += "-2"; }, false},
+        {"the page edited by hand, its size kept", 2,
+         [](const Card& card, GalleryRequest&) {
+             std::string page = joinPath(card.dest, kPageName);
+             std::vector<unsigned char> bytes = test::readAll(page);
+             bytes[bytes.size() / 2] ^= 1;
+             test::writeAll(page, bytes);
+         },
+         false},
+        {"the page removed", 2,
+         [](const Card& card, GalleryRequest&) {
+             std::filesystem::remove(joinPath(card.dest, kPageName));
+         },
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.change);
@@ -130,7 +148,9 @@ TEST(GalleryBuild, WritesOnlyWhatChanged) {
         ASSERT_TRUE(buildGallery(card.platform, card.request()).written());
         for (const char* file : {kPageName, GalleryRecord::kFileName, ".jpg"})
             card.platform.failWrites(file, 0);
-        GalleryOutcome again = buildGallery(card.platform, card.request(c.videos));
+        GalleryRequest request = card.request(c.videos);
+        c.before(card, request);
+        GalleryOutcome again = buildGallery(card.platform, request);
         EXPECT_EQ(again.written(), c.written);
         EXPECT_EQ(again.problems.size(), 0u);
     }
