@@ -244,8 +244,7 @@ void runClip(Context& context, const ClipOptions& options) {
                 throw Failure(kUsage, "clip: the end comes before the start");
             OutputPlatform writing(platform, options.out, options.force);
             say(context, options.out,
-                clips::clipPart(writing.get(), options.videos.front(), span, options.out),
-                offset);
+                clips::clipPart(writing.get(), options.videos.front(), span, options.out), offset);
             return;
         }
     }
@@ -264,8 +263,8 @@ void runClip(Context& context, const ClipOptions& options) {
     clips::RangeCandidates found = candidates(context, options);
     checkOut(context, options.out, found.paths, options.force, sourceFolder(context, options));
     OutputPlatform writing(platform, options.out, options.force);
-    say(context, options.out, clips::clipRange(writing.get(), found, from, to, options.out),
-        offset, from, to);
+    say(context, options.out, clips::clipRange(writing.get(), found, from, to, options.out), offset,
+        from, to);
 }
 
 void runJoin(Context& context, const ClipOptions& options) {

@@ -53,7 +53,8 @@ class OutputPlatform {
   public:
     OutputPlatform(Platform& platform, const std::string& out, bool force) : platform_(platform) {
         if (!force)
-            onlyNew_.emplace(platform, [out](unsigned) { return out; }, 1);
+            onlyNew_.emplace(
+                platform, [out](unsigned) { return out; }, 1);
     }
     Platform& get() { return onlyNew_ ? *onlyNew_ : platform_; }
 
