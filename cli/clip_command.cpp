@@ -242,8 +242,9 @@ void runClip(Context& context, const ClipOptions& options) {
             span.toMs = around ? *at + after : *until;
             if (span.toMs <= span.fromMs)
                 throw Failure(kUsage, "clip: the end comes before the start");
+            OutputPlatform writing(platform, options.out, options.force);
             say(context, options.out,
-                clips::clipPart(platform, options.videos.front(), span, options.out), offset);
+                clips::clipPart(writing.get(), options.videos.front(), span, options.out), offset);
             return;
         }
     }
@@ -261,13 +262,15 @@ void runClip(Context& context, const ClipOptions& options) {
 
     clips::RangeCandidates found = candidates(context, options);
     checkOut(context, options.out, found.paths, options.force, sourceFolder(context, options));
-    say(context, options.out, clips::clipRange(platform, found, from, to, options.out), offset,
+    OutputPlatform writing(platform, options.out, options.force);
+    say(context, options.out, clips::clipRange(writing.get(), found, from, to, options.out), offset,
         from, to);
 }
 
 void runJoin(Context& context, const ClipOptions& options) {
     checkOut(context, options.out, options.videos, options.force, sourceFolder(context, options));
-    say(context, options.out, clips::joinVideos(context.platform, options.videos, options.out),
+    OutputPlatform writing(context.platform, options.out, options.force);
+    say(context, options.out, clips::joinVideos(writing.get(), options.videos, options.out),
         clockOffsetMillis(options.clockOffset));
 }
 

@@ -8,6 +8,7 @@
 
 #include "cli/card_root.h"
 #include "cli/output.h"
+#include "device/free_name_platform.h"
 #include "platform/platform.h"
 
 namespace kovra::cli {
@@ -43,6 +44,24 @@ inline CLI::Validator nonEmptyPath() {
 // existing file only when forced where fileNeedsForce. A refusal is a usage error.
 void requireReplaceable(Platform& platform, const std::string& path, bool force,
                         bool fileNeedsForce);
+
+// The platform a command's output is written through. Without --force, OUT held nothing when
+// requireReplaceable() looked, and the finished file takes the name only if it still holds
+// nothing: a file made there while the output was written is kept, and the write fails with
+// "already exists".
+class OutputPlatform {
+  public:
+    OutputPlatform(Platform& platform, const std::string& out, bool force) : platform_(platform) {
+        if (!force)
+            onlyNew_.emplace(
+                platform, [out](unsigned) { return out; }, 1);
+    }
+    Platform& get() { return onlyNew_ ? *onlyNew_ : platform_; }
+
+  private:
+    Platform& platform_;
+    std::optional<FreeNamePlatform> onlyNew_;
+};
 
 // Whether two paths reach one file (links and other spellings resolved).
 bool sameFile(Platform& platform, const std::string& a, const std::string& b);

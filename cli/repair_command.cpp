@@ -58,7 +58,8 @@ void addRepairCommand(CLI::App& app, Context& context) {
             throw Failure(kUsage, out + ": the repair goes to a new file, not over IN");
         requireReplaceable(platform, out, options->force, true);
 
-        VideoCopy copy = writePlayable(platform, in, out, source.modified);
+        OutputPlatform writing(platform, out, options->force);
+        VideoCopy copy = writePlayable(writing.get(), in, out, source.modified);
         if (copy.error != OsError::None)
             throw fileFailure(copy.errorPath,
                               (copy.error.side() == OsError::Side::Source ? "cannot be read: "

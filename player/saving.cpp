@@ -5,9 +5,9 @@
 
 #include "device/file_paths.h"
 #include "device/file_replacement.h"
+#include "device/free_name_platform.h"
 #include "platform/names.h"
 #include "player/failures.h"
-#include "player/free_name_platform.h"
 #include "words/clip_json.h"
 #include "words/finding_words.h"
 #include "words/shown_names.h"

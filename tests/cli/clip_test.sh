@@ -185,4 +185,29 @@ check "an ended writer's temporary file removed, a running one's kept" is \
   "$rc|$(cd "$work/out" && ls -A)" "0|j.avi
 j.avi.$$.kovra-tmp"
 
+
+# A file made at OUT while a repair without --force writes is kept, and the repair fails naming
+# it, where the finished repair once replaced it. The run is held once its temporary file shows,
+# after the check found OUT free: its source ends in 256 MiB of zeros, which the repair scans.
+slow=$work/slow.avi
+cp "$card/MOV0001.avi" "$slow"
+truncate -s 256M "$slow"
+taken=$work/taken.avi
+"$program" repair "$slow" "$taken" >"$work/stdout" 2>"$work/stderr" </dev/null &
+writer=$!
+for _ in $(seq 1000); do
+  compgen -G "$taken.*.kovra-tmp" >/dev/null && break
+  sleep 0.01
+done
+kill -STOP "$writer"
+printf 'mine' >"$taken"
+kill -CONT "$writer"
+wait "$writer"
+rc=$? err=$(cat "$work/stderr")
+check "OUT made while the repair wrote is kept, no temporary file left" is \
+  "$rc|$(cat "$taken")|$(compgen -G "$taken.*" | wc -l)" "1|mine|0"
+check "OUT made while the repair wrote is named" has "$err" \
+  "taken.avi: cannot be written: already exists"
+rm -f "$slow"
+
 finish

@@ -1,7 +1,9 @@
-// The platform a saved clip is written through. The clip job knows one name to write, which it
-// replaces; here its move onto that name becomes a move to the first name of the save folder
-// that nothing holds, never over a file that is there, so that a name is taken only by the
-// whole clip and a program killed while writing leaves none taken.
+// A platform to write a new file through with a writer that knows one name, which it replaces:
+// here its move onto that name becomes a move to the first name of a list that nothing holds,
+// never over a file that is there, so that a name is taken only by the whole file and a program
+// killed while writing leaves none taken. The player saves clips into its folder this way; the
+// command line writes an OUT that may not replace a file this way, with the one name given, so
+// that a file made there while the clip was written is kept and the clip fails.
 #pragma once
 
 #include <string>
@@ -9,7 +11,7 @@
 #include "device/file_replacement.h"
 #include "platform/forwarding_platform.h"
 
-namespace kovra::player {
+namespace kovra {
 
 class FreeNamePlatform final : public ForwardingPlatform {
   public:
@@ -48,4 +50,4 @@ class FreeNamePlatform final : public ForwardingPlatform {
     std::string named_;
 };
 
-} // namespace kovra::player
+} // namespace kovra
