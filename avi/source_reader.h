@@ -5,8 +5,10 @@
 // looks that keep landing just past what was read (small chunks, a resync's scan, a header's
 // lists) read twice as far each time, up to a large window. A walk then costs about one call
 // a chunk that is larger than a page, and copies about a page a call, not every byte the walk
-// hops over. Where reads cost no more than their bytes (memory), a look reads just what it
-// looks at.
+// hops over. A caller that knows where its next looks fall (the index check) says how far a
+// read should go instead, and the read copies those looks and the short gaps between them, not
+// a page. Where reads cost no more than their bytes (memory), a look reads just what it looks
+// at.
 #pragma once
 
 #include <cstddef>
