@@ -74,7 +74,7 @@ void readStreamFormat(SourceReader& reader, const ChunkAt& strf, StreamHeader& s
 
 bool readStrl(SourceReader& reader, std::uint64_t from, std::uint64_t to, AviHeader& header) {
     StreamHeader stream;
-    bool haveStrh = false, haveStrf = false;
+    bool haveStrh = false, haveStrf = false, formatRead = false;
     ChunkAt strf, chunk;
     for (std::uint64_t pos = from; headerAt(reader, pos, to, chunk); pos = chunk.next) {
         if (chunk.end > to)
@@ -97,6 +97,12 @@ bool readStrl(SourceReader& reader, std::uint64_t from, std::uint64_t to, AviHea
         } else if (chunk.id == kStrf && !haveStrf) {
             haveStrf = true;
             strf = chunk;
+            // Read while its bytes are at hand, where the stream's type already says what they
+            // are: the chunks after it (vprp, JUNK) may take the reader a window further.
+            if (haveStrh) {
+                readStreamFormat(reader, strf, stream);
+                formatRead = true;
+            }
         } else if (chunk.id == kIndx) {
             header.openDmlHeaders.push_back(pos);
         } else if (chunk.id != kJunk && chunk.id != kStrh && chunk.id != kStrf) {
@@ -109,7 +115,8 @@ bool readStrl(SourceReader& reader, std::uint64_t from, std::uint64_t to, AviHea
         stream.hasFormat = true;
         stream.formatPayload = strf.payload;
         stream.formatSize = strf.size;
-        readStreamFormat(reader, strf, stream);
+        if (!formatRead)
+            readStreamFormat(reader, strf, stream);
     }
     header.streams.push_back(stream);
     return true;

@@ -8,7 +8,7 @@ namespace kovra::avi {
 namespace {
 
 constexpr std::uint8_t kMarker = 0xFF, kSoi = 0xD8, kEoi = 0xD9;
-constexpr std::size_t kMarkerSize = 2;
+constexpr std::size_t kMarkerSize = kJpegStartSize;
 // How far before a frame's end its EOI may sit: room for a writer's padding after it.
 constexpr std::size_t kEoiSearch = 1024;
 

@@ -1,6 +1,7 @@
 // What the codec tells about a video frame without decoding it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "avi/riff.h"
@@ -12,6 +13,9 @@ namespace kovra::avi {
 bool isJpegCodec(FourCC code);
 // Codecs whose every frame is a key frame.
 bool isIntraOnlyCodec(FourCC code);
+
+// The bytes of a frame's data that jpegFrameStarts() looks at: its SOI marker.
+constexpr std::size_t kJpegStartSize = 2;
 
 // A JPEG frame starts with SOI, and an EOI survives near its end unless a power cut's zeros
 // began inside it and took the EOI with them.

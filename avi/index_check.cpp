@@ -29,51 +29,107 @@ class EntryStream {
   public:
     EntryStream(SourceReader& reader, const IndexLocation& index)
         : reader_(reader), first_(index.offset + kChunkHeaderSize), count_(index.entries),
-          block_(kEntriesPerRead * kIndexEntrySize) {}
+          block_(std::min<std::uint64_t>(kEntriesPerRead, count_) * kIndexEntrySize) {}
 
     std::uint64_t count() const { return count_; }
     bool next(Entry& entry) {
         if (done_ == count_)
             return false;
-        if (inBlock_ == blockEntries_) {
+        if (!inBlock(done_)) {
             blockEntries_ =
                 static_cast<std::size_t>(std::min<std::uint64_t>(kEntriesPerRead, count_ - done_));
             if (!reader_.copy(first_ + done_ * kIndexEntrySize, block_.data(),
-                              blockEntries_ * kIndexEntrySize))
+                              blockEntries_ * kIndexEntrySize)) {
+                blockEntries_ = 0;
                 return false;
-            inBlock_ = 0;
+            }
+            blockFirst_ = done_;
         }
-        entry = entryAt(block_.data() + inBlock_ * kIndexEntrySize);
-        ++inBlock_;
+        entry = entryAt(block_.data() + (done_ - blockFirst_) * kIndexEntrySize);
         ++done_;
         return true;
     }
+    // The entry ahead entries after the one next() gave last, where it is in the block at hand:
+    // planning reads looks no further, and so costs no read of its own.
+    bool peek(std::uint64_t ahead, Entry& entry) const {
+        if (ahead >= count_ - done_ || !inBlock(done_ + ahead))
+            return false;
+        entry = entryAt(block_.data() + (done_ + ahead - blockFirst_) * kIndexEntrySize);
+        return true;
+    }
+    // Back to the first entry, keeping its block where that is the one at hand.
+    void rewind() { done_ = 0; }
 
   private:
+    bool inBlock(std::uint64_t i) const {
+        return i >= blockFirst_ && i - blockFirst_ < blockEntries_;
+    }
+
     SourceReader& reader_;
-    std::uint64_t first_, count_, done_ = 0;
+    std::uint64_t first_, count_, done_ = 0, blockFirst_ = 0;
     std::vector<std::uint8_t> block_;
-    std::size_t inBlock_ = 0, blockEntries_ = 0;
+    std::size_t blockEntries_ = 0;
 };
 
-bool headerMatches(SourceReader& reader, std::uint64_t pos, const Entry& entry) {
-    const std::uint8_t* h = reader.view(pos, kChunkHeaderSize);
+// A read from the system costs its call far more than the bytes it copies, up to a few pages:
+// a look that begins this close after the end of the one before is read with it, a farther
+// one on its own.
+constexpr std::uint64_t kReadThroughGap = 8 * 1024;
+
+// Where the bytes the check looks at in an entry's chunk end: its header, and a frame's start
+// marker.
+std::uint64_t lookEnd(std::uint64_t pos, const Entry& entry, const StreamContext& context) {
+    unsigned stream;
+    DataKind kind;
+    bool frame = context.jpegFrames && entry.size >= 2 * kJpegStartSize &&
+                 parseDataId(entry.id, context.streamCount, stream, kind) &&
+                 stream == context.videoStream;
+    return pos + kChunkHeaderSize + (frame ? kJpegStartSize : 0);
+}
+
+// How far the read that brings the look at pos goes: on through the looks at the entries after
+// it while each, in file order, begins within kReadThroughGap of the end of the one before and
+// ends within a window of pos. No further: the bytes a look skips are not copied.
+std::uint64_t plannedReach(const EntryStream& entries, std::uint64_t base, std::uint64_t pos,
+                           const Entry& entry, const StreamContext& context) {
+    std::uint64_t through = lookEnd(pos, entry, context);
+    Entry after;
+    for (std::uint64_t ahead = 0; entries.peek(ahead, after); ++ahead) {
+        std::uint64_t start = base + after.offset, end = lookEnd(start, after, context);
+        if (start < through || start - through > kReadThroughGap ||
+            end - pos > SourceReader::kWindow)
+            break;
+        through = end;
+    }
+    return through;
+}
+
+// Whether the chunk header at pos is the one entry (the one entries gave last) lists.
+bool headerMatches(SourceReader& reader, const EntryStream& entries, std::uint64_t base,
+                   const Entry& entry, const StreamContext& context) {
+    std::uint64_t pos = base + entry.offset;
+    std::uint64_t through = reader.holds(pos, kChunkHeaderSize)
+                                ? pos
+                                : plannedReach(entries, base, pos, entry, context);
+    const std::uint8_t* h = reader.view(pos, kChunkHeaderSize, through);
     return h && le32(h) == entry.id && le32(h + kFourccSize) == entry.size;
 }
 
 // Some writers count entry offsets from the movi fourcc, some from the file's start: the
 // first entries whose chunk header is where one of the two says tell which.
-bool findBase(SourceReader& reader, const IndexLocation& index, std::uint64_t moviFourcc,
-              std::uint64_t& base) {
-    EntryStream entries(reader, index);
+bool findBase(SourceReader& reader, EntryStream& entries, const StreamContext& context,
+              std::uint64_t moviFourcc, std::uint64_t& base) {
     Entry entry;
-    for (std::uint64_t i = 0; i < kBaseProbes && entries.next(entry); ++i)
+    bool found = false;
+    for (std::uint64_t i = 0; i < kBaseProbes && !found && entries.next(entry); ++i)
         for (std::uint64_t candidate : {moviFourcc, std::uint64_t{0}})
-            if (headerMatches(reader, candidate + entry.offset, entry)) {
+            if (headerMatches(reader, entries, candidate, entry, context)) {
                 base = candidate;
-                return true;
+                found = true;
+                break;
             }
-    return false;
+    entries.rewind();
+    return found;
 }
 
 // Whether a data chunk of a known stream that fits in movi starts at pos.
@@ -106,8 +162,11 @@ IndexLocation locateIndex(SourceReader& reader, std::uint64_t pos) {
 bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexLocation& index,
                 std::uint64_t moviFourcc, std::uint64_t moviEnd, IndexedChunks& listed,
                 ChunkList* chunks, IndexCheck depth) {
+    if (!index.present || index.entries == 0)
+        return false;
     std::uint64_t base;
-    if (!index.present || index.entries == 0 || !findBase(reader, index, moviFourcc, base))
+    EntryStream entries(reader, index);
+    if (!findBase(reader, entries, context, moviFourcc, base))
         return false;
 
     IndexedChunks found(context.streamCount);
@@ -129,7 +188,6 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
                dataChunkAt(reader, context, paddedEnd, moviEnd) ||
                jpegFrameEnds(reader, framePayload, frameSize);
     };
-    EntryStream entries(reader, index);
     Entry entry;
     for (std::uint64_t i = 0; i < entries.count(); ++i) {
         if (!entries.next(entry))
@@ -141,7 +199,7 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
         std::uint64_t pos = base + entry.offset;
         std::uint64_t end = pos + kChunkHeaderSize + entry.size;
         if (pos < previousEnd || end > moviEnd ||
-            (readChunks && !headerMatches(reader, pos, entry)))
+            (readChunks && !headerMatches(reader, entries, base, entry, context)))
             return fail();
         if (frameListed && !frameWhole(pos == previousEnd || pos == paddedEnd))
             return fail();
@@ -175,10 +233,10 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
 void takeIndexFlags(SourceReader& reader, const IndexLocation& index, std::uint64_t moviFourcc,
                     ChunkList& chunks) {
     std::uint64_t base;
-    if (!findBase(reader, index, moviFourcc, base))
+    EntryStream entries(reader, index);
+    if (!findBase(reader, entries, StreamContext{}, moviFourcc, base))
         return;
     // The chunks are in file order; an entry out of order or pointing nowhere costs only itself.
-    EntryStream entries(reader, index);
     for (Entry entry; entries.next(entry);) {
         std::uint64_t pos = base + entry.offset;
         std::size_t low = 0, high = chunks.size();

@@ -37,7 +37,22 @@ const std::uint8_t* SourceReader::view(std::uint64_t offset, std::size_t n) {
         return nullptr;
     if (holds(offset, n))
         return buffer_.get() + (offset - bufferStart_);
-    std::size_t wanted = std::max(n, capacity_ == kWindow ? nextReach(offset) : lookAhead_);
+    return fill(offset, n, capacity_ == kWindow ? nextReach(offset) : lookAhead_);
+}
+
+const std::uint8_t* SourceReader::view(std::uint64_t offset, std::size_t n, std::uint64_t through) {
+    if (n > kMostViewed || !fits(offset, n))
+        return nullptr;
+    if (holds(offset, n))
+        return buffer_.get() + (offset - bufferStart_);
+    if (capacity_ != kWindow)
+        return fill(offset, n, lookAhead_);
+    std::uint64_t planned = through > offset ? through - offset : 0;
+    return fill(offset, n, static_cast<std::size_t>(std::min<std::uint64_t>(planned, kWindow)));
+}
+
+const std::uint8_t* SourceReader::fill(std::uint64_t offset, std::size_t n, std::size_t wanted) {
+    wanted = std::max(n, wanted);
     std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, size_ - offset));
     bufferLength_ = 0;
     // A bad sector ahead must not hide the bytes asked for: retry with just those.

@@ -5,8 +5,10 @@
 // looks that keep landing just past what was read (small chunks, a resync's scan, a header's
 // lists) read twice as far each time, up to a large window. A walk then costs about one call
 // a chunk that is larger than a page, and copies about a page a call, not every byte the walk
-// hops over. Where reads cost no more than their bytes (memory), a look reads just what it
-// looks at.
+// hops over. A caller that knows where its next looks fall (the index check) says how far a
+// read should go instead, and the read copies those looks and the short gaps between them, not
+// a page. Where reads cost no more than their bytes (memory), a look reads just what it looks
+// at.
 #pragma once
 
 #include <cstddef>
@@ -43,6 +45,16 @@ class SourceReader {
     // n (at most kMostViewed) bytes at offset, valid until the next view(); null when they are
     // not all in the source or cannot be read.
     const std::uint8_t* view(std::uint64_t offset, std::size_t n);
+    // The same, for a caller that knows where its next looks fall (an index lists every chunk):
+    // a read from the system goes from offset up to through, and no further, where the guess
+    // from the looks so far would copy a page that the looks after it skip. Only a cost: at
+    // least n and at most a window are read, whatever through says.
+    const std::uint8_t* view(std::uint64_t offset, std::size_t n, std::uint64_t through);
+    // Whether a view() of these bytes needs no read.
+    bool holds(std::uint64_t offset, std::size_t n) const {
+        return offset >= bufferStart_ && offset - bufferStart_ <= bufferLength_ &&
+               n <= bufferLength_ - (offset - bufferStart_);
+    }
     // Copies n bytes at offset, leaving what view() gave in place.
     bool copy(std::uint64_t offset, void* out, std::size_t n);
     // Whether offset + n lies inside the source, without overflow.
@@ -55,10 +67,8 @@ class SourceReader {
     std::uint64_t failedAt() const { return failedAt_; }
 
   private:
-    bool holds(std::uint64_t offset, std::size_t n) const {
-        return offset >= bufferStart_ && offset - bufferStart_ <= bufferLength_ &&
-               n <= bufferLength_ - (offset - bufferStart_);
-    }
+    // Reads wanted bytes (n at least) at offset into the window, where holds() said no.
+    const std::uint8_t* fill(std::uint64_t offset, std::size_t n, std::size_t wanted);
     // How far a read from the system at offset goes, where reads are calls.
     std::size_t nextReach(std::uint64_t offset);
     void noteFailure(std::uint64_t offset);

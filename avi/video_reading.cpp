@@ -62,13 +62,15 @@ class VideoReader {
 };
 
 // A LIST rec there belongs to movi still: a stale size may end just before one.
+// Looked at through the window, not copied past it: the index the fourcc mostly names is read
+// next, from the same read.
 bool VideoReader::topLevelIdAt(std::uint64_t pos) {
-    std::uint8_t h[kListHeaderSize];
-    if (!reader_.copy(pos, h, kFourccSize))
+    const std::uint8_t* h = reader_.view(pos, kFourccSize);
+    if (!h)
         return false;
     FourCC id = le32(h);
     if (id == kList)
-        return reader_.copy(pos, h, kListHeaderSize) && le32(h + kChunkHeaderSize) != kRec;
+        return (h = reader_.view(pos, kListHeaderSize)) && le32(h + kChunkHeaderSize) != kRec;
     return id == kIdx1 || id == kRiff || id == kJunk;
 }
 

@@ -6,6 +6,8 @@
 //   make bench                                            all benchmarks
 //   build/bench/bench/kovra_bench_videos [files [MiB]]    this one; 200 clips by default, and
 //                                                         cut recordings of 60 and 600 MiB
+//   KOVRA_BENCH_BEFORE=/path/to/kovra-cli ...              also an earlier build's listings, in
+//                                                         the same rounds
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -48,8 +50,24 @@ double faults(const Side& side) {
     return side.minor() + side.major();
 }
 
+// An earlier build of kovra-cli that KOVRA_BENCH_BEFORE names, run beside this one; "" for none.
+std::string beforeBuild() {
+    const char* before = std::getenv("KOVRA_BENCH_BEFORE");
+    return before ? before : "";
+}
+
+// The earlier build's run of the same command, where there is one.
+void addBefore(std::vector<Side>& sides, const Side& now) {
+    if (beforeBuild().empty())
+        return;
+    Side before{"before: " + now.name, now.command};
+    before.command[0] = beforeBuild();
+    sides.push_back(before);
+}
+
 // The listing of the card against the listing of one recording, each a process, alternating.
-bool listingBench(const WorkFolder& work, const CardCopies& copies, double& listSeconds) {
+bool listingBench(const WorkFolder& work, const CardCopies& copies, double& listSeconds,
+                  double& beforeSeconds) {
     std::string listing = (work / "videos.json").string();
     std::vector<Side> sides = {
         {"kovra-cli videos DIR --json (" + std::to_string(copies.files) + " recordings)",
@@ -58,6 +76,7 @@ bool listingBench(const WorkFolder& work, const CardCopies& copies, double& list
         {"kovra-cli videos ONE --json (1 recording: the start-up)",
          {KOVRA_CLI, "videos", (work / "one").string(), "--json"}},
     };
+    addBefore(sides, sides[0]);
     if (!runAlternating(
             sides, kListRuns, [] {}, (work / "stderr.txt").string()))
         return false;
@@ -80,6 +99,13 @@ bool listingBench(const WorkFolder& work, const CardCopies& copies, double& list
                 faults(sides[1]), each, kFaultsPerRecordingGoal,
                 verdict(each <= kFaultsPerRecordingGoal));
     listSeconds = sides[0].wall();
+    if (sides.size() > 2) {
+        beforeSeconds = sides[2].wall();
+        std::printf("  this build against the earlier one: %.2f of its time (%.2f between the "
+                    "fastest runs), %.2f of its processor time; page faults %.0f against %.0f\n",
+                    sides[0].wall() / sides[2].wall(), sides[0].fastest() / sides[2].fastest(),
+                    sides[0].cpuTime() / sides[2].cpuTime(), faults(sides[0]), faults(sides[2]));
+    }
     return true;
 }
 
@@ -104,6 +130,7 @@ bool cutBench(const WorkFolder& work, const Clip& clip, std::uint64_t largeMiB) 
         {"kovra-cli repair CUT OUT (" + sizeOf(largeMiB) + ")",
          {KOVRA_CLI, "repair", large.string(), out.string()}},
     };
+    addBefore(sides, sides[1]);
     auto fresh = [&] {
         fs::remove(out);
         work.settle();
@@ -117,6 +144,10 @@ bool cutBench(const WorkFolder& work, const Clip& clip, std::uint64_t largeMiB) 
                 static_cast<unsigned long long>(smallMade.chunks),
                 static_cast<unsigned long long>(largeMade.chunks));
     printSides(sides, kCutRounds);
+    if (sides.size() > 4)
+        std::printf("  videos of the larger, this build against the earlier one: %.2f of its time "
+                    "(%.2f between the fastest runs)\n",
+                    sides[1].wall() / sides[4].wall(), sides[1].fastest() / sides[4].fastest());
     double videosGrowth = faults(sides[1]) - faults(sides[0]);
     std::printf("  videos: %.0f page faults more for %llu times the recording (goal: none, "
                 "give or take %.0f: %s)\n",
@@ -152,8 +183,8 @@ int main(int argc, char** argv) {
                 "sides read from the page cache (the files were just written)\n",
                 copies.files, kClipSeconds, kClipDescription, copies.cut, copies.bytes / kMiB);
 
-    double listSeconds = 0;
-    if (!listingBench(work, copies, listSeconds))
+    double listSeconds = 0, beforeSeconds = 0;
+    if (!listingBench(work, copies, listSeconds, beforeSeconds))
         return 1;
 
     std::string probed = (work / "ffprobe.txt").string();
@@ -183,5 +214,7 @@ int main(int argc, char** argv) {
     double ratio = probeSeconds / listSeconds;
     std::printf("  kovra-cli %.0f times faster (goal: at least %.0f: %s)\n", ratio, kGoal,
                 verdict(ratio >= kGoal));
+    if (beforeSeconds > 0)
+        std::printf("  the earlier build: %.0f times faster\n", probeSeconds / beforeSeconds);
     return cutBench(work, clip, cutMiB) ? 0 : 1;
 }

@@ -6,13 +6,13 @@ namespace kovra {
 
 VideoFileSource::VideoFileSource(Platform& platform, const std::string& path)
     : platform_(platform), path_(path) {
-    openError_ = platform_.open(path.c_str(), OpenMode::ReadShared, file_);
+    openError_ = platform_.openSized(path.c_str(), OpenMode::ReadShared, file_, size_);
     if (openError_ != OsError::None) {
         openError_ = openError_.on(OsError::Side::Source);
+        size_ = 0;
         return;
     }
     open_ = true;
-    openError_ = platform_.fileSize(file_, size_);
 }
 
 VideoFileSource::~VideoFileSource() {

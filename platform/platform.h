@@ -13,7 +13,20 @@
 
 namespace kovra {
 
-class Platform : public FileIo, public FileSystem, public Desktop {};
+class Platform : public FileIo, public FileSystem, public Desktop {
+  public:
+    // open(), then the file's size; nothing is left open when either fails. A platform whose
+    // open learns the size anyway (POSIX checks what the path names) spares the second call.
+    virtual OsError openSized(const char* path, OpenMode mode, FileId& file, std::uint64_t& size) {
+        OsError error = open(path, mode, file);
+        if (error != OsError::None)
+            return error;
+        error = fileSize(file, size);
+        if (error != OsError::None)
+            close(file);
+        return error;
+    }
+};
 
 // The implementation this build was made for.
 Platform& systemPlatform();

@@ -15,9 +15,10 @@ int openDescriptor(const std::string& path, int flags, mode_t mode) {
     return retryOnInterrupt([&] { return ::open(path.c_str(), flags | O_CLOEXEC, mode); });
 }
 
-// O_NONBLOCK keeps a FIFO from waiting for its other end; once the file is known to be
-// regular, its reads and writes block again as usual.
-OsError openRegular(const std::string& path, int flags, int& fd) {
+// O_NONBLOCK keeps a FIFO from waiting for its other end. It is left set on the regular file
+// that is kept: on one it changes nothing (open(2)), and clearing it would cost two calls an
+// open, which a listing of many small files pays for each.
+OsError openRegular(const std::string& path, int flags, int& fd, std::uint64_t* size) {
     Descriptor opened(openDescriptor(path, flags | O_NONBLOCK, kNewFileMode));
     fd = -1;
     if (!opened.isOpen()) {
@@ -34,8 +35,8 @@ OsError openRegular(const std::string& path, int flags, int& fd) {
         return OsError(OsError::IsFolder, EISDIR);
     if (!S_ISREG(st.st_mode))
         return OsError::NotAFile;
-    if (fcntl(opened.get(), F_SETFL, fcntl(opened.get(), F_GETFL) & ~O_NONBLOCK) != 0)
-        return lastError();
+    if (size)
+        *size = static_cast<std::uint64_t>(st.st_size);
     fd = opened.release();
     return OsError::None;
 }

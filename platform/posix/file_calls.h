@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/file_system.h"
@@ -22,8 +23,8 @@ inline std::string nativePath(const char* path) {
 int openDescriptor(const std::string& path, int flags, mode_t mode = 0);
 
 // Opens a regular file and nothing else: a FIFO or a device is NotAFile, found without
-// blocking, a folder IsFolder. fd is -1 after a failure.
-OsError openRegular(const std::string& path, int flags, int& fd);
+// blocking, a folder IsFolder. fd is -1 after a failure; size, when given, is the file's.
+OsError openRegular(const std::string& path, int flags, int& fd, std::uint64_t* size = nullptr);
 
 // fsync, made again after a signal.
 OsError flushDescriptor(int fd);

@@ -91,9 +91,7 @@ OsError flushMoved(const std::string& from, const std::string& to) {
     return error;
 }
 
-} // namespace
-
-OsError PosixPlatform::open(const char* path, OpenMode mode, FileId& file) {
+int openFlags(OpenMode mode) {
     int flags = 0;
     switch (mode) {
     case OpenMode::ReadShared:
@@ -110,8 +108,23 @@ OsError PosixPlatform::open(const char* path, OpenMode mode, FileId& file) {
         flags = O_RDWR | O_CREAT | O_EXCL;
         break;
     }
+    return flags;
+}
+
+} // namespace
+
+OsError PosixPlatform::open(const char* path, OpenMode mode, FileId& file) {
     int fd = -1;
-    OsError error = openRegular(nativePath(path), flags, fd);
+    OsError error = openRegular(nativePath(path), openFlags(mode), fd);
+    if (error == OsError::None)
+        file = fd;
+    return error;
+}
+
+OsError PosixPlatform::openSized(const char* path, OpenMode mode, FileId& file,
+                                 std::uint64_t& size) {
+    int fd = -1;
+    OsError error = openRegular(nativePath(path), openFlags(mode), fd, &size);
     if (error == OsError::None)
         file = fd;
     return error;

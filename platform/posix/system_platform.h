@@ -32,6 +32,7 @@ class PosixPlatform final : public Platform {
 
     // folders.cpp
     OsError open(const char* path, OpenMode mode, FileId& file) override;
+    OsError openSized(const char* path, OpenMode mode, FileId& file, std::uint64_t& size) override;
     OsError lockFile(const char* path, FileId& file) override;
     bool enforcesSharing() const override { return false; }
     OsError tempPath(char* buffer, std::size_t capacity) override;

@@ -3,6 +3,7 @@
 // the same bytes as memory does, and must not read the data a walk hops over.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "avi/source_reader.h"
@@ -19,9 +20,11 @@ class CallSource final : public ByteSource {
     bool readAt(std::uint64_t offset, void* buffer, std::size_t n) override {
         ++calls;
         read += n;
+        largest = std::max(largest, n);
         return inner_.readAt(offset, buffer, n);
     }
     std::uint64_t calls = 0, read = 0;
+    std::size_t largest = 0;
 
   private:
     ByteSource& inner_;
@@ -75,6 +78,69 @@ TEST(AviWindowedReading, WalkReadsAPageAFrame) {
     EXPECT_EQ(reading.report.frames, kFrames);
     EXPECT_LE(file.calls, kFrames + 8);
     EXPECT_LE(file.read, (kFrames + 8) * 2 * SourceReader::kLeastWindow);
+}
+
+// Guards against a read planned from where the next looks fall that brings fewer bytes than the
+// look asks for, more than the window holds, or reads past the end: the view is memory's.
+TEST(AviWindowedReading, PlannedReadsKeepTheirBounds) {
+    constexpr std::uint64_t kWindow = SourceReader::kWindow;
+    Bytes bytes(3 * kWindow);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+    const std::uint64_t end = bytes.size();
+    struct Case {
+        std::uint64_t offset;
+        std::size_t n;
+        std::uint64_t through;
+        const char* fault;
+    } cases[] = {
+        {end - 8, 8, end + kWindow, "a plan past the end of the source read past it"},
+        {100, 8, 50, "a plan ending before the look read less than the look"},
+        {100, 8, 104, "a plan ending inside the look read less than the look"},
+        {100, 8, 100 + 2 * kWindow, "a plan longer than the window overran it"},
+    };
+    for (const Case& c : cases) {
+        MemorySource memory(bytes);
+        CallSource file(memory);
+        SourceReader reader(file);
+        const std::uint8_t* v = reader.view(c.offset, c.n, c.through);
+        ASSERT_NE(v, nullptr) << c.fault;
+        EXPECT_TRUE(std::equal(v, v + c.n, bytes.begin() + static_cast<std::ptrdiff_t>(c.offset)))
+            << c.fault;
+        EXPECT_TRUE(reader.holds(c.offset, c.n)) << c.fault;
+        EXPECT_LE(file.largest, kWindow) << c.fault;
+        EXPECT_EQ(file.calls, 1u) << c.fault; // not a read refused, then one of the look alone
+    }
+}
+
+// Guards against the index check copying a page for each chunk header it reads, where the index
+// tells where every look falls: a frame far larger than a page costs a read of its header and
+// start marker, and a sound chunk is read with the look at the frame after it.
+TEST(AviWindowedReading, IndexCheckReadsWhatItLooksAt) {
+    constexpr std::size_t kFrame = 64 * 1024, kRepeats = 32, kLook = 64;
+    Bytes clip = corpusVideo("sound_mars");
+    std::vector<IndexedChunk> listed = indexedChunks(clip);
+    std::vector<Rebuilt> chunks;
+    std::size_t frames = 0, soundBytes = 0;
+    for (std::size_t r = 0; r < kRepeats; ++r)
+        for (Rebuilt chunk : asIndexed(clip)) {
+            bool video = listed[chunk.sourceChunk].video;
+            frames += video;
+            soundBytes += video ? 0 : chunk.size;
+            chunk.size = video ? kFrame : chunk.size;
+            chunks.push_back(chunk);
+        }
+    // The frames run on over zeros past the clip's end.
+    clip.resize(clip.size() + kFrame);
+    Bytes bytes = rebuildMovi(clip, chunks, true, true);
+    MemorySource memory(bytes);
+    CallSource file(memory);
+    VideoReading reading = readVideo(file, Chunks::CountOnly);
+    ASSERT_TRUE(reading.chunksFromIndex);
+    // The header, the index, and the last frame's end: a few pages and the index's own bytes.
+    const std::uint64_t fixed = 4 * SourceReader::kLeastWindow + chunks.size() * 16;
+    EXPECT_LE(file.calls, frames + 8);
+    EXPECT_LE(file.read, fixed + soundBytes + chunks.size() * kLook);
 }
 
 } // namespace

@@ -80,8 +80,8 @@ TEST_F(PlatformContract, ReadWriteOpenSeekAndOverwrite) {
 }
 
 // Guards against readAt reading from the file position, or a read past the end passed as
-// whole; and the file's size, the replace (durable or not) that refuses a read-only target, and
-// folders.
+// whole; and the file's size (asked of the open file, and told by the open), the replace (durable
+// or not) that refuses a read-only target, and folders.
 TEST_F(PlatformContract, ReadAtSizeReplaceAndFolders) {
     std::string path = dir.file("clip.avi");
     test::writeAll(path, hexBytes("4D 41 52 53 01 02 03 04"));
@@ -97,6 +97,11 @@ TEST_F(PlatformContract, ReadAtSizeReplaceAndFolders) {
     ASSERT_EQ(platform.fileSize(file.id(), size), OsError::None);
     EXPECT_EQ(size, 8u);
     file.close();
+    FileId sized = 0;
+    size = 0;
+    ASSERT_EQ(platform.openSized(path.c_str(), OpenMode::ReadShared, sized, size), OsError::None);
+    EXPECT_EQ(size, 8u) << "the size an open learns";
+    platform.close(sized);
 
     std::string other = dir.file("other");
     test::writeAll(other, hexBytes("52 49 46 46"));
