@@ -36,10 +36,14 @@ bool isIntraOnlyCodec(FourCC code) {
            code == makeFourcc("RGB ") || sameIgnoringCase(code, makeFourcc("LJPG"));
 }
 
+bool jpegStartMarker(const std::uint8_t* start, std::uint32_t size) {
+    return size >= 2 * kMarkerSize && start[0] == kMarker && start[1] == kSoi;
+}
+
 bool jpegFrameStarts(SourceReader& reader, std::uint64_t payload, std::uint32_t size) {
     std::uint8_t soi[kMarkerSize];
-    return size >= 2 * kMarkerSize && reader.copy(payload, soi, kMarkerSize) && soi[0] == kMarker &&
-           soi[1] == kSoi;
+    return size >= 2 * kMarkerSize && reader.copy(payload, soi, kMarkerSize) &&
+           jpegStartMarker(soi, size);
 }
 
 bool jpegFrameEnds(SourceReader& reader, std::uint64_t payload, std::uint32_t size) {

@@ -20,6 +20,8 @@ constexpr std::size_t kJpegStartSize = 2;
 // A JPEG frame starts with SOI, and an EOI survives near its end unless a power cut's zeros
 // began inside it and took the EOI with them.
 bool jpegFrameStarts(SourceReader& reader, std::uint64_t payload, std::uint32_t size);
+// The same, of a frame's first kJpegStartSize bytes already read (start).
+bool jpegStartMarker(const std::uint8_t* start, std::uint32_t size);
 bool jpegFrameEnds(SourceReader& reader, std::uint64_t payload, std::uint32_t size);
 
 } // namespace kovra::avi

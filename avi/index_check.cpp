@@ -115,6 +115,62 @@ bool headerMatches(SourceReader& reader, const EntryStream& entries, std::uint64
     return h && le32(h) == entry.id && le32(h + kFourccSize) == entry.size;
 }
 
+// What the check looks at in the chunks of the entries ahead (each one's header, and a frame's
+// start marker), read for a batch of entries at once: the index tells where every look falls,
+// and a read from the system a chunk costs a call a chunk.
+class LookBatch {
+  public:
+    // The looks of entry i (the one entries gave last) and of those after it in the entries'
+    // block, unless i's are at hand.
+    void cover(SourceReader& reader, const EntryStream& entries, std::uint64_t i,
+               std::uint64_t base, const Entry& entry, const StreamContext& context) {
+        if (i >= first_ && i - first_ < count_)
+            return;
+        first_ = i;
+        count_ = 0;
+        Entry ahead = entry;
+        do {
+            std::uint64_t pos = base + ahead.offset;
+            std::size_t n = kChunkHeaderSize + (startRead(ahead, context) ? kJpegStartSize : 0);
+            if (!reader.fits(pos, n))
+                n = kChunkHeaderSize;
+            requests_[count_] = {pos, looks_[count_], n, false};
+            ++count_;
+        } while (count_ < kLooks && entries.peek(count_ - 1, ahead));
+        reader.readEach(requests_, count_);
+    }
+    // Whether entry i's chunk header is where it says, and the one it lists.
+    bool headerMatches(std::uint64_t i, const Entry& entry) const {
+        const ReadRequest& request = requests_[i - first_];
+        const std::uint8_t* h = looks_[i - first_];
+        return request.read && le32(h) == entry.id && le32(h + kFourccSize) == entry.size;
+    }
+    // Whether entry i's frame starts as a JPEG picture does.
+    bool frameStarts(std::uint64_t i, const Entry& entry) const {
+        const ReadRequest& request = requests_[i - first_];
+        return request.read && request.n == kLookSize &&
+               jpegStartMarker(looks_[i - first_] + kChunkHeaderSize, entry.size);
+    }
+
+  private:
+    static constexpr std::size_t kLooks = 256;
+    static constexpr std::size_t kLookSize = kChunkHeaderSize + kJpegStartSize;
+
+    // Whether the check will look at the entry's frame start: a JPEG frame with room for one.
+    static bool startRead(const Entry& entry, const StreamContext& context) {
+        unsigned stream;
+        DataKind kind;
+        return context.jpegFrames && entry.size >= 2 * kJpegStartSize &&
+               parseDataId(entry.id, context.streamCount, stream, kind) &&
+               stream == context.videoStream;
+    }
+
+    std::uint8_t looks_[kLooks][kLookSize];
+    ReadRequest requests_[kLooks];
+    std::uint64_t first_ = 0;
+    std::size_t count_ = 0;
+};
+
 // Some writers count entry offsets from the movi fourcc, some from the file's start: the
 // first entries whose chunk header is where one of the two says tell which.
 bool findBase(SourceReader& reader, EntryStream& entries, const StreamContext& context,
@@ -188,25 +244,27 @@ bool checkIndex(SourceReader& reader, const StreamContext& context, const IndexL
                dataChunkAt(reader, context, paddedEnd, moviEnd) ||
                jpegFrameEnds(reader, framePayload, frameSize);
     };
+    LookBatch looks;
     Entry entry;
     for (std::uint64_t i = 0; i < entries.count(); ++i) {
         if (!entries.next(entry))
             return fail();
+        if (readChunks)
+            looks.cover(reader, entries, i, base, entry, context);
         unsigned stream;
         DataKind kind;
         if (!parseDataId(entry.id, context.streamCount, stream, kind))
             return fail();
         std::uint64_t pos = base + entry.offset;
         std::uint64_t end = pos + kChunkHeaderSize + entry.size;
-        if (pos < previousEnd || end > moviEnd ||
-            (readChunks && !headerMatches(reader, entries, base, entry, context)))
+        if (pos < previousEnd || end > moviEnd || (readChunks && !looks.headerMatches(i, entry)))
             return fail();
         if (frameListed && !frameWhole(pos == previousEnd || pos == paddedEnd))
             return fail();
         if (i != 0 && pos == previousEnd && previousEnd != paddedEnd)
             ++found.unpadded;
         bool isFrame = stream == context.videoStream && context.jpegFrames && entry.size != 0;
-        if (isFrame && readChunks && !jpegFrameStarts(reader, pos + kChunkHeaderSize, entry.size))
+        if (isFrame && readChunks && !looks.frameStarts(i, entry))
             return fail();
         frameListed = isFrame;
         framePayload = pos + kChunkHeaderSize;

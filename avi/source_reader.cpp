@@ -79,6 +79,15 @@ bool SourceReader::copy(std::uint64_t offset, void* out, std::size_t n) {
     return false;
 }
 
+void SourceReader::readEach(ReadRequest* requests, std::size_t count) {
+    source_.readEach(requests, count);
+    for (std::size_t i = 0; i < count; ++i)
+        if (!requests[i].read && fits(requests[i].offset, requests[i].n)) {
+            noteFailure(requests[i].offset);
+            break;
+        }
+}
+
 std::size_t SourceReader::nextReach(std::uint64_t offset) {
     // A look that lands within reach of the last read's end would have cost no call had that
     // read gone on: read further. One that skips more starts small again.

@@ -55,6 +55,10 @@ class SourceReader {
         return offset >= bufferStart_ && offset - bufferStart_ <= bufferLength_ &&
                n <= bufferLength_ - (offset - bufferStart_);
     }
+    // Each request as copy() would make it, in as few reads from the system as the source
+    // allows, leaving what view() gave in place: for a caller that knows where many small
+    // looks fall (an index lists every chunk), whose windows would cost a call each.
+    void readEach(ReadRequest* requests, std::size_t count);
     // Copies n bytes at offset, leaving what view() gave in place.
     bool copy(std::uint64_t offset, void* out, std::size_t n);
     // Whether offset + n lies inside the source, without overflow.

@@ -39,6 +39,8 @@ class VideoFileSource final : public avi::ByteSource {
 
     std::uint64_t size() const override { return size_; }
     bool readAt(std::uint64_t offset, void* buffer, std::size_t n) override;
+    // In one call to the system where it allows (Platform::readAtMany).
+    void readEach(avi::ReadRequest* requests, std::size_t count) override;
     // Appends n bytes at offset to the file being written, copied by the system; a failure is
     // the file's writeError(), which says whether reading this source or writing it failed.
     bool copyTo(FileReplacement& file, std::uint64_t offset, std::uint64_t n);

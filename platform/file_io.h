@@ -13,6 +13,14 @@ namespace kovra {
 // An open file, as the file system's open() or lockFile() gave it.
 using FileId = std::intptr_t;
 
+// One read of FileIo::readAtMany(): size bytes at offset into buffer, and what it met.
+struct ReadPiece {
+    std::uint64_t offset = 0;
+    void* buffer = nullptr;
+    std::size_t size = 0;
+    OsError error = OsError::None;
+};
+
 class FileIo {
   public:
     virtual ~FileIo() = default;
@@ -25,6 +33,14 @@ class FileIo {
     // Reads exactly size bytes at offset in one request, wherever the file position is; fewer
     // is ShortRead.
     virtual OsError readAt(FileId file, std::uint64_t offset, void* buffer, std::size_t size) = 0;
+    // Each piece read as readAt() reads it, its outcome in its error, in as few requests as the
+    // system takes them in: a reader that knows where many small reads fall (an index lists
+    // every chunk) pays one call for them all, not one each. Here, one readAt() a piece: a
+    // platform that wraps another and changes readAt() (a test's faults) keeps that.
+    virtual void readAtMany(FileId file, ReadPiece* pieces, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i)
+            pieces[i].error = readAt(file, pieces[i].offset, pieces[i].buffer, pieces[i].size);
+    }
     // Writes size bytes over the file's bytes at offset, in one request, and leaves the
     // position where it was; fewer is ShortWrite.
     virtual OsError writeAt(FileId file, std::uint64_t offset, const void* data,

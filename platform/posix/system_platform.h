@@ -30,6 +30,9 @@ class PosixPlatform final : public Platform {
     OsError setFileModified(FileId file, std::int64_t modified) override;
     void close(FileId file) override;
 
+    // batched_reads.cpp
+    void readAtMany(FileId file, ReadPiece* pieces, std::size_t count) override;
+
     // folders.cpp
     OsError open(const char* path, OpenMode mode, FileId& file) override;
     OsError openSized(const char* path, OpenMode mode, FileId& file, std::uint64_t& size) override;

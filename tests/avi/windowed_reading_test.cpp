@@ -23,6 +23,15 @@ class CallSource final : public ByteSource {
         largest = std::max(largest, n);
         return inner_.readAt(offset, buffer, n);
     }
+    // One call for them all, as a ring of the system's takes them.
+    void readEach(ReadRequest* requests, std::size_t count) override {
+        ++calls;
+        for (std::size_t i = 0; i < count; ++i) {
+            read += requests[i].n;
+            largest = std::max(largest, requests[i].n);
+            requests[i].read = inner_.readAt(requests[i].offset, requests[i].buffer, requests[i].n);
+        }
+    }
     std::uint64_t calls = 0, read = 0;
     std::size_t largest = 0;
 
@@ -113,19 +122,18 @@ TEST(AviWindowedReading, PlannedReadsKeepTheirBounds) {
     }
 }
 
-// Guards against the index check copying a page for each chunk header it reads, where the index
-// tells where every look falls: a frame far larger than a page costs a read of its header and
-// start marker, and a sound chunk is read with the look at the frame after it.
+// Guards against the index check copying a page for each chunk header it reads, or making a
+// call for each, where the index tells where every look falls: the looks of many entries (a
+// header, a frame's start marker) go to the system together, each just its own bytes.
 TEST(AviWindowedReading, IndexCheckReadsWhatItLooksAt) {
     constexpr std::size_t kFrame = 64 * 1024, kRepeats = 32, kLook = 64;
     Bytes clip = corpusVideo("sound_mars");
     std::vector<IndexedChunk> listed = indexedChunks(clip);
     std::vector<Rebuilt> chunks;
-    std::size_t frames = 0, soundBytes = 0;
+    std::size_t soundBytes = 0;
     for (std::size_t r = 0; r < kRepeats; ++r)
         for (Rebuilt chunk : asIndexed(clip)) {
             bool video = listed[chunk.sourceChunk].video;
-            frames += video;
             soundBytes += video ? 0 : chunk.size;
             chunk.size = video ? kFrame : chunk.size;
             chunks.push_back(chunk);
@@ -139,7 +147,7 @@ TEST(AviWindowedReading, IndexCheckReadsWhatItLooksAt) {
     ASSERT_TRUE(reading.chunksFromIndex);
     // The header, the index, and the last frame's end: a few pages and the index's own bytes.
     const std::uint64_t fixed = 4 * SourceReader::kLeastWindow + chunks.size() * 16;
-    EXPECT_LE(file.calls, frames + 8);
+    EXPECT_LE(file.calls, 8 + chunks.size() / 256 + 1);
     EXPECT_LE(file.read, fixed + soundBytes + chunks.size() * kLook);
 }
 

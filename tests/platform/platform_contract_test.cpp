@@ -79,6 +79,37 @@ TEST_F(PlatformContract, ReadWriteOpenSeekAndOverwrite) {
     EXPECT_EQ(toHex(test::readAll(path)), "52 49 46 46 01 02 03 04");
 }
 
+// Guards against many reads in one call answering otherwise than readAt() answers each: bytes
+// from another place or another piece's, a short read at the end passed as whole, a batch
+// larger than one call takes losing its tail.
+TEST_F(PlatformContract, ReadAtManyAnswersAsReadAtEach) {
+    constexpr std::size_t kPieces = 600, kFileSize = 4000;
+    std::vector<std::uint8_t> content(kFileSize);
+    for (std::size_t i = 0; i < kFileSize; ++i)
+        content[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+    std::string path = dir.file("many.avi");
+    test::writeAll(path, content);
+    File file(platform, path.c_str(), OpenMode::ReadShared);
+    ASSERT_TRUE(file.isOpen());
+    std::vector<ReadPiece> pieces(kPieces);
+    std::vector<std::vector<std::uint8_t>> buffers(kPieces);
+    for (std::size_t i = 0; i < kPieces; ++i) {
+        // Most inside the file, in no order; some across its end, some wholly past it.
+        std::uint64_t offset = (i * 2654435761u) % (kFileSize + 40);
+        buffers[i].assign(1 + i % 24, 0);
+        pieces[i] = {offset, buffers[i].data(), buffers[i].size(), OsError::Interrupted};
+    }
+    platform.readAtMany(file.id(), pieces.data(), pieces.size());
+    for (std::size_t i = 0; i < kPieces; ++i) {
+        std::vector<std::uint8_t> alone(pieces[i].size);
+        OsError expected = platform.readAt(file.id(), pieces[i].offset, alone.data(), alone.size());
+        ASSERT_EQ(pieces[i].error, expected) << "piece " << i << " at " << pieces[i].offset;
+        if (expected == OsError::None) {
+            EXPECT_EQ(buffers[i], alone) << "piece " << i << " at " << pieces[i].offset;
+        }
+    }
+}
+
 // Guards against readAt reading from the file position, or a read past the end passed as
 // whole; and the file's size (asked of the open file, and told by the open), the replace (durable
 // or not) that refuses a read-only target, and folders.
