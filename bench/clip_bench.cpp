@@ -44,12 +44,6 @@ std::string shellQuoted(const fs::path& path) {
     return "'" + path.string() + "'";
 }
 
-// An earlier build of kovra-cli that KOVRA_BENCH_BEFORE names, run beside this one; "" for none.
-std::string beforeBuild() {
-    const char* before = std::getenv("KOVRA_BENCH_BEFORE");
-    return before ? before : "";
-}
-
 // The earlier build's side of a side run with KOVRA_CLI, appended where there is one; its
 // ratio against the same base is printed after this one's.
 void addBefore(std::vector<Side>& sides, const Side& now) {

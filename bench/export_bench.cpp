@@ -68,10 +68,10 @@ bool compare(WorkFolder& work, const std::string& card, std::size_t files, std::
          {KOVRA_CLI, "export", out, "--from", card, "--json"},
          report},
     };
-    const char* before = std::getenv("KOVRA_BENCH_BEFORE");
+    const std::string before = beforeBuild();
     std::size_t beforeSides = sides.size();
-    if (before && *before) {
-        sides.push_back({"before: " + std::string(before) + " export --no-gallery",
+    if (!before.empty()) {
+        sides.push_back({"before: " + before + " export --no-gallery",
                          {before, "export", out, "--from", card, "--no-gallery", "--json"},
                          report});
         sides.push_back({"before: its export with the gallery",
@@ -102,8 +102,7 @@ bool compare(WorkFolder& work, const std::string& card, std::size_t files, std::
     // The earlier build's second export into a DEST of its own, written first by itself: in
     // one DEST each build would find the gallery's record as the other keeps it, and save it.
     const std::string beforeOut = (work / "out-before").string();
-    std::vector<std::string> beforeAgain = {
-        before ? before : "", "export", beforeOut, "--from", card, "--json"};
+    std::vector<std::string> beforeAgain = {before, "export", beforeOut, "--from", card, "--json"};
     if (sides.size() > beforeSides) {
         std::vector<Side> first = {{"", beforeAgain, report}};
         fs::remove_all(beforeOut);

@@ -50,12 +50,6 @@ double faults(const Side& side) {
     return side.minor() + side.major();
 }
 
-// An earlier build of kovra-cli that KOVRA_BENCH_BEFORE names, run beside this one; "" for none.
-std::string beforeBuild() {
-    const char* before = std::getenv("KOVRA_BENCH_BEFORE");
-    return before ? before : "";
-}
-
 // The earlier build's run of the same command, where there is one.
 void addBefore(std::vector<Side>& sides, const Side& now) {
     if (beforeBuild().empty())

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "bench/support/figures.h"
 #include "bench/support/process.h"
@@ -74,6 +75,11 @@ void printRatio(const std::string& label, const Side& a, const Side& b, double g
                 label.c_str(), ratio, a.fastest() / b.fastest(), a.cpuTime() / b.cpuTime(),
                 atMost ? "at most" : "below", goal, verdict(met), a.minor(), a.major(), b.minor(),
                 b.major());
+}
+
+std::string beforeBuild() {
+    const char* before = std::getenv("KOVRA_BENCH_BEFORE");
+    return before ? before : "";
 }
 
 } // namespace kovra::bench

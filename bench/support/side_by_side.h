@@ -35,4 +35,8 @@ void printSides(const std::vector<Side>& sides, int rounds);
 // time, a ceiling when atMost and otherwise a value to stay below.
 void printRatio(const std::string& label, const Side& a, const Side& b, double goal, bool atMost);
 
+// An earlier build of kovra-cli that KOVRA_BENCH_BEFORE names, run beside this one in the same
+// rounds; "" for none.
+std::string beforeBuild();
+
 } // namespace kovra::bench
