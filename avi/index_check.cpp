@@ -76,15 +76,19 @@ class EntryStream {
 // one on its own.
 constexpr std::uint64_t kReadThroughGap = 8 * 1024;
 
+// Whether the check looks at the entry's frame start: a JPEG frame with room for one.
+bool startLooked(const Entry& entry, const StreamContext& context) {
+    unsigned stream;
+    DataKind kind;
+    return context.jpegFrames && entry.size >= 2 * kJpegStartSize &&
+           parseDataId(entry.id, context.streamCount, stream, kind) &&
+           stream == context.videoStream;
+}
+
 // Where the bytes the check looks at in an entry's chunk end: its header, and a frame's start
 // marker.
 std::uint64_t lookEnd(std::uint64_t pos, const Entry& entry, const StreamContext& context) {
-    unsigned stream;
-    DataKind kind;
-    bool frame = context.jpegFrames && entry.size >= 2 * kJpegStartSize &&
-                 parseDataId(entry.id, context.streamCount, stream, kind) &&
-                 stream == context.videoStream;
-    return pos + kChunkHeaderSize + (frame ? kJpegStartSize : 0);
+    return pos + kChunkHeaderSize + (startLooked(entry, context) ? kJpegStartSize : 0);
 }
 
 // How far the read that brings the look at pos goes: on through the looks at the entries after
@@ -131,7 +135,7 @@ class LookBatch {
         Entry ahead = entry;
         do {
             std::uint64_t pos = base + ahead.offset;
-            std::size_t n = kChunkHeaderSize + (startRead(ahead, context) ? kJpegStartSize : 0);
+            std::size_t n = static_cast<std::size_t>(lookEnd(pos, ahead, context) - pos);
             if (!reader.fits(pos, n))
                 n = kChunkHeaderSize;
             requests_[count_] = {pos, looks_[count_], n, false};
@@ -155,15 +159,6 @@ class LookBatch {
   private:
     static constexpr std::size_t kLooks = 256;
     static constexpr std::size_t kLookSize = kChunkHeaderSize + kJpegStartSize;
-
-    // Whether the check will look at the entry's frame start: a JPEG frame with room for one.
-    static bool startRead(const Entry& entry, const StreamContext& context) {
-        unsigned stream;
-        DataKind kind;
-        return context.jpegFrames && entry.size >= 2 * kJpegStartSize &&
-               parseDataId(entry.id, context.streamCount, stream, kind) &&
-               stream == context.videoStream;
-    }
 
     std::uint8_t looks_[kLooks][kLookSize];
     ReadRequest requests_[kLooks];
