@@ -15,9 +15,29 @@ namespace {
 
 // What passes through the buffer at a time, and what the kernel is asked to copy at a time:
 // fewer, larger calls where no byte passes through this program, with an interrupt still
-// heeded within a moment.
-constexpr std::size_t kPiece = 1 << 20;
+// heeded within a moment. The buffer stays in the processor's cache.
+constexpr std::size_t kPiece = 256 << 10;
 constexpr std::size_t kKernelPiece = 16 << 20;
+
+// Each thread's buffer, kept: a new one would cost a page fault for each of its pages on
+// every copy, and a copy is asked for a megabyte at a time.
+std::vector<char>& threadBuffer() {
+    thread_local std::vector<char> buffer(kPiece);
+    return buffer;
+}
+
+// Whether the kernel's copy would have to shift every byte within its page: the source's
+// offset and the target's position lie at different places in their pages, as where a clip or
+// a join moves a recording's chunks. Measured on ext4 on a virtual disk, 17 MB so copied took
+// the kernel 1.5 times as long as this buffer, and the flush after it 1.25 times as long.
+bool pagesOutOfStep(int out, std::uint64_t offset) {
+    static const long kPageSize = sysconf(_SC_PAGESIZE);
+    off_t position = lseek(out, 0, SEEK_CUR);
+    if (position < 0 || kPageSize <= 0)
+        return false;
+    auto page = static_cast<std::uint64_t>(kPageSize);
+    return offset % page != static_cast<std::uint64_t>(position) % page;
+}
 
 // copy_file_range cannot copy between these two files at all: the buffer does it.
 bool kernelCannotCopy(int code) {
@@ -32,8 +52,8 @@ bool targetIsFull(int code) {
 
 // One piece through the buffer: the failing call says which side it was.
 OsError copyThroughBuffer(int in, std::uint64_t offset, int out, std::size_t want,
-                          std::vector<char>& buffer, std::size_t& copied) {
-    buffer.resize(kPiece);
+                          std::size_t& copied) {
+    std::vector<char>& buffer = threadBuffer();
     ssize_t got = retryOnInterrupt(
         [&] { return ::pread(in, buffer.data(), want, static_cast<off_t>(offset)); });
     if (got < 0)
@@ -64,8 +84,7 @@ OsError writeAll(int fd, const void* data, std::size_t size) {
 }
 
 OsError copyBytes(int in, std::uint64_t offset, int out, std::uint64_t size) {
-    bool inKernel = true;
-    std::vector<char> buffer;
+    bool inKernel = !pagesOutOfStep(out, offset);
     while (size > 0) {
         if (interrupted())
             return OsError::Interrupted;
@@ -90,7 +109,7 @@ OsError copyBytes(int in, std::uint64_t offset, int out, std::uint64_t size) {
         // the buffer copies this piece, and tells which file failed.
         if (!byKernel) {
             OsError result =
-                copyThroughBuffer(in, offset, out, want < kPiece ? want : kPiece, buffer, copied);
+                copyThroughBuffer(in, offset, out, want < kPiece ? want : kPiece, copied);
             if (result != OsError::None)
                 return result;
         }

@@ -13,7 +13,8 @@ namespace kovra::posix {
 // nothing ShortWrite.
 OsError writeAll(int fd, const void* data, std::size_t size);
 
-// Appends size bytes of in, from offset, to out (at its position). A failure is on
+// Appends size bytes of in, from offset, to out (at its position): by the kernel where the
+// two lie at the same place in their pages, through a buffer otherwise. A failure is on
 // Side::Source when reading in, Side::Target when writing out; Interrupted once the user
 // interrupted the program.
 OsError copyBytes(int in, std::uint64_t offset, int out, std::uint64_t size);

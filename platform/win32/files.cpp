@@ -10,7 +10,10 @@ namespace kovra::win32 {
 
 namespace {
 
-constexpr std::size_t kCopyPiece = 1 << 20;
+// What a copy passes through its buffer at a time: small enough to stay in the processor's
+// cache. The buffer is each thread's own and kept, as a copy is asked for a megabyte at a time
+// and a new buffer's pages would each cost a fault.
+constexpr std::size_t kCopyPiece = 256 << 10;
 
 OVERLAPPED at(std::uint64_t offset) {
     OVERLAPPED position{};
@@ -97,7 +100,7 @@ OsError Win32Platform::seek(FileId file, std::uint32_t offset) {
 // Windows has no call that copies part of one open file into another: through a buffer, which
 // knows which file failed.
 OsError Win32Platform::copyRange(FileId from, std::uint64_t offset, FileId to, std::uint64_t size) {
-    std::vector<char> piece(kCopyPiece);
+    thread_local std::vector<char> piece(kCopyPiece);
     while (size > 0) {
         std::size_t want = size < kCopyPiece ? static_cast<std::size_t>(size) : kCopyPiece;
         OsError result = readAt(from, offset, piece.data(), want);

@@ -325,6 +325,45 @@ TEST_F(PlatformContract, CopiesSayWhichSideFailed) {
               OsError::Side::Target);
 }
 
+// Guards against a copy that loses, repeats or shifts bytes where the source's offset and the
+// target's position lie at different places in their pages (copied through a buffer, piece by
+// piece), or at the same place (copied by the system); each appended after what the target
+// already holds, and over many pieces.
+TEST_F(PlatformContract, CopiesAppendExactlyWhateverTheOffsets) {
+    constexpr std::size_t kSourceSize = (600 << 10) + 13;
+    std::vector<std::uint8_t> content(kSourceSize);
+    for (std::size_t i = 0; i < kSourceSize; ++i)
+        content[i] = static_cast<std::uint8_t>(i * 31 + i / 4099);
+    std::string source = dir.file("source.avi");
+    test::writeAll(source, content);
+    const struct {
+        std::size_t held, offset, size;
+    } cases[] = {
+        {0, 0, kSourceSize},       // in step, the whole file
+        {0, 1, kSourceSize - 1},   // one byte apart
+        {4096, 8192, 300 << 10},   // in step, after a page already written
+        {100, 9982, 520 << 10},    // apart, over more than two of the buffer's pieces
+        {5000, kSourceSize - 7, 7} // the source's last bytes
+    };
+    for (const auto& c : cases) {
+        std::string target = dir.file("out.avi");
+        std::vector<unsigned char> expected(c.held + c.size, 0x5A);
+        test::writeAll(target,
+                       std::vector<unsigned char>(expected.begin(), expected.begin() + c.held));
+        File in(platform, source.c_str(), OpenMode::ReadShared);
+        File out(platform, target.c_str(), OpenMode::ReadWriteExclusive);
+        ASSERT_TRUE(in.isOpen() && out.isOpen());
+        ASSERT_EQ(out.seek(static_cast<std::uint32_t>(c.held)), OsError::None);
+        EXPECT_EQ(platform.copyRange(in.id(), c.offset, out.id(), c.size), OsError::None)
+            << "from " << c.offset;
+        out.close();
+        std::copy_n(content.begin() + static_cast<std::ptrdiff_t>(c.offset), c.size,
+                    expected.begin() + static_cast<std::ptrdiff_t>(c.held));
+        EXPECT_EQ(test::firstDifference(test::readAll(target), expected), "")
+            << "from " << c.offset << " after " << c.held;
+    }
+}
+
 // Guards against a time set on the temporary file lost in the move, or a move whose new
 // bytes the next look does not see.
 TEST_F(PlatformContract, SetModifiedAndReplaceShowInInfo) {
