@@ -12,6 +12,11 @@ namespace kovra {
 
 namespace {
 
+// How much is appended before the system is told to start writing it. A long copy is made in
+// pieces of this size so that the storage starts on the first while the next is copied: the
+// storage, not the copy, takes most of the time.
+constexpr std::uint64_t kWriteBehind = 1 << 20;
+
 OsError onTarget(OsError error) {
     return error.side() == OsError::Side::Either ? error.on(OsError::Side::Target) : error;
 }
@@ -103,7 +108,6 @@ OsError FileReplacement::failed(OsError error) {
 }
 
 void FileReplacement::appended(std::uint64_t size) {
-    static constexpr std::uint64_t kWriteBehind = 8 << 20;
     size_ += size;
     if (size_ - flushStarted_ < kWriteBehind)
         return;
@@ -154,8 +158,14 @@ OsError FileReplacement::copyRange(FileId from, std::uint64_t offset, std::uint6
         return openError_ == OsError::None ? OsError(OsError::Other) : openError_;
     if (writeError_ != OsError::None)
         return writeError_;
-    if (failed(platform_.copyRange(from, offset, file_, size)) == OsError::None)
-        appended(size);
+    while (size > 0) {
+        std::uint64_t piece = std::min(size, kWriteBehind - (size_ - flushStarted_) % kWriteBehind);
+        if (failed(platform_.copyRange(from, offset, file_, piece)) != OsError::None)
+            break;
+        appended(piece);
+        offset += piece;
+        size -= piece;
+    }
     return writeError_;
 }
 

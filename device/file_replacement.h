@@ -95,9 +95,9 @@ class FileReplacement {
     // After the move to named (error: what it met), the file's time set or the file removed.
     OsError settle(OsError error, const std::string& named);
     OsError failed(OsError error);
-    // Has the system start writing what was appended since it last did, every few megabytes:
-    // the writing then goes on while more is copied, and commit()'s flush waits only for
-    // the rest.
+    // Has the system start writing what was appended since it last did, every megabyte: the
+    // storage is then kept busy from the first megabyte on, while more is copied, and
+    // commit()'s flush waits only for the rest.
     void appended(std::uint64_t size);
     void discard();
     void release();
