@@ -1,6 +1,7 @@
 #include "avi/index_check.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "avi/frame_check.h"
 
@@ -132,36 +133,74 @@ class LookBatch {
             return;
         first_ = i;
         count_ = 0;
+        std::size_t reads = 0;
         Entry ahead = entry;
         do {
             std::uint64_t pos = base + ahead.offset;
             std::size_t n = static_cast<std::size_t>(lookEnd(pos, ahead, context) - pos);
             if (!reader.fits(pos, n))
                 n = kChunkHeaderSize;
-            requests_[count_] = {pos, looks_[count_], n, false};
+            // A look that begins a little after the one before is read with it (a sound chunk's
+            // header and the next frame's): even in one call, each read costs the system far
+            // more than the bytes between.
+            ReadRequest* last = reads > 0 ? &requests_[reads - 1] : nullptr;
+            std::uint64_t lastEnd = last ? last->offset + last->n : 0;
+            if (last && pos >= lastEnd && pos - lastEnd <= kMergedGap &&
+                pos + n - last->offset <= kMostMerged) {
+                last->n = static_cast<std::size_t>(pos + n - last->offset);
+            } else {
+                requests_[reads++] = {pos, nullptr, n, false};
+            }
+            lookRead_[count_] = reads - 1;
+            lookAt_[count_] = pos;
+            lookSize_[count_] = n;
             ++count_;
         } while (count_ < kLooks && entries.peek(count_ - 1, ahead));
-        reader.readEach(requests_, count_);
+        std::uint8_t* into = arena();
+        for (std::size_t r = 0; r < reads; ++r) {
+            requests_[r].buffer = into;
+            into += requests_[r].n;
+        }
+        reader.readEach(requests_, reads);
     }
     // Whether entry i's chunk header is where it says, and the one it lists.
     bool headerMatches(std::uint64_t i, const Entry& entry) const {
-        const ReadRequest& request = requests_[i - first_];
-        const std::uint8_t* h = looks_[i - first_];
-        return request.read && le32(h) == entry.id && le32(h + kFourccSize) == entry.size;
+        const std::uint8_t* h = look(i);
+        return h && le32(h) == entry.id && le32(h + kFourccSize) == entry.size;
     }
     // Whether entry i's frame starts as a JPEG picture does.
     bool frameStarts(std::uint64_t i, const Entry& entry) const {
-        const ReadRequest& request = requests_[i - first_];
-        return request.read && request.n == kLookSize &&
-               jpegStartMarker(looks_[i - first_] + kChunkHeaderSize, entry.size);
+        const std::uint8_t* h = look(i);
+        return h && lookSize_[i - first_] == kLookSize &&
+               jpegStartMarker(h + kChunkHeaderSize, entry.size);
     }
 
   private:
     static constexpr std::size_t kLooks = 256;
     static constexpr std::size_t kLookSize = kChunkHeaderSize + kJpegStartSize;
+    // The most bytes between two looks read as one, and so the most one read spans: a sound
+    // chunk of a frame's length at the recorder's rates, not a frame.
+    static constexpr std::uint64_t kMergedGap = 2048;
+    static constexpr std::uint64_t kMostMerged = kMergedGap + 2 * kLookSize;
 
-    std::uint8_t looks_[kLooks][kLookSize];
+    const std::uint8_t* look(std::uint64_t i) const {
+        const ReadRequest& request = requests_[lookRead_[i - first_]];
+        if (!request.read)
+            return nullptr;
+        return static_cast<const std::uint8_t*>(request.buffer) +
+               (lookAt_[i - first_] - request.offset);
+    }
+    // The thread's room for a batch's reads, kept from one video to the next.
+    static std::uint8_t* arena() {
+        static thread_local std::unique_ptr<std::uint8_t[]> room(
+            new std::uint8_t[kLooks * kMostMerged]);
+        return room.get();
+    }
+
     ReadRequest requests_[kLooks];
+    std::size_t lookRead_[kLooks];
+    std::uint64_t lookAt_[kLooks];
+    std::size_t lookSize_[kLooks];
     std::uint64_t first_ = 0;
     std::size_t count_ = 0;
 };

@@ -151,5 +151,33 @@ TEST(AviWindowedReading, IndexCheckReadsWhatItLooksAt) {
     EXPECT_LE(file.read, fixed + soundBytes + chunks.size() * kLook);
 }
 
+// Guards against looks read together (a sound chunk's header and the next frame's, a few
+// hundred bytes apart) each judged by bytes of another: the clip's index holds as it is, and a
+// byte changed in any one look is found, wherever in a read together it falls.
+TEST(AviWindowedReading, LooksReadTogetherEachSeeTheirOwnBytes) {
+    Bytes clip = corpusVideo("sound_mars");
+    std::vector<IndexedChunk> listed = indexedChunks(clip);
+    ASSERT_GT(listed.size(), 6u);
+    {
+        MemorySource memory(clip);
+        ASSERT_TRUE(readVideo(memory, Chunks::CountOnly).chunksFromIndex);
+    }
+    // Each chunk's size field, and each frame's start marker.
+    std::vector<std::size_t> places;
+    for (const IndexedChunk& chunk : listed) {
+        places.push_back(chunk.offset + kFourccSize);
+        if (chunk.video)
+            places.push_back(chunk.offset + kChunkHeaderSize + 1);
+    }
+    for (std::size_t place : places) {
+        Bytes changed = clip;
+        changed[place] ^= 0x01;
+        MemorySource memory(changed);
+        VideoReading reading = readVideo(memory, Chunks::CountOnly);
+        EXPECT_FALSE(reading.chunksFromIndex && reading.report.findings.empty())
+            << "a byte changed at " << place << " passed";
+    }
+}
+
 } // namespace
 } // namespace kovra::avi::test
