@@ -151,10 +151,7 @@ class LookBatch {
             } else {
                 requests_[reads++] = {pos, nullptr, n, false};
             }
-            lookRead_[count_] = reads - 1;
-            lookAt_[count_] = pos;
-            lookSize_[count_] = n;
-            ++count_;
+            looks_[count_++] = {reads - 1, pos, n};
         } while (count_ < kLooks && entries.peek(count_ - 1, ahead));
         std::uint8_t* into = arena();
         for (std::size_t r = 0; r < reads; ++r) {
@@ -171,7 +168,7 @@ class LookBatch {
     // Whether entry i's frame starts as a JPEG picture does.
     bool frameStarts(std::uint64_t i, const Entry& entry) const {
         const std::uint8_t* h = look(i);
-        return h && lookSize_[i - first_] == kLookSize &&
+        return h && looks_[i - first_].size == kLookSize &&
                jpegStartMarker(h + kChunkHeaderSize, entry.size);
     }
 
@@ -183,12 +180,19 @@ class LookBatch {
     static constexpr std::uint64_t kMergedGap = 2048;
     static constexpr std::uint64_t kMostMerged = kMergedGap + 2 * kLookSize;
 
+    // Where an entry's look was read: in which of the batch's reads, at what offset, how much.
+    struct Look {
+        std::size_t read;
+        std::uint64_t at;
+        std::size_t size;
+    };
+
     const std::uint8_t* look(std::uint64_t i) const {
-        const ReadRequest& request = requests_[lookRead_[i - first_]];
+        const Look& wanted = looks_[i - first_];
+        const ReadRequest& request = requests_[wanted.read];
         if (!request.read)
             return nullptr;
-        return static_cast<const std::uint8_t*>(request.buffer) +
-               (lookAt_[i - first_] - request.offset);
+        return static_cast<const std::uint8_t*>(request.buffer) + (wanted.at - request.offset);
     }
     // The thread's room for a batch's reads, kept from one video to the next.
     static std::uint8_t* arena() {
@@ -198,9 +202,7 @@ class LookBatch {
     }
 
     ReadRequest requests_[kLooks];
-    std::size_t lookRead_[kLooks];
-    std::uint64_t lookAt_[kLooks];
-    std::size_t lookSize_[kLooks];
+    Look looks_[kLooks];
     std::uint64_t first_ = 0;
     std::size_t count_ = 0;
 };

@@ -124,7 +124,8 @@ TEST(AviWindowedReading, PlannedReadsKeepTheirBounds) {
 
 // Guards against the index check copying a page for each chunk header it reads, or making a
 // call for each, where the index tells where every look falls: the looks of many entries (a
-// header, a frame's start marker) go to the system together, each just its own bytes.
+// header, a frame's start marker) go to the system together, each just its own bytes and, for
+// looks close together, the sound chunk's bytes between them.
 TEST(AviWindowedReading, IndexCheckReadsWhatItLooksAt) {
     constexpr std::size_t kFrame = 64 * 1024, kRepeats = 32, kLook = 64;
     Bytes clip = corpusVideo("sound_mars");
