@@ -41,5 +41,9 @@ cp fuzz/corpus/avi/* fuzz/found/* "$build/avi-seeds/"
 fuzz_target avi_fuzz "$build/avi-seeds" avi/*.cpp fuzz/avi_fuzz.cpp
 fuzz_target jpeg_fuzz fuzz/corpus/jpeg pictures/*.cpp platform/posix/picture_codec.cpp \
   fuzz/jpeg_fuzz.cpp -- $(pkg-config --libs libturbojpeg)
+# The router serves the page's files, a source that configuring the build makes from
+# server/page/.
+cmake --preset native >/dev/null
 fuzz_target server_fuzz fuzz/corpus/server server/router.cpp server/access.cpp \
-  server/request_target.cpp clips/clock_time.cpp fuzz/server_fuzz.cpp
+  server/request_target.cpp build/native/server/page_files.cpp clips/clock_time.cpp \
+  fuzz/server_fuzz.cpp
